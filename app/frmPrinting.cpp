@@ -1,0 +1,487 @@
+#include "app/frmPrinting.h"
+
+#include "app/GettingStartedPicture.h"
+#include "app/PdfDate.h"
+#include "app/QualityLabels.h"
+#include "app/SettingsFile.h"
+#include "conversion/ConversionRun.h"
+#include "dialogs/CCommonDialogs.h"
+#include "imagelist/FileSearch.h"
+#include "imagelist/FocusSweep.h"
+#include "imagelist/ImageListWidget.h"
+#include "imagelist/ToolBarCommands.h"
+#include "platform/Clock.h"
+#include "platform/DocumentOpener.h"
+#include "platform/MessageBoxes.h"
+#include "platform/Skin.h"
+#include "platform/SystemDialogs.h"
+#include "preview/ShowImage.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSlider>
+#include <QStackedLayout>
+#include <QStyle>
+#include <QToolButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace {
+
+struct ToolBarButton
+{
+    const char* caption;
+    const char* toolTip;
+    QStyle::StandardPixmap icon;
+};
+
+const ToolBarButton ToolBarButtons[] = {
+    {"Open a File", "Open an Image File", QStyle::SP_DialogOpenButton},
+    {"Add Folder", "Add Image Files from a Folder", QStyle::SP_DirOpenIcon},
+    {"Close", "Close This Image File", QStyle::SP_DialogCloseButton},
+    {"Clean", "Remove all from File List", QStyle::SP_TrashIcon},
+    {"Move Down", "Move selected Down", QStyle::SP_ArrowDown},
+    {"Exit", "Exit", QStyle::SP_DialogCancelButton},
+    {"Move Up", "Up", QStyle::SP_ArrowUp},
+};
+
+QFont windowFont()
+{
+    const QString family =
+        QFontDatabase::hasFamily(QStringLiteral("Tahoma")) ? QStringLiteral("Tahoma") : QApplication::font().family();
+    QFont font(family);
+    font.setPointSizeF(9);
+    font.setWeight(QFont::Normal);
+    return font;
+}
+
+QLabel* captionLabel(const QString& name, const QString& text, QWidget* parent)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    return label;
+}
+
+QLineEdit* textBox(const QString& name, const QString& text, QWidget* parent)
+{
+    auto* box = new QLineEdit(text, parent);
+    box->setObjectName(name);
+    return box;
+}
+
+} // namespace
+
+frmPrinting::frmPrinting(AppServices services, QWidget* parent) : QMainWindow(parent), m_services(std::move(services))
+{
+    setObjectName(QStringLiteral("frmPrinting"));
+    setFont(windowFont());
+    buildControls();
+    buildMenus();
+    setTabOrderAsDesigned();
+    Form_Load();
+}
+
+frmPrinting::~frmPrinting() = default;
+
+void frmPrinting::buildControls()
+{
+    auto* central = new QWidget(this);
+    central->setObjectName(QStringLiteral("centralWidget"));
+    setCentralWidget(central);
+    auto* root = new QVBoxLayout(central);
+    root->setContentsMargins(0, 0, 0, 8);
+    root->setSpacing(8);
+
+    // Tool bar across the top.
+    auto* toolBarFrame = new QFrame(central);
+    toolBarFrame->setObjectName(QStringLiteral("toolBarFrame"));
+    auto* toolBarLayout = new QHBoxLayout(toolBarFrame);
+    toolBarLayout->setContentsMargins(8, 4, 8, 4);
+    toolBarLayout->setSpacing(2);
+    for (int index = 0; index < int(std::size(ToolBarButtons)); ++index) {
+        const ToolBarButton& spec = ToolBarButtons[index];
+        auto* button = new QToolButton(toolBarFrame);
+        button->setObjectName(QStringLiteral("CmdToolsBar_%1").arg(index));
+        button->setText(QString::fromLatin1(spec.caption));
+        button->setToolTip(QString::fromLatin1(spec.toolTip));
+        button->setAccessibleName(QString::fromLatin1(spec.caption));
+        button->setIcon(style()->standardIcon(spec.icon));
+        button->setIconSize(QSize(32, 32));
+        button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+        button->setMinimumWidth(78);
+        button->setFocusPolicy(Qt::StrongFocus);
+        connect(button, &QToolButton::clicked, this, [this, index] { CmdToolsBar_Click(index); });
+        toolBarLayout->addWidget(button);
+        m_CmdToolsBar.append(button);
+    }
+    toolBarLayout->addStretch(1);
+    root->addWidget(toolBarFrame);
+
+    auto* body = new QVBoxLayout;
+    body->setContentsMargins(10, 0, 10, 0);
+    body->setSpacing(8);
+    root->addLayout(body, 1);
+
+    // Image list (with the getting-started panel over it), preview, document information.
+    auto* upper = new QHBoxLayout;
+    upper->setSpacing(10);
+    body->addLayout(upper, 1);
+
+    auto* listColumn = new QVBoxLayout;
+    listColumn->addWidget(captionLabel(QStringLiteral("Label2"), QStringLiteral("File List:"), central));
+    auto* listHolder = new QWidget(central);
+    auto* listStack = new QStackedLayout(listHolder);
+    listStack->setStackingMode(QStackedLayout::StackAll);
+    m_List1 = new ImageListWidget(listHolder);
+    m_List1->setObjectName(QStringLiteral("List1"));
+    m_picDoor = new DropPanel(m_List1, listHolder);
+    m_picDoor->setObjectName(QStringLiteral("picDoor"));
+    m_picDoor->setAlignment(Qt::AlignCenter);
+    m_picDoor->setScaledContents(false);
+    m_picDoor->setMinimumSize(300, 200);
+    m_picDoor->setStyleSheet(QStringLiteral("background: #eef3f9; border: 1px solid #b8c6d6;"));
+    {
+        QImage picture = gettingStartedPicture(devicePixelRatioF());
+        m_picDoor->setPixmap(QPixmap::fromImage(picture.scaled(QSize(449, 246) * devicePixelRatioF(), Qt::KeepAspectRatio,
+                                                                Qt::SmoothTransformation)));
+    }
+    listStack->addWidget(m_List1);
+    listStack->addWidget(m_picDoor);
+    listStack->setCurrentWidget(m_picDoor);
+    listColumn->addWidget(listHolder, 1);
+    m_lblPageNum =
+        captionLabel(QStringLiteral("lblPageNum"), QStringLiteral("Page Number Of Selected File: 0"), central);
+    listColumn->addWidget(m_lblPageNum);
+    upper->addLayout(listColumn, 5);
+
+    m_prewImage = new ShowImage(central);
+    m_prewImage->setObjectName(QStringLiteral("prewImage"));
+    m_prewImage->setMinimumSize(200, 230);
+    if (m_services.previewStore) {
+        m_prewImage->ReadProperties(*m_services.previewStore);
+    }
+    upper->addWidget(m_prewImage, 3);
+
+    auto* fields = new QGroupBox(central);
+    fields->setObjectName(QStringLiteral("documentInformation"));
+    auto* fieldsLayout = new QGridLayout(fields);
+    fieldsLayout->setVerticalSpacing(3);
+    int row = 0;
+    auto addField = [&](const QString& labelName, const QString& caption, QWidget* field, QWidget* beside = nullptr) {
+        fieldsLayout->addWidget(captionLabel(labelName, caption, fields), row++, 0, 1, 2);
+        if (beside) {
+            fieldsLayout->addWidget(field, row, 0);
+            fieldsLayout->addWidget(beside, row, 1);
+        } else {
+            fieldsLayout->addWidget(field, row, 0, 1, 2);
+        }
+        ++row;
+    };
+    m_txtTitle = textBox(QStringLiteral("txtTitle"), QStringLiteral("New PDF Document"), fields);
+    m_txtCreateFor = textBox(QStringLiteral("txtCreateFor"), QStringLiteral("Pagewell"), fields);
+    m_txtCreationDate = textBox(QStringLiteral("txtCreationDate"), QString(), fields);
+    m_Command1 = new QPushButton(QStringLiteral("Now"), fields);
+    m_Command1->setObjectName(QStringLiteral("Command1"));
+    m_txtSubject = textBox(QStringLiteral("txtSubject"), QStringLiteral("New Subject"), fields);
+    m_txtKeywords = textBox(QStringLiteral("txtKeywords"), QString(), fields);
+    addField(QStringLiteral("lblTitle"), QStringLiteral("PDF Document Title:"), m_txtTitle);
+    addField(QStringLiteral("lblCreateFor"), QStringLiteral("PDF Author:"), m_txtCreateFor);
+    addField(QStringLiteral("lblCreationDate"), QStringLiteral("Creation Date:"), m_txtCreationDate, m_Command1);
+    addField(QStringLiteral("lblSubject"), QStringLiteral("Subject:"), m_txtSubject);
+    addField(QStringLiteral("lblKeywords"), QStringLiteral("Keywords:"), m_txtKeywords);
+    fieldsLayout->setRowStretch(row, 1);
+    fieldsLayout->setColumnStretch(0, 1);
+    fields->setMinimumWidth(260);
+    upper->addWidget(fields, 4);
+    connect(m_Command1, &QPushButton::clicked, this, &frmPrinting::refreshCreationDate);
+
+    m_PicLoad = new QLabel(central);
+    m_PicLoad->setObjectName(QStringLiteral("PicLoad"));
+    m_PicLoad->hide();
+
+    // Quality row, slider, output folder, convert button and progress across the full width.
+    auto* qualityRow = new QHBoxLayout;
+    qualityRow->addWidget(captionLabel(QStringLiteral("lblJPG"), QStringLiteral("Compress Quality:"), central));
+    m_lblQuality = captionLabel(QStringLiteral("lblQuality"), QStringLiteral("100%"), central);
+    qualityRow->addWidget(m_lblQuality);
+    qualityRow->addStretch(1);
+    m_lblQtt = captionLabel(QStringLiteral("lblQtt"), QStringLiteral("Good"), central);
+    qualityRow->addWidget(m_lblQtt);
+    body->addLayout(qualityRow);
+
+    m_Slider1 = new QSlider(Qt::Horizontal, central);
+    m_Slider1->setObjectName(QStringLiteral("Slider1"));
+    m_Slider1->setRange(kMinimumQuality, kMaximumQuality);
+    m_Slider1->setSingleStep(1);
+    m_Slider1->setPageStep(10);
+    m_Slider1->setTickPosition(QSlider::TicksBelow);
+    m_Slider1->setTickInterval(10);
+    m_Slider1->setValue(kDefaultQuality);
+    connect(m_Slider1, &QSlider::valueChanged, this, &frmPrinting::refreshQualityLabels);
+    connect(m_Slider1, &QSlider::sliderPressed, this,
+            [this] { m_lblQuality->setText(qualityPercentText(m_Slider1->value())); });
+    body->addWidget(m_Slider1);
+
+    auto* outputRow = new QHBoxLayout;
+    outputRow->addWidget(captionLabel(QStringLiteral("Label3"), QStringLiteral("Output Path:"), central));
+    m_txtPath = textBox(QStringLiteral("txtPath"), m_services.homeFolder + QStringLiteral("/output"), central);
+    m_txtPath->setToolTip(QStringLiteral("Select a Folder to Output"));
+    outputRow->addWidget(m_txtPath, 1);
+    m_cmdBrowse = new QPushButton(QStringLiteral("Browse"), central);
+    m_cmdBrowse->setObjectName(QStringLiteral("cmdBrowse"));
+    m_cmdBrowse->setToolTip(QStringLiteral("Select an Output Folder"));
+    connect(m_cmdBrowse, &QPushButton::clicked, this, &frmPrinting::browseOutputFolder);
+    outputRow->addWidget(m_cmdBrowse);
+    body->addLayout(outputRow);
+
+    m_Command3 = new QPushButton(QStringLiteral("Convert To PDF Now"), central);
+    m_Command3->setObjectName(QStringLiteral("Command3"));
+    m_Command3->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+    m_Command3->setIconSize(QSize(32, 32));
+    QFont bold = font();
+    bold.setBold(true);
+    m_Command3->setFont(bold);
+    body->addWidget(m_Command3);
+
+    m_pb = new QProgressBar(central);
+    m_pb->setObjectName(QStringLiteral("pb"));
+    m_pb->setRange(0, 100);
+    m_pb->setValue(0);
+    m_pb->setTextVisible(false);
+    body->addWidget(m_pb);
+    m_lblPB = captionLabel(QStringLiteral("lblPB"), QStringLiteral("0%"), central);
+    m_lblPB->setAlignment(Qt::AlignCenter);
+    QFont small = font();
+    small.setBold(true);
+    small.setPointSizeF(7.5);
+    m_lblPB->setFont(small);
+    body->addWidget(m_lblPB);
+
+    connect(m_List1, &QListWidget::currentRowChanged, this, &frmPrinting::showPageNumber);
+    // A drop on the panel hides it; the list beneath takes later drops.
+    connect(m_List1->model(), &QAbstractItemModel::rowsInserted, this, [listStack, this] {
+        if (m_picDoor->isHidden()) {
+            listStack->setCurrentWidget(m_List1);
+        }
+    });
+
+    resize(1060, 640);
+}
+
+void frmPrinting::buildMenus()
+{
+    auto addAction = [this](QMenu* menu, const QString& name, const QString& caption) {
+        QAction* action = menu->addAction(caption);
+        action->setObjectName(name);
+        return action;
+    };
+    QMenu* menuFile = menuBar()->addMenu(QStringLiteral("File"));
+    menuFile->setObjectName(QStringLiteral("menuFile"));
+    QAction* menuAdd = addAction(menuFile, QStringLiteral("menuAdd"), QStringLiteral("Open an Image"));
+    menuFile->addSeparator()->setObjectName(QStringLiteral("menuS"));
+    QAction* menuExit = addAction(menuFile, QStringLiteral("menuExit"), QStringLiteral("Exit"));
+    connect(menuAdd, &QAction::triggered, this, [this] { CmdToolsBar_Click(OpenAFile); });
+    connect(menuExit, &QAction::triggered, this, [this] { CmdToolsBar_Click(ExitProgram); });
+
+    QMenu* menuA = menuBar()->addMenu(QStringLiteral("About"));
+    menuA->setObjectName(QStringLiteral("menuA"));
+    QAction* menuWeb = addAction(menuA, QStringLiteral("menuWeb"), QStringLiteral("Website"));
+    menuA->addSeparator()->setObjectName(QStringLiteral("menuSS"));
+    QAction* menuAbout = addAction(menuA, QStringLiteral("menuAbout"), QStringLiteral("About"));
+    connect(menuWeb, &QAction::triggered, this,
+            [this] { m_services.opener->openUrl(QUrl(QString::fromLatin1(WebsiteAddress))); });
+    connect(menuAbout, &QAction::triggered, this, &frmPrinting::showAbout);
+}
+
+void frmPrinting::setTabOrderAsDesigned()
+{
+    const QList<QWidget*> order = {m_txtTitle, m_txtCreationDate, m_txtCreateFor, m_txtSubject, m_txtKeywords,
+                                   m_Command1, m_Command3,        m_List1,        m_Slider1,    m_txtPath,
+                                   m_cmdBrowse};
+    for (int i = 1; i < order.size(); ++i) {
+        setTabOrder(order.at(i - 1), order.at(i));
+    }
+    setTabOrder(order.last(), m_CmdToolsBar.first());
+    for (int i = 1; i < m_CmdToolsBar.size(); ++i) {
+        setTabOrder(m_CmdToolsBar.at(i - 1), m_CmdToolsBar.at(i));
+    }
+    m_txtTitle->setFocus(Qt::OtherFocusReason);
+}
+
+void frmPrinting::Form_Load()
+{
+    // 1-3: the skin; whatever it does, start-up goes on.
+    if (m_services.skin) {
+        m_services.skin->SkinH_Attach();
+        m_services.skin->SkinH_Aero(this);
+        m_services.skin->SkinH_Aero_Adjust(220, 0, 0, 0, 0, 0, 0, 0, 0);
+    }
+    // 4: the one dialog object, owned by this window.
+    m_dialogs = std::make_unique<CCommonDialogs>(*m_services.dialogs, m_services.programFolder);
+    m_dialogs->Init(this);
+
+    ToolBarTargets targets;
+    targets.window = this;
+    targets.List1 = m_List1;
+    targets.picDoor = m_picDoor;
+    targets.txtTitle = m_txtTitle;
+    targets.prewImage = m_prewImage;
+    targets.dialogs = m_dialogs.get();
+    targets.focusSweep = [this] { focusSweep(); };
+    targets.addFolder = [this] { addFolder(); };
+    targets.exit = [this] { close(); };
+    targets.listLocked = [this] { return m_List1->isLocked(); };
+    m_commands = std::make_unique<ToolBarCommands>(std::move(targets));
+
+    RunControls controls{this,          m_List1,      m_txtTitle,  m_txtCreateFor, m_txtCreationDate,
+                         m_txtSubject,  m_txtKeywords, m_txtPath, m_Slider1,      m_Command3,
+                         m_CmdToolsBar, m_pb,          m_lblPB,   m_prewImage};
+    RunServices runServices{m_dialogs.get(), m_services.messages, m_services.opener, m_services.makeStages,
+                            [this] { saveSettings(); }};
+    m_run = std::make_unique<ConversionRun>(std::move(controls), std::move(runServices));
+    connect(m_Command3, &QPushButton::clicked, this, [this] { m_run->Command3_Click(); });
+
+    // 5: the labels follow the slider, whatever their first texts were.
+    refreshQualityLabels();
+    // 6
+    setWindowTitle(QStringLiteral("Free Pagewell"));
+    // 7
+    loadSettings();
+    // 8
+    refreshCreationDate();
+}
+
+void frmPrinting::Form_Unload()
+{
+    if (m_unloaded) {
+        return;
+    }
+    m_unloaded = true;
+    if (m_run && m_run->isRunning()) {
+        m_run->requestAbort();
+    }
+    if (m_services.skin) {
+        m_services.skin->SkinH_Detach();
+    }
+}
+
+void frmPrinting::closeEvent(QCloseEvent* event)
+{
+    // Closing cannot be refused and saves nothing; a run under way stops and cleans up after itself.
+    Form_Unload();
+    event->accept();
+}
+
+bool frmPrinting::isConverting() const
+{
+    return m_run && m_run->isRunning();
+}
+
+QString frmPrinting::settingsFilePath() const
+{
+    return ::settingsFilePath(m_services.programFolder);
+}
+
+void frmPrinting::loadSettings()
+{
+    if (!QFileInfo::exists(settingsFilePath())) {
+        return;
+    }
+    const SettingsRead read = readSettingsFile(settingsFilePath());
+    if (read.title) {
+        m_txtTitle->setText(*read.title);
+    }
+    if (read.author) {
+        m_txtCreateFor->setText(*read.author);
+    }
+    if (read.subject) {
+        m_txtSubject->setText(*read.subject);
+    }
+    if (read.keywords) {
+        m_txtKeywords->setText(*read.keywords);
+    }
+    if (const std::optional<int> quality = qualityWithinRange(read.quality)) {
+        m_Slider1->setValue(*quality);
+    }
+    QCoreApplication::processEvents();
+}
+
+void frmPrinting::saveSettings()
+{
+    const SettingsValues values{m_txtTitle->text(), m_txtCreateFor->text(), m_txtSubject->text(),
+                                m_txtKeywords->text(), m_Slider1->value()};
+    QString ignored;
+    // A program folder that cannot be written loses the settings quietly; the run goes on.
+    (void)writeSettingsFile(settingsFilePath(), values, &ignored);
+}
+
+void frmPrinting::refreshQualityLabels()
+{
+    const int position = m_Slider1->value();
+    m_lblQuality->setText(qualityPercentText(position));
+    m_lblQtt->setText(qualityWord(position));
+}
+
+void frmPrinting::refreshCreationDate()
+{
+    m_txtCreationDate->setText(pdfDateString(m_services.clock->now()));
+}
+
+void frmPrinting::CmdToolsBar_Click(int Index)
+{
+    m_commands->CmdToolsBar_Click(Index);
+}
+
+void frmPrinting::focusSweep()
+{
+    ::focusSweep(m_CmdToolsBar);
+}
+
+void frmPrinting::addFolder()
+{
+    const std::optional<QString> folder =
+        m_services.dialogs->folder(this, QStringLiteral("Please select a folder:"));
+    if (folder && !folder->isEmpty()) {
+        FileSearch(
+            *folder, [this](const QString& path) { m_List1->addItem(path); },
+            [this] {
+                QCoreApplication::processEvents();
+                return !m_unloaded; // a closed window ends the scan
+            });
+    }
+    repaint();
+    focusSweep();
+}
+
+void frmPrinting::browseOutputFolder()
+{
+    const std::optional<QString> folder =
+        m_services.dialogs->folder(this, QStringLiteral("Please select a folder:"));
+    m_txtPath->setText(folder && !folder->isEmpty() ? *folder
+                                                    : m_services.programFolder + QStringLiteral("/output"));
+    focusSweep();
+}
+
+void frmPrinting::showAbout()
+{
+    m_services.messages->show(this, MessageIcon::None, QStringLiteral("about"),
+                              QStringLiteral("Pagewell %1 \u00a9 2026 the Pagewell developers. All rights reserved.")
+                                  .arg(QStringLiteral(PAGEWELL_VERSION)));
+    focusSweep();
+}
+
+void frmPrinting::showPageNumber(int row)
+{
+    m_lblPageNum->setText(QStringLiteral("Page Number of Selected File: %1").arg(row + 1));
+}

@@ -1,0 +1,87 @@
+#pragma once
+
+#include "app/AppServices.h"
+
+#include <QList>
+#include <QMainWindow>
+#include <memory>
+
+class CCommonDialogs;
+class ConversionRun;
+class DropPanel;
+class ImageListWidget;
+class QAbstractButton;
+class QAction;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QSlider;
+class QToolButton;
+class ShowImage;
+class ToolBarCommands;
+
+// The program's one window: the image list and its tool bar, the preview, the document information,
+// the quality, the output folder and the convert button.
+class frmPrinting final : public QMainWindow
+{
+    Q_OBJECT
+public:
+    static constexpr auto WebsiteAddress = "https://pagewell.org";
+
+    explicit frmPrinting(AppServices services, QWidget* parent = nullptr);
+    ~frmPrinting() override;
+
+    // The one entry for the tool bar and the menu items that stand for its buttons.
+    void CmdToolsBar_Click(int Index);
+    // Gives the focus to each tool-bar button in turn, ending on the last that can take it.
+    void focusSweep();
+    [[nodiscard]] CCommonDialogs& commonDialogs() const { return *m_dialogs; }
+    [[nodiscard]] bool isConverting() const;
+    [[nodiscard]] QString settingsFilePath() const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildControls();
+    void buildMenus();
+    void setTabOrderAsDesigned();
+    void Form_Load();
+    void Form_Unload();
+    void loadSettings();
+    void saveSettings();
+    void refreshQualityLabels();
+    void refreshCreationDate();
+    void addFolder();
+    void browseOutputFolder();
+    void showAbout();
+    void showPageNumber(int row);
+
+    AppServices m_services;
+    std::unique_ptr<CCommonDialogs> m_dialogs;
+    std::unique_ptr<ToolBarCommands> m_commands;
+    std::unique_ptr<ConversionRun> m_run;
+
+    QList<QAbstractButton*> m_CmdToolsBar;
+    ShowImage* m_prewImage = nullptr;
+    ImageListWidget* m_List1 = nullptr;
+    QLabel* m_lblPageNum = nullptr;
+    DropPanel* m_picDoor = nullptr;
+    QLabel* m_PicLoad = nullptr;
+    QLineEdit* m_txtTitle = nullptr;
+    QLineEdit* m_txtCreateFor = nullptr;
+    QLineEdit* m_txtCreationDate = nullptr;
+    QPushButton* m_Command1 = nullptr;
+    QLineEdit* m_txtSubject = nullptr;
+    QLineEdit* m_txtKeywords = nullptr;
+    QLabel* m_lblQuality = nullptr;
+    QLabel* m_lblQtt = nullptr;
+    QSlider* m_Slider1 = nullptr;
+    QLineEdit* m_txtPath = nullptr;
+    QPushButton* m_cmdBrowse = nullptr;
+    QPushButton* m_Command3 = nullptr;
+    QProgressBar* m_pb = nullptr;
+    QLabel* m_lblPB = nullptr;
+    bool m_unloaded = false;
+};

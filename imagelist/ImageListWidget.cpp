@@ -1,0 +1,86 @@
+#include "imagelist/ImageListWidget.h"
+
+#include "imagelist/DropIntake.h"
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+
+namespace {
+
+template <typename Event> void offerCopy(Event* event, bool locked)
+{
+    if (locked) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+}
+
+} // namespace
+
+ImageListWidget::ImageListWidget(QWidget* parent) : QListWidget(parent)
+{
+    setAcceptDrops(true);
+    setDragDropMode(QAbstractItemView::DropOnly);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+}
+
+int ImageListWidget::takeDrop(const QMimeData* data)
+{
+    if (m_locked || !data) {
+        return 0;
+    }
+    const QStringList paths = droppedImagePaths(data);
+    addItems(paths);
+    return int(paths.size());
+}
+
+void ImageListWidget::dragEnterEvent(QDragEnterEvent* event)
+{
+    offerCopy(event, m_locked);
+}
+
+void ImageListWidget::dragMoveEvent(QDragMoveEvent* event)
+{
+    offerCopy(event, m_locked);
+}
+
+void ImageListWidget::dropEvent(QDropEvent* event)
+{
+    if (m_locked) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    takeDrop(event->mimeData());
+}
+
+DropPanel::DropPanel(ImageListWidget* list, QWidget* parent) : QLabel(parent), m_list(list)
+{
+    setAcceptDrops(true);
+}
+
+void DropPanel::dragEnterEvent(QDragEnterEvent* event)
+{
+    offerCopy(event, m_list->isLocked());
+}
+
+void DropPanel::dragMoveEvent(QDragMoveEvent* event)
+{
+    offerCopy(event, m_list->isLocked());
+}
+
+void DropPanel::dropEvent(QDropEvent* event)
+{
+    if (m_list->isLocked()) {
+        event->ignore();
+        return;
+    }
+    hide();
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    m_list->takeDrop(event->mimeData());
+}

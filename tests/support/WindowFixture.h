@@ -1,0 +1,50 @@
+#pragma once
+
+#include "app/frmPrinting.h"
+#include "platform/Clock.h"
+#include "platform/DocumentOpener.h"
+#include "platform/PropertyStore.h"
+#include "platform/ScriptedMessageBoxes.h"
+#include "platform/ScriptedSkin.h"
+#include "platform/ScriptedSystemDialogs.h"
+#include "support/ScriptedStages.h"
+#include "support/TestFolder.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSlider>
+#include <memory>
+
+// The main window with every outside service scripted. The program folder and home are scratch folders.
+// By default runs use ScriptedStages; set realStages to build the real ones instead.
+struct WindowFixture
+{
+    explicit WindowFixture(const QDateTime& now = QDateTime(QDate(2026, 12, 7), QTime(9, 30, 15)));
+
+    // Creates the window (start-up runs here), so that a test can prepare the program folder first.
+    frmPrinting& open();
+
+    template <typename T> T* find(const QString& name) const { return window->findChild<T*>(name); }
+    QAbstractButton* toolButton(int index) const;
+    QListWidget* list() const { return find<QListWidget>(QStringLiteral("List1")); }
+    QStringList entries() const;
+    void addEntries(const QStringList& paths) const;
+    QString text(const QString& name) const; // a QLineEdit's or QLabel's text
+    void click(const QString& buttonName) const;
+
+    TestFolder folder;
+    QString programFolder;
+    QString homeFolder;
+    ScriptedSystemDialogs dialogs;
+    ScriptedMessageBoxes messages;
+    ScriptedDocumentOpener opener;
+    FixedClock clock;
+    ScriptedSkin skin;
+    MemoryPropertyStore previewStore;
+    std::shared_ptr<ScriptedStages::Log> stagesLog = std::make_shared<ScriptedStages::Log>();
+    std::function<std::unique_ptr<ConversionStages>()> makeStages;
+    std::unique_ptr<frmPrinting> window;
+};

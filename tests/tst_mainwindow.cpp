@@ -1,0 +1,396 @@
+#include "app/PdfDate.h"
+#include "dialogs/CCommonDialogs.h"
+#include "platform/Skin.h"
+#include "preview/ShowImage.h"
+#include "support/WindowFixture.h"
+
+#include <QAction>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTest>
+
+class MainWindowTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void startup_noSettingsFile_controlsShowInitialState();
+    void startup_settingsFile_fillsFieldsAndQuality();
+    void startup_skinCallsInOrder_detachOnClose();
+    void startup_skinUnavailable_windowStillWorks();
+    void tabOrder_startsWithTitleThenCreationDate();
+    void quality_slider_labelsFollowStrictLimits_data();
+    void quality_slider_labelsFollowStrictLimits();
+    void now_button_takesDateFromClock();
+    void openAFile_confirmed_replacesListAndTakesTitle();
+    void openAFile_cancelled_keepsListAndTitle();
+    void openAFile_notAnImage_stillJoinsList();
+    void menuAdd_behavesLikeOpenAFile();
+    void menuExit_closesWindow();
+    void toolBarClick_hidesGettingStartedPanel();
+    void closeAndClean_emptyList_onlyCloseBlanksPreview();
+    void move_selected_data();
+    void move_selected();
+    void pageNumber_followsSelection();
+    void about_showsNotice_thenFocusOnLastToolButton();
+    void website_opensAddress();
+    void browse_confirmedAndCancelled();
+    void addFolder_appendsTreeInOrder_cancelAddsNothing();
+};
+
+void MainWindowTest::startup_noSettingsFile_controlsShowInitialState()
+{
+    WindowFixture f;
+    frmPrinting& w = f.open();
+    QCOMPARE(w.windowTitle(), QStringLiteral("Free Pagewell"));
+    QCOMPARE(f.text("txtTitle"), QStringLiteral("New PDF Document"));
+    QCOMPARE(f.text("txtCreateFor"), QStringLiteral("Pagewell"));
+    QCOMPARE(f.text("txtSubject"), QStringLiteral("New Subject"));
+    QCOMPARE(f.text("txtKeywords"), QString());
+    QCOMPARE(f.text("txtCreationDate"), pdfDateString(f.clock.now()));
+    QVERIFY(f.text("txtCreationDate").startsWith(QStringLiteral("D:20261207093015")));
+    QCOMPARE(f.text("lblQuality"), QStringLiteral("80%"));
+    QCOMPARE(f.text("lblQtt"), QStringLiteral("Best"));
+    QCOMPARE(f.text("lblPageNum"), QStringLiteral("Page Number Of Selected File: 0"));
+    QCOMPARE(f.text("lblPB"), QStringLiteral("0%"));
+    QCOMPARE(f.text("txtPath"), f.homeFolder + QStringLiteral("/output"));
+    QCOMPARE(f.text("Command3"), QStringLiteral("Convert To PDF Now"));
+    QCOMPARE(f.text("Command1"), QStringLiteral("Now"));
+    QCOMPARE(f.text("cmdBrowse"), QStringLiteral("Browse"));
+    QCOMPARE(f.text("Label2"), QStringLiteral("File List:"));
+    QCOMPARE(f.text("Label3"), QStringLiteral("Output Path:"));
+    QCOMPARE(f.text("lblJPG"), QStringLiteral("Compress Quality:"));
+    QCOMPARE(f.find<QLineEdit>("txtPath")->toolTip(), QStringLiteral("Select a Folder to Output"));
+    QCOMPARE(f.find<QPushButton>("cmdBrowse")->toolTip(), QStringLiteral("Select an Output Folder"));
+    QCOMPARE(f.list()->count(), 0);
+    QVERIFY(f.find<QWidget>("picDoor")->isVisible());
+    QVERIFY(!f.find<QWidget>("PicLoad")->isVisible());
+    QCOMPARE(f.find<QSlider>("Slider1")->value(), 80);
+
+    const QStringList captions = {"Open a File", "Add Folder", "Close", "Clean", "Move Down", "Exit", "Move Up"};
+    const QStringList tips = {"Open an Image File",  "Add Image Files from a Folder", "Close This Image File",
+                              "Remove all from File List", "Move selected Down", "Exit", "Up"};
+    for (int i = 0; i < captions.size(); ++i) {
+        QCOMPARE(f.toolButton(i)->text(), captions.at(i));
+        QCOMPARE(f.toolButton(i)->toolTip(), tips.at(i));
+        QCOMPARE(f.toolButton(i)->iconSize(), QSize(32, 32));
+    }
+    QVERIFY(!QFile::exists(w.settingsFilePath())); // nothing is written at start-up
+}
+
+void MainWindowTest::startup_settingsFile_fillsFieldsAndQuality()
+{
+    WindowFixture f;
+    QFile file(f.programFolder + QStringLiteral("/setting.dll"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("\"My, Title\"\r\n\"Ann\"\r\n\"Sub\"\r\n\"k1 k2\"\r\n\"45\"\r\n");
+    file.close();
+    f.open();
+    QCOMPARE(f.text("txtTitle"), QStringLiteral("My, Title"));
+    QCOMPARE(f.text("txtCreateFor"), QStringLiteral("Ann"));
+    QCOMPARE(f.text("txtSubject"), QStringLiteral("Sub"));
+    QCOMPARE(f.text("txtKeywords"), QStringLiteral("k1 k2"));
+    QCOMPARE(f.text("lblQuality"), QStringLiteral("45%"));
+    QCOMPARE(f.text("lblQtt"), QStringLiteral("Medium"));
+    // The creation date is never taken from the file.
+    QCOMPARE(f.text("txtCreationDate"), pdfDateString(f.clock.now()));
+}
+
+void MainWindowTest::startup_skinCallsInOrder_detachOnClose()
+{
+    WindowFixture f;
+    f.open();
+    QCOMPARE(f.skin.calls, (QStringList{"Attach", "Aero:frmPrinting", "Adjust:220,0,0,0,0,0,0,0,0"}));
+    f.window->close();
+    QCOMPARE(f.skin.calls.last(), QStringLiteral("Detach"));
+    QCOMPARE(f.skin.calls.count(QStringLiteral("Detach")), 1);
+}
+
+void MainWindowTest::startup_skinUnavailable_windowStillWorks()
+{
+    PagewellSkin missing(QStringLiteral(":/skin/not-there.qss"));
+    PagewellSkin real;
+    for (PagewellSkin* skin : {&missing, &real}) {
+        WindowFixture f;
+        f.open();
+        // Swap in the real skin layer by opening a second window with it.
+        AppServices services;
+        services.dialogs = &f.dialogs;
+        services.messages = &f.messages;
+        services.opener = &f.opener;
+        services.clock = &f.clock;
+        services.skin = skin;
+        services.makeStages = f.makeStages;
+        services.programFolder = f.programFolder;
+        services.homeFolder = f.homeFolder;
+        frmPrinting window(services);
+        QCOMPARE(window.windowTitle(), QStringLiteral("Free Pagewell"));
+        QCOMPARE(skin->isAttached(), skin == &real);
+        QCOMPARE(window.styleSheet().isEmpty(), skin == &missing);
+        window.CmdToolsBar_Click(3);
+        window.close();
+        QVERIFY(window.styleSheet().isEmpty());
+    }
+}
+
+void MainWindowTest::tabOrder_startsWithTitleThenCreationDate()
+{
+    WindowFixture f;
+    frmPrinting& w = f.open();
+    QCOMPARE(w.focusWidget(), f.find<QWidget>("txtTitle"));
+    const QStringList expected = {"txtTitle", "txtCreationDate", "txtCreateFor", "txtSubject",
+                                  "txtKeywords", "Command1", "Command3"};
+    QWidget* at = f.find<QWidget>("txtTitle");
+    for (int i = 1; i < expected.size(); ++i) {
+        do {
+            at = at->nextInFocusChain();
+        } while (!(at->focusPolicy() & Qt::TabFocus));
+        QCOMPARE(at->objectName(), expected.at(i));
+    }
+}
+
+void MainWindowTest::quality_slider_labelsFollowStrictLimits_data()
+{
+    QTest::addColumn<int>("position");
+    QTest::addColumn<QString>("word");
+    QTest::newRow("100") << 100 << "Best";
+    QTest::newRow("80") << 80 << "Best";
+    QTest::newRow("79") << 79 << "Good";
+    QTest::newRow("60") << 60 << "Good";
+    QTest::newRow("59") << 59 << "Medium";
+    QTest::newRow("30") << 30 << "Medium";
+    QTest::newRow("29") << 29 << "Low";
+    QTest::newRow("1") << 1 << "Low";
+}
+
+void MainWindowTest::quality_slider_labelsFollowStrictLimits()
+{
+    QFETCH(int, position);
+    WindowFixture f;
+    f.open();
+    auto* slider = f.find<QSlider>("Slider1");
+    slider->setValue(position == 80 ? 81 : 80);
+    slider->setValue(position);
+    QCOMPARE(f.text("lblQuality"), QString::number(position) + QLatin1Char('%'));
+    QTEST(f.text("lblQtt"), "word");
+}
+
+void MainWindowTest::now_button_takesDateFromClock()
+{
+    WindowFixture f;
+    f.open();
+    f.find<QLineEdit>("txtCreationDate")->setText(QStringLiteral("typed by hand"));
+    f.clock.set(QDateTime(QDate(2027, 1, 2), QTime(3, 4, 5)));
+    f.click("Command1");
+    QVERIFY(f.text("txtCreationDate").startsWith(QStringLiteral("D:20270102030405")));
+    QCOMPARE(f.text("txtCreationDate").size(), 22);
+}
+
+void MainWindowTest::openAFile_confirmed_replacesListAndTakesTitle()
+{
+    WindowFixture f;
+    f.open();
+    const QString folder = f.folder.mkdir(QStringLiteral("a.b"));
+    const QString image = folder + QStringLiteral("/photo.2010.jpg");
+    QVERIFY(makeTestPicture(40, 30).save(image, "JPG"));
+    f.addEntries({QStringLiteral("/old/one.png"), QStringLiteral("/old/two.png")});
+    f.dialogs.openAnswers.push_back(image);
+
+    QTest::mouseClick(f.toolButton(0), Qt::LeftButton);
+
+    QCOMPARE(f.entries(), QStringList{image});
+    QCOMPARE(f.list()->currentRow(), -1);
+    QCOMPARE(f.text("txtTitle"), QStringLiteral("photo"));
+    QCOMPARE(f.dialogs.openRequests.size(), 1);
+    QCOMPARE(f.dialogs.openRequests.first().caption, QStringLiteral("Open Files"));
+    QCOMPARE(f.dialogs.openRequests.first().filters.size(), 8);
+    QCOMPARE(f.window->commonDialogs().Filename(), QString());
+    QCOMPARE(f.find<ShowImage>("prewImage")->Picture().size(), QSize(40, 30));
+    QCOMPARE(f.window->focusWidget(), f.toolButton(6));
+}
+
+void MainWindowTest::openAFile_cancelled_keepsListAndTitle()
+{
+    WindowFixture f;
+    f.open();
+    f.addEntries({QStringLiteral("/kept/one.png")});
+    f.find<QLineEdit>("txtTitle")->setText(QStringLiteral("Mine"));
+    QTest::mouseClick(f.toolButton(0), Qt::LeftButton); // no answer queued: cancelled
+    QCOMPARE(f.entries(), QStringList{QStringLiteral("/kept/one.png")});
+    QCOMPARE(f.text("txtTitle"), QStringLiteral("Mine"));
+}
+
+void MainWindowTest::openAFile_notAnImage_stillJoinsList()
+{
+    WindowFixture f;
+    f.open();
+    auto* preview = f.find<ShowImage>("prewImage");
+    preview->setPicture(makeTestPicture(10, 10));
+    const QString fake = f.folder.write(QStringLiteral("Zeugnis größer.jpg"), "not really a jpeg");
+    f.dialogs.openAnswers.push_back(fake);
+    f.window->CmdToolsBar_Click(0);
+    QCOMPARE(f.entries(), QStringList{fake});
+    QCOMPARE(f.text("txtTitle"), QStringLiteral("Zeugnis größer"));
+    QCOMPARE(preview->Picture().size(), QSize(10, 10));
+}
+
+void MainWindowTest::menuAdd_behavesLikeOpenAFile()
+{
+    WindowFixture f;
+    f.open();
+    f.dialogs.openAnswers.push_back(QStringLiteral("/pictures/cat.png"));
+    f.find<QAction>("menuAdd")->trigger();
+    QCOMPARE(f.entries(), QStringList{QStringLiteral("/pictures/cat.png")});
+    QCOMPARE(f.text("txtTitle"), QStringLiteral("cat"));
+    QVERIFY(!f.find<QWidget>("picDoor")->isVisible());
+}
+
+void MainWindowTest::menuExit_closesWindow()
+{
+    WindowFixture f;
+    f.open();
+    QVERIFY(f.window->isVisible());
+    f.find<QAction>("menuExit")->trigger();
+    QVERIFY(!f.window->isVisible());
+    QVERIFY(!QFile::exists(f.window->settingsFilePath())); // nothing saved at shut-down
+}
+
+void MainWindowTest::toolBarClick_hidesGettingStartedPanel()
+{
+    WindowFixture f;
+    f.open();
+    QVERIFY(f.find<QWidget>("picDoor")->isVisible());
+    QTest::mouseClick(f.toolButton(3), Qt::LeftButton);
+    QVERIFY(!f.find<QWidget>("picDoor")->isVisible());
+    QVERIFY(f.list()->isVisible());
+}
+
+void MainWindowTest::closeAndClean_emptyList_onlyCloseBlanksPreview()
+{
+    WindowFixture f;
+    f.open();
+    auto* preview = f.find<ShowImage>("prewImage");
+    preview->setBackColor(0x00FFFFFF);
+    QImage blue(10, 10, QImage::Format_RGB32);
+    blue.fill(Qt::blue);
+    preview->setPicture(blue);
+    const QPoint middle(preview->width() / 2, preview->height() / 2);
+
+    f.addEntries({"/a.jpg", "/b.jpg"});
+    f.window->CmdToolsBar_Click(3); // Clean
+    QCOMPARE(f.list()->count(), 0);
+    QCOMPARE(preview->surfaceImage().pixelColor(middle), QColor(Qt::blue));
+
+    f.addEntries({"/a.jpg"});
+    f.window->CmdToolsBar_Click(2); // Close
+    QCOMPARE(f.list()->count(), 0);
+    QCOMPARE(preview->surfaceImage().pixelColor(middle), QColor(Qt::white));
+
+    f.window->CmdToolsBar_Click(7); // no such button: nothing happens
+    f.window->CmdToolsBar_Click(-1);
+    QVERIFY(f.window->isVisible());
+}
+
+void MainWindowTest::move_selected_data()
+{
+    QTest::addColumn<int>("button");
+    QTest::addColumn<int>("selected");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<int>("selectedAfter");
+    QTest::newRow("down from the third of five") << 4 << 2 << "a b d c e" << 3;
+    QTest::newRow("up from the third of five") << 6 << 2 << "a c b d e" << 1;
+    QTest::newRow("down from the last") << 4 << 4 << "a b c d e" << 4;
+    QTest::newRow("up from the first") << 6 << 0 << "a b c d e" << 0;
+    QTest::newRow("down with nothing selected") << 4 << -1 << "a b c d e" << -1;
+    QTest::newRow("up with nothing selected") << 6 << -1 << "a b c d e" << -1;
+}
+
+void MainWindowTest::move_selected()
+{
+    QFETCH(int, button);
+    QFETCH(int, selected);
+    QFETCH(QString, expected);
+    WindowFixture f;
+    f.open();
+    f.addEntries({"a", "b", "c", "d", "e"});
+    f.list()->setCurrentRow(selected);
+    QTest::mouseClick(f.toolButton(button), Qt::LeftButton);
+    QCOMPARE(f.entries().join(QLatin1Char(' ')), expected);
+    QTEST(f.list()->currentRow(), "selectedAfter");
+    if (f.list()->currentRow() >= 0) {
+        QCOMPARE(f.text("lblPageNum"), QStringLiteral("Page Number of Selected File: %1").arg(f.list()->currentRow() + 1));
+    }
+}
+
+void MainWindowTest::pageNumber_followsSelection()
+{
+    WindowFixture f;
+    f.open();
+    f.addEntries({"a", "b", "c"});
+    QCOMPARE(f.text("lblPageNum"), QStringLiteral("Page Number Of Selected File: 0")); // adding selects nothing
+    f.list()->setCurrentRow(2);
+    QCOMPARE(f.text("lblPageNum"), QStringLiteral("Page Number of Selected File: 3"));
+    f.list()->setCurrentRow(0);
+    QCOMPARE(f.text("lblPageNum"), QStringLiteral("Page Number of Selected File: 1"));
+}
+
+void MainWindowTest::about_showsNotice_thenFocusOnLastToolButton()
+{
+    WindowFixture f;
+    f.open();
+    f.find<QAction>("menuAbout")->trigger();
+    QCOMPARE(f.messages.shown().size(), 1);
+    QCOMPARE(f.messages.shown().first().title, QStringLiteral("about"));
+    QCOMPARE(f.messages.shown().first().icon, MessageIcon::None);
+    QVERIFY(f.messages.shown().first().text.contains(QStringLiteral("Pagewell")));
+    QCOMPARE(f.window->focusWidget(), f.toolButton(6));
+}
+
+void MainWindowTest::website_opensAddress()
+{
+    WindowFixture f;
+    f.open();
+    f.find<QAction>("menuWeb")->trigger();
+    QCOMPARE(f.opener.opened(), QList<QUrl>{QUrl(QString::fromLatin1(frmPrinting::WebsiteAddress))});
+}
+
+void MainWindowTest::browse_confirmedAndCancelled()
+{
+    WindowFixture f;
+    f.open();
+    f.dialogs.folderAnswers.push_back(QStringLiteral("/data"));
+    f.click("cmdBrowse");
+    QCOMPARE(f.text("txtPath"), QStringLiteral("/data"));
+    QCOMPARE(f.dialogs.folderCaptions.last(), QStringLiteral("Please select a folder:"));
+    QCOMPARE(f.window->focusWidget(), f.toolButton(6));
+
+    f.find<QLineEdit>("txtPath")->setText(QStringLiteral("/typed/by/user"));
+    f.click("cmdBrowse"); // cancelled
+    QCOMPARE(f.text("txtPath"), f.programFolder + QStringLiteral("/output"));
+}
+
+void MainWindowTest::addFolder_appendsTreeInOrder_cancelAddsNothing()
+{
+    WindowFixture f;
+    f.open();
+    const QString root = f.folder.mkdir(QStringLiteral("tree"));
+    f.folder.write(QStringLiteral("tree/a.jpg"));
+    f.folder.write(QStringLiteral("tree/B/b.jpg"));
+    f.folder.write(QStringLiteral("tree/B/C/c.jpg"));
+    f.folder.write(QStringLiteral("tree/d.png"));
+    f.folder.write(QStringLiteral("tree/E/e.gif"));
+    f.folder.write(QStringLiteral("tree/notes.txt"));
+    f.addEntries({"/first.jpg"});
+
+    f.dialogs.folderAnswers.push_back(root);
+    f.window->CmdToolsBar_Click(1);
+    QCOMPARE(f.entries(), (QStringList{"/first.jpg", root + "/a.jpg", root + "/d.png", root + "/B/b.jpg",
+                                       root + "/B/C/c.jpg", root + "/E/e.gif"}));
+    QCOMPARE(f.dialogs.folderCaptions.last(), QStringLiteral("Please select a folder:"));
+
+    f.window->CmdToolsBar_Click(1); // cancelled
+    QCOMPARE(f.list()->count(), 6);
+}
+
+QTEST_MAIN(MainWindowTest)
+#include "tst_mainwindow.moc"

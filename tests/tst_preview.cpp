@@ -1,0 +1,255 @@
+#include "platform/PropertyStore.h"
+#include "preview/FitArithmetic.h"
+#include "preview/ShowImage.h"
+#include "support/TestFolder.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+class PreviewTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void fitPicture_workedExamples_data();
+    void fitPicture_workedExamples();
+    void fitPicture_ratioEqualToBox_data();
+    void fitPicture_ratioEqualToBox();
+    void fitPicture_noArea_givesEmptyRect();
+    void loadimg_picture_drawnFittedAndCentred();
+    void showImageInfo_noPicture_surfaceUntouched();
+    void cls_thenResize_redrawsHeldPicture();
+    void loadimg_notAnImage_reportsAndKeepsPicture();
+    void backColor_change_repaintsAndMarksChanged();
+    void borderStyle_change_doesNotRedraw();
+    void properties_defaultsNotStored_readBackAsDefaults();
+    void properties_roundTrip();
+    void surfaceMouse_raisesControlEvents();
+};
+
+void PreviewTest::fitPicture_workedExamples_data()
+{
+    QTest::addColumn<int>("pw");
+    QTest::addColumn<int>("ph");
+    QTest::addColumn<int>("x");
+    QTest::addColumn<int>("y");
+    QTest::addColumn<int>("w");
+    QTest::addColumn<int>("h");
+    // The preview on the main window measures 2895 x 3315.
+    QTest::newRow("4:3 fits the width") << 400 << 300 << 0 << 572 << 2895 << 2171;
+    QTest::newRow("3:4 fits the height, 204.5 rounds to 204") << 300 << 400 << 204 << 0 << 2486 << 3315;
+    QTest::newRow("1:1 fits the width") << 500 << 500 << 0 << 210 << 2895 << 2895;
+    QTest::newRow("3:1 fits the width") << 900 << 300 << 0 << 1175 << 2895 << 965;
+    QTest::newRow("1:3 fits the height") << 300 << 900 << 895 << 0 << 1105 << 3315;
+}
+
+void PreviewTest::fitPicture_workedExamples()
+{
+    QFETCH(int, pw);
+    QFETCH(int, ph);
+    const FitRect fit = fitPicture(pw, ph, 2895, 3315);
+    QTEST(fit.x, "x");
+    QTEST(fit.y, "y");
+    QTEST(fit.w, "w");
+    QTEST(fit.h, "h");
+}
+
+void PreviewTest::fitPicture_ratioEqualToBox_data()
+{
+    QTest::addColumn<int>("pw");
+    QTest::addColumn<int>("ph");
+    QTest::addColumn<int>("bw");
+    QTest::addColumn<int>("bh");
+    QTest::addColumn<bool>("fullHeight");
+    QTest::newRow("landscape equal ratio takes the full height") << 400 << 200 << 800 << 400 << true;
+    QTest::newRow("square equal ratio takes the full height") << 50 << 50 << 300 << 300 << true;
+    QTest::newRow("portrait equal ratio takes the full width") << 200 << 400 << 300 << 600 << false;
+}
+
+void PreviewTest::fitPicture_ratioEqualToBox()
+{
+    QFETCH(int, bw);
+    QFETCH(int, bh);
+    QFETCH(bool, fullHeight);
+    const FitRect fit = fitPicture(QFETCH(int, pw), QFETCH(int, ph), bw, bh);
+    if (fullHeight) {
+        QCOMPARE(fit.h, bh);
+        QCOMPARE(fit.y, 0);
+    } else {
+        QCOMPARE(fit.w, bw);
+        QCOMPARE(fit.x, 0);
+    }
+    QCOMPARE(fit.w, bw);
+    QCOMPARE(fit.h, bh);
+}
+
+void PreviewTest::fitPicture_noArea_givesEmptyRect()
+{
+    QCOMPARE(fitPicture(0, 10, 100, 100).w, 0);
+    QCOMPARE(fitPicture(10, 10, 100, 0).h, 0);
+}
+
+namespace {
+
+QImage solid(int w, int h, QColor color)
+{
+    QImage image(w, h, QImage::Format_RGB32);
+    image.fill(color);
+    return image;
+}
+
+} // namespace
+
+void PreviewTest::loadimg_picture_drawnFittedAndCentred()
+{
+    TestFolder folder;
+    const QString file = folder.file(QStringLiteral("wide picture ü.png"));
+    QVERIFY(solid(300, 100, Qt::red).save(file));
+
+    ShowImage preview;
+    preview.setBackColor(0x00FFFFFF); // white, as 0x00BBGGRR
+    preview.resize(200, 200);
+    preview.show();
+    QVERIFY(preview.loadimg(file));
+
+    // 3:1 in a square box: full width, 67 high (200 / 3 = 66.67), centred vertically from y = 66.
+    const QImage surface = preview.surfaceImage();
+    QCOMPARE(surface.pixelColor(100, 100), QColor(Qt::red));
+    QCOMPARE(surface.pixelColor(100, 40), QColor(Qt::white));
+    QCOMPARE(surface.pixelColor(100, 160), QColor(Qt::white));
+}
+
+void PreviewTest::showImageInfo_noPicture_surfaceUntouched()
+{
+    ShowImage preview;
+    preview.resize(100, 100);
+    preview.show();
+    preview.setBackColor(0x000000FF); // red: the surface is cleared to it
+    const QImage before = preview.surfaceImage();
+    preview.showImageInfo();
+    QCOMPARE(preview.surfaceImage(), before);
+    QCOMPARE(before.pixelColor(50, 50), QColor(Qt::red));
+}
+
+void PreviewTest::cls_thenResize_redrawsHeldPicture()
+{
+    ShowImage preview;
+    preview.setBackColor(0x00FFFFFF);
+    preview.resize(100, 100);
+    preview.show();
+    preview.setPicture(solid(10, 10, Qt::blue));
+    QCOMPARE(preview.surfaceImage().pixelColor(50, 50), QColor(Qt::blue));
+
+    preview.Cls();
+    QCOMPARE(preview.surfaceImage().pixelColor(50, 50), QColor(Qt::white));
+    QVERIFY(!preview.Picture().isNull()); // still held
+
+    preview.resize(120, 120);
+    QCOMPARE(preview.surfaceImage().pixelColor(60, 60), QColor(Qt::blue));
+}
+
+void PreviewTest::loadimg_notAnImage_reportsAndKeepsPicture()
+{
+    TestFolder folder;
+    const QString text = folder.write(QStringLiteral("notes.png"), "this is not a picture");
+    ShowImage preview;
+    preview.resize(80, 80);
+    preview.show();
+    preview.setPicture(solid(8, 8, Qt::green));
+
+    QString error;
+    QVERIFY(!preview.loadimg(text, &error));
+    QVERIFY(!error.isEmpty());
+    QVERIFY(!preview.loadimg(folder.file(QStringLiteral("missing.jpg")), &error));
+    QCOMPARE(preview.Picture().pixelColor(0, 0), QColor(Qt::green));
+    QCOMPARE(preview.surfaceImage().pixelColor(40, 40), QColor(Qt::green));
+}
+
+void PreviewTest::backColor_change_repaintsAndMarksChanged()
+{
+    ShowImage preview;
+    preview.resize(100, 50);
+    preview.show();
+    preview.setPicture(solid(10, 10, Qt::blue)); // square in a wide box: bars left and right
+    QSignalSpy changed(&preview, &ShowImage::PropertyChanged);
+    preview.setBackColor(0x0000FF00); // green
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(changed.first().first().toString(), QStringLiteral("BackColor"));
+    const QImage surface = preview.surfaceImage();
+    QCOMPARE(surface.pixelColor(10, 25), QColor(Qt::green));
+    QCOMPARE(surface.pixelColor(50, 25), QColor(Qt::blue));
+}
+
+void PreviewTest::borderStyle_change_doesNotRedraw()
+{
+    ShowImage preview;
+    preview.resize(60, 60);
+    preview.show();
+    preview.setBackColor(0x00FFFFFF);
+    QSignalSpy changed(&preview, &ShowImage::PropertyChanged);
+    preview.setBorderStyle(0);
+    QCOMPARE(preview.BorderStyle(), 0);
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(changed.first().first().toString(), QStringLiteral("BorderStyle"));
+}
+
+void PreviewTest::properties_defaultsNotStored_readBackAsDefaults()
+{
+    MemoryPropertyStore store;
+    ShowImage preview;
+    preview.WriteProperties(store);
+    QVERIFY(!store.contains(QStringLiteral("Picture")));
+    QVERIFY(!store.contains(QStringLiteral("BorderStyle")));
+    QVERIFY(!store.contains(QStringLiteral("BackColor")));
+
+    ShowImage fresh;
+    fresh.setBorderStyle(0);
+    fresh.setBackColor(0x123456);
+    fresh.ReadProperties(store);
+    QCOMPARE(fresh.BorderStyle(), ShowImage::DefaultBorderStyle);
+    QCOMPARE(fresh.BackColor(), ShowImage::DefaultBackColor);
+    QVERIFY(fresh.Picture().isNull());
+}
+
+void PreviewTest::properties_roundTrip()
+{
+    MemoryPropertyStore store;
+    ShowImage preview;
+    preview.setBorderStyle(0);
+    preview.setBackColor(0x00336699);
+    preview.setPicture(solid(4, 3, Qt::yellow));
+    preview.WriteProperties(store);
+
+    ShowImage restored;
+    QSignalSpy changed(&restored, &ShowImage::PropertyChanged);
+    restored.ReadProperties(store);
+    QCOMPARE(changed.count(), 0); // reading marks nothing changed
+    QCOMPARE(restored.BorderStyle(), 0);
+    QCOMPARE(restored.BackColor(), 0x00336699u);
+    QCOMPARE(restored.Picture().size(), QSize(4, 3));
+}
+
+void PreviewTest::surfaceMouse_raisesControlEvents()
+{
+    ShowImage preview;
+    preview.resize(100, 100);
+    preview.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&preview));
+    QSignalSpy clicks(&preview, &ShowImage::Click);
+    QSignalSpy downs(&preview, &ShowImage::MouseDown);
+    QSignalSpy doubles(&preview, &ShowImage::DblClick);
+    auto* surface = preview.findChild<QWidget*>(QStringLiteral("immagine"));
+    QVERIFY(surface);
+    QTest::mouseClick(surface, Qt::LeftButton, Qt::ShiftModifier, QPoint(30, 40));
+    QCOMPARE(clicks.count(), 1);
+    QCOMPARE(downs.count(), 1);
+    QCOMPARE(downs.first().at(0).toInt(), 1); // left button
+    QCOMPARE(downs.first().at(1).toInt(), 1); // shift
+    QCOMPARE(downs.first().at(2).toFloat(), 30.0f);
+    QCOMPARE(downs.first().at(3).toFloat(), 40.0f);
+    QTest::mouseDClick(surface, Qt::LeftButton, {}, QPoint(30, 40));
+    QCOMPARE(doubles.count(), 1);
+}
+
+QTEST_MAIN(PreviewTest)
+#include "tst_preview.moc"
