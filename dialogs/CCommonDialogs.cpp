@@ -24,8 +24,7 @@ bool canList(const QString& folder)
 } // namespace
 
 CCommonDialogs::CCommonDialogs(SystemDialogs& dialogs, QString applicationFolder)
-    : m_dialogs(dialogs)
-    , m_applicationFolder(std::move(applicationFolder))
+    : m_dialogs(dialogs), m_applicationFolder(std::move(applicationFolder))
 {
 }
 

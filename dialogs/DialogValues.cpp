@@ -41,8 +41,8 @@ int mulDiv(int number, int numerator, int denominator)
         return -1;
     }
     const std::int64_t product = std::int64_t(number) * numerator;
-    const std::int64_t magnitude = (std::abs(product) + std::abs(std::int64_t(denominator)) / 2)
-                                   / std::abs(std::int64_t(denominator));
+    const std::int64_t magnitude =
+        (std::abs(product) + std::abs(std::int64_t(denominator)) / 2) / std::abs(std::int64_t(denominator));
     const std::int64_t result = ((product < 0) != (denominator < 0)) ? -magnitude : magnitude;
     if (result > std::numeric_limits<int>::max() || result < std::numeric_limits<int>::min()) {
         return -1;

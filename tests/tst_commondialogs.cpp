@@ -59,17 +59,25 @@ private:
     ScriptedSystemDialogs& m_inner;
 };
 
-const QString imageFilter = QStringLiteral(
-    "JPG Files(*.jpg)|*.jpg|JPEG Files(*.jpeg)|*.jpeg|TIF Files(*.tif)|*.tif|TIFF Files(*.tiff)|*.tiff|"
-    "BMP Files(*.BMP)|*.bmp|GIF Files(*.gif)|*.gif|PNG Files(*.png)|*.png|All Files(*.*)|*.*");
+const QString imageFilter =
+    QStringLiteral("JPG Files(*.jpg)|*.jpg|JPEG Files(*.jpeg)|*.jpeg|TIF Files(*.tif)|*.tif|TIFF Files(*.tiff)|*.tiff|"
+                   "BMP Files(*.BMP)|*.bmp|GIF Files(*.gif)|*.gif|PNG Files(*.png)|*.png|All Files(*.*)|*.*");
 
 // Every field as its read accessor shows it, to see at a glance that a call changed nothing.
 QStringList fields(const CCommonDialogs& dialogs)
 {
-    return {dialogs.FileTitle(), dialogs.Path(), dialogs.Filter(), dialogs.Filename(),
-            QString::number(dialogs.Color(), 16), dialogs.Title(), dialogs.DefExt(), dialogs.FontName(),
-            QString::number(dialogs.FontSize()), QString::number(dialogs.FontBold()),
-            QString::number(dialogs.FontItalic()), QString::number(dialogs.FontUnderline())};
+    return {dialogs.FileTitle(),
+            dialogs.Path(),
+            dialogs.Filter(),
+            dialogs.Filename(),
+            QString::number(dialogs.Color(), 16),
+            dialogs.Title(),
+            dialogs.DefExt(),
+            dialogs.FontName(),
+            QString::number(dialogs.FontSize()),
+            QString::number(dialogs.FontBold()),
+            QString::number(dialogs.FontItalic()),
+            QString::number(dialogs.FontUnderline())};
 }
 
 void fillFields(CCommonDialogs& dialogs)
@@ -138,7 +146,8 @@ private Q_SLOTS:
         for (const auto& [name, property] : textProperties()) {
             const bool cutsAtNul = name == "Title" || name == "Path" || name == "FileTitle" || name == "Filename";
             QTest::addRow("%s: NUL", qPrintable(name)) << name << withNul << (cutsAtNul ? "a/b.jpg" : withNul);
-            QTest::addRow("%s: blanks", qPrintable(name)) << name << "  a b  " << "  a b  ";
+            QTest::addRow("%s: blanks", qPrintable(name)) << name << "  a b  "
+                                                          << "  a b  ";
         }
     }
     void textProperty_readsBack()
@@ -185,13 +194,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("filter");
         QTest::addColumn<QStringList>("expected");
         QTest::newRow("image filter") << imageFilter
-                                      << QStringList{"JPG Files(*.jpg) (*.jpg)",   "JPEG Files(*.jpeg) (*.jpeg)",
-                                                     "TIF Files(*.tif) (*.tif)",   "TIFF Files(*.tiff) (*.tiff)",
-                                                     "BMP Files(*.BMP) (*.bmp)",   "GIF Files(*.gif) (*.gif)",
-                                                     "PNG Files(*.png) (*.png)",   "All Files(*.*) (*)"};
+                                      << QStringList{"JPG Files(*.jpg) (*.jpg)", "JPEG Files(*.jpeg) (*.jpeg)",
+                                                     "TIF Files(*.tif) (*.tif)", "TIFF Files(*.tiff) (*.tiff)",
+                                                     "BMP Files(*.BMP) (*.bmp)", "GIF Files(*.gif) (*.gif)",
+                                                     "PNG Files(*.png) (*.png)", "All Files(*.*) (*)"};
         QTest::newRow("pdf") << "PDF Files(*.pdf)|*.pdf" << QStringList{"PDF Files(*.pdf) (*.pdf)"};
         QTest::newRow("empty") << "" << QStringList{};
-        QTest::newRow("several patterns") << "Pictures|*.jpg;*.png; *.gif" << QStringList{"Pictures (*.jpg *.png *.gif)"};
+        QTest::newRow("several patterns")
+            << "Pictures|*.jpg;*.png; *.gif" << QStringList{"Pictures (*.jpg *.png *.gif)"};
         QTest::newRow("trailing bar") << "PDF|*.pdf|" << QStringList{"PDF (*.pdf)"};
         QTest::newRow("description without pattern") << "PDF|*.pdf|Text" << QStringList{"PDF (*.pdf)"};
     }
@@ -225,9 +235,15 @@ private Q_SLOTS:
         QTest::addColumn<QString>("chosen");
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("fileTitle");
-        QTest::newRow("folder") << "/out/book.pdf" << "/out" << "book.pdf";
-        QTest::newRow("root") << "/book.pdf" << "/" << "book.pdf";
-        QTest::newRow("blanks and dots") << "/my pics/a b/x.y.jpg" << "/my pics/a b" << "x.y.jpg";
+        QTest::newRow("folder") << "/out/book.pdf"
+                                << "/out"
+                                << "book.pdf";
+        QTest::newRow("root") << "/book.pdf"
+                              << "/"
+                              << "book.pdf";
+        QTest::newRow("blanks and dots") << "/my pics/a b/x.y.jpg"
+                                         << "/my pics/a b"
+                                         << "x.y.jpg";
     }
     void showOpen_confirmed_setsFileFields()
     {
@@ -293,13 +309,20 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("expected"); // "<app>" for the application folder, "<dir>" for the test's folder
-        QTest::newRow("empty") << "" << "<app>";
-        QTest::newRow("blanks") << "   " << "<app>";
-        QTest::newRow("folder without slash") << "<dir>" << "<dir>/";
-        QTest::newRow("folder with slash") << "<dir>/" << "<dir>/";
-        QTest::newRow("root") << "/" << "/";
-        QTest::newRow("missing folder") << "<dir>/missing" << "<app>";
-        QTest::newRow("a file") << "<dir>/file.txt" << "<app>";
+        QTest::newRow("empty") << ""
+                               << "<app>";
+        QTest::newRow("blanks") << "   "
+                                << "<app>";
+        QTest::newRow("folder without slash") << "<dir>"
+                                              << "<dir>/";
+        QTest::newRow("folder with slash") << "<dir>/"
+                                           << "<dir>/";
+        QTest::newRow("root") << "/"
+                              << "/";
+        QTest::newRow("missing folder") << "<dir>/missing"
+                                        << "<app>";
+        QTest::newRow("a file") << "<dir>/file.txt"
+                                << "<app>";
     }
     void showSave_startFolder_keptInPathEvenWhenCancelled()
     {
@@ -395,9 +418,9 @@ private Q_SLOTS:
         QVERIFY(m_dialogs->ShowFolder());
         QCOMPARE(m_scripted->folderCaptions, QStringList({"Choose a folder", "Choose a folder"}));
         QStringList expected = before;
-        expected[0] = ""; // FileTitle
+        expected[0] = "";      // FileTitle
         expected[1] = "/data"; // Path
-        expected[3] = ""; // Filename
+        expected[3] = "";      // Filename
         QCOMPARE(fields(*m_dialogs), expected);
     }
 
@@ -435,8 +458,8 @@ private Q_SLOTS:
         QTest::newRow("12 pt at 120 dpi") << "Tahoma" << 12 << 120 << "Tahoma" << -20;
         QTest::newRow("32 characters cut to 31") << QString(32, 'x') << 9 << 96 << QString(31, 'x') << -12;
         QTest::newRow("NUL ends the name") << QString("Sans") + QChar(0) + "Serif" << 9 << 96 << "Sans" << -12;
-        QTest::newRow("not Latin-1 kept") << QString::fromUtf8("Noto Sans 日本") << 9 << 96
-                                          << QString::fromUtf8("Noto Sans 日本") << -12;
+        QTest::newRow("not Latin-1 kept")
+            << QString::fromUtf8("Noto Sans 日本") << 9 << 96 << QString::fromUtf8("Noto Sans 日本") << -12;
         QTest::newRow("pair not split") << QString(30, 'x') + QString::fromUtf8("😀") << 9 << 96 << QString(30, 'x')
                                         << -12;
     }
