@@ -51,8 +51,13 @@ public:
     [[nodiscard]] bool ShowSave();
 
 private:
+    // Records a confirmed file choice in the fields and as the open dialog's next start.
+    void takeChosenFile(const QString& chosen);
+
     SystemDialogs& m_dialogs;
     QString m_applicationFolder;
+    // Where the next open dialog starts: the folder of the last confirmed file, else the current directory.
+    QString m_openStartFolder;
 
     QString m_FileTitle;
     QString m_Path;
