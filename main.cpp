@@ -3,7 +3,9 @@
 #include "platform/Clock.h"
 #include "platform/DocumentOpener.h"
 #include "platform/MessageBoxes.h"
+#include "platform/Pdftk.h"
 #include "platform/PropertyStore.h"
+#include "platform/QpdfPageLibrary.h"
 #include "platform/QtSystemDialogs.h"
 #include "platform/Skin.h"
 
@@ -32,9 +34,14 @@ int main(int argc, char* argv[])
     services.previewStore = &previewStore;
     services.programFolder = QCoreApplication::applicationDirPath();
     services.homeFolder = QDir::homePath();
-    services.makeStages = [] { return std::make_unique<PdfConversionStages>(); };
+    frmPrinting* mainWindow = nullptr;
+    services.makeStages = [&mainWindow] {
+        return std::make_unique<PdfConversionStages>(mainWindow, std::make_unique<ProcessPdftk>(),
+                                                     std::make_unique<QpdfPageLibrary>());
+    };
 
     frmPrinting window(services);
+    mainWindow = &window;
     window.show();
     return QApplication::exec();
 }

@@ -1,6 +1,7 @@
 #include "conversion/ConversionRun.h"
 
 #include "conversion/RunProgress.h"
+#include "conversion/Saving.h"
 #include "dialogs/CCommonDialogs.h"
 #include "imagelist/FocusSweep.h"
 #include "imagelist/ImageListWidget.h"
@@ -11,7 +12,6 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
-#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -148,9 +148,7 @@ ConversionRun::Outcome ConversionRun::convert(ConversionStages& stages)
         finishWithoutSaving(QStringLiteral("Nothing was saved."));
         return Outcome::NotSaved;
     }
-    if (QFileInfo(destination).suffix().isEmpty()) {
-        destination += QStringLiteral(".pdf");
-    }
+    destination = withPdfExtension(destination);
     if (failed(stages.saveTo(destination))) {
         return Outcome::Failed;
     }

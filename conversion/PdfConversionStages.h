@@ -1,0 +1,42 @@
+#pragma once
+
+#include "conversion/ConversionStages.h"
+#include "conversion/Workspace.h"
+
+#include <QPointer>
+#include <QWidget>
+#include <memory>
+
+class Pdftk;
+class PdfPageLibrary;
+
+// The real stages: a private workspace, FreeImage normalisation, our page-PDF library, pdftk, an atomic save.
+class PdfConversionStages final : public ConversionStages
+{
+public:
+    // tempParent: where the workspace is made; empty for the system's temporary folder.
+    PdfConversionStages(QWidget* owner, std::unique_ptr<Pdftk> pdftk, std::unique_ptr<PdfPageLibrary> library,
+                        QString tempParent = {});
+    ~PdfConversionStages() override;
+
+    StageResult checkTools() override;
+    StageResult prepareWorkspace() override;
+    StageResult writeInfo(const DocumentInfo& info) override;
+    StageResult makePage(int index, const QString& imagePath, const std::function<int()>& quality) override;
+    StageResult copyFirstPage() override;
+    StageResult join(int index) override;
+    StageResult applyInfo(int count) override;
+    StageResult saveTo(const QString& destination) override;
+    void removeWorkspace() override;
+    void abort() override;
+
+    [[nodiscard]] const Pdftk& pdftk() const { return *m_pdftk; }
+    [[nodiscard]] const Workspace& workspace() const { return m_workspace; }
+
+private:
+    QPointer<QWidget> m_owner;
+    std::unique_ptr<Pdftk> m_pdftk;
+    std::unique_ptr<PdfPageLibrary> m_library;
+    QString m_tempParent;
+    Workspace m_workspace;
+};

@@ -1,0 +1,148 @@
+#include "support/PdfProbe.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+
+namespace PdfProbe {
+
+ToolResult run(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(program, arguments);
+    ToolResult result;
+    if (!process.waitForStarted(30000) || !process.waitForFinished(120000)) {
+        process.kill();
+        process.waitForFinished();
+        result.output = process.readAll();
+        return result;
+    }
+    result.output = process.readAll();
+    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return result;
+}
+
+bool passesQpdfCheck(const QString& pdf, QString* report)
+{
+    const ToolResult result = run(QStringLiteral("qpdf"), {QStringLiteral("--check"), pdf});
+    if (report) {
+        *report = QString::fromUtf8(result.output);
+    }
+    return result.exitCode == 0;
+}
+
+QMap<QString, QString> info(const QString& pdf)
+{
+    QMap<QString, QString> values;
+    const ToolResult result = run(QStringLiteral("pdfinfo"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"), pdf});
+    const QStringList lines = QString::fromUtf8(result.output).split(QLatin1Char('\n'));
+    for (const QString& line : lines) {
+        const qsizetype colon = line.indexOf(QLatin1Char(':'));
+        if (colon > 0) {
+            values.insert(line.left(colon), line.mid(colon + 1).trimmed());
+        }
+    }
+    return values;
+}
+
+QMap<QString, QString> rawInfo(const QString& pdf)
+{
+    QMap<QString, QString> values;
+    const ToolResult result = run(QStringLiteral("qpdf"), {QStringLiteral("--json"), QStringLiteral("--json-key=qpdf"),
+                                                           QStringLiteral("--json-stream-data=none"), pdf});
+    const QJsonObject root = QJsonDocument::fromJson(result.output).object();
+    const QJsonArray qpdf = root.value(QStringLiteral("qpdf")).toArray();
+    if (qpdf.size() < 2) {
+        return values;
+    }
+    const QJsonObject objects = qpdf.at(1).toObject();
+    const QString infoRef =
+        qpdf.at(0).toObject().value(QStringLiteral("trailer")).toObject().value(QStringLiteral("/Info")).toString();
+    QJsonObject trailer;
+    for (auto it = objects.begin(); it != objects.end(); ++it) {
+        if (it.key() == QStringLiteral("trailer")) {
+            trailer = it.value().toObject().value(QStringLiteral("value")).toObject();
+        }
+    }
+    QString ref = trailer.value(QStringLiteral("/Info")).toString();
+    if (ref.isEmpty()) {
+        ref = infoRef;
+    }
+    const QJsonObject dict = objects.value(QStringLiteral("obj:") + ref).toObject().value(QStringLiteral("value")).toObject();
+    for (auto it = dict.begin(); it != dict.end(); ++it) {
+        QString text = it.value().toString();
+        if (text.startsWith(QStringLiteral("u:"))) {
+            text = text.mid(2);
+        }
+        values.insert(it.key().mid(1), text);
+    }
+    return values;
+}
+
+QList<QSizeF> pageSizes(const QString& pdf)
+{
+    QList<QSizeF> sizes;
+    const int pages = info(pdf).value(QStringLiteral("Pages")).toInt();
+    if (pages <= 0) {
+        return sizes;
+    }
+    const ToolResult result = run(QStringLiteral("pdfinfo"), {QStringLiteral("-f"), QStringLiteral("1"),
+                                                              QStringLiteral("-l"), QString::number(pages), pdf});
+    const QStringList lines = QString::fromUtf8(result.output).split(QLatin1Char('\n'));
+    for (const QString& line : lines) {
+        // "Page    1 size: 603.21 x 452.41 pts"
+        if (!line.startsWith(QStringLiteral("Page")) || !line.contains(QStringLiteral(" size:"))) {
+            continue;
+        }
+        const QStringList words = line.mid(line.indexOf(QStringLiteral("size:")) + 5).simplified().split(QLatin1Char(' '));
+        if (words.size() >= 3) {
+            sizes.append(QSizeF(words.at(0).toDouble(), words.at(2).toDouble()));
+        }
+    }
+    return sizes;
+}
+
+QImage renderPage(const QString& pdf, int page, int dpi)
+{
+    QTemporaryDir dir;
+    const QString prefix = dir.filePath(QStringLiteral("page"));
+    run(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-f"),
+                                     QString::number(page), QStringLiteral("-l"), QString::number(page),
+                                     QStringLiteral("-singlefile"), QStringLiteral("-png"), pdf, prefix});
+    return QImage(prefix + QStringLiteral(".png")).convertToFormat(QImage::Format_RGB32);
+}
+
+QImage renderPageAt(const QString& pdf, int page, QSize size)
+{
+    QTemporaryDir dir;
+    const QString prefix = dir.filePath(QStringLiteral("page"));
+    run(QStringLiteral("pdftoppm"),
+        {QStringLiteral("-scale-to-x"), QString::number(size.width()), QStringLiteral("-scale-to-y"),
+         QString::number(size.height()), QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"),
+         QString::number(page), QStringLiteral("-singlefile"), QStringLiteral("-png"), pdf, prefix});
+    return QImage(prefix + QStringLiteral(".png")).convertToFormat(QImage::Format_RGB32);
+}
+
+double meanDifference(const QImage& a, const QImage& b)
+{
+    if (a.size() != b.size() || a.isNull()) {
+        return -1;
+    }
+    const QImage x = a.convertToFormat(QImage::Format_RGB32);
+    const QImage y = b.convertToFormat(QImage::Format_RGB32);
+    double sum = 0;
+    for (int row = 0; row < x.height(); ++row) {
+        const auto* p = reinterpret_cast<const QRgb*>(x.constScanLine(row));
+        const auto* q = reinterpret_cast<const QRgb*>(y.constScanLine(row));
+        for (int col = 0; col < x.width(); ++col) {
+            sum += std::abs(qRed(p[col]) - qRed(q[col])) + std::abs(qGreen(p[col]) - qGreen(q[col])) +
+                   std::abs(qBlue(p[col]) - qBlue(q[col]));
+        }
+    }
+    return sum / (3.0 * x.width() * x.height());
+}
+
+} // namespace PdfProbe

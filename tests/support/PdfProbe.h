@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QImage>
+#include <QMap>
+#include <QSizeF>
+#include <QString>
+
+// Looks into a produced PDF with the real tools: qpdf for structure, poppler for information and pixels.
+namespace PdfProbe {
+
+struct ToolResult
+{
+    int exitCode = -1;
+    QByteArray output; // standard output and error together
+};
+
+// Runs a program and waits for it (at most two minutes).
+ToolResult run(const QString& program, const QStringList& arguments);
+
+// `qpdf --check` passes.
+[[nodiscard]] bool passesQpdfCheck(const QString& pdf, QString* report = nullptr);
+
+// The document information as pdfinfo shows it (UTF-8): "Title", "Author", "Pages", ...
+[[nodiscard]] QMap<QString, QString> info(const QString& pdf);
+
+// The raw information dictionary entries as qpdf sees them (UTF-8 text), including CreationDate unparsed.
+[[nodiscard]] QMap<QString, QString> rawInfo(const QString& pdf);
+
+// Page sizes in points, first page first.
+[[nodiscard]] QList<QSizeF> pageSizes(const QString& pdf);
+
+// One page rendered to an image at the given resolution (1-based page number).
+[[nodiscard]] QImage renderPage(const QString& pdf, int page, int dpi);
+
+// The page rendered at exactly this pixel size, for comparing with the source image pixel by pixel.
+[[nodiscard]] QImage renderPageAt(const QString& pdf, int page, QSize size);
+
+// Mean absolute difference per channel (0..255) between two images of the same size; -1 when sizes differ.
+[[nodiscard]] double meanDifference(const QImage& a, const QImage& b);
+
+} // namespace PdfProbe

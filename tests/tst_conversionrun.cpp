@@ -1,0 +1,307 @@
+#include "conversion/RunProgress.h"
+#include "imagelist/ImageListWidget.h"
+#include "preview/ShowImage.h"
+#include "support/WindowFixture.h"
+
+#include <QAction>
+#include <QFile>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QTest>
+#include <QUrl>
+
+// The run's order, texts and enabling, with stages that do no file work.
+class ConversionRunTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void progressPercent_values_data();
+    void progressPercent_values();
+    void emptyList_refusedWithMessage_nothingWritten();
+    void oneImage_stagesInOrder_noJoin_doneAndCleared();
+    void twoImages_oneJoin_progressTexts();
+    void fiftyOneImages_joinTextsRoundDown();
+    void duringRun_controlsDisabled_listLocked_menuIgnored();
+    void quality_readAfreshForEveryPage();
+    void pageFailure_messageNamesEntry_listKept_entrySelected();
+    void toolsMissing_refusedBeforeAnyWork();
+    void saveCancelled_nothingSavedOrOpened_listKept();
+    void outputPath_trailingSlashTrimmedOnce_nameGetsPdf();
+    void windowClosedMidRun_runStopsAndCleansUp();
+
+private:
+    static QStringList images(int count);
+};
+
+QStringList ConversionRunTest::images(int count)
+{
+    QStringList paths;
+    for (int i = 0; i < count; ++i) {
+        paths << QStringLiteral("/pictures/img %1.jpg").arg(i);
+    }
+    return paths;
+}
+
+void ConversionRunTest::progressPercent_values_data()
+{
+    QTest::addColumn<int>("index");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("percent");
+    QTest::newRow("single entry has none") << 0 << 1 << -1;
+    QTest::newRow("first of two") << 0 << 2 << 0;
+    QTest::newRow("last of two") << 1 << 2 << 100;
+    QTest::newRow("29 of 51 rounds down") << 29 << 51 << 57;
+    QTest::newRow("last of 51") << 50 << 51 << 100;
+    QTest::newRow("1 of 4") << 1 << 4 << 33;
+}
+
+void ConversionRunTest::progressPercent_values()
+{
+    QTEST(progressPercent(QFETCH(int, index), QFETCH(int, count)), "percent");
+}
+
+void ConversionRunTest::emptyList_refusedWithMessage_nothingWritten()
+{
+    WindowFixture f;
+    f.open();
+    f.click(QStringLiteral("Command3"));
+    QCOMPARE(f.messages.shown().size(), 1);
+    QCOMPARE(f.messages.shown().first().title, QStringLiteral("Add File"));
+    QCOMPARE(f.messages.shown().first().text, QStringLiteral("Please add a file"));
+    QCOMPARE(f.messages.shown().first().icon, MessageIcon::Exclamation);
+    QVERIFY(f.stagesLog->calls.isEmpty());
+    QVERIFY(!QFile::exists(f.window->settingsFilePath()));
+    QVERIFY(!QFile::exists(f.homeFolder + QStringLiteral("/output")));
+    QCOMPARE(f.window->focusWidget(), f.toolButton(6));
+}
+
+void ConversionRunTest::oneImage_stagesInOrder_noJoin_doneAndCleared()
+{
+    WindowFixture f;
+    f.open();
+    f.addEntries({QStringLiteral("/pictures/only one.jpg")});
+    f.find<QLineEdit>("txtKeywords")->setText(QStringLiteral("k"));
+    const QString date = f.text("txtCreationDate");
+    const QString destination = f.folder.file(QStringLiteral("out.pdf"));
+    f.dialogs.saveAnswers.push_back(destination);
+    QStringList labels;
+    f.stagesLog->onCall = [&](const QString&) { labels << f.text("lblPB"); };
+
+    f.click(QStringLiteral("Command3"));
+
+    QCOMPARE(f.stagesLog->calls,
+             (QStringList{"checkTools", "prepareWorkspace",
+                          "writeInfo:New PDF Document|Pagewell|" + date + "|New Subject|k",
+                          "makePage:0=/pictures/only one.jpg", "copyFirstPage", "applyInfo:1",
+                          "saveTo:" + destination, "removeWorkspace"}));
+    QCOMPARE(labels.at(3), QStringLiteral("Preparing Files..."));
+    QCOMPARE(labels.at(4), QStringLiteral("Now Start Creating...")); // never a percentage with one entry
+    QCOMPARE(labels.at(5), QStringLiteral("Now Start Creating..."));
+    QCOMPARE(f.text("lblPB"), QStringLiteral("Done."));
+    QCOMPARE(f.find<QProgressBar>("pb")->value(), 0);
+    QCOMPARE(f.list()->count(), 0);
+    QCOMPARE(f.opener.opened(), QList<QUrl>{QUrl::fromLocalFile(destination)});
+    QCOMPARE(f.text("Command3"), QStringLiteral("Convert To PDF Now"));
+    QVERIFY(f.find<QWidget>("Command3")->isEnabled());
+    for (int i = 0; i < 7; ++i) {
+        QVERIFY(f.toolButton(i)->isEnabled());
+    }
+    QCOMPARE(f.window->focusWidget(), f.toolButton(6));
+    QCOMPARE(f.dialogs.saveRequests.first().caption, QStringLiteral("Save"));
+    QCOMPARE(f.messages.shown().size(), 0);
+    // The settings were written at the start of the run.
+    QFile settings(f.window->settingsFilePath());
+    QVERIFY(settings.open(QIODevice::ReadOnly));
+    QCOMPARE(settings.readAll(), QByteArray("\"New PDF Document\"\r\n\"Pagewell\"\r\n\"New Subject\"\r\n\"k\"\r\n\"80\"\r\n"));
+    QVERIFY(QFile::exists(f.homeFolder + QStringLiteral("/output")));
+}
+
+void ConversionRunTest::twoImages_oneJoin_progressTexts()
+{
+    WindowFixture f;
+    f.open();
+    f.addEntries(images(2));
+    f.dialogs.saveAnswers.push_back(f.folder.file(QStringLiteral("two.pdf")));
+    QMap<QString, QString> labelAt;
+    f.stagesLog->onCall = [&](const QString& call) { labelAt.insert(call, f.text("lblPB")); };
+    f.click(QStringLiteral("Command3"));
+
+    QCOMPARE(labelAt.value("makePage:0"), QStringLiteral("Preparing Files..."));
+    QCOMPARE(labelAt.value("makePage:1"), QStringLiteral("Preparing Files...0%"));
+    QCOMPARE(labelAt.value("copyFirstPage"), QStringLiteral("Now Start Creating..."));
+    QCOMPARE(labelAt.value("join:1"), QStringLiteral("Now Start Creating..."));
+    QCOMPARE(labelAt.value("applyInfo:2"), QStringLiteral("Creating...100%"));
+    QCOMPARE(f.stagesLog->calls.filter(QStringLiteral("join:")), QStringList{"join:1"});
+}
+
+void ConversionRunTest::fiftyOneImages_joinTextsRoundDown()
+{
+    WindowFixture f;
+    f.open();
+    f.addEntries(images(51));
+    f.dialogs.saveAnswers.push_back(f.folder.file(QStringLiteral("many.pdf")));
+    QMap<QString, QString> labelAt;
+    QMap<QString, int> barAt;
+    f.stagesLog->onCall = [&](const QString& call) {
+        labelAt.insert(call, f.text("lblPB"));
+        barAt.insert(call, f.find<QProgressBar>("pb")->value());
+    };
+    f.click(QStringLiteral("Command3"));
+
+    QCOMPARE(f.stagesLog->calls.filter(QStringLiteral("makePage:")).size(), 51);
+    QCOMPARE(f.stagesLog->calls.filter(QStringLiteral("join:")).size(), 50);
+    QCOMPARE(labelAt.value("makePage:26"), QStringLiteral("Preparing Files...50%"));
+    QCOMPARE(labelAt.value("copyFirstPage"), QStringLiteral("Now Start Creating..."));
+    QCOMPARE(barAt.value("copyFirstPage"), 100);
+    // What join 29 left on screen is read when join 30 starts.
+    QCOMPARE(labelAt.value("join:30"), QStringLiteral("Creating...57%"));
+    QCOMPARE(barAt.value("join:30"), 57);
+    QCOMPARE(labelAt.value("applyInfo:51"), QStringLiteral("Creating...100%"));
+    QVERIFY(f.stagesLog->calls.contains(QStringLiteral("applyInfo:51")));
+}
+
+void ConversionRunTest::duringRun_controlsDisabled_listLocked_menuIgnored()
+{
+    WindowFixture f;
+    f.open();
+    f.addEntries(images(2));
+    f.dialogs.saveAnswers.push_back(f.folder.file(QStringLiteral("x.pdf")));
+    const QString dropped = f.folder.write(QStringLiteral("late.png"));
+    bool checked = false;
+    f.stagesLog->onCall = [&](const QString& call) {
+        if (call != QStringLiteral("makePage:0")) {
+            return;
+        }
+        checked = true;
+        QCOMPARE(f.text("Command3"), QStringLiteral("Converting..."));
+        QVERIFY(!f.find<QWidget>("Command3")->isEnabled());
+        for (int i = 0; i < 7; ++i) {
+            QVERIFY(!f.toolButton(i)->isEnabled());
+        }
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(dropped)});
+        QCOMPARE(f.find<ImageListWidget>("List1")->takeDrop(&data), 0);
+        f.dialogs.openAnswers.push_back(QStringLiteral("/elsewhere/other.jpg"));
+        f.find<QAction>("menuAdd")->trigger(); // the File menu stays live but cannot change the list
+        QCOMPARE(f.list()->count(), 2);
+        f.click(QStringLiteral("Command3")); // disabled: nothing happens
+    };
+    f.click(QStringLiteral("Command3"));
+    QVERIFY(checked);
+    QCOMPARE(f.stagesLog->calls.filter(QStringLiteral("checkTools")).size(), 1);
+    QCOMPARE(f.stagesLog->calls.filter(QStringLiteral("makePage:")).size(), 2);
+
+    // Unlocked again once the run is over.
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(dropped)});
+    QCOMPARE(f.find<ImageListWidget>("List1")->takeDrop(&data), 1);
+}
+
+void ConversionRunTest::quality_readAfreshForEveryPage()
+{
+    WindowFixture f;
+    f.open();
+    f.addEntries(images(3));
+    f.dialogs.saveAnswers.push_back(f.folder.file(QStringLiteral("q.pdf")));
+    f.stagesLog->onCall = [&](const QString& call) {
+        if (call == QStringLiteral("makePage:0")) {
+            f.find<QSlider>("Slider1")->setValue(30);
+        }
+    };
+    f.click(QStringLiteral("Command3"));
+    QCOMPARE(f.stagesLog->qualities, (QList<int>{80, 30, 30}));
+}
+
+void ConversionRunTest::pageFailure_messageNamesEntry_listKept_entrySelected()
+{
+    WindowFixture f;
+    f.open();
+    f.addEntries(images(3));
+    f.stagesLog->failAt = QStringLiteral("makePage:1");
+    f.click(QStringLiteral("Command3"));
+
+    QCOMPARE(f.messages.shown().size(), 1);
+    QCOMPARE(f.messages.shown().first().icon, MessageIcon::Critical);
+    QCOMPARE(f.messages.shown().first().title, QStringLiteral("PDF"));
+    QCOMPARE(f.entries(), images(3));
+    QCOMPARE(f.list()->currentRow(), 1);
+    QVERIFY(f.stagesLog->calls.endsWith(QStringLiteral("removeWorkspace")));
+    QVERIFY(f.stagesLog->calls.filter(QStringLiteral("copyFirstPage")).isEmpty());
+    QVERIFY(f.dialogs.saveRequests.isEmpty());
+    QVERIFY(f.opener.opened().isEmpty());
+    QVERIFY(f.text("lblPB") != QStringLiteral("Done."));
+    QCOMPARE(f.text("Command3"), QStringLiteral("Convert To PDF Now"));
+    QVERIFY(f.find<QWidget>("Command3")->isEnabled());
+    QVERIFY(f.toolButton(0)->isEnabled());
+    QVERIFY(f.window->isVisible()); // the program goes on
+}
+
+void ConversionRunTest::toolsMissing_refusedBeforeAnyWork()
+{
+    WindowFixture f;
+    f.open();
+    f.addEntries(images(2));
+    f.stagesLog->failAt = QStringLiteral("checkTools");
+    f.click(QStringLiteral("Command3"));
+    QCOMPARE(f.messages.shown().size(), 1);
+    QCOMPARE(f.stagesLog->calls.first(), QStringLiteral("checkTools"));
+    QVERIFY(f.stagesLog->calls.filter(QStringLiteral("prepareWorkspace")).isEmpty());
+    QVERIFY(!QFile::exists(f.window->settingsFilePath()));
+    QCOMPARE(f.list()->count(), 2);
+}
+
+void ConversionRunTest::saveCancelled_nothingSavedOrOpened_listKept()
+{
+    WindowFixture f;
+    f.open();
+    auto* preview = f.find<ShowImage>("prewImage");
+    preview->setPicture(makeTestPicture(20, 20));
+    f.addEntries(images(2));
+    f.click(QStringLiteral("Command3")); // no save answer: the dialog is cancelled
+    QVERIFY(f.stagesLog->calls.filter(QStringLiteral("saveTo")).isEmpty());
+    QCOMPARE(f.stagesLog->calls.last(), QStringLiteral("removeWorkspace"));
+    QVERIFY(f.opener.opened().isEmpty());
+    QCOMPARE(f.entries(), images(2));
+    QVERIFY(!preview->Picture().isNull());
+    QCOMPARE(f.text("lblPB"), QStringLiteral("Nothing was saved."));
+    QVERIFY(f.find<QWidget>("Command3")->isEnabled());
+    QCOMPARE(f.messages.shown().size(), 0);
+}
+
+void ConversionRunTest::outputPath_trailingSlashTrimmedOnce_nameGetsPdf()
+{
+    WindowFixture f;
+    f.open();
+    const QString output = f.folder.file(QStringLiteral("made here")) + QStringLiteral("//");
+    f.find<QLineEdit>("txtPath")->setText(output);
+    f.addEntries(images(1));
+    f.dialogs.saveAnswers.push_back(f.folder.file(QStringLiteral("book")));
+    f.click(QStringLiteral("Command3"));
+    QCOMPARE(f.text("txtPath"), output.chopped(1));
+    QVERIFY(QFile::exists(f.folder.file(QStringLiteral("made here"))));
+    QVERIFY(f.stagesLog->calls.contains("saveTo:" + f.folder.file(QStringLiteral("book.pdf"))));
+}
+
+void ConversionRunTest::windowClosedMidRun_runStopsAndCleansUp()
+{
+    WindowFixture f;
+    f.open();
+    f.addEntries(images(3));
+    f.stagesLog->onCall = [&](const QString& call) {
+        if (call == QStringLiteral("makePage:1")) {
+            f.window->close();
+        }
+    };
+    f.click(QStringLiteral("Command3"));
+    QVERIFY(f.stagesLog->aborted);
+    QCOMPARE(f.stagesLog->calls.filter(QStringLiteral("makePage:")).size(), 2);
+    QVERIFY(f.stagesLog->calls.filter(QStringLiteral("copyFirstPage")).isEmpty());
+    QVERIFY(f.stagesLog->removeCount >= 1);
+    QVERIFY(f.dialogs.saveRequests.isEmpty());
+    QVERIFY(f.messages.shown().isEmpty());
+    QCOMPARE(f.skin.calls.last(), QStringLiteral("Detach"));
+}
+
+QTEST_MAIN(ConversionRunTest)
+#include "tst_conversionrun.moc"
