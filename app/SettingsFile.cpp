@@ -257,8 +257,8 @@ QString settingsFileLocation(const QString& programFolder, const QString& fallba
 
 QByteArray formatSettings(const SettingsValues& values)
 {
-    return quotedLine(values.title) + quotedLine(values.author) + quotedLine(values.subject)
-           + quotedLine(values.keywords) + quotedLine(QString::number(values.quality));
+    return quotedLine(values.title) + quotedLine(values.author) + quotedLine(values.subject) +
+           quotedLine(values.keywords) + quotedLine(QString::number(values.quality));
 }
 
 bool writeSettingsFile(const QString& path, const SettingsValues& values, QString* error)
@@ -313,7 +313,7 @@ SettingsRead readSettingsFile(const QString& path)
     LineReader lines(fd.get());
     ValueReader values(lines);
     std::array<std::optional<QString>*, kValueCount - 1> texts{&result.title, &result.author, &result.subject,
-                                                                &result.keywords};
+                                                               &result.keywords};
     for (std::optional<QString>* text : texts) {
         *text = values.next();
     }

@@ -58,7 +58,8 @@ QByteArray formatSettings(const SettingsValues& values);
 // Lines may end in CR LF, LF or CR. Each value: blanks (spaces, tabs) skipped; a value starting with a double quote
 // is the text between that quote and the last quote on its line (so a value holding quotes comes back whole) and
 // ends its line; otherwise the value runs to the next comma or the line's end, blanks trimmed. A line that is too
-// long, holds a control character other than a tab, or is not valid UTF-8 (binary data) gives no value. Values after the file's end are absent.
+// long, holds a control character other than a tab, or is not valid UTF-8 (binary data) gives no value. Values after
+// the file's end are absent.
 SettingsRead readSettingsFile(const QString& path);
 
 // The fifth value's rule: blanks around it ignored, a fraction rounded to the nearest whole number with halves

@@ -12,9 +12,9 @@ using KeepScanning = std::function<bool()>;
 
 struct FileSearchResult
 {
-    int appended = 0;         // paths handed to append
+    int appended = 0;          // paths handed to append
     int unreadableFolders = 0; // folders that could not be opened or read; they gave nothing, the scan went on
-    bool stopped = false;     // keepScanning returned false
+    bool stopped = false;      // keepScanning returned false
 };
 
 // Appends every image file (by the image test) in folder and in all folders below it, depth first: a folder's

@@ -79,13 +79,20 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("title");
-        QTest::newRow("dotted folder") << "/d/a.b/photo.2010.jpg" << "photo";
-        QTest::newRow("hidden file") << "/d/.hidden.jpg" << "";
-        QTest::newRow("no folder") << "photo.jpg" << "photo";
-        QTest::newRow("no dot") << "/pics/scan" << "scan";
-        QTest::newRow("spaces kept") << "/pics/ My Trip .jpg" << " My Trip ";
-        QTest::newRow("trailing slash") << "/pics/" << "";
-        QTest::newRow("empty") << "" << "";
+        QTest::newRow("dotted folder") << "/d/a.b/photo.2010.jpg"
+                                       << "photo";
+        QTest::newRow("hidden file") << "/d/.hidden.jpg"
+                                     << "";
+        QTest::newRow("no folder") << "photo.jpg"
+                                   << "photo";
+        QTest::newRow("no dot") << "/pics/scan"
+                                << "scan";
+        QTest::newRow("spaces kept") << "/pics/ My Trip .jpg"
+                                     << " My Trip ";
+        QTest::newRow("trailing slash") << "/pics/"
+                                        << "";
+        QTest::newRow("empty") << ""
+                               << "";
     }
     void titleFromPath_path()
     {
@@ -101,9 +108,9 @@ private Q_SLOTS:
         const QString holiday = folder.mkdir("Holiday");
         QMimeData data;
         data.setUrls({QUrl::fromLocalFile("/x/a.jpg"), QUrl::fromLocalFile("/x/notes.txt"),
-                      QUrl::fromLocalFile("/x/b.TIFF"), QUrl::fromLocalFile(holiday),
-                      QUrl::fromLocalFile(holidayJpg), QUrl("https://example.org/remote.jpg"),
-                      QUrl::fromLocalFile("/x/photojpg"), QUrl::fromLocalFile("/x/a.jpg")});
+                      QUrl::fromLocalFile("/x/b.TIFF"), QUrl::fromLocalFile(holiday), QUrl::fromLocalFile(holidayJpg),
+                      QUrl("https://example.org/remote.jpg"), QUrl::fromLocalFile("/x/photojpg"),
+                      QUrl::fromLocalFile("/x/a.jpg")});
         QCOMPARE(droppedImagePaths(&data),
                  QStringList({"/x/a.jpg", "/x/b.TIFF", holidayJpg, "/x/photojpg", "/x/a.jpg"}));
     }
@@ -219,8 +226,8 @@ private Q_SLOTS:
                 ::rmdir((folder + "/bad\xff").constData());
             }
         } cleanUp{native};
-        QVERIFY(touchRaw(native + "/caf\xe9.jpg"));                 // Latin-1, not UTF-8
-        QVERIFY(touchRaw(native + "/\xc0\xaf.jpg"));                // overlong encoding of "/"
+        QVERIFY(touchRaw(native + "/caf\xe9.jpg"));                    // Latin-1, not UTF-8
+        QVERIFY(touchRaw(native + "/\xc0\xaf.jpg"));                   // overlong encoding of "/"
         QCOMPARE(::mkdir((native + "/bad\xff").constData(), 0755), 0); // a folder so named is not searched
         QVERIFY(touchRaw(native + "/bad\xff/inside.jpg"));
 
@@ -247,8 +254,8 @@ private Q_SLOTS:
         folder.write(relative + "bottom.jpg");
         folder.write(relative.left(1000) + "middle.jpg");
         folder.write("z/after.png");
-        QCOMPARE(scan(folder.path()), QStringList({relative.left(1000) + "middle.jpg", relative + "bottom.jpg",
-                                                   "z/after.png"}));
+        QCOMPARE(scan(folder.path()),
+                 QStringList({relative.left(1000) + "middle.jpg", relative + "bottom.jpg", "z/after.png"}));
     }
 
     void FileSearch_folderGoneOrUnreadable_givesNothingAndGoesOn()
@@ -279,8 +286,8 @@ private Q_SLOTS:
         if (::geteuid() != 0) {
             QVERIFY(QFile::setPermissions(folder.file("C"), QFileDevice::Permissions()));
             const QStringList withoutC = scan(folder.path(), {}, &result);
-            QFile::setPermissions(folder.file("C"), QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                                        | QFileDevice::ExeOwner);
+            QFile::setPermissions(folder.file("C"),
+                                  QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
             QCOMPARE(withoutC, QStringList({"a.jpg", "D/d.jpg"}));
             QCOMPARE(result.unreadableFolders, 1);
         }
@@ -297,7 +304,8 @@ private Q_SLOTS:
         }
         int calls = 0;
         FileSearchResult result;
-        const QStringList found = scan(folder.path(), [&] { return ++calls < 2; }, &result);
+        const QStringList found = scan(
+            folder.path(), [&] { return ++calls < 2; }, &result);
         QCOMPARE(found, QStringList({"a.jpg", "b.jpg"}));
         QVERIFY(result.stopped);
         QCOMPARE(result.appended, 2);

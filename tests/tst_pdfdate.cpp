@@ -27,20 +27,20 @@ private Q_SLOTS:
         QTest::newRow("Berlin summer") << QByteArray("Europe/Berlin") << utc(2024, 7, 1, 22, 30, 0)
                                        << "D:20240702003000+02'00";
         // 02:30 happens twice in Berlin on 27 Oct 2024; each carries its own offset.
-        QTest::newRow("Berlin repeated hour, first") << QByteArray("Europe/Berlin") << utc(2024, 10, 27, 0, 30, 0)
-                                                     << "D:20241027023000+02'00";
-        QTest::newRow("Berlin repeated hour, second") << QByteArray("Europe/Berlin") << utc(2024, 10, 27, 1, 30, 0)
-                                                      << "D:20241027023000+01'00";
+        QTest::newRow("Berlin repeated hour, first")
+            << QByteArray("Europe/Berlin") << utc(2024, 10, 27, 0, 30, 0) << "D:20241027023000+02'00";
+        QTest::newRow("Berlin repeated hour, second")
+            << QByteArray("Europe/Berlin") << utc(2024, 10, 27, 1, 30, 0) << "D:20241027023000+01'00";
         QTest::newRow("Chicago winter") << QByteArray("America/Chicago") << utc(2024, 1, 1, 5, 59, 59, 999)
                                         << "D:20231231235959-06'00";
         QTest::newRow("Chicago summer") << QByteArray("America/Chicago") << utc(2024, 7, 4, 17, 0, 1)
                                         << "D:20240704120001-05'00";
-        QTest::newRow("Kolkata half hour") << QByteArray("Asia/Kolkata") << utc(2024, 2, 29, 18, 45, 9)
-                                           << "D:20240301001509+05'30";
-        QTest::newRow("St John's negative half hour") << QByteArray("America/St_Johns") << utc(2024, 1, 10, 3, 0, 0)
-                                                      << "D:20240109233000-03'30";
-        QTest::newRow("Kathmandu quarter hour") << QByteArray("Asia/Kathmandu") << utc(2024, 5, 5, 0, 0, 0)
-                                                << "D:20240505054500+05'45";
+        QTest::newRow("Kolkata half hour")
+            << QByteArray("Asia/Kolkata") << utc(2024, 2, 29, 18, 45, 9) << "D:20240301001509+05'30";
+        QTest::newRow("St John's negative half hour")
+            << QByteArray("America/St_Johns") << utc(2024, 1, 10, 3, 0, 0) << "D:20240109233000-03'30";
+        QTest::newRow("Kathmandu quarter hour")
+            << QByteArray("Asia/Kathmandu") << utc(2024, 5, 5, 0, 0, 0) << "D:20240505054500+05'45";
         QTest::newRow("UTC") << QByteArray("UTC") << utc(2024, 12, 31, 23, 59, 59) << "D:20241231235959+00'00";
     }
     void pdfDateString_momentInZone_carriesThatZonesOffset()
@@ -57,7 +57,8 @@ private Q_SLOTS:
     {
         const QDateTime moment(QDate(2010, 3, 4), QTime(5, 6, 7, 890), Qt::UTC);
         QCOMPARE(pdfDateString(moment), QStringLiteral("D:20100304050607+00'00"));
-        QCOMPARE(pdfDateString(moment.toOffsetFromUtc(-(9 * 3600 + 30 * 60))), QStringLiteral("D:20100303193607-09'30"));
+        QCOMPARE(pdfDateString(moment.toOffsetFromUtc(-(9 * 3600 + 30 * 60))),
+                 QStringLiteral("D:20100303193607-09'30"));
         QCOMPARE(pdfDateString(QDateTime()), QString());
     }
 
@@ -81,14 +82,22 @@ private Q_SLOTS:
         QTest::addColumn<int>("position");
         QTest::addColumn<QString>("percent");
         QTest::addColumn<QString>("word");
-        QTest::newRow("100") << 100 << "100%" << "Best";
-        QTest::newRow("80") << 80 << "80%" << "Best";
-        QTest::newRow("79") << 79 << "79%" << "Good";
-        QTest::newRow("60") << 60 << "60%" << "Good";
-        QTest::newRow("59") << 59 << "59%" << "Medium";
-        QTest::newRow("30") << 30 << "30%" << "Medium";
-        QTest::newRow("29") << 29 << "29%" << "Low";
-        QTest::newRow("1") << 1 << "1%" << "Low";
+        QTest::newRow("100") << 100 << "100%"
+                             << "Best";
+        QTest::newRow("80") << 80 << "80%"
+                            << "Best";
+        QTest::newRow("79") << 79 << "79%"
+                            << "Good";
+        QTest::newRow("60") << 60 << "60%"
+                            << "Good";
+        QTest::newRow("59") << 59 << "59%"
+                            << "Medium";
+        QTest::newRow("30") << 30 << "30%"
+                            << "Medium";
+        QTest::newRow("29") << 29 << "29%"
+                            << "Low";
+        QTest::newRow("1") << 1 << "1%"
+                           << "Low";
     }
     void qualityLabels_position_givesPercentAndWord()
     {

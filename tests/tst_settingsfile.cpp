@@ -50,12 +50,18 @@ private Q_SLOTS:
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("keywords");
         QTest::addColumn<int>("quality");
-        QTest::newRow("initial") << "New PDF Document" << "" << 80;
-        QTest::newRow("comma") << "Holidays, 2010" << "sea, sun,,sand" << 1;
-        QTest::newRow("quotes") << "He said \"hi\", then left" << "\"quoted\"" << 100;
-        QTest::newRow("only a quote") << "\"" << "\"\"" << 30;
-        QTest::newRow("blanks kept") << "  padded title \t" << " " << 79;
-        QTest::newRow("non-ASCII") << QString::fromUtf8("Überblick – 東京 😀 ñ") << QString::fromUtf8("café, naïve") << 45;
+        QTest::newRow("initial") << "New PDF Document"
+                                 << "" << 80;
+        QTest::newRow("comma") << "Holidays, 2010"
+                               << "sea, sun,,sand" << 1;
+        QTest::newRow("quotes") << "He said \"hi\", then left"
+                                << "\"quoted\"" << 100;
+        QTest::newRow("only a quote") << "\""
+                                      << "\"\"" << 30;
+        QTest::newRow("blanks kept") << "  padded title \t"
+                                     << " " << 79;
+        QTest::newRow("non-ASCII") << QString::fromUtf8("Überblick – 東京 😀 ñ") << QString::fromUtf8("café, naïve")
+                                   << 45;
     }
     void writeThenRead_givesTheValuesBack()
     {
@@ -120,15 +126,15 @@ private Q_SLOTS:
                                  << QStringList{"<t>", "<a>", "<s>", "<k>", "45"};
         QTest::newRow("CR only") << QByteArray("\"t\"\r\"a\"\r\"s\"\r\"k\"\r\"45\"\r")
                                  << QStringList{"<t>", "<a>", "<s>", "<k>", "45"};
-        QTest::newRow("mixed, no final line end") << QByteArray("\"t\"\r\n\"a\"\n\"s\"\r\"k\"\r\n\"45\"")
-                                                  << QStringList{"<t>", "<a>", "<s>", "<k>", "45"};
-        QTest::newRow("empty line is an empty value") << QByteArray("\"t\"\r\n\r\n\"s\"\r\n\"k\"\r\n\"45\"\r\n")
-                                                      << QStringList{"<t>", "<>", "<s>", "<k>", "45"};
+        QTest::newRow("mixed, no final line end")
+            << QByteArray("\"t\"\r\n\"a\"\n\"s\"\r\"k\"\r\n\"45\"") << QStringList{"<t>", "<a>", "<s>", "<k>", "45"};
+        QTest::newRow("empty line is an empty value")
+            << QByteArray("\"t\"\r\n\r\n\"s\"\r\n\"k\"\r\n\"45\"\r\n") << QStringList{"<t>", "<>", "<s>", "<k>", "45"};
         QTest::newRow("empty file") << QByteArray() << QStringList{"absent", "absent", "absent", "absent", "absent"};
         QTest::newRow("two values") << QByteArray("\"t\"\r\n\"a\"\r\n")
                                     << QStringList{"<t>", "<a>", "absent", "absent", "absent"};
-        QTest::newRow("truncated mid-value") << QByteArray("\"t\"\r\n\"a\"\r\n\"sub")
-                                             << QStringList{"<t>", "<a>", "<sub>", "absent", "absent"};
+        QTest::newRow("truncated mid-value")
+            << QByteArray("\"t\"\r\n\"a\"\r\n\"sub") << QStringList{"<t>", "<a>", "<sub>", "absent", "absent"};
         QTest::newRow("lines after the fifth ignored")
             << QByteArray("\"t\"\r\n\"a\"\r\n\"s\"\r\n\"k\"\r\n\"45\"\r\n\"sixth\"\r\n\"70\"\r\n")
             << QStringList{"<t>", "<a>", "<s>", "<k>", "45"};
