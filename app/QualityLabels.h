@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+// The slider's range; the settings file's quality is accepted only inside it.
+inline constexpr int kMinimumQuality = 1;
+inline constexpr int kMaximumQuality = 100;
+inline constexpr int kDefaultQuality = 80;
+
+// "80%": the position in decimal followed by a percent sign.
+QString qualityPercentText(int position);
+
+// "Best" above 79, "Good" above 59, "Medium" above 29, otherwise "Low".
+QString qualityWord(int position);

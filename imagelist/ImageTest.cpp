@@ -1,0 +1,28 @@
+#include "imagelist/ImageTest.h"
+
+#include <array>
+
+bool passesImageTest(const QString& name)
+{
+    static constexpr std::array<QStringView, 5> threeLetter{u"bmp", u"jpg", u"gif", u"png", u"tif"};
+    static constexpr std::array<QStringView, 2> fourLetter{u"tiff", u"jpeg"};
+
+    const QStringView view(name);
+    if (view.size() >= 3) {
+        const QStringView tail = view.right(3);
+        for (QStringView extension : threeLetter) {
+            if (tail.compare(extension, Qt::CaseInsensitive) == 0) {
+                return true;
+            }
+        }
+    }
+    if (view.size() >= 4) {
+        const QStringView tail = view.right(4);
+        for (QStringView extension : fourLetter) {
+            if (tail.compare(extension, Qt::CaseInsensitive) == 0) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
