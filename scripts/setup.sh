@@ -11,7 +11,7 @@ packages=(
     qt6-base-dev libgl-dev
     libfreeimage-dev libqpdf-dev libturbojpeg0-dev
     pdftk-java qpdf poppler-utils
-    xvfb xauth
+    xvfb xauth tzdata
 )
 
 missing=()
