@@ -1,0 +1,202 @@
+#include "conversion/Workspace.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+struct FdCloser
+{
+    int fd = -1;
+    ~FdCloser()
+    {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+    }
+};
+
+struct DirCloser
+{
+    void operator()(DIR* dir) const { ::closedir(dir); }
+};
+
+// The names in the folder open as folderFd, without "." and "..". Taken in full before anything is removed,
+// so that the listing is not disturbed by the removals.
+bool listFolder(int folderFd, std::vector<std::string>* names)
+{
+    const int listFd = ::openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (listFd < 0) {
+        return false;
+    }
+    std::unique_ptr<DIR, DirCloser> dir(::fdopendir(listFd));
+    if (!dir) {
+        ::close(listFd);
+        return false;
+    }
+    errno = 0;
+    while (const dirent* entry = ::readdir(dir.get())) {
+        if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0) {
+            names->emplace_back(entry->d_name);
+        }
+        errno = 0;
+    }
+    return errno == 0;
+}
+
+// Removes the entry called name in the folder open as parentFd, whatever it is. Links are removed, not followed.
+bool removeEntry(int parentFd, const char* name)
+{
+    struct stat info = {};
+    if (::fstatat(parentFd, name, &info, AT_SYMLINK_NOFOLLOW) != 0) {
+        return errno == ENOENT;
+    }
+    if (!S_ISDIR(info.st_mode)) {
+        // Unlinking needs only the folder's permission, so read-only files need no change of mode.
+        return ::unlinkat(parentFd, name, 0) == 0 || errno == ENOENT;
+    }
+
+    bool emptied = false;
+    int folderFd = ::openat(parentFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (folderFd < 0 && errno == EACCES) {
+        // A folder we may not read or search: give ourselves the right, then try again.
+        if (::fchmodat(parentFd, name, (info.st_mode & 07777) | S_IRWXU, 0) == 0) {
+            folderFd = ::openat(parentFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        }
+    }
+    if (folderFd >= 0) {
+        FdCloser closer{folderFd};
+        struct stat opened = {};
+        if (::fstat(folderFd, &opened) == 0 && (opened.st_mode & S_IRWXU) != S_IRWXU) {
+            // Removing entries needs write and search permission on the folder.
+            (void)::fchmod(folderFd, (opened.st_mode & 07777) | S_IRWXU);
+        }
+        std::vector<std::string> names;
+        emptied = listFolder(folderFd, &names);
+        for (const std::string& entry : names) {
+            emptied = removeEntry(folderFd, entry.c_str()) && emptied;
+        }
+    }
+    if (::unlinkat(parentFd, name, AT_REMOVEDIR) == 0) {
+        return true;
+    }
+    return errno == ENOENT && emptied;
+}
+
+} // namespace
+
+bool DeleteFolderTree(const QString& folder)
+{
+    const QString cleaned = QDir::cleanPath(folder);
+    const qsizetype slash = cleaned.lastIndexOf(QLatin1Char('/'));
+    const QString name = cleaned.mid(slash + 1);
+    if (cleaned.isEmpty() || name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..")) {
+        return false;
+    }
+    QString parent = QStringLiteral(".");
+    if (slash == 0) {
+        parent = QStringLiteral("/");
+    } else if (slash > 0) {
+        parent = cleaned.left(slash);
+    }
+
+    const int parentFd = ::open(QFile::encodeName(parent).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (parentFd < 0) {
+        return errno == ENOENT;
+    }
+    FdCloser closer{parentFd};
+    return removeEntry(parentFd, QFile::encodeName(name).constData());
+}
+
+Workspace::~Workspace()
+{
+    remove();
+}
+
+bool Workspace::create(QString* error, const QString& parentFolder)
+{
+    remove();
+    const QString parent = parentFolder.isEmpty() ? QDir::tempPath() : parentFolder;
+    QByteArray pattern = QFile::encodeName(parent + QStringLiteral("/pagewell-XXXXXX"));
+    // mkdtemp makes the folder with mode 0700 and a name no other copy of the program can have.
+    if (::mkdtemp(pattern.data()) == nullptr) {
+        const int cause = errno;
+        if (error) {
+            *error = QStringLiteral("The temporary folder %1 cannot be written to, so the conversion cannot start: "
+                                    "%2. Check that the folder exists and that there is free space on its disk.")
+                         .arg(QDir::toNativeSeparators(parent), QString::fromLocal8Bit(std::strerror(cause)));
+        }
+        return false;
+    }
+    m_root = QFile::decodeName(pattern);
+    for (const QString& sub : {tmpFolder(), jpgtmpFolder()}) {
+        if (::mkdir(QFile::encodeName(sub).constData(), S_IRWXU) != 0) {
+            const int cause = errno;
+            if (error) {
+                *error = QStringLiteral("The working folder %1 could not be made: %2.")
+                             .arg(QDir::toNativeSeparators(sub), QString::fromLocal8Bit(std::strerror(cause)));
+            }
+            remove();
+            return false;
+        }
+    }
+    return true;
+}
+
+bool Workspace::remove()
+{
+    if (m_root.isEmpty()) {
+        return true;
+    }
+    if (!DeleteFolderTree(m_root)) {
+        return false;
+    }
+    m_root.clear();
+    return true;
+}
+
+QString Workspace::tmpFolder() const
+{
+    return m_root + QStringLiteral("/tmp");
+}
+
+QString Workspace::jpgtmpFolder() const
+{
+    return m_root + QStringLiteral("/jpgtmp");
+}
+
+QString Workspace::infoFile() const
+{
+    return tmpFolder() + QStringLiteral("/info.txt");
+}
+
+QString Workspace::bitmapFile() const
+{
+    return tmpFolder() + QStringLiteral("/tmp.bmp");
+}
+
+QString Workspace::pageFile(int index) const
+{
+    return jpgtmpFolder() + QLatin1Char('/') + QString::number(index) + QStringLiteral(".pdf");
+}
+
+QString Workspace::chainFile(int number) const
+{
+    return tmpFolder() + QStringLiteral("/tmp") + QString::number(number) + QStringLiteral(".pdf");
+}
+
+QString Workspace::finishedFile() const
+{
+    return tmpFolder() + QStringLiteral("/tmpx.pdf");
+}

@@ -1,0 +1,110 @@
+#include "platform/Pdftk.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+
+QString locatePdftk()
+{
+    const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/pdftk");
+    const QFileInfo besideInfo(beside);
+    if (besideInfo.isFile() && besideInfo.isExecutable()) {
+        return beside;
+    }
+    return QStandardPaths::findExecutable(QStringLiteral("pdftk"));
+}
+
+ProcessPdftk::ProcessPdftk() : m_program(locatePdftk()) {}
+
+ProcessPdftk::ProcessPdftk(QString program) : m_program(std::move(program)) {}
+
+ProcessPdftk::~ProcessPdftk() = default;
+
+bool ProcessPdftk::isAvailable() const
+{
+    const QFileInfo info(m_program);
+    return !m_program.isEmpty() && info.isFile() && info.isExecutable();
+}
+
+PdftkResult ProcessPdftk::RunPdftkAndWait(const QStringList& arguments)
+{
+    PdftkResult result;
+    if (m_aborted) {
+        result.aborted = true;
+        result.errorText = QStringLiteral("The conversion was stopped.");
+        return result;
+    }
+    if (m_program.isEmpty()) {
+        result.errorText = QStringLiteral("pdftk was not found.");
+        return result;
+    }
+
+    QProcess process;
+    process.setProgram(m_program);
+    process.setArguments(arguments);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    // update_info_utf8 and non-ASCII file names need a UTF-8 locale in the Java runtime.
+    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    process.setProcessEnvironment(environment);
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.setStandardOutputFile(QProcess::nullDevice());
+
+    QEventLoop loop;
+    QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
+    QObject::connect(&process, &QProcess::errorOccurred, &loop, [&loop](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart) {
+            loop.quit();
+        }
+    });
+
+    QElapsedTimer timer;
+    timer.start();
+    ++m_runCount;
+    m_running = &process;
+    m_loop = &loop;
+    process.start();
+    if (process.state() != QProcess::NotRunning) {
+        if (QCoreApplication::instance()) {
+            loop.exec();
+        } else {
+            process.waitForFinished(-1);
+        }
+    }
+    m_running = nullptr;
+    m_loop = nullptr;
+
+    // The wait also ends when abort() is called or the application quits (which ends every nested loop);
+    // the child must not outlive it.
+    bool stopped = m_aborted;
+    if (process.state() != QProcess::NotRunning) {
+        process.kill();
+        process.waitForFinished(-1);
+        stopped = true;
+    }
+    m_childNanoseconds += timer.nsecsElapsed();
+
+    result.started = process.error() != QProcess::FailedToStart;
+    if (!result.started) {
+        result.errorText = process.errorString();
+        return result;
+    }
+    result.aborted = stopped;
+    result.crashed = !stopped && process.exitStatus() == QProcess::CrashExit;
+    result.exitCode = process.exitCode();
+    result.errorText = QString::fromUtf8(process.readAllStandardError()).trimmed();
+    return result;
+}
+
+void ProcessPdftk::abort()
+{
+    m_aborted = true;
+    if (m_running) {
+        m_running->kill();
+    }
+    if (m_loop) {
+        m_loop->quit();
+    }
+}
