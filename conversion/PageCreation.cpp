@@ -1,0 +1,150 @@
+#include "conversion/PageCreation.h"
+
+#include "platform/PdfPageLibrary.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <initializer_list>
+
+namespace {
+
+const QString productName = QStringLiteral("Pagewell");
+const QString pdfTitle = QStringLiteral("PDF");
+const QString imageTitle = QStringLiteral("Image");
+
+// Releases the box on every way out.
+class BoxGuard
+{
+public:
+    BoxGuard(PdfPageLibrary& library, int box) : m_library(library), m_box(box) {}
+    ~BoxGuard() { m_library.FreeBox(m_box); }
+    BoxGuard(const BoxGuard&) = delete;
+    BoxGuard& operator=(const BoxGuard&) = delete;
+
+private:
+    PdfPageLibrary& m_library;
+    int m_box;
+};
+
+// Runs the steps in order and stops at the first that fails.
+StageResult firstFailure(std::initializer_list<std::function<StageResult()>> steps)
+{
+    for (const auto& step : steps) {
+        if (StageResult result = step(); !result.ok) {
+            return result;
+        }
+    }
+    return StageResult::success();
+}
+
+} // namespace
+
+int pageUnits(int px)
+{
+    // px / 0.376 == px * 125 / 47 exactly. With an odd divisor the quotient is never halfway between two
+    // whole numbers, so rounding to nearest needs no tie rule.
+    const std::int64_t scaled = std::int64_t(px) * 125;
+    std::int64_t quotient = scaled / 47;
+    const std::int64_t remainder = scaled % 47;
+    if (2 * remainder > 47) {
+        ++quotient;
+    } else if (2 * remainder < -47) {
+        --quotient;
+    }
+    return int(std::clamp<std::int64_t>(quotient, INT32_MIN, INT32_MAX));
+}
+
+PageSize pageGeometry(int widthPx, int heightPx)
+{
+    PageSize page{pageUnits(widthPx), pageUnits(heightPx)};
+    if (page.width <= maxPageSideUnits && page.height <= maxPageSideUnits) {
+        return page;
+    }
+    // The longer side becomes the limit; the other follows the image's own proportions.
+    if (widthPx >= heightPx) {
+        page.width = maxPageSideUnits;
+        page.height = int(std::lround(double(maxPageSideUnits) * heightPx / widthPx));
+    } else {
+        page.height = maxPageSideUnits;
+        page.width = int(std::lround(double(maxPageSideUnits) * widthPx / heightPx));
+    }
+    page.width = std::max(page.width, 1);
+    page.height = std::max(page.height, 1);
+    return page;
+}
+
+StageResult CheckPdfResult(const PdfPageLibrary& library, int result, const QString& imagePath)
+{
+    if (result != -1) {
+        return StageResult::success();
+    }
+    QString reason = library.GetErrorMsg().trimmed();
+    if (reason.isEmpty()) {
+        reason = QStringLiteral("The PDF library gave no reason.");
+    }
+    return StageResult::failure(pdfTitle,
+                                QStringLiteral("The page for \"%1\" could not be made. %2").arg(imagePath, reason));
+}
+
+StageResult createPagePdf(PdfPageLibrary& library, const PageJob& job, const Normaliser& normalise,
+                          const std::function<int()>& quality)
+{
+    const int box = library.CreateBox(job.owner, 0);
+    if (StageResult created = CheckPdfResult(library, box, job.imagePath); !created.ok) {
+        return created;
+    }
+    const BoxGuard guard(library, box);
+
+    const auto check = [&](int result) { return CheckPdfResult(library, result, job.imagePath); };
+    const auto setNum = [&](int id, int value) { return check(library.SetNumProp(box, id, value)); };
+
+    if (StageResult named = firstFailure({
+            [&] { return setNum(PdfPageLibrary::Setting44, 1); },
+            [&] { return check(library.SetStrProp(box, PdfPageLibrary::OutputFile, job.pagePath)); },
+            [&] { return setNum(PdfPageLibrary::Setting44, 0); },
+        });
+        !named.ok) {
+        return named;
+    }
+
+    QString normaliseError;
+    const std::optional<NormalisedImage> image = normalise(&normaliseError);
+    if (!image) {
+        if (normaliseError.isEmpty()) {
+            normaliseError = QStringLiteral("\"%1\" could not be prepared for its page.").arg(job.imagePath);
+        }
+        return StageResult::failure(imageTitle, normaliseError);
+    }
+    const PageSize page = pageGeometry(image->widthPx, image->heightPx);
+
+    if (StageResult drawn = firstFailure({
+            [&] { return check(library.SetStrProp(box, PdfPageLibrary::ProductName, productName)); },
+            [&] { return setNum(PdfPageLibrary::PageWidth, page.width); },
+            [&] { return setNum(PdfPageLibrary::PageHeight, page.height); },
+            [&] { return setNum(PdfPageLibrary::Setting31, 2); },
+            [&] { return setNum(PdfPageLibrary::JpegQuality, quality()); },
+            [&] { return setNum(PdfPageLibrary::Setting51, 2); },
+            [&] { return setNum(PdfPageLibrary::Setting52, 2); },
+            [&] { return check(library.BeginDoc(box)); },
+            [&] { return check(library.StretchDrawFromFile(box, 0, 0, page.width, page.height, job.bmpPath)); },
+            [&] { return check(library.EndDoc(box)); },
+        });
+        !drawn.ok) {
+        return drawn;
+    }
+    if (!QFileInfo(job.pagePath).isFile()) {
+        return StageResult::failure(
+            pdfTitle, QStringLiteral("The page for \"%1\" could not be made. The page file \"%2\" was not written.")
+                          .arg(job.imagePath, job.pagePath));
+    }
+    return StageResult::success();
+}
+
+StageResult createPagePdf(PdfPageLibrary& library, const PageJob& job, const std::function<int()>& quality)
+{
+    return createPagePdf(
+        library, job, [&](QString* error) { return normaliseImage(job.imagePath, job.bmpPath, error); }, quality);
+}

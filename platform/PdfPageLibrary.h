@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// The page-PDF library: one box is one single-page document under construction. Every call answers -1 on
+// failure and GetErrorMsg() then tells why. Virtual so that tests can stand in for it and make any call fail.
+class PdfPageLibrary
+{
+public:
+    // Property ids understood by SetNumProp / SetStrProp.
+    enum Property : int {
+        OutputFile = 10,  // text: the file EndDoc writes
+        ProductName = 14, // text: recorded as the document's Producer and Creator
+        Setting31 = 31,   // fixed value 2, kept for callers that set it
+        PageHeight = 34,  // page height in 0.1 mm
+        PageWidth = 36,   // page width in 0.1 mm
+        Setting44 = 44,   // set to 1 and back to 0 around naming the output file
+        JpegQuality = 45, // 0..100 (0 is taken as 1)
+        Setting51 = 51,   // fixed value 2
+        Setting52 = 52,   // fixed value 2
+    };
+
+    virtual ~PdfPageLibrary() = default;
+
+    virtual int CreateBox(QWidget* owner, int reserved) = 0;
+    virtual int SetNumProp(int box, int id, int value) = 0;
+    virtual int SetStrProp(int box, int id, const QString& text) = 0;
+    virtual int BeginDoc(int box) = 0;
+    // Draws an image file scaled to fill the rectangle; lengths in 0.1 mm from the page's top-left corner.
+    virtual int StretchDrawFromFile(int box, int left, int top, int width, int height, const QString& imageFile) = 0;
+    virtual int EndDoc(int box) = 0;
+    virtual int FreeBox(int box) = 0;
+    // The text of the last failure, a full sentence.
+    [[nodiscard]] virtual QString GetErrorMsg() const = 0;
+};

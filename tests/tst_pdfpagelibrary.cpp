@@ -1,0 +1,440 @@
+#include "platform/QpdfPageLibrary.h"
+#include "support/TestFolder.h"
+
+#include <FreeImage.h>
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QtTest>
+
+namespace {
+
+struct ToolRun
+{
+    int exitCode = -1;
+    QString output;
+};
+
+ToolRun runTool(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(program, arguments);
+    if (!process.waitForFinished(120000)) {
+        return {};
+    }
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardOutput())};
+}
+
+QString infoField(const QString& pdfinfoOutput, const QString& field)
+{
+    const QRegularExpression line(QStringLiteral("^%1:\\s*(.*)$").arg(field), QRegularExpression::MultilineOption);
+    return line.match(pdfinfoOutput).captured(1).trimmed();
+}
+
+// The page size in points that pdfinfo reports.
+QSizeF pageSizeOf(const QString& pdf)
+{
+    const ToolRun info = runTool(QStringLiteral("pdfinfo"), {pdf});
+    const QRegularExpression size(QStringLiteral("Page size:\\s*([\\d.]+) x ([\\d.]+) pts"));
+    const QRegularExpressionMatch match = size.match(info.output);
+    return match.hasMatch() ? QSizeF(match.captured(1).toDouble(), match.captured(2).toDouble()) : QSizeF();
+}
+
+QImage render(const QString& pdf, int width, int height, const QString& outputPrefix)
+{
+    const ToolRun run = runTool(QStringLiteral("pdftoppm"),
+                                {QStringLiteral("-png"), QStringLiteral("-singlefile"), QStringLiteral("-scale-to-x"),
+                                 QString::number(width), QStringLiteral("-scale-to-y"), QString::number(height), pdf,
+                                 outputPrefix});
+    return run.exitCode == 0 ? QImage(outputPrefix + QStringLiteral(".png")) : QImage();
+}
+
+// The /ColorSpace of every image XObject, from qpdf's JSON view of the file.
+QStringList imageColourSpaces(const QString& pdf)
+{
+    const ToolRun run = runTool(QStringLiteral("qpdf"), {QStringLiteral("--json=2"), QStringLiteral("--json-key=qpdf"), pdf});
+    const QJsonArray parts = QJsonDocument::fromJson(run.output.toUtf8()).object().value(QStringLiteral("qpdf")).toArray();
+    QStringList spaces;
+    const QJsonObject objects = parts.size() > 1 ? parts.at(1).toObject() : QJsonObject();
+    for (auto it = objects.begin(); it != objects.end(); ++it) {
+        const QJsonObject dict = it.value().toObject().value(QStringLiteral("stream")).toObject().value(
+            QStringLiteral("dict")).toObject();
+        if (dict.value(QStringLiteral("/Subtype")).toString() == QStringLiteral("/Image")) {
+            spaces << dict.value(QStringLiteral("/ColorSpace")).toString();
+        }
+    }
+    return spaces;
+}
+
+double unitsToPoints(int units)
+{
+    return units * 72.0 / 254.0;
+}
+
+bool near(QRgb actual, QRgb expected, int tolerance)
+{
+    return qAbs(qRed(actual) - qRed(expected)) <= tolerance && qAbs(qGreen(actual) - qGreen(expected)) <= tolerance &&
+           qAbs(qBlue(actual) - qBlue(expected)) <= tolerance;
+}
+
+QString describe(QRgb colour)
+{
+    return QStringLiteral("(%1,%2,%3)").arg(qRed(colour)).arg(qGreen(colour)).arg(qBlue(colour));
+}
+
+// A 32-bit BMP whose fourth byte is zero everywhere, as many programs write it: the colour must not vanish.
+QString writeZeroAlphaBmp(const QString& path, int width, int height, QRgb colour)
+{
+    FIBITMAP* bitmap = FreeImage_Allocate(width, height, 32);
+    for (int y = 0; y < height; ++y) {
+        BYTE* pixel = FreeImage_GetScanLine(bitmap, y);
+        for (int x = 0; x < width; ++x, pixel += 4) {
+            pixel[FI_RGBA_RED] = BYTE(qRed(colour));
+            pixel[FI_RGBA_GREEN] = BYTE(qGreen(colour));
+            pixel[FI_RGBA_BLUE] = BYTE(qBlue(colour));
+            pixel[FI_RGBA_ALPHA] = 0;
+        }
+    }
+    FreeImage_Save(FIF_BMP, bitmap, QFile::encodeName(path).constData(), 0);
+    FreeImage_Unload(bitmap);
+    return path;
+}
+
+enum class Source { Colour24, Palette8, Grey8, Mono1, AlphaPng, ZeroAlphaBmp };
+
+} // namespace
+
+class TestPdfPageLibrary : public QObject
+{
+    Q_OBJECT
+
+private:
+    // Makes a whole page of the given size in units from one image; returns the library's result.
+    int makePage(QpdfPageLibrary& library, const QString& image, const QString& pdf, int width, int height,
+                 int quality = 80)
+    {
+        const int box = library.CreateBox(nullptr, 0);
+        int result = library.SetStrProp(box, PdfPageLibrary::OutputFile, pdf);
+        for (const auto& [id, value] : {std::pair{PdfPageLibrary::PageWidth, width},
+                                        std::pair{PdfPageLibrary::PageHeight, height},
+                                        std::pair{PdfPageLibrary::JpegQuality, quality}}) {
+            result = result == -1 ? -1 : library.SetNumProp(box, id, value);
+        }
+        result = result == -1 ? -1 : library.SetStrProp(box, PdfPageLibrary::ProductName, QStringLiteral("Pagewell"));
+        result = result == -1 ? -1 : library.BeginDoc(box);
+        result = result == -1 ? -1 : library.StretchDrawFromFile(box, 0, 0, width, height, image);
+        result = result == -1 ? -1 : library.EndDoc(box);
+        library.FreeBox(box);
+        return result;
+    }
+
+private Q_SLOTS:
+    void endDoc_page800x600_sizeProducerAndPixels_data()
+    {
+        QTest::addColumn<int>("source");
+        QTest::addColumn<QString>("colourSpace");
+        QTest::newRow("24-bit colour") << int(Source::Colour24) << QStringLiteral("/DeviceRGB");
+        QTest::newRow("8-bit colour palette") << int(Source::Palette8) << QStringLiteral("/DeviceRGB");
+        QTest::newRow("8-bit grey") << int(Source::Grey8) << QStringLiteral("/DeviceGray");
+        QTest::newRow("1-bit black and white") << int(Source::Mono1) << QStringLiteral("/DeviceGray");
+        QTest::newRow("zero alpha BMP") << int(Source::ZeroAlphaBmp) << QStringLiteral("/DeviceRGB");
+    }
+
+    void endDoc_page800x600_sizeProducerAndPixels()
+    {
+        QFETCH(int, source);
+        QFETCH(QString, colourSpace);
+        TestFolder folder;
+        QImage picture = makeTestPicture(800, 600);
+        QString imagePath = folder.file(QStringLiteral("tmp.bmp"));
+        switch (Source(source)) {
+        case Source::Colour24:
+            break;
+        case Source::Palette8:
+            picture = picture.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither | Qt::AvoidDither);
+            break;
+        case Source::Grey8:
+            picture = picture.convertToFormat(QImage::Format_Grayscale8);
+            break;
+        case Source::Mono1:
+            picture = picture.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither);
+            break;
+        default:
+            picture = QImage(800, 600, QImage::Format_RGB32);
+            picture.fill(qRgb(30, 160, 90));
+            writeZeroAlphaBmp(imagePath, 800, 600, qRgb(30, 160, 90));
+            break;
+        }
+        if (Source(source) != Source::ZeroAlphaBmp) {
+            QVERIFY(picture.save(imagePath, "BMP"));
+        }
+        const QString pdf = folder.file(QStringLiteral("0.pdf"));
+
+        QpdfPageLibrary library;
+        QCOMPARE(makePage(library, imagePath, pdf, 2128, 1596), 0);
+
+        QCOMPARE(runTool(QStringLiteral("qpdf"), {QStringLiteral("--check"), pdf}).exitCode, 0);
+        const ToolRun info = runTool(QStringLiteral("pdfinfo"), {pdf});
+        QCOMPARE(infoField(info.output, QStringLiteral("Pages")), QStringLiteral("1"));
+        QCOMPARE(infoField(info.output, QStringLiteral("Producer")), QStringLiteral("Pagewell"));
+        QCOMPARE(infoField(info.output, QStringLiteral("Creator")), QStringLiteral("Pagewell"));
+        const QSizeF size = pageSizeOf(pdf);
+        QVERIFY2(qAbs(size.width() - unitsToPoints(2128)) < 0.01, qPrintable(QString::number(size.width())));
+        QVERIFY2(qAbs(size.height() - unitsToPoints(1596)) < 0.01, qPrintable(QString::number(size.height())));
+        QCOMPARE(imageColourSpaces(pdf), QStringList{colourSpace});
+
+        // The image fills the page the right way up: compare the middles of a 4 x 4 grid of cells.
+        const QImage rendered = render(pdf, 800, 600, folder.file(QStringLiteral("render")));
+        QCOMPARE(rendered.size(), QSize(800, 600));
+        for (int row = 0; row < 4; ++row) {
+            for (int column = 0; column < 4; ++column) {
+                const QPoint at(800 * (2 * column + 1) / 8, 600 * (2 * row + 1) / 8);
+                const QRgb expected = picture.pixel(at);
+                const QRgb actual = rendered.pixel(at);
+                QVERIFY2(near(actual, expected, 20), qPrintable(QStringLiteral("at %1,%2: %3, expected %4")
+                                                                     .arg(at.x())
+                                                                     .arg(at.y())
+                                                                     .arg(describe(actual), describe(expected))));
+            }
+        }
+    }
+
+    void stretchDraw_alphaImage_compositedOnWhite()
+    {
+        TestFolder folder;
+        QImage picture(200, 100, QImage::Format_ARGB32);
+        picture.fill(Qt::transparent);
+        for (int y = 0; y < 100; ++y) {
+            for (int x = 0; x < 200; ++x) {
+                // Left half: red but fully transparent; right half: blue at half opacity.
+                picture.setPixel(x, y, x < 100 ? qRgba(255, 0, 0, 0) : qRgba(0, 0, 255, 128));
+            }
+        }
+        const QString png = folder.file(QStringLiteral("alpha.png"));
+        QVERIFY(picture.save(png, "PNG"));
+        const QString pdf = folder.file(QStringLiteral("alpha.pdf"));
+
+        QpdfPageLibrary library;
+        QCOMPARE(makePage(library, png, pdf, 532, 266), 0);
+        QCOMPARE(runTool(QStringLiteral("qpdf"), {QStringLiteral("--check"), pdf}).exitCode, 0);
+
+        const QImage rendered = render(pdf, 200, 100, folder.file(QStringLiteral("render")));
+        QVERIFY(near(rendered.pixel(50, 50), qRgb(255, 255, 255), 8));
+        QVERIFY2(near(rendered.pixel(150, 50), qRgb(127, 127, 255), 12), qPrintable(describe(rendered.pixel(150, 50))));
+    }
+
+    void stretchDraw_partOfPage_placedFromTopLeft()
+    {
+        TestFolder folder;
+        QImage picture(100, 100, QImage::Format_RGB32);
+        picture.fill(qRgb(200, 0, 0));
+        const QString bmp = folder.file(QStringLiteral("red.bmp"));
+        QVERIFY(picture.save(bmp, "BMP"));
+        const QString pdf = folder.file(QStringLiteral("part.pdf"));
+
+        // A 2000 x 1000 page with the image in the quarter 1000 units wide, 500 high at the top left.
+        QpdfPageLibrary library;
+        const int box = library.CreateBox(nullptr, 0);
+        QCOMPARE(library.SetStrProp(box, PdfPageLibrary::OutputFile, pdf), 0);
+        QCOMPARE(library.SetNumProp(box, PdfPageLibrary::PageWidth, 2000), 0);
+        QCOMPARE(library.SetNumProp(box, PdfPageLibrary::PageHeight, 1000), 0);
+        QCOMPARE(library.BeginDoc(box), 0);
+        QCOMPARE(library.StretchDrawFromFile(box, 0, 0, 1000, 500, bmp), 0);
+        QCOMPARE(library.EndDoc(box), 0);
+        QCOMPARE(library.FreeBox(box), 0);
+
+        const QImage rendered = render(pdf, 400, 200, folder.file(QStringLiteral("render")));
+        QVERIFY2(near(rendered.pixel(100, 50), qRgb(200, 0, 0), 20), qPrintable(describe(rendered.pixel(100, 50))));
+        QVERIFY(near(rendered.pixel(300, 50), qRgb(255, 255, 255), 4));
+        QVERIFY(near(rendered.pixel(100, 150), qRgb(255, 255, 255), 4));
+    }
+
+    void jpegQuality_lower_smallerFile()
+    {
+        TestFolder folder;
+        QImage picture = makeTestPicture(400, 300);
+        QRandomGenerator noise(7);
+        for (int y = 0; y < 300; ++y) {
+            for (int x = 0; x < 400; ++x) {
+                const QRgb c = picture.pixel(x, y);
+                const int n = int(noise.bounded(40)) - 20;
+                picture.setPixel(x, y, qRgb(qBound(0, qRed(c) + n, 255), qBound(0, qGreen(c) + n, 255),
+                                            qBound(0, qBlue(c) + n, 255)));
+            }
+        }
+        const QString bmp = folder.file(QStringLiteral("noisy.bmp"));
+        QVERIFY(picture.save(bmp, "BMP"));
+
+        QpdfPageLibrary library;
+        qint64 previousSize = 0;
+        for (const int quality : {0, 20, 60, 95}) {
+            const QString pdf = folder.file(QStringLiteral("q%1.pdf").arg(quality));
+            QCOMPARE(makePage(library, bmp, pdf, 1064, 798, quality), 0);
+            const qint64 size = QFileInfo(pdf).size();
+            QVERIFY2(size > previousSize, qPrintable(QStringLiteral("quality %1: %2 bytes").arg(quality).arg(size)));
+            previousSize = size;
+        }
+    }
+
+    void endDoc_existingFile_replacedWithoutLeftovers()
+    {
+        TestFolder folder;
+        const QString bmp = folder.file(QStringLiteral("tmp.bmp"));
+        QVERIFY(makeTestPicture(80, 60).save(bmp, "BMP"));
+        const QString pdf = folder.mkdir(QStringLiteral("out")) + QStringLiteral("/0.pdf");
+        QpdfPageLibrary library;
+        QCOMPARE(makePage(library, bmp, pdf, 213, 160), 0);
+        QCOMPARE(makePage(library, bmp, pdf, 1000, 500), 0);
+
+        QCOMPARE(QDir(folder.file(QStringLiteral("out"))).entryList(QDir::Files), QStringList{QStringLiteral("0.pdf")});
+        QVERIFY(qAbs(pageSizeOf(pdf).width() - unitsToPoints(1000)) < 0.01);
+    }
+
+    void failures_data()
+    {
+        QTest::addColumn<QString>("scenario");
+        QTest::addColumn<QString>("expectedText");
+        QTest::newRow("missing image") << "missing image" << "does not exist";
+        QTest::newRow("image is a folder") << "image is a folder" << "is a folder";
+        QTest::newRow("empty image") << "empty image" << "is empty";
+        QTest::newRow("not an image") << "not an image" << "cannot be read as an image";
+        QTest::newRow("output folder missing") << "output folder missing" << "cannot be written";
+        QTest::newRow("output under a file") << "output under a file" << "cannot be written";
+        QTest::newRow("draw before BeginDoc") << "draw before BeginDoc" << "has not been begun";
+        QTest::newRow("EndDoc before BeginDoc") << "EndDoc before BeginDoc" << "has not been begun";
+        QTest::newRow("BeginDoc twice") << "BeginDoc twice" << "already been begun";
+        QTest::newRow("EndDoc without output file") << "EndDoc without output file" << "no page file";
+        QTest::newRow("unknown box") << "unknown box" << "no open document numbered 999";
+        QTest::newRow("freed box") << "freed box" << "no open document numbered";
+        QTest::newRow("unknown number property") << "unknown number property" << "no property 99";
+        QTest::newRow("unknown text property") << "unknown text property" << "no property 98";
+        QTest::newRow("text property given a number") << "text property given a number" << "takes a text";
+        QTest::newRow("page width zero") << "page width zero" << "outside the range";
+        QTest::newRow("quality 101") << "quality 101" << "outside the range";
+        QTest::newRow("empty output name") << "empty output name" << "is empty";
+    }
+
+    void failures()
+    {
+        QFETCH(QString, scenario);
+        QFETCH(QString, expectedText);
+        TestFolder folder;
+        const QString bmp = folder.file(QStringLiteral("tmp.bmp"));
+        QVERIFY(makeTestPicture(40, 30).save(bmp, "BMP"));
+        QString pdf = folder.file(QStringLiteral("0.pdf"));
+        QString image = bmp;
+        QString namedFile; // the file the message must name
+
+        QpdfPageLibrary library;
+        const int box = library.CreateBox(nullptr, 0);
+        QVERIFY(box > 0);
+        const auto prepare = [&] {
+            return library.SetStrProp(box, PdfPageLibrary::OutputFile, pdf) == 0 &&
+                   library.SetNumProp(box, PdfPageLibrary::PageWidth, 106) == 0 &&
+                   library.SetNumProp(box, PdfPageLibrary::PageHeight, 80) == 0;
+        };
+
+        int result = 0;
+        if (scenario == QLatin1String("missing image") || scenario == QLatin1String("image is a folder") ||
+            scenario == QLatin1String("empty image") || scenario == QLatin1String("not an image")) {
+            if (scenario == QLatin1String("missing image")) {
+                image = folder.file(QStringLiteral("gone.bmp"));
+            } else if (scenario == QLatin1String("image is a folder")) {
+                image = folder.mkdir(QStringLiteral("folder.bmp"));
+            } else if (scenario == QLatin1String("empty image")) {
+                image = folder.write(QStringLiteral("empty.bmp"));
+            } else {
+                image = folder.write(QStringLiteral("text.bmp"), "just some words, no pixels");
+            }
+            namedFile = image;
+            QVERIFY(prepare());
+            QCOMPARE(library.BeginDoc(box), 0);
+            result = library.StretchDrawFromFile(box, 0, 0, 106, 80, image);
+        } else if (scenario == QLatin1String("output folder missing") ||
+                   scenario == QLatin1String("output under a file")) {
+            pdf = scenario == QLatin1String("output folder missing")
+                      ? folder.file(QStringLiteral("nowhere/0.pdf"))
+                      : folder.write(QStringLiteral("plain-file"), "x") + QStringLiteral("/0.pdf");
+            namedFile = pdf;
+            QVERIFY(prepare());
+            QCOMPARE(library.BeginDoc(box), 0);
+            QCOMPARE(library.StretchDrawFromFile(box, 0, 0, 106, 80, bmp), 0);
+            result = library.EndDoc(box);
+            QVERIFY(!QFileInfo::exists(pdf));
+        } else if (scenario == QLatin1String("draw before BeginDoc")) {
+            QVERIFY(prepare());
+            namedFile = bmp;
+            result = library.StretchDrawFromFile(box, 0, 0, 106, 80, bmp);
+        } else if (scenario == QLatin1String("EndDoc before BeginDoc")) {
+            QVERIFY(prepare());
+            result = library.EndDoc(box);
+        } else if (scenario == QLatin1String("BeginDoc twice")) {
+            QVERIFY(prepare());
+            QCOMPARE(library.BeginDoc(box), 0);
+            result = library.BeginDoc(box);
+        } else if (scenario == QLatin1String("EndDoc without output file")) {
+            QCOMPARE(library.SetNumProp(box, PdfPageLibrary::PageWidth, 106), 0);
+            QCOMPARE(library.SetNumProp(box, PdfPageLibrary::PageHeight, 80), 0);
+            QCOMPARE(library.BeginDoc(box), 0);
+            result = library.EndDoc(box);
+        } else if (scenario == QLatin1String("unknown box")) {
+            result = library.BeginDoc(999);
+        } else if (scenario == QLatin1String("freed box")) {
+            QCOMPARE(library.FreeBox(box), 0);
+            result = library.SetNumProp(box, PdfPageLibrary::PageWidth, 100);
+        } else if (scenario == QLatin1String("unknown number property")) {
+            result = library.SetNumProp(box, 99, 1);
+        } else if (scenario == QLatin1String("unknown text property")) {
+            result = library.SetStrProp(box, 98, QStringLiteral("x"));
+        } else if (scenario == QLatin1String("text property given a number")) {
+            result = library.SetNumProp(box, PdfPageLibrary::OutputFile, 1);
+        } else if (scenario == QLatin1String("page width zero")) {
+            result = library.SetNumProp(box, PdfPageLibrary::PageWidth, 0);
+        } else if (scenario == QLatin1String("quality 101")) {
+            result = library.SetNumProp(box, PdfPageLibrary::JpegQuality, 101);
+        } else if (scenario == QLatin1String("empty output name")) {
+            result = library.SetStrProp(box, PdfPageLibrary::OutputFile, QString());
+        } else {
+            QFAIL("unknown scenario");
+        }
+
+        QCOMPARE(result, -1);
+        const QString message = library.GetErrorMsg();
+        QVERIFY2(message.contains(expectedText), qPrintable(message));
+        if (!namedFile.isEmpty()) {
+            QVERIFY2(message.contains(namedFile), qPrintable(message));
+        }
+        QVERIFY(!QFileInfo::exists(folder.file(QStringLiteral("0.pdf"))));
+    }
+
+    void box_afterFailure_canStillMakeThePage()
+    {
+        TestFolder folder;
+        const QString bmp = folder.file(QStringLiteral("tmp.bmp"));
+        QVERIFY(makeTestPicture(40, 30).save(bmp, "BMP"));
+        const QString pdf = folder.file(QStringLiteral("0.pdf"));
+        QpdfPageLibrary library;
+        const int box = library.CreateBox(nullptr, 0);
+        QCOMPARE(library.SetStrProp(box, PdfPageLibrary::OutputFile, pdf), 0);
+        QCOMPARE(library.SetNumProp(box, PdfPageLibrary::PageWidth, 106), 0);
+        QCOMPARE(library.SetNumProp(box, PdfPageLibrary::PageHeight, 80), 0);
+        QCOMPARE(library.BeginDoc(box), 0);
+        QCOMPARE(library.StretchDrawFromFile(box, 0, 0, 106, 80, folder.file(QStringLiteral("gone.bmp"))), -1);
+        QCOMPARE(library.StretchDrawFromFile(box, 0, 0, 106, 80, bmp), 0);
+        QCOMPARE(library.EndDoc(box), 0);
+        QCOMPARE(library.EndDoc(box), -1);
+        QCOMPARE(library.FreeBox(box), 0);
+        QCOMPARE(runTool(QStringLiteral("qpdf"), {QStringLiteral("--check"), pdf}).exitCode, 0);
+        QCOMPARE(imageColourSpaces(pdf).size(), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPdfPageLibrary)
+#include "tst_pdfpagelibrary.moc"
