@@ -76,9 +76,13 @@ private:
         if (queue.empty()) {
             return std::nullopt;
         }
-        auto answer = queue.front();
+        if (!queue.front().has_value()) {
+            queue.pop_front();
+            return std::nullopt;
+        }
+        T value = std::move(*queue.front());
         queue.pop_front();
-        return answer;
+        return value;
     }
     bool nextFlag(std::deque<bool>& queue)
     {

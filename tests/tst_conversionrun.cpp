@@ -58,7 +58,9 @@ void ConversionRunTest::progressPercent_values_data()
 
 void ConversionRunTest::progressPercent_values()
 {
-    QTEST(progressPercent(QFETCH(int, index), QFETCH(int, count)), "percent");
+    QFETCH(int, index);
+    QFETCH(int, count);
+    QTEST(progressPercent(index, count), "percent");
 }
 
 void ConversionRunTest::emptyList_refusedWithMessage_nothingWritten()

@@ -71,7 +71,9 @@ void PreviewTest::fitPicture_ratioEqualToBox()
     QFETCH(int, bw);
     QFETCH(int, bh);
     QFETCH(bool, fullHeight);
-    const FitRect fit = fitPicture(QFETCH(int, pw), QFETCH(int, ph), bw, bh);
+    QFETCH(int, pw);
+    QFETCH(int, ph);
+    const FitRect fit = fitPicture(pw, ph, bw, bh);
     if (fullHeight) {
         QCOMPARE(fit.h, bh);
         QCOMPARE(fit.y, 0);
