@@ -1,12 +1,27 @@
 #include "support/WindowFixture.h"
 
+#include "conversion/PdfConversionStages.h"
+#include "platform/Pdftk.h"
+#include "platform/QpdfPageLibrary.h"
+
 #include <QTest>
 
 WindowFixture::WindowFixture(const QDateTime& now) : clock(now)
 {
     programFolder = folder.mkdir(QStringLiteral("program"));
     homeFolder = folder.mkdir(QStringLiteral("home"));
+    workspaceParent = folder.mkdir(QStringLiteral("temp"));
     makeStages = [log = stagesLog] { return std::make_unique<ScriptedStages>(log); };
+}
+
+void WindowFixture::useRealStages(const QString& pdftkProgram)
+{
+    makeStages = [this, pdftkProgram]() -> std::unique_ptr<ConversionStages> {
+        auto pdftk = pdftkProgram.isEmpty() ? std::make_unique<ProcessPdftk>()
+                                            : std::make_unique<ProcessPdftk>(pdftkProgram);
+        return std::make_unique<PdfConversionStages>(window.get(), std::move(pdftk),
+                                                     std::make_unique<QpdfPageLibrary>(), workspaceParent);
+    };
 }
 
 frmPrinting& WindowFixture::open()

@@ -24,6 +24,10 @@ struct WindowFixture
 {
     explicit WindowFixture(const QDateTime& now = QDateTime(QDate(2026, 12, 7), QTime(9, 30, 15)));
 
+    // Runs use the real stages: FreeImage, our page library, pdftk (this program, or the one found), with the
+    // workspace made under workspaceParent so that a test can see that nothing is left behind.
+    void useRealStages(const QString& pdftkProgram = {});
+
     // Creates the window (start-up runs here), so that a test can prepare the program folder first.
     frmPrinting& open();
 
@@ -46,5 +50,6 @@ struct WindowFixture
     MemoryPropertyStore previewStore;
     std::shared_ptr<ScriptedStages::Log> stagesLog = std::make_shared<ScriptedStages::Log>();
     std::function<std::unique_ptr<ConversionStages>()> makeStages;
+    QString workspaceParent;
     std::unique_ptr<frmPrinting> window;
 };
