@@ -187,7 +187,9 @@ std::optional<EncodableBitmap> makeEncodable(Bitmap bitmap)
         return std::nullopt;
     }
     if (FreeImage_GetBPP(bitmap.get()) == 32) {
-        compositeOnWhite(bitmap.get());
+        if (FreeImage_IsTransparent(bitmap.get())) {
+            compositeOnWhite(bitmap.get());
+        }
         return EncodableBitmap{std::move(bitmap), pixelFormat32};
     }
     return EncodableBitmap{std::move(bitmap), pixelFormat24};
@@ -503,11 +505,13 @@ int QpdfPageLibrary::writeDocument(Box& box)
         page.replaceKey("/Contents", pdf.newStream(content));
         pdf.addPage(page, true);
 
-        QPDFObjectHandle documentInfo = pdf.makeIndirectObject(QPDFObjectHandle::newDictionary());
-        const std::string product = box.productName.toStdString();
-        documentInfo.replaceKey("/Producer", QPDFObjectHandle::newUnicodeString(product));
-        documentInfo.replaceKey("/Creator", QPDFObjectHandle::newUnicodeString(product));
-        pdf.getTrailer().replaceKey("/Info", documentInfo);
+        if (!box.productName.isEmpty()) {
+            QPDFObjectHandle documentInfo = pdf.makeIndirectObject(QPDFObjectHandle::newDictionary());
+            const std::string product = box.productName.toStdString();
+            documentInfo.replaceKey("/Producer", QPDFObjectHandle::newUnicodeString(product));
+            documentInfo.replaceKey("/Creator", QPDFObjectHandle::newUnicodeString(product));
+            pdf.getTrailer().replaceKey("/Info", documentInfo);
+        }
 
         QSaveFile file(box.outputFile);
         if (!file.open(QIODevice::WriteOnly)) {
