@@ -10,7 +10,8 @@ class PdfPageLibrary
 {
 public:
     // Property ids understood by SetNumProp / SetStrProp.
-    enum Property : int {
+    enum Property : int
+    {
         OutputFile = 10,  // text: the file EndDoc writes
         ProductName = 14, // text: recorded as the document's Producer and Creator
         Setting31 = 31,   // fixed value 2, kept for callers that set it

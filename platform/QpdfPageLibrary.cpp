@@ -187,7 +187,9 @@ std::optional<EncodableBitmap> makeEncodable(Bitmap bitmap)
         return std::nullopt;
     }
     if (FreeImage_GetBPP(bitmap.get()) == 32) {
-        compositeOnWhite(bitmap.get());
+        if (FreeImage_IsTransparent(bitmap.get())) {
+            compositeOnWhite(bitmap.get());
+        }
         return EncodableBitmap{std::move(bitmap), pixelFormat32};
     }
     return EncodableBitmap{std::move(bitmap), pixelFormat24};
@@ -337,14 +339,23 @@ int QpdfPageLibrary::BeginDoc(int box)
     return 0;
 }
 
-int QpdfPageLibrary::StretchDrawFromFile(int box, int left, int top, int width, int height,
-                                         const QString& imageFile)
+int QpdfPageLibrary::StretchDrawFromFile(int box, int left, int top, int width, int height, const QString& imageFile)
 {
     Box* b = findBox(box);
     if (b == nullptr) {
         return -1;
     }
-    if (!b->begun) {
+    try {
+        return drawFromFile(*b, left, top, width, height, imageFile);
+    } catch (const std::exception& e) {
+        return fail(
+            QStringLiteral("The image \"%1\" cannot be drawn: %2.").arg(imageFile, QString::fromLocal8Bit(e.what())));
+    }
+}
+
+int QpdfPageLibrary::drawFromFile(Box& box, int left, int top, int width, int height, const QString& imageFile)
+{
+    if (!box.begun) {
         return fail(
             QStringLiteral("The image \"%1\" cannot be drawn: the page document has not been begun.").arg(imageFile));
     }
@@ -365,7 +376,8 @@ int QpdfPageLibrary::StretchDrawFromFile(int box, int left, int top, int width, 
     {
         QFile probe(imageFile);
         if (!probe.open(QIODevice::ReadOnly)) {
-            return fail(QStringLiteral("The image file \"%1\" cannot be opened: %2.").arg(imageFile, probe.errorString()));
+            return fail(
+                QStringLiteral("The image file \"%1\" cannot be opened: %2.").arg(imageFile, probe.errorString()));
         }
         if (probe.size() == 0) {
             return fail(QStringLiteral("The image file \"%1\" is empty.").arg(imageFile));
@@ -387,15 +399,15 @@ int QpdfPageLibrary::StretchDrawFromFile(int box, int left, int top, int width, 
 
     std::optional<EncodableBitmap> encodable = makeEncodable(std::move(bitmap));
     if (!encodable) {
-        return fail(QStringLiteral("The pixels of the image file \"%1\" cannot be converted for the page.")
-                        .arg(imageFile));
+        return fail(
+            QStringLiteral("The pixels of the image file \"%1\" cannot be converted for the page.").arg(imageFile));
     }
 
     FIBITMAP* source = encodable->bitmap.get();
     const int widthPx = int(FreeImage_GetWidth(source));
     const int heightPx = int(FreeImage_GetHeight(source));
     const bool grey = encodable->pixelFormat == TJPF_GRAY;
-    const int quality = std::max(1, b->quality);
+    const int quality = std::max(1, box.quality);
     const int subsampling = grey ? TJSAMP_GRAY : (quality >= 90 ? TJSAMP_444 : TJSAMP_420);
 
     TurboHandle encoder(tjInitCompress());
@@ -406,9 +418,9 @@ int QpdfPageLibrary::StretchDrawFromFile(int box, int left, int top, int width, 
     unsigned char* jpeg = nullptr;
     unsigned long jpegSize = 0;
     // FreeImage keeps its rows bottom-up with a padded pitch; TurboJPEG reads them in place.
-    const int status = tjCompress2(encoder.get(), FreeImage_GetBits(source), widthPx, int(FreeImage_GetPitch(source)),
-                                   heightPx, encodable->pixelFormat, &jpeg, &jpegSize, subsampling, quality,
-                                   TJFLAG_BOTTOMUP);
+    const int status =
+        tjCompress2(encoder.get(), FreeImage_GetBits(source), widthPx, int(FreeImage_GetPitch(source)), heightPx,
+                    encodable->pixelFormat, &jpeg, &jpegSize, subsampling, quality, TJFLAG_BOTTOMUP);
     JpegData jpegData(jpeg);
     if (status != 0) {
         return fail(QStringLiteral("The image \"%1\" cannot be compressed: %2.")
@@ -426,7 +438,7 @@ int QpdfPageLibrary::StretchDrawFromFile(int box, int left, int top, int width, 
     placed.top = top;
     placed.width = width;
     placed.height = height;
-    b->images.push_back(std::move(placed));
+    box.images.push_back(std::move(placed));
     return 0;
 }
 
@@ -493,24 +505,26 @@ int QpdfPageLibrary::writeDocument(Box& box)
         page.replaceKey("/Contents", pdf.newStream(content));
         pdf.addPage(page, true);
 
-        QPDFObjectHandle documentInfo = pdf.makeIndirectObject(QPDFObjectHandle::newDictionary());
-        const std::string product = box.productName.toStdString();
-        documentInfo.replaceKey("/Producer", QPDFObjectHandle::newUnicodeString(product));
-        documentInfo.replaceKey("/Creator", QPDFObjectHandle::newUnicodeString(product));
-        pdf.getTrailer().replaceKey("/Info", documentInfo);
+        if (!box.productName.isEmpty()) {
+            QPDFObjectHandle documentInfo = pdf.makeIndirectObject(QPDFObjectHandle::newDictionary());
+            const std::string product = box.productName.toStdString();
+            documentInfo.replaceKey("/Producer", QPDFObjectHandle::newUnicodeString(product));
+            documentInfo.replaceKey("/Creator", QPDFObjectHandle::newUnicodeString(product));
+            pdf.getTrailer().replaceKey("/Info", documentInfo);
+        }
 
         QSaveFile file(box.outputFile);
         if (!file.open(QIODevice::WriteOnly)) {
-            return fail(QStringLiteral("The page file \"%1\" cannot be written: %2.")
-                            .arg(box.outputFile, file.errorString()));
+            return fail(
+                QStringLiteral("The page file \"%1\" cannot be written: %2.").arg(box.outputFile, file.errorString()));
         }
         SaveFilePipeline output(file);
         QPDFWriter writer(pdf);
         writer.setOutputPipeline(&output);
         writer.write();
         if (!file.commit()) {
-            return fail(QStringLiteral("The page file \"%1\" cannot be written: %2.")
-                            .arg(box.outputFile, file.errorString()));
+            return fail(
+                QStringLiteral("The page file \"%1\" cannot be written: %2.").arg(box.outputFile, file.errorString()));
         }
         return 0;
     } catch (const std::exception& e) {

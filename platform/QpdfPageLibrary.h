@@ -33,6 +33,7 @@ private:
 
     Box* findBox(int box);
     int fail(const QString& message);
+    int drawFromFile(Box& box, int left, int top, int width, int height, const QString& imageFile);
     int writeDocument(Box& box);
 
     std::map<int, std::unique_ptr<Box>> m_boxes;

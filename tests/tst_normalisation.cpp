@@ -104,8 +104,8 @@ QByteArray jpegWithOrientation(const QImage& image, int orientation)
     buffer.open(QIODevice::WriteOnly);
     image.save(&buffer, "JPG", 95);
     QByteArray tiff = QByteArray("MM\x00\x2a\x00\x00\x00\x08", 8); // big-endian header, first IFD at 8
-    tiff += QByteArray("\x00\x01", 2);                                // one entry
-    tiff += QByteArray("\x01\x12\x00\x03\x00\x00\x00\x01", 8);        // Orientation, SHORT, count 1
+    tiff += QByteArray("\x00\x01", 2);                             // one entry
+    tiff += QByteArray("\x01\x12\x00\x03\x00\x00\x00\x01", 8);     // Orientation, SHORT, count 1
     tiff += char(0);
     tiff += char(orientation);
     tiff += QByteArray(2, '\0');
@@ -123,7 +123,8 @@ QByteArray jpegWithOrientation(const QImage& image, int orientation)
     return jpeg.insert(insertAt, segment);
 }
 
-enum class Sample {
+enum class Sample
+{
     QtJpeg,
     QtPng,
     QtPngAlpha,
@@ -327,7 +328,8 @@ private Q_SLOTS:
     {
         TestFolder folder;
         // Stored 96 x 64 with red at the top left; orientation 6 says: turn a quarter clockwise to show.
-        const QString photo = folder.write(QStringLiteral("camera.jpg"), jpegWithOrientation(makeTestPicture(96, 64), 6));
+        const QString photo =
+            folder.write(QStringLiteral("camera.jpg"), jpegWithOrientation(makeTestPicture(96, 64), 6));
         const QString bmpPath = folder.file(QStringLiteral("tmp.bmp"));
 
         QString error;
@@ -346,11 +348,16 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("expectedText");
-        QTest::newRow("missing") << "missing" << "cannot be opened";
-        QTest::newRow("empty") << "empty" << "is empty";
-        QTest::newRow("folder") << "folder" << "is a folder";
-        QTest::newRow("text named .png") << "text" << "is not an image this program can read";
-        QTest::newRow("PNG signature, no image") << "broken png" << "is not an image this program can read";
+        QTest::newRow("missing") << "missing"
+                                 << "cannot be opened";
+        QTest::newRow("empty") << "empty"
+                               << "is empty";
+        QTest::newRow("folder") << "folder"
+                                << "is a folder";
+        QTest::newRow("text named .png") << "text"
+                                         << "is not an image this program can read";
+        QTest::newRow("PNG signature, no image") << "broken png"
+                                                 << "is not an image this program can read";
     }
 
     void normalise_unusableFile_failsAndRemovesPreviousBmp()

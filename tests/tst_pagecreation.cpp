@@ -1,0 +1,330 @@
+#include "conversion/PageCreation.h"
+#include "platform/QpdfPageLibrary.h"
+#include "support/TestFolder.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QtTest>
+
+namespace {
+
+// Records every call as text and fails the first call whose record starts with m_failOn.
+class RecordingLibrary final : public PdfPageLibrary
+{
+public:
+    QStringList calls;
+    QString failOn;
+    bool writeFileAtEndDoc = true;
+
+    int CreateBox(QWidget* /*owner*/, int reserved) override
+    {
+        return record(QStringLiteral("CreateBox %1").arg(reserved), 7);
+    }
+    int SetNumProp(int box, int id, int value) override
+    {
+        return record(QStringLiteral("SetNumProp %1 %2 %3").arg(box).arg(id).arg(value));
+    }
+    int SetStrProp(int box, int id, const QString& text) override
+    {
+        if (id == OutputFile) {
+            m_output = text;
+        }
+        return record(QStringLiteral("SetStrProp %1 %2 %3").arg(box).arg(id).arg(text));
+    }
+    int BeginDoc(int box) override { return record(QStringLiteral("BeginDoc %1").arg(box)); }
+    int StretchDrawFromFile(int box, int left, int top, int width, int height, const QString& imageFile) override
+    {
+        return record(QStringLiteral("StretchDrawFromFile %1 %2 %3 %4 %5 %6")
+                          .arg(box)
+                          .arg(left)
+                          .arg(top)
+                          .arg(width)
+                          .arg(height)
+                          .arg(imageFile));
+    }
+    int EndDoc(int box) override
+    {
+        const int result = record(QStringLiteral("EndDoc %1").arg(box));
+        if (result != -1 && writeFileAtEndDoc) {
+            QFile page(m_output);
+            if (page.open(QIODevice::WriteOnly)) {
+                page.write("%PDF-1.3\n");
+            }
+        }
+        return result;
+    }
+    int FreeBox(int box) override { return record(QStringLiteral("FreeBox %1").arg(box)); }
+    [[nodiscard]] QString GetErrorMsg() const override { return m_error; }
+
+private:
+    int record(const QString& call, int success = 0)
+    {
+        calls << call;
+        if (!failOn.isEmpty() && call.startsWith(failOn)) {
+            m_error = QStringLiteral("The disk is on fire.");
+            return -1;
+        }
+        return success;
+    }
+
+    QString m_output;
+    QString m_error;
+};
+
+struct ToolRun
+{
+    int exitCode = -1;
+    QString output;
+};
+
+ToolRun runTool(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(program, arguments);
+    if (!process.waitForFinished(120000)) {
+        return {};
+    }
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardOutput())};
+}
+
+QSizeF pageSizeOf(const QString& pdf)
+{
+    const ToolRun info = runTool(QStringLiteral("pdfinfo"), {pdf});
+    const QRegularExpressionMatch match =
+        QRegularExpression(QStringLiteral("Page size:\\s*([\\d.]+) x ([\\d.]+) pts")).match(info.output);
+    return match.hasMatch() ? QSizeF(match.captured(1).toDouble(), match.captured(2).toDouble()) : QSizeF();
+}
+
+QString pageCount(const QString& pdf)
+{
+    const ToolRun info = runTool(QStringLiteral("pdfinfo"), {pdf});
+    return QRegularExpression(QStringLiteral("Pages:\\s*(\\d+)")).match(info.output).captured(1);
+}
+
+double unitsToPoints(int units)
+{
+    return units * 72.0 / 254.0;
+}
+
+const QString imagePath = QStringLiteral("/photos/holiday.jpg");
+const QString pagePath = QStringLiteral("/work/jpgtmp/3.pdf");
+const QString bmpPath = QStringLiteral("/work/tmp/tmp.bmp");
+
+} // namespace
+
+class TestPageCreation : public QObject
+{
+    Q_OBJECT
+
+private:
+    // The calls a whole page of 800 x 600 pixels at quality 64 makes, in order.
+    static QStringList allCalls(const QString& page)
+    {
+        return {
+            QStringLiteral("CreateBox 0"),
+            QStringLiteral("SetNumProp 7 44 1"),
+            QStringLiteral("SetStrProp 7 10 ") + page,
+            QStringLiteral("SetNumProp 7 44 0"),
+            QStringLiteral("normalise"),
+            QStringLiteral("SetStrProp 7 14 Pagewell"),
+            QStringLiteral("SetNumProp 7 36 2128"),
+            QStringLiteral("SetNumProp 7 34 1596"),
+            QStringLiteral("SetNumProp 7 31 2"),
+            QStringLiteral("SetNumProp 7 45 64"),
+            QStringLiteral("SetNumProp 7 51 2"),
+            QStringLiteral("SetNumProp 7 52 2"),
+            QStringLiteral("BeginDoc 7"),
+            QStringLiteral("StretchDrawFromFile 7 0 0 2128 1596 ") + bmpPath,
+            QStringLiteral("EndDoc 7"),
+            QStringLiteral("FreeBox 7"),
+        };
+    }
+
+    // Runs createPagePdf against the recording library; the normaliser records itself and moves the quality
+    // from 10 to 64, so the page must carry the value of the moment after normalisation.
+    static StageResult runRecorded(RecordingLibrary& library, const QString& page, bool normaliseFails = false)
+    {
+        int quality = 10;
+        const PageJob job{nullptr, imagePath, page, bmpPath};
+        return createPagePdf(
+            library, job,
+            [&](QString* error) -> std::optional<NormalisedImage> {
+                library.calls << QStringLiteral("normalise");
+                quality = 64;
+                if (normaliseFails) {
+                    *error = QStringLiteral("\"%1\" is not an image this program can read.").arg(imagePath);
+                    return std::nullopt;
+                }
+                return NormalisedImage{800, 600};
+            },
+            [&] { return quality; });
+    }
+
+private Q_SLOTS:
+    void pageGeometry_data()
+    {
+        QTest::addColumn<QSize>("pixels");
+        QTest::addColumn<QSize>("units");
+        QTest::newRow("1 x 1") << QSize(1, 1) << QSize(3, 3);
+        QTest::newRow("800 x 600") << QSize(800, 600) << QSize(2128, 1596);
+        QTest::newRow("12320 square fits") << QSize(12320, 12320) << QSize(32766, 32766);
+        QTest::newRow("376 is exactly 1000") << QSize(376, 188) << QSize(1000, 500);
+        QTest::newRow("12321 wide scaled") << QSize(12321, 100) << QSize(32767, 266);
+        QTest::newRow("20000 x 10") << QSize(20000, 10) << QSize(32767, 16);
+        QTest::newRow("10 x 20000") << QSize(10, 20000) << QSize(16, 32767);
+        QTest::newRow("30000 square") << QSize(30000, 30000) << QSize(32767, 32767);
+        QTest::newRow("thin side stays 1") << QSize(100000, 1) << QSize(32767, 1);
+    }
+
+    void pageGeometry()
+    {
+        QFETCH(QSize, pixels);
+        QFETCH(QSize, units);
+        const PageSize page = ::pageGeometry(pixels.width(), pixels.height());
+        QCOMPARE(QSize(page.width, page.height), units);
+    }
+
+    void createPagePdf_allSucceed_callsInOrderWithQualityOfTheMoment()
+    {
+        TestFolder folder;
+        const QString page = folder.file(QStringLiteral("3.pdf"));
+        RecordingLibrary library;
+        const StageResult result = runRecorded(library, page);
+        QVERIFY2(result.ok, qPrintable(result.text));
+        QCOMPARE(library.calls, allCalls(page));
+    }
+
+    void createPagePdf_callFails_stopsThereAndFreesBox_data()
+    {
+        QTest::addColumn<QString>("failOn");
+        QTest::newRow("SetNumProp 44") << "SetNumProp 7 44 1";
+        QTest::newRow("SetStrProp 10") << "SetStrProp 7 10";
+        QTest::newRow("SetStrProp 14") << "SetStrProp 7 14";
+        QTest::newRow("SetNumProp 34") << "SetNumProp 7 34";
+        QTest::newRow("SetNumProp 45") << "SetNumProp 7 45";
+        QTest::newRow("SetNumProp 52") << "SetNumProp 7 52";
+        QTest::newRow("BeginDoc") << "BeginDoc";
+        QTest::newRow("StretchDrawFromFile") << "StretchDrawFromFile";
+        QTest::newRow("EndDoc") << "EndDoc";
+    }
+
+    void createPagePdf_callFails_stopsThereAndFreesBox()
+    {
+        QFETCH(QString, failOn);
+        TestFolder folder;
+        const QString page = folder.file(QStringLiteral("3.pdf"));
+        RecordingLibrary library;
+        library.failOn = failOn;
+        const StageResult result = runRecorded(library, page);
+
+        QVERIFY(!result.ok);
+        QCOMPARE(result.title, QStringLiteral("PDF"));
+        QVERIFY2(result.text.contains(QStringLiteral("The disk is on fire.")), qPrintable(result.text));
+        QVERIFY2(result.text.contains(imagePath), qPrintable(result.text));
+        QStringList expected = allCalls(page);
+        const auto failing = std::find_if(expected.begin(), expected.end(),
+                                          [&](const QString& call) { return call.startsWith(failOn); });
+        QVERIFY(failing != expected.end());
+        expected.erase(failing + 1, expected.end());
+        expected << QStringLiteral("FreeBox 7");
+        QCOMPARE(library.calls, expected);
+        QVERIFY(!QFileInfo::exists(page));
+    }
+
+    void createPagePdf_createBoxFails_noFurtherCalls()
+    {
+        RecordingLibrary library;
+        library.failOn = QStringLiteral("CreateBox");
+        const StageResult result = runRecorded(library, pagePath);
+        QVERIFY(!result.ok);
+        QCOMPARE(result.title, QStringLiteral("PDF"));
+        QCOMPARE(library.calls, QStringList{QStringLiteral("CreateBox 0")});
+    }
+
+    void createPagePdf_normalisationFails_imageFailureAndBoxFreed()
+    {
+        RecordingLibrary library;
+        const StageResult result = runRecorded(library, pagePath, true);
+        QVERIFY(!result.ok);
+        QCOMPARE(result.title, QStringLiteral("Image"));
+        QVERIFY2(result.text.contains(imagePath), qPrintable(result.text));
+        QStringList expected = allCalls(pagePath).mid(0, 5);
+        expected << QStringLiteral("FreeBox 7");
+        QCOMPARE(library.calls, expected);
+    }
+
+    void createPagePdf_endDocLeavesNoFile_reportedAsFailure()
+    {
+        TestFolder folder;
+        const QString page = folder.file(QStringLiteral("3.pdf"));
+        RecordingLibrary library;
+        library.writeFileAtEndDoc = false;
+        const StageResult result = runRecorded(library, page);
+        QVERIFY(!result.ok);
+        QCOMPARE(result.title, QStringLiteral("PDF"));
+        QVERIFY2(result.text.contains(page) && result.text.contains(imagePath), qPrintable(result.text));
+    }
+
+    // The real library and the real normalisation, entry after entry as a run makes them.
+    void createPagePdf_realLibrary_onePagePerEntryOfTheImageSize()
+    {
+        TestFolder folder;
+        const QString tmp = folder.mkdir(QStringLiteral("tmp"));
+        const QString jpgtmp = folder.mkdir(QStringLiteral("jpgtmp"));
+        const QString bmp = tmp + QStringLiteral("/tmp.bmp");
+        const QString photo = folder.file(QStringLiteral("photo.jpg"));
+        QVERIFY(makeTestPicture(800, 600).save(photo, "JPG", 90));
+        const QString grey = folder.file(QStringLiteral("grey.png"));
+        QVERIFY(makeTestPicture(300, 400).convertToFormat(QImage::Format_Grayscale8).save(grey, "PNG"));
+        const QString wide = folder.file(QStringLiteral("wide.png"));
+        QVERIFY(makeTestPicture(12400, 30).save(wide, "PNG"));
+        const QStringList entries{photo, grey, wide};
+        const QList<QSize> expectedUnits{QSize(2128, 1596), QSize(798, 1064), QSize(32767, 79)};
+
+        QpdfPageLibrary library;
+        for (int i = 0; i < entries.size(); ++i) {
+            const PageJob job{nullptr, entries[i], jpgtmp + QStringLiteral("/%1.pdf").arg(i), bmp};
+            const StageResult result = createPagePdf(library, job, [] { return 85; });
+            QVERIFY2(result.ok, qPrintable(result.text));
+        }
+
+        for (int i = 0; i < entries.size(); ++i) {
+            const QString pdf = jpgtmp + QStringLiteral("/%1.pdf").arg(i);
+            QCOMPARE(runTool(QStringLiteral("qpdf"), {QStringLiteral("--check"), pdf}).exitCode, 0);
+            QCOMPARE(pageCount(pdf), QStringLiteral("1"));
+            const QSizeF size = pageSizeOf(pdf);
+            QVERIFY2(qAbs(size.width() - unitsToPoints(expectedUnits[i].width())) < 0.01 &&
+                         qAbs(size.height() - unitsToPoints(expectedUnits[i].height())) < 0.01,
+                     qPrintable(QStringLiteral("page %1: %2 x %3 pt").arg(i).arg(size.width()).arg(size.height())));
+        }
+    }
+
+    void createPagePdf_realLibraryEntryUnreadable_noPageAndNoLeftoverImage()
+    {
+        TestFolder folder;
+        const QString bmp = folder.file(QStringLiteral("tmp.bmp"));
+        const QString first = folder.file(QStringLiteral("first.png"));
+        QVERIFY(makeTestPicture(40, 30).save(first, "PNG"));
+        const QString second = folder.write(QStringLiteral("second.png"), "not a picture");
+
+        QpdfPageLibrary library;
+        const StageResult made =
+            createPagePdf(library, {nullptr, first, folder.file(QStringLiteral("0.pdf")), bmp}, [] { return 80; });
+        QVERIFY2(made.ok, qPrintable(made.text));
+        const StageResult failed =
+            createPagePdf(library, {nullptr, second, folder.file(QStringLiteral("1.pdf")), bmp}, [] { return 80; });
+        QVERIFY(!failed.ok);
+        QCOMPARE(failed.title, QStringLiteral("Image"));
+        QVERIFY2(failed.text.contains(second), qPrintable(failed.text));
+        QVERIFY(QFileInfo::exists(folder.file(QStringLiteral("0.pdf"))));
+        QVERIFY(!QFileInfo::exists(folder.file(QStringLiteral("1.pdf"))));
+        QVERIFY(!QFileInfo::exists(bmp));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPageCreation)
+#include "tst_pagecreation.moc"
