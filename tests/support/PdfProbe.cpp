@@ -3,6 +3,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QPainter>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -126,13 +127,22 @@ QImage renderPageAt(const QString& pdf, int page, QSize size)
     return QImage(prefix + QStringLiteral(".png")).convertToFormat(QImage::Format_RGB32);
 }
 
+QImage onWhite(const QImage& image)
+{
+    QImage flat(image.size(), QImage::Format_RGB32);
+    flat.fill(Qt::white);
+    QPainter painter(&flat);
+    painter.drawImage(0, 0, image);
+    return flat;
+}
+
 double meanDifference(const QImage& a, const QImage& b)
 {
     if (a.size() != b.size() || a.isNull()) {
         return -1;
     }
-    const QImage x = a.convertToFormat(QImage::Format_RGB32);
-    const QImage y = b.convertToFormat(QImage::Format_RGB32);
+    const QImage x = onWhite(a);
+    const QImage y = onWhite(b);
     double sum = 0;
     for (int row = 0; row < x.height(); ++row) {
         const auto* p = reinterpret_cast<const QRgb*>(x.constScanLine(row));

@@ -35,7 +35,11 @@ ToolResult run(const QString& program, const QStringList& arguments);
 // The page rendered at exactly this pixel size, for comparing with the source image pixel by pixel.
 [[nodiscard]] QImage renderPageAt(const QString& pdf, int page, QSize size);
 
-// Mean absolute difference per channel (0..255) between two images of the same size; -1 when sizes differ.
+// The image as a page shows it: transparent parts on white paper.
+[[nodiscard]] QImage onWhite(const QImage& image);
+
+// Mean absolute difference per channel (0..255) between two images of the same size, both seen on white;
+// -1 when the sizes differ.
 [[nodiscard]] double meanDifference(const QImage& a, const QImage& b);
 
 } // namespace PdfProbe

@@ -1,0 +1,227 @@
+#include "conversion/PageCreation.h"
+#include "support/ImageCorpus.h"
+#include "support/PdfProbe.h"
+#include "support/WindowFixture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSlider>
+#include <QStandardPaths>
+#include <QTest>
+
+// Whole runs through the window with the real FreeImage, page library and pdftk; only dialogs are scripted.
+class EndToEndTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void run_mixedImages_pagesInOrder_sizes_information_pixels_data();
+    void run_mixedImages_pagesInOrder_sizes_information_pixels();
+    void run_lowerQuality_givesSmallerFile();
+    void faults_clearMessage_listKept_nothingLeft_data();
+    void faults_clearMessage_listKept_nothingLeft();
+    void saveCancelled_nothingWritten_noWorkspaceLeft();
+
+private:
+    struct Entry
+    {
+        QString path;
+        QImage expected;
+    };
+    static QList<Entry> writeImages(const TestFolder& folder, int count);
+    static QStringList filesUnder(const QString& folder);
+};
+
+void EndToEndTest::initTestCase()
+{
+    QVERIFY2(!QStandardPaths::findExecutable(QStringLiteral("pdftk")).isEmpty(), "pdftk is not installed");
+}
+
+QList<EndToEndTest::Entry> EndToEndTest::writeImages(const TestFolder& folder, int count)
+{
+    // Every kind of file once, each with its own pixel size so that the page order shows in the page sizes.
+    const QList<std::pair<Sample, QString>> kinds = {
+        {Sample::QtJpeg, "photo.jpg"},        {Sample::QtPngAlpha, "alpha.png"},
+        {Sample::QtPngGrey, "grey.png"},      {Sample::QtPngPalette, "palette.png"},
+        {Sample::FreeImagePng16Grey, "deep grey.png"}, {Sample::QtBmp, "plain.bmp"},
+        {Sample::FreeImageGif, "anim ü.gif"}, {Sample::FreeImageTiff16, "deep.tiff"},
+        {Sample::FreeImageMultiPageTiff, "pages.tif"}, {Sample::QtPng, "last.png"},
+        {Sample::QtJpeg, "again.JPG"},
+    };
+    QList<Entry> entries;
+    for (int i = 0; i < count; ++i) {
+        const auto& [sample, name] = kinds.at(i % kinds.size());
+        const QString path = folder.file(QStringLiteral("in/%1 %2").arg(i).arg(name));
+        QDir().mkpath(QFileInfo(path).path());
+        entries.append({path, writeSample(sample, path, QSize(60 + 7 * i, 40 + 3 * i))});
+    }
+    return entries;
+}
+
+QStringList EndToEndTest::filesUnder(const QString& folder)
+{
+    QStringList found;
+    QDir dir(folder);
+    const QFileInfoList infos = dir.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+    for (const QFileInfo& info : infos) {
+        found << info.fileName();
+    }
+    return found;
+}
+
+void EndToEndTest::run_mixedImages_pagesInOrder_sizes_information_pixels_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::newRow("one image") << 1;
+    QTest::newRow("two images") << 2;
+    QTest::newRow("eleven images of every kind") << 11;
+}
+
+void EndToEndTest::run_mixedImages_pagesInOrder_sizes_information_pixels()
+{
+    QFETCH(int, count);
+    WindowFixture f;
+    f.useRealStages();
+    f.open();
+    const QList<Entry> entries = writeImages(f.folder, count);
+    for (const Entry& entry : entries) {
+        QVERIFY2(!entry.expected.isNull(), qPrintable(entry.path));
+        f.addEntries({entry.path});
+    }
+    const QString title = QStringLiteral("Über Ærø — 日本の報告, \"quoted\"");
+    f.find<QLineEdit>("txtTitle")->setText(title);
+    f.find<QLineEdit>("txtCreateFor")->setText(QStringLiteral("Zoë Author"));
+    f.find<QLineEdit>("txtSubject")->setText(QStringLiteral("Subject: with colon"));
+    f.find<QLineEdit>("txtKeywords")->setText(QStringLiteral("alpha, beta"));
+    const QString date = f.text("txtCreationDate");
+    const QString destination = f.folder.file(QStringLiteral("out dir/Result é.pdf"));
+    QDir().mkpath(QFileInfo(destination).path());
+    f.dialogs.saveAnswers.push_back(destination);
+
+    f.click(QStringLiteral("Command3"));
+
+    QVERIFY2(f.messages.shown().isEmpty(), qPrintable(f.messages.shown().value(0).text));
+    QCOMPARE(f.text("lblPB"), QStringLiteral("Done."));
+    QString report;
+    QVERIFY2(PdfProbe::passesQpdfCheck(destination, &report), qPrintable(report));
+    const QMap<QString, QString> info = PdfProbe::info(destination);
+    QCOMPARE(info.value("Pages").toInt(), count);
+    QCOMPARE(info.value("Title"), title);
+    QCOMPARE(info.value("Author"), QStringLiteral("Zoë Author"));
+    QCOMPARE(info.value("Subject"), QStringLiteral("Subject: with colon"));
+    QCOMPARE(info.value("Keywords"), QStringLiteral("alpha, beta"));
+    QCOMPARE(info.value("Creator"), QStringLiteral("Pagewell"));
+    QCOMPARE(info.value("Producer"), QStringLiteral("Pagewell"));
+    QCOMPARE(PdfProbe::rawInfo(destination).value("CreationDate"), date);
+
+    const QList<QSizeF> sizes = PdfProbe::pageSizes(destination);
+    QCOMPARE(sizes.size(), count);
+    for (int i = 0; i < count; ++i) {
+        const PageSize units = pageGeometry(entries.at(i).expected.width(), entries.at(i).expected.height());
+        QVERIFY2(qAbs(sizes.at(i).width() - units.width * 72.0 / 254.0) < 0.05, qPrintable(QString::number(i)));
+        QVERIFY2(qAbs(sizes.at(i).height() - units.height * 72.0 / 254.0) < 0.05, qPrintable(QString::number(i)));
+        const QImage rendered = PdfProbe::renderPageAt(destination, i + 1, entries.at(i).expected.size());
+        const double difference = PdfProbe::meanDifference(rendered, entries.at(i).expected);
+        QVERIFY2(difference >= 0 && difference < 12,
+                 qPrintable(QStringLiteral("page %1 differs by %2").arg(i + 1).arg(difference)));
+    }
+
+    QCOMPARE(f.opener.opened(), QList<QUrl>{QUrl::fromLocalFile(destination)});
+    QCOMPARE(f.list()->count(), 0);
+    QCOMPARE(filesUnder(f.workspaceParent), QStringList());
+    QCOMPARE(filesUnder(QFileInfo(destination).path()), QStringList{QFileInfo(destination).fileName()});
+}
+
+void EndToEndTest::run_lowerQuality_givesSmallerFile()
+{
+    qint64 sizes[2] = {};
+    const int qualities[2] = {20, 95};
+    for (int q = 0; q < 2; ++q) {
+        WindowFixture f;
+        f.useRealStages();
+        f.open();
+        const QString photo = f.folder.file(QStringLiteral("photo.png"));
+        QVERIFY(makeTestPicture(400, 300).save(photo));
+        f.addEntries({photo});
+        f.find<QSlider>("Slider1")->setValue(qualities[q]);
+        const QString destination = f.folder.file(QStringLiteral("q.pdf"));
+        f.dialogs.saveAnswers.push_back(destination);
+        f.click(QStringLiteral("Command3"));
+        QCOMPARE(f.text("lblPB"), QStringLiteral("Done."));
+        sizes[q] = QFileInfo(destination).size();
+    }
+    QVERIFY2(sizes[0] > 0 && sizes[0] < sizes[1], qPrintable(QStringLiteral("%1 vs %2").arg(sizes[0]).arg(sizes[1])));
+}
+
+void EndToEndTest::faults_clearMessage_listKept_nothingLeft_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("messagePart");
+    QTest::newRow("image deleted after it was added") << "deleted" << "gone.jpg";
+    QTest::newRow("text file with an image name") << "notimage" << "notes.png";
+    QTest::newRow("pdftk missing") << "nopdftk" << "pdftk";
+    QTest::newRow("destination cannot be written") << "badfolder" << "blocked";
+}
+
+void EndToEndTest::faults_clearMessage_listKept_nothingLeft()
+{
+    QFETCH(QString, fault);
+    WindowFixture f;
+    f.useRealStages(fault == QStringLiteral("nopdftk") ? f.folder.file(QStringLiteral("no/such/pdftk")) : QString());
+    f.open();
+    const QString good = f.folder.file(QStringLiteral("good.png"));
+    QVERIFY(makeTestPicture(50, 40).save(good));
+    QString second = f.folder.file(QStringLiteral("second.png"));
+    QVERIFY(makeTestPicture(30, 20).save(second));
+    if (fault == QStringLiteral("deleted")) {
+        second = f.folder.file(QStringLiteral("gone.jpg"));
+    } else if (fault == QStringLiteral("notimage")) {
+        second = f.folder.write(QStringLiteral("notes.png"), "plain words, no pixels");
+    }
+    f.addEntries({good, second});
+    // A destination whose folder is a file: nothing can be written there.
+    const QString blocker = f.folder.write(QStringLiteral("blocked"), "a file, not a folder");
+    const QString existing = f.folder.write(QStringLiteral("existing.pdf"), "keep me");
+    f.dialogs.saveAnswers.push_back(fault == QStringLiteral("badfolder") ? blocker + QStringLiteral("/out.pdf")
+                                                                         : existing);
+
+    f.click(QStringLiteral("Command3"));
+
+    QCOMPARE(f.messages.shown().size(), 1);
+    QCOMPARE(f.messages.shown().first().icon, MessageIcon::Critical);
+    QFETCH(QString, messagePart);
+    QVERIFY2(f.messages.shown().first().text.contains(messagePart), qPrintable(f.messages.shown().first().text));
+    QCOMPARE(f.entries(), (QStringList{good, second}));
+    if (fault == QStringLiteral("deleted") || fault == QStringLiteral("notimage")) {
+        QCOMPARE(f.list()->currentRow(), 1);
+    }
+    QVERIFY(f.text("lblPB") != QStringLiteral("Done."));
+    QVERIFY(f.opener.opened().isEmpty());
+    QCOMPARE(filesUnder(f.workspaceParent), QStringList());
+    QFile kept(existing);
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), QByteArray("keep me"));
+    QVERIFY(f.find<QWidget>("Command3")->isEnabled());
+}
+
+void EndToEndTest::saveCancelled_nothingWritten_noWorkspaceLeft()
+{
+    WindowFixture f;
+    f.useRealStages();
+    f.open();
+    const QString image = f.folder.file(QStringLiteral("a.png"));
+    QVERIFY(makeTestPicture(20, 20).save(image));
+    f.addEntries({image});
+    const QStringList before = filesUnder(f.folder.path());
+    f.click(QStringLiteral("Command3"));
+    QCOMPARE(f.text("lblPB"), QStringLiteral("Nothing was saved."));
+    QCOMPARE(f.entries(), QStringList{image});
+    QCOMPARE(filesUnder(f.workspaceParent), QStringList());
+    QCOMPARE(filesUnder(f.folder.path()), before);
+    QVERIFY(f.opener.opened().isEmpty());
+}
+
+QTEST_MAIN(EndToEndTest)
+#include "tst_endtoend.moc"
