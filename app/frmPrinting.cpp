@@ -56,6 +56,8 @@ const ToolBarButton ToolBarButtons[] = {
     {"Move Up", "Up", QStyle::SP_ArrowUp},
 };
 
+const QString DropHint = QStringLiteral("Drag & Drop Files Here");
+
 QFont windowFont()
 {
     const QString family =
@@ -145,6 +147,7 @@ void frmPrinting::buildControls()
     listStack->setStackingMode(QStackedLayout::StackAll);
     m_List1 = new ImageListWidget(listHolder);
     m_List1->setObjectName(QStringLiteral("List1"));
+    m_List1->setHint(DropHint);
     m_picDoor = new DropPanel(m_List1, listHolder);
     m_picDoor->setObjectName(QStringLiteral("picDoor"));
     m_picDoor->setAlignment(Qt::AlignCenter);
@@ -453,12 +456,14 @@ void frmPrinting::addFolder()
     const std::optional<QString> folder =
         m_services.dialogs->folder(this, QStringLiteral("Please select a folder:"));
     if (folder && !folder->isEmpty()) {
+        m_List1->setHint(QStringLiteral("Searching Files..."));
         FileSearch(
             *folder, [this](const QString& path) { m_List1->addItem(path); },
             [this] {
                 QCoreApplication::processEvents();
                 return !m_unloaded; // a closed window ends the scan
             });
+        m_List1->setHint(DropHint);
     }
     repaint();
     focusSweep();

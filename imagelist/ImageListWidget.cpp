@@ -5,6 +5,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
+#include <QPainter>
 
 namespace {
 
@@ -25,6 +26,23 @@ ImageListWidget::ImageListWidget(QWidget* parent) : QListWidget(parent)
     setAcceptDrops(true);
     setDragDropMode(QAbstractItemView::DropOnly);
     setSelectionMode(QAbstractItemView::SingleSelection);
+}
+
+void ImageListWidget::setHint(const QString& hint)
+{
+    m_hint = hint;
+    viewport()->update();
+}
+
+void ImageListWidget::paintEvent(QPaintEvent* event)
+{
+    QListWidget::paintEvent(event);
+    if (count() > 0 || m_hint.isEmpty()) {
+        return;
+    }
+    QPainter painter(viewport());
+    painter.setPen(palette().color(QPalette::PlaceholderText));
+    painter.drawText(viewport()->rect(), Qt::AlignCenter, m_hint);
 }
 
 int ImageListWidget::takeDrop(const QMimeData* data)

@@ -13,6 +13,9 @@ public:
     explicit ImageListWidget(QWidget* parent = nullptr);
 
     void setLocked(bool locked) { m_locked = locked; }
+    // A line shown in the middle of the list while it is empty.
+    void setHint(const QString& hint);
+    [[nodiscard]] QString hint() const { return m_hint; }
     [[nodiscard]] bool isLocked() const { return m_locked; }
     // Appends the dropped files that pass the image test, in the order given. Returns how many joined.
     int takeDrop(const QMimeData* data);
@@ -21,9 +24,11 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     bool m_locked = false;
+    QString m_hint;
 };
 
 // The getting-started panel over the list; a drop on it hides it and hands the files to the list.

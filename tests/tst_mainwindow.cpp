@@ -5,7 +5,9 @@
 #include "support/WindowFixture.h"
 
 #include <QAction>
+#include <QDragEnterEvent>
 #include <QFile>
+#include <QMimeData>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -36,6 +38,7 @@ private Q_SLOTS:
     void website_opensAddress();
     void browse_confirmedAndCancelled();
     void addFolder_appendsTreeInOrder_cancelAddsNothing();
+    void drops_onPanelThenList_appendImagesInOrder_hidePanel();
 };
 
 void MainWindowTest::startup_noSettingsFile_controlsShowInitialState()
@@ -390,6 +393,58 @@ void MainWindowTest::addFolder_appendsTreeInOrder_cancelAddsNothing()
 
     f.window->CmdToolsBar_Click(1); // cancelled
     QCOMPARE(f.list()->count(), 6);
+}
+
+namespace {
+
+// Delivers a real drop event, as a drag from a file manager ends, and returns the action accepted.
+Qt::DropAction dropOn(QWidget* target, const QMimeData& data)
+{
+    const QPoint at = target->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &enter);
+    QDropEvent drop(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &drop);
+    return drop.isAccepted() ? drop.dropAction() : Qt::IgnoreAction;
+}
+
+QMimeData* filesData(const QStringList& paths)
+{
+    auto* data = new QMimeData;
+    QList<QUrl> urls;
+    for (const QString& path : paths) {
+        urls << QUrl::fromLocalFile(path);
+    }
+    data->setUrls(urls);
+    return data;
+}
+
+} // namespace
+
+void MainWindowTest::drops_onPanelThenList_appendImagesInOrder_hidePanel()
+{
+    WindowFixture f;
+    f.open();
+    auto* panel = f.find<QWidget>("picDoor");
+    const QString holiday = f.folder.mkdir(QStringLiteral("Holiday.jpg"));
+    const QString plain = f.folder.mkdir(QStringLiteral("Holiday"));
+    std::unique_ptr<QMimeData> first(filesData({"/p/a.jpg", "/p/notes.txt", "/p/b.TIFF"}));
+    QCOMPARE(dropOn(panel, *first), Qt::CopyAction);
+    QVERIFY(panel->isHidden());
+    QCOMPARE(f.entries(), (QStringList{"/p/a.jpg", "/p/b.TIFF"}));
+
+    // Drops on a list land on its viewport, as they do from a file manager.
+    QWidget* list = f.list()->viewport();
+    QVERIFY(list->isVisible());
+    std::unique_ptr<QMimeData> second(filesData({holiday, plain, "/p/photojpg", "/p/a.jpg"}));
+    QCOMPARE(dropOn(list, *second), Qt::CopyAction);
+    QCOMPARE(f.entries(), (QStringList{"/p/a.jpg", "/p/b.TIFF", holiday, "/p/photojpg", "/p/a.jpg"}));
+
+    QMimeData text;
+    text.setText(QStringLiteral("/p/c.jpg"));
+    QCOMPARE(dropOn(list, text), Qt::CopyAction); // accepted, but nothing joins
+    QCOMPARE(f.list()->count(), 5);
+    QCOMPARE(f.list()->currentRow(), -1); // drops select nothing
 }
 
 QTEST_MAIN(MainWindowTest)
