@@ -13,6 +13,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <functional>
 
 namespace {
 
@@ -71,7 +72,7 @@ qint64 readPid(const QString& pidFile)
 
 // Calls act once the fake pdftk has written its process id. The poll runs while RunPdftkAndWait waits, so it
 // also shows that the window's events go on being processed meanwhile.
-void whenChildRuns(const QString& pidFile, const std::function<void()>& act, QTimer* poll)
+void whenChildRuns(const QString& pidFile, QTimer* poll, const std::function<void()>& act)
 {
     QObject::connect(poll, &QTimer::timeout, poll, [=] {
         if (readPid(pidFile) > 0) {
@@ -150,12 +151,14 @@ void TestMerging::chain_pages_joinedInListOrderWithInformation()
 
 void TestMerging::checkPdftk_notThereOrBroken_refusesWithInstallHint_data()
 {
+    // clang-format off
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("expected");
     QTest::newRow("none found") << QStringLiteral("empty") << QStringLiteral("search path (PATH)");
     QTest::newRow("path missing") << QStringLiteral("missing") << QStringLiteral("was not found at");
     QTest::newRow("not executable") << QStringLiteral("not-executable") << QStringLiteral("cannot be run");
     QTest::newRow("runs but fails") << QStringLiteral("fails") << QStringLiteral("does not work");
+    // clang-format on
 }
 
 void TestMerging::checkPdftk_notThereOrBroken_refusesWithInstallHint()
@@ -191,6 +194,7 @@ void TestMerging::checkPdftk_realPdftk_passes()
 
 void TestMerging::step_pdftkFails_stopsWithMessage_data()
 {
+    // clang-format off
     QTest::addColumn<QString>("step");
     QTest::addColumn<QByteArray>("script");
     QTest::addColumn<bool>("executable");
@@ -206,6 +210,7 @@ void TestMerging::step_pdftkFails_stopsWithMessage_data()
     QTest::newRow("info exits 1") << "info" << QByteArray("echo 'Error: bad info' >&2; exit 1") << true
                                   << "exit code 1" << "Error: bad info";
     QTest::newRow("info exits 0, writes nothing") << "info" << QByteArray("exit 0") << true << "without writing" << "";
+    // clang-format on
 }
 
 void TestMerging::step_pdftkFails_stopsWithMessage()
@@ -256,7 +261,7 @@ void TestMerging::RunPdftkAndWait_abort_childKilledAndNoMoreRuns()
     const QString pidFile = scratch.file(QStringLiteral("pid"));
     ProcessPdftk pdftk(fakePdftk(scratch, "echo $$ > '" + pidFile.toUtf8() + "'; exec sleep 600"));
     QTimer poll;
-    whenChildRuns(pidFile, [&pdftk] { pdftk.abort(); }, &poll);
+    whenChildRuns(pidFile, &poll, [&pdftk] { pdftk.abort(); });
 
     const PdftkResult result = pdftk.RunPdftkAndWait({QStringLiteral("--version")});
     QVERIFY(result.started);
@@ -280,7 +285,7 @@ void TestMerging::RunPdftkAndWait_applicationQuits_childKilled()
     const QString pidFile = scratch.file(QStringLiteral("pid"));
     ProcessPdftk pdftk(fakePdftk(scratch, "echo $$ > '" + pidFile.toUtf8() + "'; exec sleep 600"));
     QTimer poll;
-    whenChildRuns(pidFile, [] { QCoreApplication::quit(); }, &poll);
+    whenChildRuns(pidFile, &poll, [] { QCoreApplication::quit(); });
 
     // As in the program: the wait runs inside an event handler of the application's main loop, and quitting
     // ends every loop.

@@ -88,6 +88,7 @@ private Q_SLOTS:
 
 void TestSaving::withPdfExtension_chosenName_data()
 {
+    // clang-format off
     QTest::addColumn<QString>("chosen");
     QTest::addColumn<QString>("saved");
     QTest::newRow("no extension") << "/home/a/report" << "/home/a/report.pdf";
@@ -98,6 +99,7 @@ void TestSaving::withPdfExtension_chosenName_data()
     QTest::newRow(".PDF in capitals") << "/home/a/Report.PDF" << "/home/a/Report.PDF";
     QTest::newRow("other extension typed") << "/home/a/notes.txt" << "/home/a/notes.txt";
     QTest::newRow("cancelled") << "" << "";
+    // clang-format on
 }
 
 void TestSaving::withPdfExtension_chosenName()
@@ -148,6 +150,7 @@ void TestSaving::saveDocument_writable_copiedWholeNoLeftovers()
 
 void TestSaving::saveDocument_cannotSave_messageAndNothingChanged_data()
 {
+    // clang-format off
     QTest::addColumn<QString>("sourceName");
     QTest::addColumn<QString>("destinationName");
     QTest::addColumn<QString>("reason");
@@ -156,6 +159,7 @@ void TestSaving::saveDocument_cannotSave_messageAndNothingChanged_data()
     QTest::newRow("folder missing") << "tmpx.pdf" << "gone/Album.pdf" << "does not exist";
     QTest::newRow("destination is a folder") << "tmpx.pdf" << "folder" << "folder of that name";
     QTest::newRow("finished document missing") << "missing.pdf" << "out/Album.pdf" << "could not be read";
+    // clang-format on
 }
 
 void TestSaving::saveDocument_cannotSave_messageAndNothingChanged()
