@@ -47,8 +47,8 @@ bool writeInfoFile(const QString& path, const DocumentInfo& info, QString* error
 {
     const QByteArray bytes = infoFileBytes(info);
     QFile file(path);
-    const bool written = file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size() &&
-                         file.flush();
+    const bool written =
+        file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size() && file.flush();
     if (written) {
         file.close();
         if (file.error() == QFileDevice::NoError) {

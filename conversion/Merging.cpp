@@ -58,9 +58,9 @@ StageResult runStep(Pdftk& pdftk, const QStringList& arguments, const QString& o
     }
     const QFileInfo written(output);
     if (!written.isFile() || written.size() == 0) {
-        return StageResult::failure(kTitle, QStringLiteral("%1 failed: pdftk ended without writing %2.")
-                                                    .arg(what, native(output)) +
-                                                toolSaid(result));
+        return StageResult::failure(
+            kTitle,
+            QStringLiteral("%1 failed: pdftk ended without writing %2.").arg(what, native(output)) + toolSaid(result));
     }
     return StageResult::success();
 }
@@ -112,18 +112,14 @@ StageResult copyFirstPage(const Workspace& workspace)
 
 QStringList joinArguments(const Workspace& workspace, int index)
 {
-    return {workspace.chainFile(index),
-            workspace.pageFile(index),
-            QStringLiteral("cat"),
-            QStringLiteral("output"),
-            workspace.chainFile(index + 1),
-            QStringLiteral("dont_ask")};
+    return {workspace.chainFile(index), workspace.pageFile(index),      QStringLiteral("cat"),
+            QStringLiteral("output"),   workspace.chainFile(index + 1), QStringLiteral("dont_ask")};
 }
 
 QStringList infoArguments(const Workspace& workspace, int count)
 {
-    return {workspace.chainFile(count),   QStringLiteral("update_info_utf8"), workspace.infoFile(),
-            QStringLiteral("output"),     workspace.finishedFile(),           QStringLiteral("dont_ask")};
+    return {workspace.chainFile(count), QStringLiteral("update_info_utf8"), workspace.infoFile(),
+            QStringLiteral("output"),   workspace.finishedFile(),           QStringLiteral("dont_ask")};
 }
 
 StageResult joinPage(Pdftk& pdftk, const Workspace& workspace, int index)
@@ -139,7 +135,7 @@ StageResult joinPage(Pdftk& pdftk, const Workspace& workspace, int index)
 
 StageResult applyInfo(Pdftk& pdftk, const Workspace& workspace, int count)
 {
-    const QString what = QStringLiteral("Writing the document information (%1) into the PDF")
-                             .arg(native(workspace.infoFile()));
+    const QString what =
+        QStringLiteral("Writing the document information (%1) into the PDF").arg(native(workspace.infoFile()));
     return runStep(pdftk, infoArguments(workspace, count), workspace.finishedFile(), what);
 }

@@ -168,11 +168,11 @@ StageResult saveDocument(const QString& source, const QString& destination)
     FdCloser in{::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC)};
     if (in.fd < 0) {
         const int cause = errno;
-        return StageResult::failure(kTitle, QStringLiteral("The finished PDF %1 could not be read, so nothing was "
-                                                           "saved as %2: %3.")
-                                                .arg(QDir::toNativeSeparators(source),
-                                                     QDir::toNativeSeparators(destination),
-                                                     QString::fromLocal8Bit(std::strerror(cause))));
+        return StageResult::failure(kTitle,
+                                    QStringLiteral("The finished PDF %1 could not be read, so nothing was "
+                                                   "saved as %2: %3.")
+                                        .arg(QDir::toNativeSeparators(source), QDir::toNativeSeparators(destination),
+                                             QString::fromLocal8Bit(std::strerror(cause))));
     }
 
     mode_t mode = 0; // a new file gets 0666 less the umask
@@ -187,9 +187,9 @@ StageResult saveDocument(const QString& source, const QString& destination)
     const QString folder = targetInfo.absolutePath();
     IgnoreFileSizeSignal ignoreFileSizeSignal;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const QString name = QStringLiteral("%1/.%2.%3.part")
-                                 .arg(folder, targetInfo.fileName(),
-                                      QString::number(QRandomGenerator::global()->generate(), 36));
+        const QString name =
+            QStringLiteral("%1/.%2.%3.part")
+                .arg(folder, targetInfo.fileName(), QString::number(QRandomGenerator::global()->generate(), 36));
         const QByteArray temporary = QFile::encodeName(name);
         bool created = false;
         if (::lseek(in.fd, 0, SEEK_SET) != 0) {

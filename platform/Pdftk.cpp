@@ -63,6 +63,8 @@ PdftkResult ProcessPdftk::RunPdftkAndWait(const QStringList& arguments)
     QElapsedTimer timer;
     timer.start();
     ++m_runCount;
+    QProcess* const outerRunning = m_running;
+    QEventLoop* const outerLoop = m_loop;
     m_running = &process;
     m_loop = &loop;
     process.start();
@@ -73,8 +75,8 @@ PdftkResult ProcessPdftk::RunPdftkAndWait(const QStringList& arguments)
             process.waitForFinished(-1);
         }
     }
-    m_running = nullptr;
-    m_loop = nullptr;
+    m_running = outerRunning;
+    m_loop = outerLoop;
 
     // The wait also ends when abort() is called or the application quits (which ends every nested loop);
     // the child must not outlive it.

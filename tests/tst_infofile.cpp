@@ -26,8 +26,8 @@ bool makeOnePagePdf(const QString& path)
 QMap<QString, QString> pdfInfo(const QString& pdf)
 {
     QProcess pdfinfo;
-    pdfinfo.start(QStringLiteral("pdfinfo"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"),
-                                              QStringLiteral("-rawdates"), pdf});
+    pdfinfo.start(QStringLiteral("pdfinfo"),
+                  {QStringLiteral("-enc"), QStringLiteral("UTF-8"), QStringLiteral("-rawdates"), pdf});
     pdfinfo.waitForFinished(-1);
     QMap<QString, QString> entries;
     const QStringList lines = QString::fromUtf8(pdfinfo.readAllStandardOutput()).split(QLatin1Char('\n'));
@@ -70,6 +70,7 @@ void TestInfoFile::infoFileBytes_sample_exactBytes()
 
 void TestInfoFile::infoFileBytes_controlCharacterInField_becomesBlank_data()
 {
+    // clang-format off
     QTest::addColumn<QString>("field");
     QTest::addColumn<QByteArray>("valueLine");
     QTest::newRow("line feed") << QStringLiteral("a\nb") << QByteArray("InfoValue: a b");
@@ -82,6 +83,7 @@ void TestInfoFile::infoFileBytes_controlCharacterInField_becomesBlank_data()
     QTest::newRow("line separator U+2028") << QStringLiteral("a\u2028b") << QByteArray("InfoValue: a b");
     QTest::newRow("key injection") << QStringLiteral("x\nInfoKey: Producer\nInfoValue: Evil")
                                    << QByteArray("InfoValue: x InfoKey: Producer InfoValue: Evil");
+    // clang-format on
 }
 
 void TestInfoFile::infoFileBytes_controlCharacterInField_becomesBlank()
@@ -109,10 +111,9 @@ void TestInfoFile::writeInfoFile_throughRealPdftk_allSevenEntriesArrive()
     const QString infoPath = scratch.file(QStringLiteral("info.txt"));
     QVERIFY(makeOnePagePdf(input));
 
-    const DocumentInfo info{QStringLiteral("Über Ærø 日本"), QStringLiteral("Zoë Ødegård"),
-                            QStringLiteral("D:20240102030405+01'00"),
-                            QStringLiteral("Sea\nInfoBegin\nInfoKey: Producer\nInfoValue: Evil"),
-                            QStringLiteral("beach, 夏")};
+    const DocumentInfo info{
+        QStringLiteral("Über Ærø 日本"), QStringLiteral("Zoë Ødegård"), QStringLiteral("D:20240102030405+01'00"),
+        QStringLiteral("Sea\nInfoBegin\nInfoKey: Producer\nInfoValue: Evil"), QStringLiteral("beach, 夏")};
     QString error;
     QVERIFY2(writeInfoFile(infoPath, info, &error), qPrintable(error));
 
@@ -122,16 +123,16 @@ void TestInfoFile::writeInfoFile_throughRealPdftk_allSevenEntriesArrive()
     const auto restoreLocale = qScopeGuard([&savedLocale] { qputenv("LC_ALL", savedLocale); });
     ProcessPdftk pdftk;
     QVERIFY2(pdftk.isAvailable(), "pdftk is needed for this test");
-    const PdftkResult result = pdftk.RunPdftkAndWait(
-        {input, QStringLiteral("update_info_utf8"), infoPath, QStringLiteral("output"), output,
-         QStringLiteral("dont_ask")});
+    const PdftkResult result = pdftk.RunPdftkAndWait({input, QStringLiteral("update_info_utf8"), infoPath,
+                                                      QStringLiteral("output"), output, QStringLiteral("dont_ask")});
     QVERIFY2(result.ok(), qPrintable(result.errorText));
 
     const QMap<QString, QString> entries = pdfInfo(output);
     QCOMPARE(entries.value(QStringLiteral("Title")), QStringLiteral("Über Ærø 日本"));
     QCOMPARE(entries.value(QStringLiteral("Author")), QStringLiteral("Zoë Ødegård"));
     QCOMPARE(entries.value(QStringLiteral("CreationDate")), QStringLiteral("D:20240102030405+01'00"));
-    QCOMPARE(entries.value(QStringLiteral("Subject")), QStringLiteral("Sea InfoBegin InfoKey: Producer InfoValue: Evil"));
+    QCOMPARE(entries.value(QStringLiteral("Subject")),
+             QStringLiteral("Sea InfoBegin InfoKey: Producer InfoValue: Evil"));
     QCOMPARE(entries.value(QStringLiteral("Keywords")), QStringLiteral("beach, 夏"));
     QCOMPARE(entries.value(QStringLiteral("Creator")), QStringLiteral("Pagewell"));
     QCOMPARE(entries.value(QStringLiteral("Producer")), QStringLiteral("Pagewell"));

@@ -1,0 +1,242 @@
+#include "conversion/Saving.h"
+#include "support/TestFolder.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QtTest>
+
+#include <cstdio>
+#include <cstring>
+
+#include <grp.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr uid_t kNobody = 65534;
+constexpr int kCannotDropRoot = 99;
+
+QByteArray pdfBytes(int size, char fill)
+{
+    return "%PDF-1.4\n" + QByteArray(size, fill);
+}
+
+QByteArray contents(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+QStringList entries(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+}
+
+struct ChildSave
+{
+    int exitCode = -1; // -1: did not end normally (e.g. killed by SIGXFSZ)
+    QString text;
+};
+
+// saveDocument in a child process of this test program, so that a file-size limit or an ordinary user (instead of
+// root, who may write anywhere) applies to it alone.
+ChildSave saveInChild(const QString& source, const QString& destination, bool asOrdinaryUser, rlim_t fileSizeLimit)
+{
+    QProcess child;
+    child.setProgram(QCoreApplication::applicationFilePath());
+    child.setArguments({QStringLiteral("--save"), source, destination});
+    child.setChildProcessModifier([asOrdinaryUser, fileSizeLimit] {
+        if (fileSizeLimit != RLIM_INFINITY) {
+            const rlimit limit{fileSizeLimit, fileSizeLimit};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+        }
+        if (asOrdinaryUser && ::geteuid() == 0 &&
+            (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) {
+            ::_exit(kCannotDropRoot);
+        }
+    });
+    child.start();
+    child.waitForFinished(-1);
+    ChildSave result;
+    if (child.exitStatus() == QProcess::NormalExit) {
+        result.exitCode = child.exitCode();
+    }
+    result.text = QString::fromUtf8(child.readAllStandardOutput());
+    return result;
+}
+
+} // namespace
+
+class TestSaving : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void withPdfExtension_chosenName_data();
+    void withPdfExtension_chosenName();
+    void saveDocument_writable_copiedWholeNoLeftovers_data();
+    void saveDocument_writable_copiedWholeNoLeftovers();
+    void saveDocument_cannotSave_messageAndNothingChanged_data();
+    void saveDocument_cannotSave_messageAndNothingChanged();
+    void saveDocument_readOnlyFolder_existingFileIntact();
+    void saveDocument_fileSizeLimit_existingFileIntact();
+};
+
+void TestSaving::withPdfExtension_chosenName_data()
+{
+    // clang-format off
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QString>("saved");
+    QTest::newRow("no extension") << "/home/a/report" << "/home/a/report.pdf";
+    QTest::newRow("dot in a folder name only") << "/home/a.b/report" << "/home/a.b/report.pdf";
+    QTest::newRow("ends in a dot") << "/home/a/report." << "/home/a/report.pdf";
+    QTest::newRow("hidden name") << "/home/a/.report" << "/home/a/.report.pdf";
+    QTest::newRow(".pdf") << "/home/a/report.pdf" << "/home/a/report.pdf";
+    QTest::newRow(".PDF in capitals") << "/home/a/Report.PDF" << "/home/a/Report.PDF";
+    QTest::newRow("other extension typed") << "/home/a/notes.txt" << "/home/a/notes.txt";
+    QTest::newRow("cancelled") << "" << "";
+    // clang-format on
+}
+
+void TestSaving::withPdfExtension_chosenName()
+{
+    QFETCH(QString, chosen);
+    QFETCH(QString, saved);
+    QCOMPARE(withPdfExtension(chosen), saved);
+}
+
+void TestSaving::saveDocument_writable_copiedWholeNoLeftovers_data()
+{
+    QTest::addColumn<QString>("existing");
+    QTest::newRow("new file") << QString();
+    QTest::newRow("over a longer existing file") << QStringLiteral("file");
+    QTest::newRow("through a link to an existing file") << QStringLiteral("link");
+}
+
+void TestSaving::saveDocument_writable_copiedWholeNoLeftovers()
+{
+    QFETCH(QString, existing);
+    TestFolder scratch;
+    const QByteArray document = pdfBytes(300000, 'n');
+    const QString source = scratch.write(QStringLiteral("work/tmpx.pdf"), document);
+    const QString folder = scratch.mkdir(QStringLiteral("out"));
+    QString destination = folder + QStringLiteral("/Album.pdf");
+    QString written = destination;
+    QStringList expectedEntries{QStringLiteral("Album.pdf")};
+    if (existing == QLatin1String("file")) {
+        scratch.write(QStringLiteral("out/Album.pdf"), pdfBytes(900000, 'o'));
+        QVERIFY(::chmod(QFile::encodeName(destination).constData(), 0640) == 0);
+    } else if (existing == QLatin1String("link")) {
+        scratch.write(QStringLiteral("out/real.pdf"), pdfBytes(900000, 'o'));
+        QVERIFY(QFile::link(folder + QStringLiteral("/real.pdf"), destination));
+        written = folder + QStringLiteral("/real.pdf");
+        expectedEntries.append(QStringLiteral("real.pdf"));
+    }
+
+    const StageResult result = saveDocument(source, destination);
+    QVERIFY2(result.ok, qPrintable(result.text));
+    QVERIFY(contents(written) == document);
+    QCOMPARE(entries(folder), expectedEntries);
+    if (existing == QLatin1String("file")) {
+        QCOMPARE(QFileInfo(destination).permissions() & 0x0fff, QFile::Permissions(0x0640) & 0x0fff);
+    } else if (existing == QLatin1String("link")) {
+        QVERIFY(QFileInfo(destination).isSymLink());
+    }
+}
+
+void TestSaving::saveDocument_cannotSave_messageAndNothingChanged_data()
+{
+    // clang-format off
+    QTest::addColumn<QString>("sourceName");
+    QTest::addColumn<QString>("destinationName");
+    QTest::addColumn<QString>("reason");
+    // A regular file stands in for a folder: even root cannot write below it.
+    QTest::newRow("parent is a file") << "tmpx.pdf" << "plain/Album.pdf" << "not a folder";
+    QTest::newRow("folder missing") << "tmpx.pdf" << "gone/Album.pdf" << "does not exist";
+    QTest::newRow("destination is a folder") << "tmpx.pdf" << "folder" << "folder of that name";
+    QTest::newRow("finished document missing") << "missing.pdf" << "out/Album.pdf" << "could not be read";
+    // clang-format on
+}
+
+void TestSaving::saveDocument_cannotSave_messageAndNothingChanged()
+{
+    QFETCH(QString, sourceName);
+    QFETCH(QString, destinationName);
+    QFETCH(QString, reason);
+    TestFolder scratch;
+    scratch.write(QStringLiteral("tmpx.pdf"), pdfBytes(1000, 'n'));
+    scratch.write(QStringLiteral("plain"), "plain");
+    scratch.write(QStringLiteral("folder/inside.pdf"), "inside");
+    scratch.write(QStringLiteral("out/Album.pdf"), "original");
+    const QStringList before = entries(scratch.path());
+    const QString destination = scratch.file(destinationName);
+
+    const StageResult result = saveDocument(scratch.file(sourceName), destination);
+    QVERIFY(!result.ok);
+    QCOMPARE(result.title, QStringLiteral("Save"));
+    QVERIFY2(result.text.contains(destination), qPrintable(result.text));
+    QVERIFY2(result.text.contains(reason), qPrintable(result.text));
+    QCOMPARE(entries(scratch.path()), before);
+    QCOMPARE(contents(scratch.file(QStringLiteral("plain"))), QByteArray("plain"));
+    QCOMPARE(entries(scratch.file(QStringLiteral("folder"))), QStringList{QStringLiteral("inside.pdf")});
+    QCOMPARE(contents(scratch.file(QStringLiteral("out/Album.pdf"))), QByteArray("original"));
+}
+
+void TestSaving::saveDocument_readOnlyFolder_existingFileIntact()
+{
+    TestFolder scratch;
+    const QString source = scratch.write(QStringLiteral("work/tmpx.pdf"), pdfBytes(5000, 'n'));
+    const QString destination = scratch.write(QStringLiteral("out/Album.pdf"), "original");
+    const QString folder = scratch.file(QStringLiteral("out"));
+    if (::geteuid() == 0) {
+        // Root writes anywhere; the save runs as nobody, who owns the files but may not write the folder.
+        QProcess chown;
+        chown.start(QStringLiteral("chown"), {QStringLiteral("-R"), QStringLiteral("65534:65534"), scratch.path()});
+        QVERIFY(chown.waitForFinished(-1) && chown.exitCode() == 0);
+    }
+    QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0555) == 0);
+
+    const ChildSave result = saveInChild(source, destination, true, RLIM_INFINITY);
+    QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0755) == 0);
+    if (result.exitCode == kCannotDropRoot) {
+        QSKIP("This system does not let root become an ordinary user.");
+    }
+    QCOMPARE(result.exitCode, 1);
+    QVERIFY2(result.text.contains(destination), qPrintable(result.text));
+    QVERIFY2(result.text.contains(QStringLiteral("cannot be written to")), qPrintable(result.text));
+    QCOMPARE(contents(destination), QByteArray("original"));
+    QCOMPARE(entries(folder), QStringList{QStringLiteral("Album.pdf")});
+}
+
+void TestSaving::saveDocument_fileSizeLimit_existingFileIntact()
+{
+    TestFolder scratch;
+    const QString source = scratch.write(QStringLiteral("work/tmpx.pdf"), pdfBytes(200000, 'n'));
+    const QString destination = scratch.write(QStringLiteral("out/Album.pdf"), "original");
+
+    const ChildSave result = saveInChild(source, destination, false, 8192);
+    QCOMPARE(result.exitCode, 1); // not killed by SIGXFSZ, and not reported as saved
+    QVERIFY2(result.text.contains(destination), qPrintable(result.text));
+    QVERIFY2(result.text.contains(QStringLiteral("file size limit")), qPrintable(result.text));
+    QCOMPARE(contents(destination), QByteArray("original"));
+    QCOMPARE(entries(scratch.file(QStringLiteral("out"))), QStringList{QStringLiteral("Album.pdf")});
+}
+
+int main(int argc, char** argv)
+{
+    // The child that saveInChild starts.
+    if (argc == 4 && std::strcmp(argv[1], "--save") == 0) {
+        const StageResult result = saveDocument(QFile::decodeName(argv[2]), QFile::decodeName(argv[3]));
+        std::fputs(result.text.toUtf8().constData(), stdout);
+        return result.ok ? 0 : 1;
+    }
+    QCoreApplication app(argc, argv);
+    TestSaving test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_saving.moc"
