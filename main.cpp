@@ -1,3 +1,5 @@
+#include "app/CommandLine.h"
+#include "app/ProgramArt.h"
 #include "app/frmPrinting.h"
 #include "conversion/PdfConversionStages.h"
 #include "platform/Clock.h"
@@ -10,13 +12,36 @@
 #include "platform/Skin.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QDir>
+#include <QStandardPaths>
+
+namespace {
+
+// Whether this program runs from the place `cmake --install` (or the package) put it.
+bool runsFromInstalledPlace(const QString& programFolder)
+{
+    const QString installed = QDir(QStringLiteral(PAGEWELL_INSTALL_BINDIR)).canonicalPath();
+    return !installed.isEmpty() && QDir(programFolder).canonicalPath() == installed;
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pagewell"));
     QApplication::setApplicationVersion(QStringLiteral(PAGEWELL_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("org.pagewell.Pagewell"));
+    QApplication::setWindowIcon(programIcon());
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Turns an ordered list of images into one PDF."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("images"), QStringLiteral("Images to put in the list, in order."),
+                                 QStringLiteral("[images...]"));
+    parser.process(app);
 
     QtSystemDialogs dialogs;
     QtMessageBoxes messages;
@@ -34,6 +59,8 @@ int main(int argc, char* argv[])
     services.previewStore = &previewStore;
     services.programFolder = QCoreApplication::applicationDirPath();
     services.homeFolder = QDir::homePath();
+    services.configFolder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    services.installedProgram = runsFromInstalledPlace(services.programFolder);
     frmPrinting* mainWindow = nullptr;
     services.makeStages = [&mainWindow] {
         return std::make_unique<PdfConversionStages>(mainWindow, std::make_unique<ProcessPdftk>(),
@@ -42,6 +69,7 @@ int main(int argc, char* argv[])
 
     frmPrinting window(services);
     mainWindow = &window;
+    window.addDroppedPaths(commandLineFiles(parser.positionalArguments(), QDir::currentPath()));
     window.show();
     return QApplication::exec();
 }

@@ -24,4 +24,8 @@ struct AppServices
     std::function<std::unique_ptr<ConversionStages>()> makeStages;
     QString programFolder; // the settings file lives here; Browse falls back to it
     QString homeFolder;    // the output folder starts below it
+    // The user's configuration folder (the system's one when empty): the settings file lives there when the
+    // program folder cannot be written, or always when the program runs from its installed place.
+    QString configFolder;
+    bool installedProgram = false;
 };

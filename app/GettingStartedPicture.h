@@ -1,6 +1,13 @@
 #pragma once
 
 #include <QImage>
+#include <QSize>
 
 // The getting-started guide shown over the empty list: the three steps from images to a PDF.
-[[nodiscard]] QImage gettingStartedPicture(qreal devicePixelRatio = 1.0);
+
+// The drawing's own size in device-independent pixels.
+[[nodiscard]] QSize gettingStartedPictureSize();
+
+// The guide drawn as large as fits into available (keeping its proportions, never smaller than a quarter of its own
+// size), at devicePixelRatio device pixels per pixel so that it is sharp on a high-density screen.
+[[nodiscard]] QImage gettingStartedPicture(QSize available, qreal devicePixelRatio = 1.0);

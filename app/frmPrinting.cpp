@@ -2,6 +2,7 @@
 
 #include "app/GettingStartedPicture.h"
 #include "app/PdfDate.h"
+#include "app/ProgramArt.h"
 #include "app/QualityLabels.h"
 #include "app/SettingsFile.h"
 #include "conversion/ConversionRun.h"
@@ -9,6 +10,7 @@
 #include "imagelist/FileSearch.h"
 #include "imagelist/FocusSweep.h"
 #include "imagelist/ImageListWidget.h"
+#include "imagelist/ImageTest.h"
 #include "imagelist/ToolBarCommands.h"
 #include "platform/Clock.h"
 #include "platform/DocumentOpener.h"
@@ -25,14 +27,16 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSlider>
 #include <QStackedLayout>
-#include <QStyle>
+#include <QStandardPaths>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -43,17 +47,16 @@ struct ToolBarButton
 {
     const char* caption;
     const char* toolTip;
-    QStyle::StandardPixmap icon;
 };
 
 const ToolBarButton ToolBarButtons[] = {
-    {"Open a File", "Open an Image File", QStyle::SP_DialogOpenButton},
-    {"Add Folder", "Add Image Files from a Folder", QStyle::SP_DirOpenIcon},
-    {"Close", "Close This Image File", QStyle::SP_DialogCloseButton},
-    {"Clean", "Remove all from File List", QStyle::SP_TrashIcon},
-    {"Move Down", "Move selected Down", QStyle::SP_ArrowDown},
-    {"Exit", "Exit", QStyle::SP_DialogCancelButton},
-    {"Move Up", "Up", QStyle::SP_ArrowUp},
+    {"Open a File", "Open an Image File"},
+    {"Add Folder", "Add Image Files from a Folder"},
+    {"Close", "Close This Image File"},
+    {"Clean", "Remove all from File List"},
+    {"Move Down", "Move selected Down"},
+    {"Exit", "Exit"},
+    {"Move Up", "Up"},
 };
 
 const QString DropHint = QStringLiteral("Drag & Drop Files Here");
@@ -90,6 +93,7 @@ frmPrinting::frmPrinting(AppServices services, QWidget* parent) : QMainWindow(pa
     setFont(windowFont());
     buildControls();
     buildMenus();
+    buildShortcuts();
     setTabOrderAsDesigned();
     Form_Load();
 }
@@ -118,7 +122,7 @@ void frmPrinting::buildControls()
         button->setText(QString::fromLatin1(spec.caption));
         button->setToolTip(QString::fromLatin1(spec.toolTip));
         button->setAccessibleName(QString::fromLatin1(spec.caption));
-        button->setIcon(style()->standardIcon(spec.icon));
+        button->setIcon(toolBarIcon(index));
         button->setIconSize(QSize(32, 32));
         button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
         button->setMinimumWidth(78);
@@ -153,12 +157,10 @@ void frmPrinting::buildControls()
     m_picDoor->setAlignment(Qt::AlignCenter);
     m_picDoor->setScaledContents(false);
     m_picDoor->setMinimumSize(300, 200);
-    m_picDoor->setStyleSheet(QStringLiteral("background: #eef3f9; border: 1px solid #b8c6d6;"));
-    {
-        QImage picture = gettingStartedPicture(devicePixelRatioF());
-        m_picDoor->setPixmap(QPixmap::fromImage(picture.scaled(QSize(449, 246) * devicePixelRatioF(), Qt::KeepAspectRatio,
-                                                                Qt::SmoothTransformation)));
-    }
+    // The picture follows the panel's size, so the panel must not take its size from the picture.
+    m_picDoor->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+    m_picDoor->setStyleSheet(QStringLiteral("background: #e9f0f8; border: 1px solid #b8c6d6;"));
+    m_picDoor->installEventFilter(this);
     listStack->addWidget(m_List1);
     listStack->addWidget(m_picDoor);
     listStack->setCurrentWidget(m_picDoor);
@@ -250,7 +252,7 @@ void frmPrinting::buildControls()
 
     m_Command3 = new QPushButton(QStringLiteral("Convert To PDF Now"), central);
     m_Command3->setObjectName(QStringLiteral("Command3"));
-    m_Command3->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+    m_Command3->setIcon(convertIcon());
     m_Command3->setIconSize(QSize(32, 32));
     QFont bold = font();
     bold.setBold(true);
@@ -292,8 +294,10 @@ void frmPrinting::buildMenus()
     QMenu* menuFile = menuBar()->addMenu(QStringLiteral("File"));
     menuFile->setObjectName(QStringLiteral("menuFile"));
     QAction* menuAdd = addAction(menuFile, QStringLiteral("menuAdd"), QStringLiteral("Open an Image"));
+    menuAdd->setShortcut(QKeySequence::Open);
     menuFile->addSeparator()->setObjectName(QStringLiteral("menuS"));
     QAction* menuExit = addAction(menuFile, QStringLiteral("menuExit"), QStringLiteral("Exit"));
+    menuExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     connect(menuAdd, &QAction::triggered, this, [this] { CmdToolsBar_Click(OpenAFile); });
     connect(menuExit, &QAction::triggered, this, [this] { CmdToolsBar_Click(ExitProgram); });
 
@@ -307,11 +311,34 @@ void frmPrinting::buildMenus()
     connect(menuAbout, &QAction::triggered, this, &frmPrinting::showAbout);
 }
 
+void frmPrinting::buildShortcuts()
+{
+    auto addShortcut = [this](const QString& name, const QKeySequence& keys, QWidget* scope, auto&& slot) {
+        auto* shortcut = new QShortcut(keys, scope);
+        shortcut->setObjectName(name);
+        shortcut->setContext(scope == this ? Qt::WindowShortcut : Qt::WidgetWithChildrenShortcut);
+        connect(shortcut, &QShortcut::activated, this, std::forward<decltype(slot)>(slot));
+        return shortcut;
+    };
+    // The keypad's Enter as well as Return; a disabled convert button (a run under way) ignores both.
+    addShortcut(QStringLiteral("convertShortcut"), QKeySequence(Qt::CTRL | Qt::Key_Return), this,
+                [this] { m_Command3->click(); });
+    addShortcut(QStringLiteral("convertEnterShortcut"), QKeySequence(Qt::CTRL | Qt::Key_Enter), this,
+                [this] { m_Command3->click(); });
+    addShortcut(QStringLiteral("moveUpShortcut"), QKeySequence(Qt::ALT | Qt::Key_Up), this,
+                [this] { CmdToolsBar_Click(MoveUp); });
+    addShortcut(QStringLiteral("moveDownShortcut"), QKeySequence(Qt::ALT | Qt::Key_Down), this,
+                [this] { CmdToolsBar_Click(MoveDown); });
+    // Only on the list: in a text field Delete deletes text.
+    addShortcut(QStringLiteral("removeShortcut"), QKeySequence(QKeySequence::Delete), m_List1,
+                [this] { removeSelected(); });
+}
+
 void frmPrinting::setTabOrderAsDesigned()
 {
-    const QList<QWidget*> order = {m_txtTitle, m_txtCreationDate, m_txtCreateFor, m_txtSubject, m_txtKeywords,
-                                   m_Command1, m_Command3,        m_List1,        m_Slider1,    m_txtPath,
-                                   m_cmdBrowse};
+    const QList<QWidget*> order = {m_txtTitle,    m_txtCreationDate, m_txtCreateFor, m_txtSubject,
+                                   m_txtKeywords, m_Command1,        m_Command3,     m_List1,
+                                   m_Slider1,     m_txtPath,         m_cmdBrowse};
     for (int i = 1; i < order.size(); ++i) {
         setTabOrder(order.at(i - 1), order.at(i));
     }
@@ -347,9 +374,9 @@ void frmPrinting::Form_Load()
     targets.listLocked = [this] { return m_List1->isLocked(); };
     m_commands = std::make_unique<ToolBarCommands>(std::move(targets));
 
-    RunControls controls{this,          m_List1,      m_txtTitle,  m_txtCreateFor, m_txtCreationDate,
-                         m_txtSubject,  m_txtKeywords, m_txtPath, m_Slider1,      m_Command3,
-                         m_CmdToolsBar, m_pb,          m_lblPB,   m_prewImage};
+    RunControls controls{this,          m_List1,       m_txtTitle, m_txtCreateFor, m_txtCreationDate,
+                         m_txtSubject,  m_txtKeywords, m_txtPath,  m_Slider1,      m_Command3,
+                         m_CmdToolsBar, m_pb,          m_lblPB,    m_prewImage};
     RunServices runServices{m_dialogs.get(), m_services.messages, m_services.opener, m_services.makeStages,
                             [this] { saveSettings(); }};
     m_run = std::make_unique<ConversionRun>(std::move(controls), std::move(runServices));
@@ -360,6 +387,11 @@ void frmPrinting::Form_Load()
     // 6
     setWindowTitle(QStringLiteral("Free Pagewell"));
     // 7
+    const QString configFolder = m_services.configFolder.isEmpty()
+                                     ? QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation)
+                                     : m_services.configFolder;
+    m_settingsPath = m_services.installedProgram ? ::settingsFilePath(configFolder)
+                                                 : settingsFileLocation(m_services.programFolder, configFolder);
     loadSettings();
     // 8
     refreshCreationDate();
@@ -391,9 +423,50 @@ bool frmPrinting::isConverting() const
     return m_run && m_run->isRunning();
 }
 
-QString frmPrinting::settingsFilePath() const
+bool frmPrinting::eventFilter(QObject* watched, QEvent* event)
 {
-    return ::settingsFilePath(m_services.programFolder);
+    if (watched == m_picDoor && event->type() == QEvent::Resize) {
+        drawGettingStartedPicture();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void frmPrinting::drawGettingStartedPicture()
+{
+    const QSize room = m_picDoor->contentsRect().size() - QSize(16, 16);
+    m_picDoor->setPixmap(QPixmap::fromImage(gettingStartedPicture(room, devicePixelRatioF())));
+}
+
+int frmPrinting::addDroppedPaths(const QStringList& paths)
+{
+    if (m_List1->isLocked()) {
+        return 0;
+    }
+    QStringList images;
+    for (const QString& path : paths) {
+        if (passesImageTest(path)) {
+            images.append(path);
+        }
+    }
+    if (!images.isEmpty()) {
+        m_picDoor->hide();
+        m_List1->addItems(images);
+    }
+    return int(images.size());
+}
+
+void frmPrinting::removeSelected()
+{
+    // The current entry counts only when it is also selected: the focus alone makes the first entry current.
+    const QList<QListWidgetItem*> selected = m_List1->selectedItems();
+    if (m_List1->isLocked() || selected.isEmpty()) {
+        return;
+    }
+    const int row = m_List1->row(selected.constFirst());
+    delete m_List1->takeItem(row);
+    const int next = std::min(row, m_List1->count() - 1);
+    m_List1->setCurrentRow(next);
+    showPageNumber(next); // also when the selection stayed on the same row number
 }
 
 void frmPrinting::loadSettings()
@@ -422,8 +495,8 @@ void frmPrinting::loadSettings()
 
 void frmPrinting::saveSettings()
 {
-    const SettingsValues values{m_txtTitle->text(), m_txtCreateFor->text(), m_txtSubject->text(),
-                                m_txtKeywords->text(), m_Slider1->value()};
+    const SettingsValues values{m_txtTitle->text(), m_txtCreateFor->text(), m_txtSubject->text(), m_txtKeywords->text(),
+                                m_Slider1->value()};
     QString ignored;
     // A program folder that cannot be written loses the settings quietly; the run goes on.
     (void)writeSettingsFile(settingsFilePath(), values, &ignored);
@@ -453,8 +526,7 @@ void frmPrinting::focusSweep()
 
 void frmPrinting::addFolder()
 {
-    const std::optional<QString> folder =
-        m_services.dialogs->folder(this, QStringLiteral("Please select a folder:"));
+    const std::optional<QString> folder = m_services.dialogs->folder(this, QStringLiteral("Please select a folder:"));
     if (folder && !folder->isEmpty()) {
         m_List1->setHint(QStringLiteral("Searching Files..."));
         FileSearch(
@@ -471,10 +543,8 @@ void frmPrinting::addFolder()
 
 void frmPrinting::browseOutputFolder()
 {
-    const std::optional<QString> folder =
-        m_services.dialogs->folder(this, QStringLiteral("Please select a folder:"));
-    m_txtPath->setText(folder && !folder->isEmpty() ? *folder
-                                                    : m_services.programFolder + QStringLiteral("/output"));
+    const std::optional<QString> folder = m_services.dialogs->folder(this, QStringLiteral("Please select a folder:"));
+    m_txtPath->setText(folder && !folder->isEmpty() ? *folder : m_services.programFolder + QStringLiteral("/output"));
     focusSweep();
 }
 

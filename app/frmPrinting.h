@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QMainWindow>
+#include <QStringList>
 #include <memory>
 
 class CCommonDialogs;
@@ -38,14 +39,23 @@ public:
     void focusSweep();
     [[nodiscard]] CCommonDialogs& commonDialogs() const { return *m_dialogs; }
     [[nodiscard]] bool isConverting() const;
-    [[nodiscard]] QString settingsFilePath() const;
+    // Where the settings are read at start-up and written by a run; decided once at start-up.
+    [[nodiscard]] QString settingsFilePath() const { return m_settingsPath; }
+    // Appends the paths that pass the image test, in the order given, as a drop of these files would (images named
+    // on the command line come this way). Nothing joins while a run owns the list. Returns how many joined.
+    int addDroppedPaths(const QStringList& paths);
+    // Removes the selected entry from the list; the next entry (or the new last one) becomes the selected one.
+    void removeSelected();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildControls();
     void buildMenus();
+    void buildShortcuts();
+    void drawGettingStartedPicture();
     void setTabOrderAsDesigned();
     void Form_Load();
     void Form_Unload();
@@ -83,5 +93,6 @@ private:
     QPushButton* m_Command3 = nullptr;
     QProgressBar* m_pb = nullptr;
     QLabel* m_lblPB = nullptr;
+    QString m_settingsPath;
     bool m_unloaded = false;
 };

@@ -8,10 +8,10 @@ cd "$(dirname "$0")/.."
 
 packages=(
     cmake g++ make pkg-config
-    qt6-base-dev libgl-dev
+    qt6-base-dev qt6-svg-dev libgl-dev
     libfreeimage-dev libqpdf-dev libturbojpeg0-dev
     pdftk-java qpdf poppler-utils
-    xvfb xauth tzdata
+    xvfb xauth tzdata xdotool imagemagick
 )
 
 missing=()

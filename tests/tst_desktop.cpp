@@ -1,0 +1,346 @@
+#include "app/CommandLine.h"
+#include "app/GettingStartedPicture.h"
+#include "app/ProgramArt.h"
+#include "platform/Skin.h"
+#include "support/WindowFixture.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QSet>
+#include <QSlider>
+#include <QTest>
+
+// The window as a desktop program: files from the command line, keyboard use, the settings file's place, and the
+// program's own art.
+class DesktopTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void commandLineFiles_givesFullPaths_data();
+    void commandLineFiles_givesFullPaths();
+    void addDroppedPaths_imagesJoinInOrder_panelHides();
+    void addDroppedPaths_noImagesOrRunUnderWay_nothingChanges();
+    void deleteKey_removesSelected_labelFollows_data();
+    void deleteKey_removesSelected_labelFollows();
+    void deleteKey_inTextField_editsTextOnly();
+    void shortcuts_openExitMoveConvert();
+    void tab_reachesEveryControl_withVisibleFocus();
+    void settings_keptAcrossRestarts_inTheRightFolder_data();
+    void settings_keptAcrossRestarts_inTheRightFolder();
+    void art_iconsAndPicture_sharpAtDoubleScale();
+};
+
+namespace {
+
+// A second start of the program over the fixture's folders, with the settings place chosen by the test.
+std::unique_ptr<frmPrinting> openWindow(WindowFixture& f, Skin& skin, const QString& programFolder,
+                                        const QString& configFolder, bool installed)
+{
+    AppServices services;
+    services.dialogs = &f.dialogs;
+    services.messages = &f.messages;
+    services.opener = &f.opener;
+    services.clock = &f.clock;
+    services.skin = &skin;
+    services.previewStore = &f.previewStore;
+    services.makeStages = f.makeStages;
+    services.programFolder = programFolder;
+    services.homeFolder = f.homeFolder;
+    services.configFolder = configFolder;
+    services.installedProgram = installed;
+    auto window = std::make_unique<frmPrinting>(services);
+    window->show();
+    if (!QTest::qWaitForWindowExposed(window.get())) {
+        qWarning("the window was not exposed");
+    }
+    return window;
+}
+
+} // namespace
+
+void DesktopTest::commandLineFiles_givesFullPaths_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("absolute kept") << QStringList{"/pics/a.jpg", "/pics/b.png"}
+                                   << QStringList{"/pics/a.jpg", "/pics/b.png"};
+    QTest::newRow("relative from the working folder")
+        << QStringList{"a.jpg", "sub/../b.tif", "./c d.gif"}
+        << QStringList{"/home/ann/a.jpg", "/home/ann/b.tif", "/home/ann/c d.gif"};
+    QTest::newRow("file URLs decoded") << QStringList{"file:///pics/gr%C3%BC%C3%9Fe%20x.jpg"}
+                                       << QStringList{QString::fromUtf8("/pics/grüße x.jpg")};
+    QTest::newRow("remote URL and empty argument left out")
+        << QStringList{"", "file://server/share/a.jpg", "/pics/z.bmp"} << QStringList{"/pics/z.bmp"};
+}
+
+void DesktopTest::commandLineFiles_givesFullPaths()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QStringList, expected);
+    QCOMPARE(commandLineFiles(arguments, QStringLiteral("/home/ann")), expected);
+}
+
+void DesktopTest::addDroppedPaths_imagesJoinInOrder_panelHides()
+{
+    WindowFixture f;
+    frmPrinting& w = f.open();
+    f.addEntries({QStringLiteral("/already/there.jpg")});
+    QVERIFY(f.find<QWidget>("picDoor")->isVisible());
+
+    const int joined =
+        w.addDroppedPaths({QStringLiteral("/p/z.JPEG"), QStringLiteral("/p/notes.txt"), QStringLiteral("/p/a.png"),
+                           QStringLiteral("/p/z.JPEG"), QStringLiteral("/p/folder.d")});
+
+    QCOMPARE(joined, 3);
+    QCOMPARE(f.entries(), (QStringList{"/already/there.jpg", "/p/z.JPEG", "/p/a.png", "/p/z.JPEG"}));
+    QVERIFY(!f.find<QWidget>("picDoor")->isVisible());
+    QVERIFY(f.list()->isVisible());
+    QCOMPARE(f.list()->currentRow(), -1); // adding never selects
+}
+
+void DesktopTest::addDroppedPaths_noImagesOrRunUnderWay_nothingChanges()
+{
+    WindowFixture f;
+    frmPrinting& w = f.open();
+    QCOMPARE(w.addDroppedPaths({QStringLiteral("/p/readme.txt")}), 0);
+    QCOMPARE(w.addDroppedPaths({}), 0);
+    QVERIFY(f.find<QWidget>("picDoor")->isVisible()); // nothing joined: the guide stays
+
+    // Files handed in while a run owns the list wait for nobody: they are refused like a drop.
+    f.addEntries({QStringLiteral("/p/one.jpg")});
+    int joinedDuringRun = -1;
+    f.stagesLog->onCall = [&](const QString& call) {
+        if (call == QStringLiteral("checkTools")) {
+            return;
+        }
+        if (joinedDuringRun < 0) {
+            joinedDuringRun = w.addDroppedPaths({QStringLiteral("/p/late.jpg")});
+        }
+    };
+    f.click(QStringLiteral("Command3"));
+    QCOMPARE(joinedDuringRun, 0);
+    QVERIFY(!f.entries().contains(QStringLiteral("/p/late.jpg")));
+}
+
+void DesktopTest::deleteKey_removesSelected_labelFollows_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("selected");
+    QTest::addColumn<QStringList>("remaining");
+    QTest::addColumn<int>("selectedAfter");
+    QTest::addColumn<QString>("label"); // empty: as before the key
+    QTest::newRow("middle: the next one is selected")
+        << 4 << 1 << QStringList{"0", "2", "3"} << 1 << "Page Number of Selected File: 2";
+    QTest::newRow("last: the new last one is selected")
+        << 3 << 2 << QStringList{"0", "1"} << 1 << "Page Number of Selected File: 2";
+    QTest::newRow("only entry: list empty") << 1 << 0 << QStringList{} << -1 << "Page Number of Selected File: 0";
+    QTest::newRow("nothing selected: nothing removed") << 2 << -1 << QStringList{"0", "1"} << 0 << QString();
+}
+
+void DesktopTest::deleteKey_removesSelected_labelFollows()
+{
+    QFETCH(int, count);
+    QFETCH(int, selected);
+    QFETCH(QStringList, remaining);
+    QFETCH(int, selectedAfter);
+    QFETCH(QString, label);
+
+    WindowFixture f;
+    f.open();
+    for (int i = 0; i < count; ++i) {
+        f.addEntries({QStringLiteral("/p/%1.jpg").arg(i)});
+    }
+    f.list()->setFocus();
+    QTRY_VERIFY(f.list()->hasFocus());
+    if (selected >= 0) {
+        f.list()->setCurrentRow(selected);
+    } else {
+        f.list()->clearSelection(); // the focus made the first entry current, but it is not selected
+    }
+    const QString labelBefore = f.text("lblPageNum");
+
+    QTest::keyClick(f.list(), Qt::Key_Delete);
+
+    QStringList expected;
+    for (const QString& n : remaining) {
+        expected << QStringLiteral("/p/%1.jpg").arg(n);
+    }
+    QCOMPARE(f.entries(), expected);
+    QCOMPARE(f.list()->currentRow(), selectedAfter);
+    QCOMPARE(f.text("lblPageNum"), label.isEmpty() ? labelBefore : label);
+}
+
+void DesktopTest::deleteKey_inTextField_editsTextOnly()
+{
+    WindowFixture f;
+    f.open();
+    f.addEntries({QStringLiteral("/p/a.jpg"), QStringLiteral("/p/b.jpg")});
+    f.list()->setCurrentRow(0);
+    auto* title = f.find<QLineEdit>("txtTitle");
+    title->setFocus();
+    QTRY_VERIFY(title->hasFocus());
+    title->setCursorPosition(0);
+    QTest::keyClick(title, Qt::Key_Delete);
+    QCOMPARE(title->text(), QStringLiteral("ew PDF Document"));
+    QCOMPARE(f.entries().size(), 2);
+}
+
+void DesktopTest::shortcuts_openExitMoveConvert()
+{
+    WindowFixture f;
+    frmPrinting& w = f.open();
+    QTRY_VERIFY(w.isActiveWindow());
+    QWidget* focus = f.find<QWidget>("txtKeywords");
+    focus->setFocus();
+
+    // Ctrl+O is Open a File.
+    f.dialogs.openAnswers.push_back(QStringLiteral("/pictures/cat.png"));
+    QTest::keyClick(&w, Qt::Key_O, Qt::ControlModifier);
+    QCOMPARE(f.dialogs.openRequests.size(), 1);
+    QCOMPARE(f.entries(), QStringList{QStringLiteral("/pictures/cat.png")});
+
+    // Alt+Down and Alt+Up move the selected entry, wherever the focus is.
+    f.addEntries({QStringLiteral("/pictures/dog.png"), QStringLiteral("/pictures/owl.png")});
+    f.list()->setCurrentRow(0);
+    focus->setFocus();
+    QTest::keyClick(focus, Qt::Key_Down, Qt::AltModifier);
+    QCOMPARE(f.entries(), (QStringList{"/pictures/dog.png", "/pictures/cat.png", "/pictures/owl.png"}));
+    QCOMPARE(f.text("lblPageNum"), QStringLiteral("Page Number of Selected File: 2"));
+    QTest::keyClick(focus, Qt::Key_Down, Qt::AltModifier);
+    QTest::keyClick(focus, Qt::Key_Up, Qt::AltModifier);
+    QTest::keyClick(focus, Qt::Key_Up, Qt::AltModifier);
+    QCOMPARE(f.entries(), (QStringList{"/pictures/cat.png", "/pictures/dog.png", "/pictures/owl.png"}));
+    QCOMPARE(f.list()->currentRow(), 0);
+
+    // Ctrl+Return (and the keypad's Enter) is Convert To PDF Now.
+    QTest::keyClick(focus, Qt::Key_Return, Qt::ControlModifier);
+    QVERIFY(f.stagesLog->calls.contains(QStringLiteral("makePage:2=/pictures/owl.png")));
+    f.stagesLog->calls.clear();
+    f.addEntries({QStringLiteral("/pictures/bee.png")});
+    QTest::keyClick(focus, Qt::Key_Enter, Qt::ControlModifier | Qt::KeypadModifier);
+    QVERIFY(f.stagesLog->calls.contains(QStringLiteral("checkTools")));
+
+    // Ctrl+Q is Exit.
+    QTest::keyClick(&w, Qt::Key_Q, Qt::ControlModifier);
+    QVERIFY(!w.isVisible());
+}
+
+void DesktopTest::tab_reachesEveryControl_withVisibleFocus()
+{
+    WindowFixture f;
+    PagewellSkin skin; // the look the program really has
+    auto window = openWindow(f, skin, f.programFolder, f.folder.mkdir(QStringLiteral("config")), false);
+    window->activateWindow();
+    QTRY_VERIFY(window->isActiveWindow());
+    window->CmdToolsBar_Click(3); // hides the guide over the list
+
+    const QStringList controls = {"txtTitle",      "txtCreationDate", "txtCreateFor",  "txtSubject",    "txtKeywords",
+                                  "Command1",      "Command3",        "List1",         "Slider1",       "txtPath",
+                                  "cmdBrowse",     "CmdToolsBar_0",   "CmdToolsBar_1", "CmdToolsBar_2", "CmdToolsBar_3",
+                                  "CmdToolsBar_4", "CmdToolsBar_5",   "CmdToolsBar_6"};
+    window->findChild<QWidget*>(QStringLiteral("txtTitle"))->setFocus();
+    QStringList reached;
+    for (int i = 0; i < 2 * controls.size() && !reached.contains(QApplication::focusWidget()->objectName()); ++i) {
+        reached << QApplication::focusWidget()->objectName();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    QCOMPARE(reached, controls);
+
+    // Every control looks different with the focus than without it.
+    QWidget* elsewhere = window->findChild<QWidget*>(QStringLiteral("txtKeywords"));
+    for (const QString& name : controls) {
+        auto* control = window->findChild<QWidget*>(name);
+        QWidget* other = control == elsewhere ? window->findChild<QWidget*>(QStringLiteral("txtTitle")) : elsewhere;
+        other->setFocus(Qt::TabFocusReason);
+        QTRY_VERIFY(other->hasFocus());
+        const QImage without = control->grab().toImage();
+        control->setFocus(Qt::TabFocusReason);
+        QTRY_VERIFY(control->hasFocus());
+        const QImage with = control->grab().toImage();
+        QVERIFY2(with != without, qPrintable(name + QStringLiteral(" shows no focus")));
+        if (auto* button = qobject_cast<QAbstractButton*>(control); button && name.startsWith("CmdToolsBar")) {
+            QCOMPARE(button->accessibleName(), button->text());
+        }
+    }
+    window->close();
+}
+
+void DesktopTest::settings_keptAcrossRestarts_inTheRightFolder_data()
+{
+    QTest::addColumn<QString>("programFolder"); // relative to the test folder
+    QTest::addColumn<bool>("installed");
+    QTest::addColumn<bool>("besideProgram");
+    QTest::newRow("program folder writable") << "program" << false << true;
+    // Below a plain file: no one, not even the superuser, can make a file there.
+    QTest::newRow("program folder cannot be written") << "blocker/bin" << false << false;
+    QTest::newRow("installed program") << "program" << true << false;
+}
+
+void DesktopTest::settings_keptAcrossRestarts_inTheRightFolder()
+{
+    QFETCH(QString, programFolder);
+    QFETCH(bool, installed);
+    QFETCH(bool, besideProgram);
+
+    WindowFixture f;
+    f.folder.write(QStringLiteral("blocker"), "a file, not a folder");
+    const QString program = f.folder.file(programFolder);
+    const QString config = f.folder.file(QStringLiteral("config/Pagewell")); // made when first written
+    const QString expected = (besideProgram ? program : config) + QStringLiteral("/setting.dll");
+    ScriptedSkin skin;
+    {
+        auto first = openWindow(f, skin, program, config, installed);
+        QCOMPARE(first->settingsFilePath(), expected);
+        first->findChild<QLineEdit*>(QStringLiteral("txtTitle"))->setText(QStringLiteral("Holiday \"2026\""));
+        first->findChild<QSlider*>(QStringLiteral("Slider1"))->setValue(37);
+        first->addDroppedPaths({QStringLiteral("/p/a.jpg")});
+        first->findChild<QPushButton*>(QStringLiteral("Command3"))->click(); // a run saves the settings
+        QVERIFY(f.messages.shown().isEmpty());
+        first->close();
+    }
+    QVERIFY(QFile::exists(expected));
+    QCOMPARE(QFile::exists(program + QStringLiteral("/setting.dll")), besideProgram);
+
+    auto second = openWindow(f, skin, program, config, installed);
+    QCOMPARE(second->findChild<QLineEdit*>(QStringLiteral("txtTitle"))->text(), QStringLiteral("Holiday \"2026\""));
+    QCOMPARE(second->findChild<QSlider*>(QStringLiteral("Slider1"))->value(), 37);
+}
+
+void DesktopTest::art_iconsAndPicture_sharpAtDoubleScale()
+{
+    for (int index = 0; index < 7; ++index) {
+        const QIcon icon = toolBarIcon(index);
+        QVERIFY2(!icon.isNull(), qPrintable(QString::number(index)));
+        // Drawn for the density asked, not a 32-pixel bitmap blown up or left small.
+        const QImage one = icon.pixmap(QSize(32, 32), 1.0).toImage();
+        const QImage two = icon.pixmap(QSize(32, 32), 2.0).toImage();
+        QCOMPARE(one.size(), QSize(32, 32));
+        QCOMPARE(two.size(), QSize(64, 64));
+        QVERIFY(two != one.scaled(64, 64));
+    }
+    QVERIFY(toolBarIcon(7).isNull());
+    QVERIFY(!convertIcon().isNull());
+    QVERIFY(!programIcon().isNull());
+
+    // The tool bar's icons are all different drawings.
+    QSet<QByteArray> seen;
+    for (int index = 0; index < 7; ++index) {
+        const QImage image = toolBarIcon(index).pixmap(QSize(32, 32)).toImage();
+        seen.insert(QByteArray(reinterpret_cast<const char*>(image.constBits()), image.sizeInBytes()));
+    }
+    QCOMPARE(seen.size(), 7);
+
+    const QSize own = gettingStartedPictureSize();
+    QVERIFY(own.width() > 300 && own.height() > 150);
+    const QImage fitted = gettingStartedPicture(QSize(400, 1000), 2.0);
+    QCOMPARE(fitted.width(), 800);
+    QVERIFY(qAbs(fitted.height() - 800 * own.height() / own.width()) <= 1);
+    QCOMPARE(fitted.deviceIndependentSize().width(), 400.0);
+    // Something is drawn: the step cards are white.
+    QCOMPARE(fitted.pixelColor(fitted.width() / 6, fitted.height() * 3 / 4), QColor(Qt::white));
+}
+
+QTEST_MAIN(DesktopTest)
+#include "tst_desktop.moc"
