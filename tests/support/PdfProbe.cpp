@@ -83,6 +83,23 @@ QMap<QString, QString> rawInfo(const QString& pdf)
     return values;
 }
 
+QStringList imageColourSpaces(const QString& pdf)
+{
+    const ToolResult result =
+        run(QStringLiteral("qpdf"), {QStringLiteral("--json=2"), QStringLiteral("--json-key=qpdf"), pdf});
+    const QJsonArray parts = QJsonDocument::fromJson(result.output).object().value(QStringLiteral("qpdf")).toArray();
+    QStringList spaces;
+    const QJsonObject objects = parts.size() > 1 ? parts.at(1).toObject() : QJsonObject();
+    for (auto it = objects.begin(); it != objects.end(); ++it) {
+        const QJsonObject dict =
+            it.value().toObject().value(QStringLiteral("stream")).toObject().value(QStringLiteral("dict")).toObject();
+        if (dict.value(QStringLiteral("/Subtype")).toString() == QStringLiteral("/Image")) {
+            spaces << dict.value(QStringLiteral("/ColorSpace")).toString();
+        }
+    }
+    return spaces;
+}
+
 QList<QSizeF> pageSizes(const QString& pdf)
 {
     QList<QSizeF> sizes;
