@@ -242,6 +242,8 @@ void FaultsTest::run_unusableEntry_namesItListKeptNothingLeft_data()
     QTest::addColumn<QString>("reason");
     QTest::newRow("zero-byte file") << "empty" << "empty.jpg" << "is empty";
     QTest::newRow("truncated JPEG") << "truncated" << "cut off.jpg" << "damaged or incomplete";
+    QTest::newRow("truncated PNG") << "truncated" << "cut off.png" << "damaged or incomplete";
+    QTest::newRow("truncated TIFF") << "truncated" << "cut off.tif" << "damaged or incomplete";
     QTest::newRow("text file named .png") << "text" << "notes.png" << "not an image";
     QTest::newRow("folder named x.jpg") << "folder" << "x.jpg" << "is a folder";
     QTest::newRow("deleted after it was added") << "deleted" << "gone.jpg" << "not there any more";
@@ -266,7 +268,10 @@ void FaultsTest::run_unusableEntry_namesItListKeptNothingLeft()
     if (kind == QLatin1String("empty")) {
         f.folder.write(fileName);
     } else if (kind == QLatin1String("truncated")) {
-        QVERIFY(!writeSample(Sample::JpegBaseline420, bad, QSize(200, 150)).isNull());
+        const Sample sample = fileName.endsWith(QLatin1String(".jpg"))   ? Sample::JpegBaseline420
+                              : fileName.endsWith(QLatin1String(".png")) ? Sample::QtPng
+                                                                         : Sample::TiffDeflate;
+        QVERIFY(!writeSample(sample, bad, QSize(200, 150)).isNull());
         QVERIFY(QFile::resize(bad, QFileInfo(bad).size() * 6 / 10));
     } else if (kind == QLatin1String("text")) {
         f.folder.write(fileName, "Shopping list\nbread\nmilk\n");
