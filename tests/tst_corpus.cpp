@@ -124,12 +124,9 @@ void CorpusTest::run_oddSamples_pagesShowPictures()
 {
     // The odd ones through the whole window with the real pdftk: they come out in order, each one right.
     const QList<std::tuple<Sample, QString, QSize>> samples = {
-        {Sample::JpegYcckAdobe, "ycck.jpg", QSize(70, 50)},
-        {Sample::JpegExifRotated, "camera.jpg", QSize(96, 64)},
-        {Sample::PngRgba16, "deep alpha.png", QSize(81, 45)},
-        {Sample::TiffTiled, "tiled.tif", QSize(80, 67)},
-        {Sample::BmpTopDown, "topdown.bmp", QSize(73, 59)},
-        {Sample::QtPng, "strip.png", QSize(20000, 10)},
+        {Sample::JpegYcckAdobe, "ycck.jpg", QSize(70, 50)},   {Sample::JpegExifRotated, "camera.jpg", QSize(96, 64)},
+        {Sample::PngRgba16, "deep alpha.png", QSize(81, 45)}, {Sample::TiffTiled, "tiled.tif", QSize(80, 67)},
+        {Sample::BmpTopDown, "topdown.bmp", QSize(73, 59)},   {Sample::QtPng, "strip.png", QSize(20000, 10)},
     };
     WindowFixture f;
     f.useRealStages();
@@ -155,8 +152,7 @@ void CorpusTest::run_oddSamples_pagesShowPictures()
     for (int i = 0; i < expected.size(); ++i) {
         verifyPage(destination, i + 1, expected.at(i), 6);
     }
-    QCOMPARE(QDir(f.workspaceParent).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
-             QStringList());
+    QCOMPARE(QDir(f.workspaceParent).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
 }
 
 QTEST_MAIN(CorpusTest)

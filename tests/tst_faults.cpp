@@ -390,8 +390,8 @@ void FaultsTest::run_titleWithLineBreaks_oneLineNoKeyAdded()
     f.open();
     f.addEntries(images(f, 1));
     // A title that tries to add its own key and value lines, and to change the author.
-    f.find<QLineEdit>("txtTitle")->setText(
-        QStringLiteral("Holiday\nInfoKey: Author\r\nInfoValue: Mallory\tand\x01more\u2028end"));
+    f.find<QLineEdit>("txtTitle")
+        ->setText(QStringLiteral("Holiday\nInfoKey: Author\r\nInfoValue: Mallory\tand\x01more\u2028end"));
     f.find<QLineEdit>("txtCreateFor")->setText(QStringLiteral("Zoë"));
     f.find<QLineEdit>("txtKeywords")->setText(QStringLiteral("one\ntwo"));
     const QString destination = f.folder.file(QStringLiteral("info.pdf"));

@@ -124,8 +124,6 @@ QByteArray jpegWithOrientation(const QImage& image, int orientation)
     return jpeg.insert(insertAt, segment);
 }
 
-
-
 namespace {
 
 bool writeFile(const QString& path, const QByteArray& bytes)
@@ -269,10 +267,17 @@ QByteArray tiledTiff(const QImage& picture, int tile)
     constexpr quint16 Long = 4;
     const quint32 tiles = quint32(across * down);
     const Entry entries[] = {
-        {256, Long, 1, quint32(width)},  {257, Long, 1, quint32(height)}, {258, Short, 3, bitsAt},
-        {259, Short, 1, 1},              {262, Short, 1, 2},              {277, Short, 1, 3},
-        {284, Short, 1, 1},              {322, Short, 1, quint32(tile)},  {323, Short, 1, quint32(tile)},
-        {324, Long, tiles, offsetsAt},   {325, Long, tiles, countsAt},
+        {256, Long, 1, quint32(width)},
+        {257, Long, 1, quint32(height)},
+        {258, Short, 3, bitsAt},
+        {259, Short, 1, 1},
+        {262, Short, 1, 2},
+        {277, Short, 1, 3},
+        {284, Short, 1, 1},
+        {322, Short, 1, quint32(tile)},
+        {323, Short, 1, quint32(tile)},
+        {324, Long, tiles, offsetsAt},
+        {325, Long, tiles, countsAt},
     };
     out << quint16(std::size(entries));
     for (const Entry& e : entries) {
@@ -513,9 +518,8 @@ QImage writeSample(Sample sample, const QString& path, QSize size)
     }
     case Sample::PngInterlaced: {
         const Bitmap bitmap = fromQImage(picture, 24);
-        return FreeImage_Save(FIF_PNG, bitmap.get(), QFile::encodeName(path).constData(), PNG_INTERLACED)
-                   ? picture
-                   : QImage();
+        return FreeImage_Save(FIF_PNG, bitmap.get(), QFile::encodeName(path).constData(), PNG_INTERLACED) ? picture
+                                                                                                          : QImage();
     }
     case Sample::Tiff1Bit:
     case Sample::Bmp1: {
@@ -547,8 +551,7 @@ QImage writeSample(Sample sample, const QString& path, QSize size)
     case Sample::TiffDeflate: {
         const Bitmap bitmap = fromQImage(picture, 24);
         const int flags = sample == Sample::TiffLzw ? TIFF_LZW : TIFF_ADOBE_DEFLATE;
-        return FreeImage_Save(FIF_TIFF, bitmap.get(), QFile::encodeName(path).constData(), flags) ? picture
-                                                                                                 : QImage();
+        return FreeImage_Save(FIF_TIFF, bitmap.get(), QFile::encodeName(path).constData(), flags) ? picture : QImage();
     }
     case Sample::TiffTiled:
         return writeFile(path, tiledTiff(picture, 16)) ? picture : QImage();
@@ -581,4 +584,3 @@ QImage writeSample(Sample sample, const QString& path, QSize size)
     }
     return {};
 }
-
