@@ -223,7 +223,8 @@ bool FaultsTest::ranAsOrdinaryUser()
                          QString::fromUtf8(QTest::currentDataTag());
     const ChildRun child = runSelf({test}, true);
     if (child.exitCode == kCannotDropRoot) {
-        qWarning("This system does not let root become the user nobody; the case was not run.");
+        QTest::qSkip("Root ignores file permissions and this system does not let it become the user nobody.",
+                     __FILE__, __LINE__);
         return true;
     }
     [&] {
