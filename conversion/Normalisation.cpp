@@ -4,7 +4,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <memory>
 #include <utility>
 
@@ -63,6 +65,55 @@ FREE_IMAGE_FORMAT chooseFormat(const QString& imagePath, const QByteArray& name)
     return FreeImage_GetFIFFromFilename(name.constData());
 }
 
+// Float samples are taken as 0 for black to 1 for white, as the programs that write them mean it; anything
+// outside is clipped. (Tone mapping or stretching to the darkest and lightest pixel would change the picture.)
+BYTE fromUnit(float value)
+{
+    if (!(value > 0.0f)) {
+        return 0; // also NaN
+    }
+    return value >= 1.0f ? BYTE(255) : BYTE(std::lround(value * 255.0f));
+}
+
+Bitmap floatToStandard(FIBITMAP* source)
+{
+    const FREE_IMAGE_TYPE type = FreeImage_GetImageType(source);
+    const unsigned width = FreeImage_GetWidth(source);
+    const unsigned height = FreeImage_GetHeight(source);
+    const int bpp = type == FIT_FLOAT ? 8 : (type == FIT_RGBF ? 24 : 32);
+    Bitmap target(FreeImage_Allocate(int(width), int(height), bpp));
+    if (!target) {
+        return nullptr;
+    }
+    if (bpp == 8) {
+        RGBQUAD* palette = FreeImage_GetPalette(target.get());
+        for (int i = 0; i < 256; ++i) {
+            palette[i].rgbRed = palette[i].rgbGreen = palette[i].rgbBlue = BYTE(i);
+        }
+    }
+    for (unsigned y = 0; y < height; ++y) {
+        const BYTE* in = FreeImage_GetScanLine(source, int(y));
+        BYTE* out = FreeImage_GetScanLine(target.get(), int(y));
+        for (unsigned x = 0; x < width; ++x) {
+            if (type == FIT_FLOAT) {
+                out[x] = fromUnit(reinterpret_cast<const float*>(in)[x]);
+            } else if (type == FIT_RGBF) {
+                const FIRGBF& pixel = reinterpret_cast<const FIRGBF*>(in)[x];
+                out[3 * x + FI_RGBA_RED] = fromUnit(pixel.red);
+                out[3 * x + FI_RGBA_GREEN] = fromUnit(pixel.green);
+                out[3 * x + FI_RGBA_BLUE] = fromUnit(pixel.blue);
+            } else {
+                const FIRGBAF& pixel = reinterpret_cast<const FIRGBAF*>(in)[x];
+                out[4 * x + FI_RGBA_RED] = fromUnit(pixel.red);
+                out[4 * x + FI_RGBA_GREEN] = fromUnit(pixel.green);
+                out[4 * x + FI_RGBA_BLUE] = fromUnit(pixel.blue);
+                out[4 * x + FI_RGBA_ALPHA] = fromUnit(pixel.alpha);
+            }
+        }
+    }
+    return target;
+}
+
 // BMP holds 1, 4, 8, 16, 24 and 32 bits per pixel; everything else comes down to that first. A palette with a
 // transparent entry becomes 32-bit so that the transparency survives (BMP palettes carry none).
 Bitmap toBmpWritable(Bitmap bitmap)
@@ -87,16 +138,144 @@ Bitmap toBmpWritable(Bitmap bitmap)
         return Bitmap(FreeImage_ConvertTo24Bits(source));
     case FIT_RGBA16:
         return Bitmap(FreeImage_ConvertTo32Bits(source));
+    case FIT_FLOAT:
     case FIT_RGBF:
-        return Bitmap(FreeImage_ToneMapping(source, FITMO_DRAGO03));
-    case FIT_RGBAF: {
-        Bitmap rgb(FreeImage_ConvertToRGBF(source));
-        return rgb ? Bitmap(FreeImage_ToneMapping(rgb.get(), FITMO_DRAGO03)) : nullptr;
-    }
+    case FIT_RGBAF:
+        return floatToStandard(source);
     default:
         return Bitmap(FreeImage_ConvertToStandardType(source, TRUE));
     }
 }
+
+// What a JPEG file's headers say about its colours: the number of components and whether it carries Adobe's
+// marker. Read from the markers before the first scan; a file too broken to say gives zeros.
+struct JpegFacts
+{
+    int components = 0;
+    bool adobeMarker = false;
+};
+
+JpegFacts readJpegFacts(const QString& imagePath)
+{
+    JpegFacts facts;
+    QFile file(imagePath);
+    if (!file.open(QIODevice::ReadOnly) || file.read(2) != QByteArray("\xff\xd8", 2)) {
+        return facts;
+    }
+    for (;;) {
+        char c = 0;
+        do {
+            if (!file.getChar(&c)) {
+                return facts;
+            }
+        } while (uchar(c) != 0xff);
+        do {
+            if (!file.getChar(&c)) {
+                return facts;
+            }
+        } while (uchar(c) == 0xff);
+        const auto marker = uchar(c);
+        if (marker == 0xda || marker == 0xd9) { // start of scan, end of image
+            return facts;
+        }
+        if (marker == 0x01 || (marker >= 0xd0 && marker <= 0xd7)) { // markers without a length
+            continue;
+        }
+        const QByteArray lengthBytes = file.read(2);
+        if (lengthBytes.size() != 2) {
+            return facts;
+        }
+        const int length = uchar(lengthBytes[0]) << 8 | uchar(lengthBytes[1]);
+        if (length < 2) {
+            return facts;
+        }
+        const QByteArray body = file.read(length - 2);
+        if (body.size() != length - 2) {
+            return facts;
+        }
+        if (marker == 0xee && body.startsWith("Adobe")) {
+            facts.adobeMarker = true;
+        }
+        const bool frame = marker >= 0xc0 && marker <= 0xcf && marker != 0xc4 && marker != 0xc8 && marker != 0xcc;
+        if (frame && body.size() >= 6) {
+            facts.components = uchar(body[5]);
+        }
+    }
+}
+
+// FreeImage takes every CMYK JPEG for Adobe's kind, which stores 255 - ink, and with JPEG_CMYK hands over
+// 255 - stored. That is the ink for Adobe's files and 255 - ink for plain ones, which store the ink itself.
+// Without a colour profile each channel shows as (1 - ink) * (1 - black).
+Bitmap cmykToRgb(FIBITMAP* cmyk, bool adobeMarker)
+{
+    const unsigned width = FreeImage_GetWidth(cmyk);
+    const unsigned height = FreeImage_GetHeight(cmyk);
+    Bitmap rgb(FreeImage_Allocate(int(width), int(height), 24));
+    if (!rgb || FreeImage_GetBPP(cmyk) != 32) {
+        return nullptr;
+    }
+    for (unsigned y = 0; y < height; ++y) {
+        const BYTE* in = FreeImage_GetScanLine(cmyk, int(y));
+        BYTE* out = FreeImage_GetScanLine(rgb.get(), int(y));
+        for (unsigned x = 0; x < width; ++x, in += 4, out += 3) {
+            const auto paper = [&](int i) { return adobeMarker ? 255 - in[i] : int(in[i]); }; // 255 - ink
+            const int black = paper(3);
+            out[FI_RGBA_RED] = BYTE((paper(0) * black + 127) / 255);
+            out[FI_RGBA_GREEN] = BYTE((paper(1) * black + 127) / 255);
+            out[FI_RGBA_BLUE] = BYTE((paper(2) * black + 127) / 255);
+        }
+    }
+    return rgb;
+}
+
+// Collects what FreeImage's plugins report while one file is read. libjpeg reports missing or broken data only
+// as a warning and fills the rest of the picture with grey; such a file must not pass for a good page.
+class LoadMessages
+{
+public:
+    LoadMessages()
+    {
+        s_current = this;
+        FreeImage_SetOutputMessage(&LoadMessages::collect);
+    }
+    ~LoadMessages() { s_current = nullptr; }
+    LoadMessages(const LoadMessages&) = delete;
+    LoadMessages& operator=(const LoadMessages&) = delete;
+
+    [[nodiscard]] const QStringList& messages() const { return m_messages; }
+
+    // The first message that says pixels are missing or wrong. Only JPEG decodes on after such damage; the
+    // other plugins fail the load instead.
+    [[nodiscard]] QString damage(FREE_IMAGE_FORMAT format) const
+    {
+        if (format != FIF_JPEG) {
+            return {};
+        }
+        for (const QString& message : m_messages) {
+            const bool harmless = message.contains(QLatin1String("extraneous bytes"));
+            if (!harmless && (message.contains(QLatin1String("Premature end"), Qt::CaseInsensitive) ||
+                              message.contains(QLatin1String("Corrupt JPEG data")) ||
+                              message.contains(QLatin1String("Invalid SOS parameters")) ||
+                              message.contains(QLatin1String("Inconsistent progression")))) {
+                return message;
+            }
+        }
+        return {};
+    }
+
+private:
+    static void DLL_CALLCONV collect(FREE_IMAGE_FORMAT /*format*/, const char* message)
+    {
+        if (s_current != nullptr && message != nullptr) {
+            s_current->m_messages.append(QString::fromLocal8Bit(message).trimmed());
+        }
+    }
+
+    static thread_local LoadMessages* s_current;
+    QStringList m_messages;
+};
+
+thread_local LoadMessages* LoadMessages::s_current = nullptr;
 
 } // namespace
 
@@ -125,6 +304,12 @@ std::optional<NormalisedImage> normaliseImage(const QString& imagePath, const QS
     }
 
     const QFileInfo info(imagePath);
+    if (!info.exists() && !info.isSymLink()) {
+        fail(error, QStringLiteral("\"%1\" cannot be opened: it is not there any more (moved, renamed or deleted "
+                                   "after it was added to the list).")
+                        .arg(imagePath));
+        return std::nullopt;
+    }
     if (info.isDir()) {
         fail(error, QStringLiteral("\"%1\" is a folder, not an image.").arg(imagePath));
         return std::nullopt;
@@ -148,14 +333,49 @@ std::optional<NormalisedImage> normaliseImage(const QString& imagePath, const QS
         fail(error, unreadable);
         return std::nullopt;
     }
-    // Photos are stored as the camera held them; the orientation tag says how to show them.
-    const int flags = format == FIF_JPEG ? JPEG_EXIFROTATE : 0;
-    Bitmap bitmap(FreeImage_Load(format, name.constData(), flags));
-    if (!bitmap) {
-        fail(error, unreadable);
-        return std::nullopt;
+    const auto damaged = [&](const QString& detail) {
+        QString text = QStringLiteral("\"%1\" is not an image this program can read: its %2 data is damaged or "
+                                      "incomplete")
+                           .arg(imagePath, QString::fromLatin1(FreeImage_GetFormatFromFIF(format)));
+        if (!detail.isEmpty()) {
+            text += QStringLiteral(" (%1)").arg(detail);
+        }
+        fail(error, text + QLatin1Char('.'));
+    };
+
+    int flags = 0;
+    JpegFacts jpeg;
+    if (format == FIF_JPEG) {
+        // Photos are stored as the camera held them; the orientation tag says how to show them.
+        flags |= JPEG_EXIFROTATE;
+        jpeg = readJpegFacts(imagePath);
+        if (jpeg.components == 4) {
+            flags |= JPEG_CMYK;
+        }
     }
-    bitmap = toBmpWritable(std::move(bitmap));
+    Bitmap bitmap;
+    {
+        LoadMessages messages;
+        bitmap.reset(FreeImage_Load(format, name.constData(), flags));
+        if (!bitmap) {
+            // The content was recognised, so the file is an image of that kind that cannot be decoded.
+            if (FreeImage_GetFileType(name.constData(), 0) == format) {
+                damaged(messages.messages().value(messages.messages().size() - 1));
+            } else {
+                fail(error, unreadable);
+            }
+            return std::nullopt;
+        }
+        if (const QString damage = messages.damage(format); !damage.isEmpty()) {
+            damaged(damage);
+            return std::nullopt;
+        }
+    }
+    if ((flags & JPEG_CMYK) != 0 && FreeImage_GetBPP(bitmap.get()) == 32) {
+        bitmap = cmykToRgb(bitmap.get(), jpeg.adobeMarker);
+    } else {
+        bitmap = toBmpWritable(std::move(bitmap));
+    }
     if (!bitmap) {
         fail(error, QStringLiteral("The pixels of \"%1\" cannot be converted to a BMP image.").arg(imagePath));
         return std::nullopt;

@@ -7,6 +7,24 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#include <csignal>
+
+#include <sys/prctl.h>
+#include <unistd.h>
+
+namespace {
+
+// pdftk is a shell script that starts Java as its own child, so killing the started process alone would leave
+// the JVM running on. Each run gets a process group of its own, and stopping it kills the whole group.
+void killGroup(qint64 groupId)
+{
+    if (groupId > 0) {
+        ::kill(-pid_t(groupId), SIGKILL);
+    }
+}
+
+} // namespace
+
 QString locatePdftk()
 {
     const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/pdftk");
@@ -51,6 +69,11 @@ PdftkResult ProcessPdftk::RunPdftkAndWait(const QStringList& arguments)
     process.setProcessEnvironment(environment);
     process.setStandardInputFile(QProcess::nullDevice());
     process.setStandardOutputFile(QProcess::nullDevice());
+    process.setChildProcessModifier([] {
+        ::setpgid(0, 0);
+        // Should this program die, the tool goes with it.
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    });
 
     QEventLoop loop;
     QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
@@ -68,6 +91,7 @@ PdftkResult ProcessPdftk::RunPdftkAndWait(const QStringList& arguments)
     m_running = &process;
     m_loop = &loop;
     process.start();
+    const qint64 group = process.processId();
     if (process.state() != QProcess::NotRunning) {
         if (QCoreApplication::instance()) {
             loop.exec();
@@ -82,6 +106,7 @@ PdftkResult ProcessPdftk::RunPdftkAndWait(const QStringList& arguments)
     // the child must not outlive it.
     bool stopped = m_aborted;
     if (process.state() != QProcess::NotRunning) {
+        killGroup(group);
         process.kill();
         process.waitForFinished(-1);
         stopped = true;
@@ -95,6 +120,9 @@ PdftkResult ProcessPdftk::RunPdftkAndWait(const QStringList& arguments)
     }
     result.aborted = stopped;
     result.crashed = !stopped && process.exitStatus() == QProcess::CrashExit;
+    if (result.aborted || result.crashed) {
+        killGroup(group); // whatever the script had started when it was killed
+    }
     result.exitCode = process.exitCode();
     result.errorText = QString::fromUtf8(process.readAllStandardError()).trimmed();
     return result;
@@ -104,6 +132,7 @@ void ProcessPdftk::abort()
 {
     m_aborted = true;
     if (m_running) {
+        killGroup(m_running->processId());
         m_running->kill();
     }
     if (m_loop) {

@@ -1,11 +1,10 @@
 #include "conversion/PageCreation.h"
 #include "platform/QpdfPageLibrary.h"
+#include "support/PdfProbe.h"
 #include "support/TestFolder.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
-#include <QRegularExpression>
 #include <QtTest>
 
 namespace {
@@ -72,38 +71,6 @@ private:
     QString m_output;
     QString m_error;
 };
-
-struct ToolRun
-{
-    int exitCode = -1;
-    QString output;
-};
-
-ToolRun runTool(const QString& program, const QStringList& arguments)
-{
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(program, arguments);
-    if (!process.waitForFinished(120000)) {
-        return {};
-    }
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromUtf8(process.readAllStandardOutput())};
-}
-
-QSizeF pageSizeOf(const QString& pdf)
-{
-    const ToolRun info = runTool(QStringLiteral("pdfinfo"), {pdf});
-    const QRegularExpressionMatch match =
-        QRegularExpression(QStringLiteral("Page size:\\s*([\\d.]+) x ([\\d.]+) pts")).match(info.output);
-    return match.hasMatch() ? QSizeF(match.captured(1).toDouble(), match.captured(2).toDouble()) : QSizeF();
-}
-
-QString pageCount(const QString& pdf)
-{
-    const ToolRun info = runTool(QStringLiteral("pdfinfo"), {pdf});
-    return QRegularExpression(QStringLiteral("Pages:\\s*(\\d+)")).match(info.output).captured(1);
-}
 
 double unitsToPoints(int units)
 {
@@ -294,9 +261,9 @@ private Q_SLOTS:
 
         for (int i = 0; i < entries.size(); ++i) {
             const QString pdf = jpgtmp + QStringLiteral("/%1.pdf").arg(i);
-            QCOMPARE(runTool(QStringLiteral("qpdf"), {QStringLiteral("--check"), pdf}).exitCode, 0);
-            QCOMPARE(pageCount(pdf), QStringLiteral("1"));
-            const QSizeF size = pageSizeOf(pdf);
+            QVERIFY(PdfProbe::passesQpdfCheck(pdf));
+            QCOMPARE(PdfProbe::info(pdf).value(QStringLiteral("Pages")), QStringLiteral("1"));
+            const QSizeF size = PdfProbe::pageSizes(pdf).value(0);
             QVERIFY2(qAbs(size.width() - unitsToPoints(expectedUnits[i].width())) < 0.01 &&
                          qAbs(size.height() - unitsToPoints(expectedUnits[i].height())) < 0.01,
                      qPrintable(QStringLiteral("page %1: %2 x %3 pt").arg(i).arg(size.width()).arg(size.height())));

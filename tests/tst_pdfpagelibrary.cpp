@@ -1,79 +1,14 @@
 #include "platform/QpdfPageLibrary.h"
+#include "support/PdfProbe.h"
 #include "support/TestFolder.h"
 
 #include <FreeImage.h>
 #include <QDir>
 #include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QProcess>
 #include <QRandomGenerator>
-#include <QRegularExpression>
 #include <QtTest>
 
 namespace {
-
-struct ToolRun
-{
-    int exitCode = -1;
-    QString output;
-};
-
-ToolRun runTool(const QString& program, const QStringList& arguments)
-{
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(program, arguments);
-    if (!process.waitForFinished(120000)) {
-        return {};
-    }
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromUtf8(process.readAllStandardOutput())};
-}
-
-QString infoField(const QString& pdfinfoOutput, const QString& field)
-{
-    const QRegularExpression line(QStringLiteral("^%1:\\s*(.*)$").arg(field), QRegularExpression::MultilineOption);
-    return line.match(pdfinfoOutput).captured(1).trimmed();
-}
-
-// The page size in points that pdfinfo reports.
-QSizeF pageSizeOf(const QString& pdf)
-{
-    const ToolRun info = runTool(QStringLiteral("pdfinfo"), {pdf});
-    const QRegularExpression size(QStringLiteral("Page size:\\s*([\\d.]+) x ([\\d.]+) pts"));
-    const QRegularExpressionMatch match = size.match(info.output);
-    return match.hasMatch() ? QSizeF(match.captured(1).toDouble(), match.captured(2).toDouble()) : QSizeF();
-}
-
-QImage render(const QString& pdf, int width, int height, const QString& outputPrefix)
-{
-    const ToolRun run =
-        runTool(QStringLiteral("pdftoppm"),
-                {QStringLiteral("-png"), QStringLiteral("-singlefile"), QStringLiteral("-scale-to-x"),
-                 QString::number(width), QStringLiteral("-scale-to-y"), QString::number(height), pdf, outputPrefix});
-    return run.exitCode == 0 ? QImage(outputPrefix + QStringLiteral(".png")) : QImage();
-}
-
-// The /ColorSpace of every image XObject, from qpdf's JSON view of the file.
-QStringList imageColourSpaces(const QString& pdf)
-{
-    const ToolRun run =
-        runTool(QStringLiteral("qpdf"), {QStringLiteral("--json=2"), QStringLiteral("--json-key=qpdf"), pdf});
-    const QJsonArray parts =
-        QJsonDocument::fromJson(run.output.toUtf8()).object().value(QStringLiteral("qpdf")).toArray();
-    QStringList spaces;
-    const QJsonObject objects = parts.size() > 1 ? parts.at(1).toObject() : QJsonObject();
-    for (auto it = objects.begin(); it != objects.end(); ++it) {
-        const QJsonObject dict =
-            it.value().toObject().value(QStringLiteral("stream")).toObject().value(QStringLiteral("dict")).toObject();
-        if (dict.value(QStringLiteral("/Subtype")).toString() == QStringLiteral("/Image")) {
-            spaces << dict.value(QStringLiteral("/ColorSpace")).toString();
-        }
-    }
-    return spaces;
-}
 
 double unitsToPoints(int units)
 {
@@ -190,18 +125,18 @@ private Q_SLOTS:
         QpdfPageLibrary library;
         QCOMPARE(makePage(library, imagePath, pdf, 2128, 1596), 0);
 
-        QCOMPARE(runTool(QStringLiteral("qpdf"), {QStringLiteral("--check"), pdf}).exitCode, 0);
-        const ToolRun info = runTool(QStringLiteral("pdfinfo"), {pdf});
-        QCOMPARE(infoField(info.output, QStringLiteral("Pages")), QStringLiteral("1"));
-        QCOMPARE(infoField(info.output, QStringLiteral("Producer")), QStringLiteral("Pagewell"));
-        QCOMPARE(infoField(info.output, QStringLiteral("Creator")), QStringLiteral("Pagewell"));
-        const QSizeF size = pageSizeOf(pdf);
+        QVERIFY(PdfProbe::passesQpdfCheck(pdf));
+        const QMap<QString, QString> info = PdfProbe::info(pdf);
+        QCOMPARE(info.value(QStringLiteral("Pages")), QStringLiteral("1"));
+        QCOMPARE(info.value(QStringLiteral("Producer")), QStringLiteral("Pagewell"));
+        QCOMPARE(info.value(QStringLiteral("Creator")), QStringLiteral("Pagewell"));
+        const QSizeF size = PdfProbe::pageSizes(pdf).value(0);
         QVERIFY2(qAbs(size.width() - unitsToPoints(2128)) < 0.01, qPrintable(QString::number(size.width())));
         QVERIFY2(qAbs(size.height() - unitsToPoints(1596)) < 0.01, qPrintable(QString::number(size.height())));
-        QCOMPARE(imageColourSpaces(pdf), QStringList{colourSpace});
+        QCOMPARE(PdfProbe::imageColourSpaces(pdf), QStringList{colourSpace});
 
         // The image fills the page the right way up: compare the middles of a 4 x 4 grid of cells.
-        const QImage rendered = render(pdf, 800, 600, folder.file(QStringLiteral("render")));
+        const QImage rendered = PdfProbe::renderPageAt(pdf, 1, QSize(800, 600));
         QCOMPARE(rendered.size(), QSize(800, 600));
         for (int row = 0; row < 4; ++row) {
             for (int column = 0; column < 4; ++column) {
@@ -233,9 +168,9 @@ private Q_SLOTS:
 
         QpdfPageLibrary library;
         QCOMPARE(makePage(library, png, pdf, 532, 266), 0);
-        QCOMPARE(runTool(QStringLiteral("qpdf"), {QStringLiteral("--check"), pdf}).exitCode, 0);
+        QVERIFY(PdfProbe::passesQpdfCheck(pdf));
 
-        const QImage rendered = render(pdf, 200, 100, folder.file(QStringLiteral("render")));
+        const QImage rendered = PdfProbe::renderPageAt(pdf, 1, QSize(200, 100));
         QVERIFY(near(rendered.pixel(50, 50), qRgb(255, 255, 255), 8));
         QVERIFY2(near(rendered.pixel(150, 50), qRgb(127, 127, 255), 12), qPrintable(describe(rendered.pixel(150, 50))));
     }
@@ -260,7 +195,7 @@ private Q_SLOTS:
         QCOMPARE(library.EndDoc(box), 0);
         QCOMPARE(library.FreeBox(box), 0);
 
-        const QImage rendered = render(pdf, 400, 200, folder.file(QStringLiteral("render")));
+        const QImage rendered = PdfProbe::renderPageAt(pdf, 1, QSize(400, 200));
         QVERIFY2(near(rendered.pixel(100, 50), qRgb(200, 0, 0), 20), qPrintable(describe(rendered.pixel(100, 50))));
         QVERIFY(near(rendered.pixel(300, 50), qRgb(255, 255, 255), 4));
         QVERIFY(near(rendered.pixel(100, 150), qRgb(255, 255, 255), 4));
@@ -305,7 +240,7 @@ private Q_SLOTS:
         QCOMPARE(makePage(library, bmp, pdf, 1000, 500), 0);
 
         QCOMPARE(QDir(folder.file(QStringLiteral("out"))).entryList(QDir::Files), QStringList{QStringLiteral("0.pdf")});
-        QVERIFY(qAbs(pageSizeOf(pdf).width() - unitsToPoints(1000)) < 0.01);
+        QVERIFY(qAbs(PdfProbe::pageSizes(pdf).value(0).width() - unitsToPoints(1000)) < 0.01);
     }
 
     void failures_data()

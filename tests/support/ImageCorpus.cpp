@@ -3,8 +3,19 @@
 #include "support/TestFolder.h"
 
 #include <QBuffer>
+#include <QDataStream>
 #include <QFile>
+#include <QTransform>
 
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <vector>
+
+// libjpeg and libpng are C headers; jpeglib.h needs stdio first.
+#include <jpeglib.h>
+#include <png.h>
 
 Bitmap loadBmp(const QString& path)
 {
@@ -113,7 +124,237 @@ QByteArray jpegWithOrientation(const QImage& image, int orientation)
     return jpeg.insert(insertAt, segment);
 }
 
+namespace {
 
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+// How a JPEG sample is stored.
+struct JpegLayout
+{
+    J_COLOR_SPACE input = JCS_RGB;
+    int components = 3;
+    J_COLOR_SPACE stored = JCS_YCbCr;
+    bool adobeMarker = false;
+    int lumaSampling = 2; // 2: 4:2:0, 1: 4:4:4
+    bool progressive = false;
+    unsigned restartInterval = 0;
+};
+
+// Encodes interleaved 8-bit samples (components per pixel, rows top first) with libjpeg at quality 95.
+QByteArray encodeJpeg(const std::vector<JSAMPLE>& samples, int width, int height, const JpegLayout& layout)
+{
+    jpeg_compress_struct cinfo = {};
+    jpeg_error_mgr errors = {};
+    cinfo.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&cinfo);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&cinfo, &buffer, &size);
+    cinfo.image_width = JDIMENSION(width);
+    cinfo.image_height = JDIMENSION(height);
+    cinfo.input_components = layout.components;
+    cinfo.in_color_space = layout.input;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_colorspace(&cinfo, layout.stored);
+    cinfo.write_Adobe_marker = layout.adobeMarker ? TRUE : FALSE;
+    for (int c = 0; c < cinfo.num_components; ++c) {
+        // Luma (and K) at the chosen sampling, the colour differences at one.
+        const bool full = c == 0 || c == 3 || layout.stored == JCS_CMYK;
+        cinfo.comp_info[c].h_samp_factor = full ? layout.lumaSampling : 1;
+        cinfo.comp_info[c].v_samp_factor = full ? layout.lumaSampling : 1;
+    }
+    jpeg_set_quality(&cinfo, 95, TRUE);
+    if (layout.progressive) {
+        jpeg_simple_progression(&cinfo);
+    }
+    cinfo.restart_interval = layout.restartInterval;
+    jpeg_start_compress(&cinfo, TRUE);
+    const int stride = width * layout.components;
+    while (cinfo.next_scanline < cinfo.image_height) {
+        auto* row = const_cast<JSAMPLE*>(samples.data() + std::size_t(cinfo.next_scanline) * std::size_t(stride));
+        jpeg_write_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    QByteArray bytes(reinterpret_cast<const char*>(buffer), qsizetype(size));
+    std::free(buffer);
+    return bytes;
+}
+
+std::vector<JSAMPLE> rgbSamples(const QImage& picture)
+{
+    std::vector<JSAMPLE> samples;
+    samples.reserve(std::size_t(picture.width()) * std::size_t(picture.height()) * 3);
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+            const QRgb c = picture.pixel(x, y);
+            samples.insert(samples.end(), {JSAMPLE(qRed(c)), JSAMPLE(qGreen(c)), JSAMPLE(qBlue(c))});
+        }
+    }
+    return samples;
+}
+
+// The picture as ink: c, m, y with the grey part taken out into k. `inverted` stores 255 - ink, as Adobe does.
+// *shown gets the colours that ink gives without a colour profile: each channel (1 - ink)(1 - k).
+std::vector<JSAMPLE> cmykSamples(const QImage& picture, bool inverted, QImage* shown)
+{
+    std::vector<JSAMPLE> samples;
+    *shown = QImage(picture.size(), QImage::Format_RGB32);
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+            const QRgb c = picture.pixel(x, y);
+            int ink[4] = {255 - qRed(c), 255 - qGreen(c), 255 - qBlue(c), 0};
+            ink[3] = std::min({ink[0], ink[1], ink[2]});
+            for (int i = 0; i < 3; ++i) {
+                ink[i] -= ink[3];
+            }
+            const auto channel = [&](int i) { return ((255 - ink[i]) * (255 - ink[3]) + 127) / 255; };
+            shown->setPixel(x, y, qRgb(channel(0), channel(1), channel(2)));
+            for (int value : ink) {
+                samples.push_back(JSAMPLE(inverted ? 255 - value : value));
+            }
+        }
+    }
+    return samples;
+}
+
+// A tiled, uncompressed RGB TIFF: FreeImage does not write tiles.
+QByteArray tiledTiff(const QImage& picture, int tile)
+{
+    const int width = picture.width();
+    const int height = picture.height();
+    const int across = (width + tile - 1) / tile;
+    const int down = (height + tile - 1) / tile;
+    const quint32 tileBytes = quint32(tile * tile * 3);
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    const quint32 tilesStart = 8;
+    const quint32 tilesEnd = tilesStart + tileBytes * quint32(across * down);
+    const quint32 bitsAt = tilesEnd;
+    const quint32 offsetsAt = bitsAt + 6;
+    const quint32 countsAt = offsetsAt + 4 * quint32(across * down);
+    const quint32 ifdAt = countsAt + 4 * quint32(across * down);
+    out.writeRawData("II", 2);
+    out << quint16(42) << ifdAt;
+    for (int ty = 0; ty < down; ++ty) {
+        for (int tx = 0; tx < across; ++tx) {
+            for (int y = ty * tile; y < (ty + 1) * tile; ++y) {
+                for (int x = tx * tile; x < (tx + 1) * tile; ++x) {
+                    const QRgb c = x < width && y < height ? picture.pixel(x, y) : qRgb(0, 0, 0);
+                    out << quint8(qRed(c)) << quint8(qGreen(c)) << quint8(qBlue(c));
+                }
+            }
+        }
+    }
+    out << quint16(8) << quint16(8) << quint16(8);
+    for (int i = 0; i < across * down; ++i) {
+        out << quint32(tilesStart + tileBytes * quint32(i));
+    }
+    for (int i = 0; i < across * down; ++i) {
+        out << tileBytes;
+    }
+    struct Entry
+    {
+        quint16 tag, type;
+        quint32 count, value;
+    };
+    constexpr quint16 Short = 3;
+    constexpr quint16 Long = 4;
+    const quint32 tiles = quint32(across * down);
+    const Entry entries[] = {
+        {256, Long, 1, quint32(width)},
+        {257, Long, 1, quint32(height)},
+        {258, Short, 3, bitsAt},
+        {259, Short, 1, 1},
+        {262, Short, 1, 2},
+        {277, Short, 1, 3},
+        {284, Short, 1, 1},
+        {322, Short, 1, quint32(tile)},
+        {323, Short, 1, quint32(tile)},
+        {324, Long, tiles, offsetsAt},
+        {325, Long, tiles, countsAt},
+    };
+    out << quint16(std::size(entries));
+    for (const Entry& e : entries) {
+        out << e.tag << e.type << e.count;
+        if (e.type == Short && e.count == 1) {
+            out << quint16(e.value) << quint16(0);
+        } else {
+            out << e.value; // the value itself, or where the values are
+        }
+    }
+    out << quint32(0);
+    return bytes;
+}
+
+// A 24-bit BMP stored top row first (negative height), which FreeImage does not write.
+QByteArray topDownBmp(const QImage& picture)
+{
+    const int width = picture.width();
+    const int height = picture.height();
+    const int stride = (width * 3 + 3) & ~3;
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    out.writeRawData("BM", 2);
+    out << quint32(54 + stride * height) << quint32(0) << quint32(54);
+    out << quint32(40) << qint32(width) << qint32(-height) << quint16(1) << quint16(24) << quint32(0)
+        << quint32(stride * height) << qint32(3780) << qint32(3780) << quint32(0) << quint32(0);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const QRgb c = picture.pixel(x, y);
+            out << quint8(qBlue(c)) << quint8(qGreen(c)) << quint8(qRed(c));
+        }
+        for (int pad = width * 3; pad < stride; ++pad) {
+            out << quint8(0);
+        }
+    }
+    return bytes;
+}
+
+Bitmap greyBitmap(const QImage& picture)
+{
+    const Bitmap rgb = fromQImage(picture, 24);
+    return Bitmap(FreeImage_ConvertToGreyscale(rgb.get()));
+}
+
+// The picture with a 16-colour palette in a 4-bit bitmap.
+Bitmap fourBit(const QImage& picture)
+{
+    const Bitmap rgb = fromQImage(picture, 24);
+    const Bitmap quantised(FreeImage_ColorQuantizeEx(rgb.get(), FIQ_WUQUANT, 16));
+    const unsigned width = FreeImage_GetWidth(quantised.get());
+    const unsigned height = FreeImage_GetHeight(quantised.get());
+    Bitmap four(FreeImage_Allocate(int(width), int(height), 4));
+    std::copy_n(FreeImage_GetPalette(quantised.get()), 16, FreeImage_GetPalette(four.get()));
+    for (unsigned y = 0; y < height; ++y) {
+        for (unsigned x = 0; x < width; ++x) {
+            BYTE index = 0;
+            FreeImage_GetPixelIndex(quantised.get(), x, y, &index);
+            FreeImage_SetPixelIndex(four.get(), x, y, &index);
+        }
+    }
+    return four;
+}
+
+QImage withAlpha(const QImage& picture, const std::function<int(int x, int y)>& alpha)
+{
+    QImage result = picture.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < result.height(); ++y) {
+        for (int x = 0; x < result.width(); ++x) {
+            const QRgb c = result.pixel(x, y);
+            result.setPixel(x, y, qRgba(qRed(c), qGreen(c), qBlue(c), alpha(x, y)));
+        }
+    }
+    return result;
+}
+
+} // namespace
 
 // Writes a sample file and returns the picture the normalised BMP has to show.
 QImage writeSample(Sample sample, const QString& path, QSize size)
@@ -187,7 +428,159 @@ QImage writeSample(Sample sample, const QString& path, QSize size)
         const Bitmap bitmap = sixteenBit(picture, true);
         return save(FIF_PNG, bitmap.get(), path) ? greyPicture(width, height) : QImage();
     }
+    case Sample::JpegBaseline420:
+    case Sample::JpegBaseline444:
+    case Sample::JpegProgressive:
+    case Sample::JpegRestartMarkers: {
+        JpegLayout layout;
+        layout.lumaSampling = sample == Sample::JpegBaseline444 ? 1 : 2;
+        layout.progressive = sample == Sample::JpegProgressive;
+        layout.restartInterval = sample == Sample::JpegRestartMarkers ? 1 : 0; // a marker after every block row
+        return writeFile(path, encodeJpeg(rgbSamples(picture), width, height, layout)) ? picture : QImage();
+    }
+    case Sample::JpegGrey: {
+        const QImage grey = greyPicture(width, height);
+        std::vector<JSAMPLE> samples;
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                samples.push_back(JSAMPLE(qRed(grey.pixel(x, y))));
+            }
+        }
+        JpegLayout layout;
+        layout.input = JCS_GRAYSCALE;
+        layout.components = 1;
+        layout.stored = JCS_GRAYSCALE;
+        return writeFile(path, encodeJpeg(samples, width, height, layout)) ? grey : QImage();
+    }
+    case Sample::JpegCmyk:
+    case Sample::JpegCmykAdobe:
+    case Sample::JpegYcckAdobe: {
+        JpegLayout layout;
+        layout.input = JCS_CMYK;
+        layout.components = 4;
+        layout.stored = sample == Sample::JpegYcckAdobe ? JCS_YCCK : JCS_CMYK;
+        layout.adobeMarker = sample != Sample::JpegCmyk;
+        layout.lumaSampling = 1;
+        QImage shown;
+        const std::vector<JSAMPLE> samples = cmykSamples(picture, layout.adobeMarker, &shown);
+        return writeFile(path, encodeJpeg(samples, width, height, layout)) ? shown : QImage();
+    }
+    case Sample::JpegExifRotated: {
+        // Stored as the camera held it, a quarter turn anticlockwise; orientation 6 turns it back.
+        const QImage stored = picture.transformed(QTransform().rotate(-90));
+        return writeFile(path, jpegWithOrientation(stored, 6)) ? picture : QImage();
+    }
+    case Sample::PngPaletteAlpha: {
+        const Bitmap rgb = fromQImage(picture, 24);
+        const Bitmap quantised(FreeImage_ColorQuantize(rgb.get(), FIQ_WUQUANT));
+        // The red corner clear, the green one half see-through, everything else opaque.
+        BYTE table[256];
+        std::fill_n(table, 256, BYTE(255));
+        BYTE corner = 0;
+        FreeImage_GetPixelIndex(quantised.get(), 0, unsigned(height - 1), &corner);
+        table[corner] = 0;
+        FreeImage_GetPixelIndex(quantised.get(), unsigned(width - 1), unsigned(height - 1), &corner);
+        table[corner] = 96;
+        FreeImage_SetTransparencyTable(quantised.get(), table, 256);
+        return save(FIF_PNG, quantised.get(), path) ? toQImage(quantised.get()) : QImage();
+    }
+    case Sample::PngGreyAlpha: {
+        const QImage grey = greyPicture(width, height);
+        const QImage expected = withAlpha(grey, [&](int, int y) { return 255 * y / std::max(1, height - 1); });
+        std::vector<png_byte> samples;
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                samples.push_back(png_byte(qRed(expected.pixel(x, y))));
+                samples.push_back(png_byte(qAlpha(expected.pixel(x, y))));
+            }
+        }
+        png_image image = {};
+        image.version = PNG_IMAGE_VERSION;
+        image.width = png_uint_32(width);
+        image.height = png_uint_32(height);
+        image.format = PNG_FORMAT_GA;
+        const bool written =
+            png_image_write_to_file(&image, QFile::encodeName(path).constData(), 0, samples.data(), 0, nullptr) != 0;
+        png_image_free(&image);
+        return written ? expected : QImage();
+    }
+    case Sample::PngRgba16: {
+        const QImage expected = withAlpha(picture, [&](int x, int) { return 255 * x / std::max(1, width - 1); });
+        Bitmap bitmap(FreeImage_AllocateT(FIT_RGBA16, width, height));
+        for (int y = 0; y < height; ++y) {
+            auto* line = reinterpret_cast<FIRGBA16*>(FreeImage_GetScanLine(bitmap.get(), height - 1 - y));
+            for (int x = 0; x < width; ++x) {
+                const QRgb c = expected.pixel(x, y);
+                line[x] = {WORD(qRed(c) * 257), WORD(qGreen(c) * 257), WORD(qBlue(c) * 257), WORD(qAlpha(c) * 257)};
+            }
+        }
+        return save(FIF_PNG, bitmap.get(), path) ? expected : QImage();
+    }
+    case Sample::PngInterlaced: {
+        const Bitmap bitmap = fromQImage(picture, 24);
+        return FreeImage_Save(FIF_PNG, bitmap.get(), QFile::encodeName(path).constData(), PNG_INTERLACED) ? picture
+                                                                                                          : QImage();
+    }
+    case Sample::Tiff1Bit:
+    case Sample::Bmp1: {
+        const Bitmap grey = greyBitmap(picture);
+        const Bitmap bits(FreeImage_Threshold(grey.get(), 128));
+        return save(sample == Sample::Tiff1Bit ? FIF_TIFF : FIF_BMP, bits.get(), path) ? toQImage(bits.get())
+                                                                                       : QImage();
+    }
+    case Sample::TiffFloat:
+    case Sample::TiffFloatGrey: {
+        const bool grey = sample == Sample::TiffFloatGrey;
+        const QImage expected = grey ? greyPicture(width, height) : picture;
+        Bitmap bitmap(FreeImage_AllocateT(grey ? FIT_FLOAT : FIT_RGBF, width, height));
+        for (int y = 0; y < height; ++y) {
+            BYTE* line = FreeImage_GetScanLine(bitmap.get(), height - 1 - y);
+            for (int x = 0; x < width; ++x) {
+                const QRgb c = expected.pixel(x, y);
+                if (grey) {
+                    reinterpret_cast<float*>(line)[x] = float(qRed(c)) / 255.0f;
+                } else {
+                    reinterpret_cast<FIRGBF*>(line)[x] = {float(qRed(c)) / 255.0f, float(qGreen(c)) / 255.0f,
+                                                          float(qBlue(c)) / 255.0f};
+                }
+            }
+        }
+        return save(FIF_TIFF, bitmap.get(), path) ? expected : QImage();
+    }
+    case Sample::TiffLzw:
+    case Sample::TiffDeflate: {
+        const Bitmap bitmap = fromQImage(picture, 24);
+        const int flags = sample == Sample::TiffLzw ? TIFF_LZW : TIFF_ADOBE_DEFLATE;
+        return FreeImage_Save(FIF_TIFF, bitmap.get(), QFile::encodeName(path).constData(), flags) ? picture : QImage();
+    }
+    case Sample::TiffTiled:
+        return writeFile(path, tiledTiff(picture, 16)) ? picture : QImage();
+    case Sample::Bmp4: {
+        const Bitmap four = fourBit(picture);
+        return save(FIF_BMP, four.get(), path) ? toQImage(four.get()) : QImage();
+    }
+    case Sample::Bmp8: {
+        const Bitmap rgb = fromQImage(picture, 24);
+        const Bitmap quantised(FreeImage_ColorQuantize(rgb.get(), FIQ_WUQUANT));
+        return save(FIF_BMP, quantised.get(), path) ? toQImage(quantised.get()) : QImage();
+    }
+    case Sample::Bmp16: {
+        const Bitmap rgb = fromQImage(picture, 24);
+        const Bitmap bits(FreeImage_ConvertTo16Bits565(rgb.get()));
+        return save(FIF_BMP, bits.get(), path) ? toQImage(bits.get()) : QImage();
+    }
+    case Sample::Bmp24: {
+        const Bitmap bitmap = fromQImage(picture, 24);
+        return save(FIF_BMP, bitmap.get(), path) ? picture : QImage();
+    }
+    case Sample::Bmp32:
+    case Sample::Bmp32UnusedAlpha: {
+        const int alpha = sample == Sample::Bmp32 ? 255 : 0;
+        const Bitmap bitmap = fromQImage(withAlpha(picture, [alpha](int, int) { return alpha; }), 32);
+        return save(FIF_BMP, bitmap.get(), path) ? picture : QImage();
+    }
+    case Sample::BmpTopDown:
+        return writeFile(path, topDownBmp(picture)) ? picture : QImage();
     }
     return {};
 }
-

@@ -43,7 +43,39 @@ enum class Sample
     FreeImageTiff16,
     FreeImagePng16Grey,
     FreeImageMultiPageTiff,
+    // JPEG written with libjpeg, quality 95.
+    JpegBaseline420,
+    JpegBaseline444,
+    JpegProgressive,
+    JpegGrey,
+    JpegRestartMarkers,
+    JpegCmyk,        // plain CMYK ink values, no Adobe marker
+    JpegCmykAdobe,   // inverted CMYK with an Adobe marker, as Photoshop writes it
+    JpegYcckAdobe,   // inverted CMYK stored as YCCK, Adobe marker with transform 2
+    JpegExifRotated, // stored sideways with orientation 6: the expected picture is turned upright
+    // PNG
+    PngPaletteAlpha, // palette with a tRNS chunk: clear, half and fully opaque entries
+    PngGreyAlpha,    // colour type 4
+    PngRgba16,       // 16 bits per channel with alpha
+    PngInterlaced,   // Adam7
+    // TIFF
+    Tiff1Bit,
+    TiffFloat,     // 32-bit float RGB, values 0..1
+    TiffFloatGrey, // 32-bit float grey, values 0..1
+    TiffLzw,
+    TiffDeflate,
+    TiffTiled, // 16 x 16 tiles, written by hand (partial tiles at the edges)
+    // BMP
+    Bmp1,
+    Bmp4,
+    Bmp8,
+    Bmp16,
+    Bmp24,
+    Bmp32,
+    Bmp32UnusedAlpha, // alpha byte 0 everywhere, as many writers leave it: not a transparent picture
+    BmpTopDown,       // negative height, rows stored top first
 };
 
-// Writes a sample file of makeTestPicture() and returns the picture the page has to show.
+// Writes a sample file of makeTestPicture() and returns the picture the page has to show (transparent parts are
+// seen on white). A null image when the file could not be written.
 QImage writeSample(Sample sample, const QString& path, QSize size = QSize(96, 64));

@@ -72,7 +72,8 @@ QMap<QString, QString> rawInfo(const QString& pdf)
     if (ref.isEmpty()) {
         ref = infoRef;
     }
-    const QJsonObject dict = objects.value(QStringLiteral("obj:") + ref).toObject().value(QStringLiteral("value")).toObject();
+    const QJsonObject dict =
+        objects.value(QStringLiteral("obj:") + ref).toObject().value(QStringLiteral("value")).toObject();
     for (auto it = dict.begin(); it != dict.end(); ++it) {
         QString text = it.value().toString();
         if (text.startsWith(QStringLiteral("u:"))) {
@@ -81,6 +82,23 @@ QMap<QString, QString> rawInfo(const QString& pdf)
         values.insert(it.key().mid(1), text);
     }
     return values;
+}
+
+QStringList imageColourSpaces(const QString& pdf)
+{
+    const ToolResult result =
+        run(QStringLiteral("qpdf"), {QStringLiteral("--json=2"), QStringLiteral("--json-key=qpdf"), pdf});
+    const QJsonArray parts = QJsonDocument::fromJson(result.output).object().value(QStringLiteral("qpdf")).toArray();
+    QStringList spaces;
+    const QJsonObject objects = parts.size() > 1 ? parts.at(1).toObject() : QJsonObject();
+    for (auto it = objects.begin(); it != objects.end(); ++it) {
+        const QJsonObject dict =
+            it.value().toObject().value(QStringLiteral("stream")).toObject().value(QStringLiteral("dict")).toObject();
+        if (dict.value(QStringLiteral("/Subtype")).toString() == QStringLiteral("/Image")) {
+            spaces << dict.value(QStringLiteral("/ColorSpace")).toString();
+        }
+    }
+    return spaces;
 }
 
 QList<QSizeF> pageSizes(const QString& pdf)
@@ -98,7 +116,8 @@ QList<QSizeF> pageSizes(const QString& pdf)
         if (!line.startsWith(QStringLiteral("Page")) || !line.contains(QStringLiteral(" size:"))) {
             continue;
         }
-        const QStringList words = line.mid(line.indexOf(QStringLiteral("size:")) + 5).simplified().split(QLatin1Char(' '));
+        const QStringList words =
+            line.mid(line.indexOf(QStringLiteral("size:")) + 5).simplified().split(QLatin1Char(' '));
         if (words.size() >= 3) {
             sizes.append(QSizeF(words.at(0).toDouble(), words.at(2).toDouble()));
         }
@@ -110,9 +129,9 @@ QImage renderPage(const QString& pdf, int page, int dpi)
 {
     QTemporaryDir dir;
     const QString prefix = dir.filePath(QStringLiteral("page"));
-    run(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-f"),
-                                     QString::number(page), QStringLiteral("-l"), QString::number(page),
-                                     QStringLiteral("-singlefile"), QStringLiteral("-png"), pdf, prefix});
+    run(QStringLiteral("pdftoppm"),
+        {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"),
+         QString::number(page), QStringLiteral("-singlefile"), QStringLiteral("-png"), pdf, prefix});
     return QImage(prefix + QStringLiteral(".png")).convertToFormat(QImage::Format_RGB32);
 }
 

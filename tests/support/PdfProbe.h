@@ -26,6 +26,9 @@ ToolResult run(const QString& program, const QStringList& arguments);
 // The raw information dictionary entries as qpdf sees them (UTF-8 text), including CreationDate unparsed.
 [[nodiscard]] QMap<QString, QString> rawInfo(const QString& pdf);
 
+// The /ColorSpace of every image XObject in the file, as qpdf writes it ("/DeviceRGB", ...).
+[[nodiscard]] QStringList imageColourSpaces(const QString& pdf);
+
 // Page sizes in points, first page first.
 [[nodiscard]] QList<QSizeF> pageSizes(const QString& pdf);
 

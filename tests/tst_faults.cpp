@@ -1,0 +1,475 @@
+#include "support/FileSnapshot.h"
+#include "support/ImageCorpus.h"
+#include "support/PdfProbe.h"
+#include "support/WindowFixture.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTimer>
+#include <QtTest>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+
+#include <grp.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+// Runs that meet a bad entry or a failure underneath, through the window with the real stages. Each ends with a
+// message that says what is wrong (or, when the window closes, ends quietly), keeps the list, leaves an existing
+// destination as it was, and leaves nothing in the temporary folder or the home folder. This program runs with
+// HOME and TMPDIR pointing at scratch folders of its own, so that a snapshot of both sees only what the runs do.
+
+namespace {
+
+constexpr uid_t kNobody = 65534;
+constexpr int kCannotDropRoot = 99;
+const char* const kCloseDuringRun = "--close-during-run";
+
+QByteArray contents(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+qint64 readPid(const QString& pidFile)
+{
+    QFile file(pidFile);
+    return file.open(QIODevice::ReadOnly) ? file.readAll().trimmed().toLongLong() : 0;
+}
+
+// Dead: no such process, or a zombie that waits for whoever adopted it to reap it.
+bool processGone(qint64 pid)
+{
+    if (pid <= 0) {
+        return false;
+    }
+    if (::kill(pid_t(pid), 0) == -1 && errno == ESRCH) {
+        return true;
+    }
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly)) {
+        return true;
+    }
+    const QByteArray line = stat.readAll();
+    const qsizetype afterName = line.lastIndexOf(')');
+    return afterName > 0 && line.mid(afterName + 2, 1) == "Z";
+}
+
+// A stand-in for pdftk: a shell script that answers --version and does `joinBody` for a join (its arguments are
+// chain page cat output result dont_ask); anything else goes to the real pdftk.
+QString fakePdftk(const TestFolder& folder, const QByteArray& joinBody)
+{
+    const QByteArray real = QFile::encodeName(QStandardPaths::findExecutable(QStringLiteral("pdftk")));
+    const QString path = folder.write(QStringLiteral("bin/pdftk"), "#!/bin/sh\n"
+                                                                   "[ \"$1\" = --version ] && exit 0\n"
+                                                                   "if [ \"$3\" = cat ]; then\n" +
+                                                                       joinBody + "\nfi\nexec '" + real + "' \"$@\"\n");
+    QFile::setPermissions(path, QFile::Permissions(0x7755));
+    return path;
+}
+
+// Closes the window as soon as `ready` says so, checking whenever the run lets events through.
+void closeWhen(WindowFixture& f, QTimer* poll, const std::function<bool()>& ready)
+{
+    QObject::connect(poll, &QTimer::timeout, poll, [&f, poll, ready] {
+        if (ready()) {
+            poll->stop();
+            f.window->close();
+        }
+    });
+    poll->start(5);
+}
+
+QStringList images(const WindowFixture& f, int count, QSize size = QSize(120, 80))
+{
+    QStringList paths;
+    for (int i = 0; i < count; ++i) {
+        paths << f.folder.file(QStringLiteral("image %1.png").arg(i));
+        if (!makeTestPicture(size.width(), size.height()).save(paths.last())) {
+            qWarning("could not write %s", qPrintable(paths.last()));
+        }
+    }
+    return paths;
+}
+
+// The run in a window of its own, inside the application's main loop; the window is closed mid-run. Exits 0 when
+// the loop ended and the run said nothing, 3 when a message was shown. Used as a child of the test.
+int closeDuringRun(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    const QString mode = QString::fromLatin1(argv[2]);
+    const QString pidFile = QFile::decodeName(argv[3]);
+    WindowFixture f;
+    f.workspaceParent.clear(); // the system's temporary folder, which the parent watches
+    const QByteArray waitInJoin = "echo $$ > '" + QFile::encodeName(pidFile) + "'; exec sleep 600";
+    f.useRealStages(mode == QLatin1String("join") ? fakePdftk(f.folder, waitInJoin) : QString());
+    f.open();
+    f.addEntries(images(f, mode == QLatin1String("join") ? 3 : 40, QSize(300, 200)));
+    f.find<QLineEdit>("txtPath")->setText(f.folder.path());
+    f.dialogs.saveAnswers.push_back(f.folder.file(QStringLiteral("never.pdf")));
+    QTimer poll;
+    closeWhen(f, &poll, [&] {
+        return mode == QLatin1String("join") ? readPid(pidFile) > 0 : f.text("lblPB").contains(QLatin1Char('%'));
+    });
+    QTimer::singleShot(0, f.window.get(), [&f] { f.click(QStringLiteral("Command3")); });
+    QApplication::exec();
+    return f.messages.shown().isEmpty() && !f.window->isVisible() ? 0 : 3;
+}
+
+// HOME and TMPDIR for this process: fresh folders under /tmp, removed at the end.
+class ScratchEnvironment
+{
+public:
+    ScratchEnvironment()
+    {
+        QByteArray pattern("/tmp/pagewell-faults-XXXXXX");
+        if (::mkdtemp(pattern.data()) == nullptr) {
+            std::perror("mkdtemp");
+            std::exit(2);
+        }
+        m_root = pattern;
+        for (const char* sub : {"/home", "/tmp"}) {
+            ::mkdir((m_root + sub).constData(), 0700);
+        }
+        ::setenv("HOME", (m_root + "/home").constData(), 1);
+        ::setenv("TMPDIR", (m_root + "/tmp").constData(), 1);
+    }
+    ~ScratchEnvironment()
+    {
+        QProcess::execute(QStringLiteral("rm"), {QStringLiteral("-rf"), QFile::decodeName(m_root)});
+    }
+    ScratchEnvironment(const ScratchEnvironment&) = delete;
+    ScratchEnvironment& operator=(const ScratchEnvironment&) = delete;
+
+private:
+    QByteArray m_root;
+};
+
+struct ChildRun
+{
+    int exitCode = -1; // -1: it did not end normally
+    QString output;
+};
+
+// This test program again, as a child, with these arguments.
+ChildRun runSelf(const QStringList& arguments, bool asNobody)
+{
+    QProcess child;
+    child.setProgram(QCoreApplication::applicationFilePath());
+    child.setArguments(arguments);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    if (asNobody) {
+        child.setChildProcessModifier([] {
+            if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) {
+                ::_exit(kCannotDropRoot);
+            }
+        });
+    }
+    child.start();
+    if (!child.waitForFinished(300000)) {
+        child.kill();
+        child.waitForFinished();
+    }
+    ChildRun result;
+    if (child.exitStatus() == QProcess::NormalExit) {
+        result.exitCode = child.exitCode();
+    }
+    result.output = QString::fromUtf8(child.readAll());
+    return result;
+}
+
+} // namespace
+
+class FaultsTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void run_unusableEntry_namesItListKeptNothingLeft_data();
+    void run_unusableEntry_namesItListKeptNothingLeft();
+    void run_faultUnderneath_messageDestinationIntactNothingLeft_data();
+    void run_faultUnderneath_messageDestinationIntactNothingLeft();
+    void run_titleWithLineBreaks_oneLineNoKeyAdded();
+    void windowClosed_duringJoin_toolStoppedNothingLeft();
+    void windowClosed_duringRun_applicationExitsCleanly_data();
+    void windowClosed_duringRun_applicationExitsCleanly();
+
+private:
+    // Root may write anywhere: a case that needs permissions to bite runs again as the user nobody.
+    // Returns true when the caller is done (the case ran in the child, or cannot run).
+    static bool ranAsOrdinaryUser();
+    static FileSnapshot snapshot() { return FileSnapshot::take({QDir::tempPath(), QDir::homePath()}); }
+    static void verifyNothingElseChanged(const FileSnapshot& before, const QStringList& allowed)
+    {
+        const QStringList changes = snapshot().changesSince(before, allowed);
+        QVERIFY2(changes.isEmpty(), qPrintable(changes.join(QLatin1Char('\n'))));
+    }
+};
+
+bool FaultsTest::ranAsOrdinaryUser()
+{
+    if (::geteuid() != 0) {
+        return false;
+    }
+    const QString test = QString::fromLatin1(QTest::currentTestFunction()) + QLatin1Char(':') +
+                         QString::fromUtf8(QTest::currentDataTag());
+    const ChildRun child = runSelf({test}, true);
+    if (child.exitCode == kCannotDropRoot) {
+        QTest::qSkip("Root ignores file permissions and this system does not let it become the user nobody.",
+                     __FILE__, __LINE__);
+        return true;
+    }
+    [&] {
+        QVERIFY2(child.exitCode == 0, qPrintable(child.output));
+        QVERIFY2(child.output.contains(QStringLiteral("PASS   : FaultsTest::") + test.section(QLatin1Char(':'), 0, 0)),
+                 qPrintable(child.output));
+    }();
+    return true;
+}
+
+void FaultsTest::run_unusableEntry_namesItListKeptNothingLeft_data()
+{
+    // clang-format off
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("zero-byte file") << "empty" << "empty.jpg" << "is empty";
+    QTest::newRow("truncated JPEG") << "truncated" << "cut off.jpg" << "damaged or incomplete";
+    QTest::newRow("truncated PNG") << "truncated" << "cut off.png" << "damaged or incomplete";
+    QTest::newRow("truncated TIFF") << "truncated" << "cut off.tif" << "damaged or incomplete";
+    QTest::newRow("text file named .png") << "text" << "notes.png" << "not an image";
+    QTest::newRow("folder named x.jpg") << "folder" << "x.jpg" << "is a folder";
+    QTest::newRow("deleted after it was added") << "deleted" << "gone.jpg" << "not there any more";
+    QTest::newRow("made unreadable after it was added") << "unreadable" << "secret.png" << "Permission denied";
+    // clang-format on
+}
+
+void FaultsTest::run_unusableEntry_namesItListKeptNothingLeft()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, fileName);
+    QFETCH(QString, reason);
+    if (kind == QLatin1String("unreadable") && ranAsOrdinaryUser()) {
+        return;
+    }
+    WindowFixture f;
+    f.workspaceParent.clear();
+    f.useRealStages();
+    f.open();
+    const QStringList good = images(f, 2);
+    const QString bad = f.folder.file(fileName);
+    if (kind == QLatin1String("empty")) {
+        f.folder.write(fileName);
+    } else if (kind == QLatin1String("truncated")) {
+        const Sample sample = fileName.endsWith(QLatin1String(".jpg"))   ? Sample::JpegBaseline420
+                              : fileName.endsWith(QLatin1String(".png")) ? Sample::QtPng
+                                                                         : Sample::TiffDeflate;
+        QVERIFY(!writeSample(sample, bad, QSize(200, 150)).isNull());
+        QVERIFY(QFile::resize(bad, QFileInfo(bad).size() * 6 / 10));
+    } else if (kind == QLatin1String("text")) {
+        f.folder.write(fileName, "Shopping list\nbread\nmilk\n");
+    } else if (kind == QLatin1String("folder")) {
+        f.folder.write(fileName + QStringLiteral("/inside.jpg"), "x");
+    } else if (kind == QLatin1String("unreadable")) {
+        QVERIFY(makeTestPicture(30, 20).save(bad));
+    }
+    f.addEntries({good.at(0), bad, good.at(1)});
+    if (kind == QLatin1String("unreadable")) {
+        QVERIFY(QFile::setPermissions(bad, QFileDevice::Permissions()));
+    }
+    f.find<QLineEdit>("txtPath")->setText(f.folder.path());
+    f.dialogs.saveAnswers.push_back(f.folder.file(QStringLiteral("out.pdf")));
+    const FileSnapshot before = snapshot();
+
+    f.click(QStringLiteral("Command3"));
+
+    QCOMPARE(f.messages.shown().size(), 1);
+    const auto message = f.messages.shown().first();
+    QCOMPARE(message.icon, MessageIcon::Critical);
+    QVERIFY2(message.text.contains(bad) && message.text.contains(reason), qPrintable(message.text));
+    QCOMPARE(f.entries(), (QStringList{good.at(0), bad, good.at(1)}));
+    QCOMPARE(f.list()->currentRow(), 1);
+    QVERIFY(f.find<QWidget>("Command3")->isEnabled());
+    QVERIFY(f.dialogs.saveRequests.isEmpty());
+    QVERIFY(f.opener.opened().isEmpty());
+    verifyNothingElseChanged(before, {f.window->settingsFilePath()});
+    QFile::setPermissions(bad, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
+void FaultsTest::run_faultUnderneath_messageDestinationIntactNothingLeft_data()
+{
+    // clang-format off
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("pdftk killed in the middle of a join") << "killed" << "stopped unexpectedly";
+    QTest::newRow("pdftk missing") << "missing" << "pdftk";
+    QTest::newRow("temporary folder is not a folder") << "tmpdir" << "temporary folder";
+    QTest::newRow("destination folder read-only") << "readonly" << "cannot be written to";
+    QTest::newRow("destination disk full (file size limit)") << "full" << "file size limit";
+    QTest::newRow("none: the run saves (the snapshot allows the destination)") << "none" << "";
+    // clang-format on
+}
+
+void FaultsTest::run_faultUnderneath_messageDestinationIntactNothingLeft()
+{
+    QFETCH(QString, fault);
+    QFETCH(QString, reason);
+    if (fault == QLatin1String("readonly") && ranAsOrdinaryUser()) {
+        return;
+    }
+    WindowFixture f;
+    f.workspaceParent.clear();
+    QString pdftk;
+    if (fault == QLatin1String("killed")) {
+        // It writes part of its output, then dies as if the system had killed it.
+        pdftk = fakePdftk(f.folder, "printf '%%PDF-1.4 partial' > \"$5\"; kill -9 $$");
+    } else if (fault == QLatin1String("missing")) {
+        pdftk = f.folder.file(QStringLiteral("nowhere/pdftk"));
+    }
+    f.useRealStages(pdftk);
+    f.open();
+    const QStringList entries = images(f, 3, QSize(400, 300));
+    f.addEntries(entries);
+    const QString outFolder = f.folder.mkdir(QStringLiteral("out"));
+    const QString destination = f.folder.write(QStringLiteral("out/Album.pdf"), "the album from last year");
+    f.find<QLineEdit>("txtPath")->setText(outFolder);
+    f.dialogs.saveAnswers.push_back(destination);
+    const QString notAFolder = f.folder.write(QStringLiteral("plain file"), "not a folder");
+    rlimit fileSize = {};
+    ::getrlimit(RLIMIT_FSIZE, &fileSize);
+    if (fault == QLatin1String("full")) {
+        // The disk fills up while the user picks the destination: writes beyond 4 KiB fail from then on.
+        f.dialogs.whileOpen = [&fileSize] {
+            const rlimit small{4096, fileSize.rlim_max};
+            ::setrlimit(RLIMIT_FSIZE, &small);
+        };
+    } else if (fault == QLatin1String("readonly")) {
+        QVERIFY(::chmod(QFile::encodeName(outFolder).constData(), 0555) == 0);
+    }
+    const FileSnapshot before = snapshot();
+    const QByteArray savedTmpdir = qgetenv("TMPDIR");
+    if (fault == QLatin1String("tmpdir")) {
+        qputenv("TMPDIR", QFile::encodeName(notAFolder));
+    }
+
+    f.click(QStringLiteral("Command3"));
+
+    qputenv("TMPDIR", savedTmpdir);
+    ::setrlimit(RLIMIT_FSIZE, &fileSize);
+    ::chmod(QFile::encodeName(outFolder).constData(), 0755);
+    if (fault == QLatin1String("none")) {
+        QVERIFY2(f.messages.shown().isEmpty(), qPrintable(f.messages.shown().value(0).text));
+        QCOMPARE(f.text("lblPB"), QStringLiteral("Done."));
+        QCOMPARE(PdfProbe::info(destination).value(QStringLiteral("Pages")).toInt(), entries.size());
+        verifyNothingElseChanged(before, {f.window->settingsFilePath(), destination});
+        return;
+    }
+    QCOMPARE(f.messages.shown().size(), 1);
+    const auto message = f.messages.shown().first();
+    QCOMPARE(message.icon, MessageIcon::Critical);
+    QVERIFY2(message.text.contains(reason), qPrintable(message.text));
+    QCOMPARE(f.entries(), entries);
+    QVERIFY(f.text("lblPB") != QStringLiteral("Done."));
+    QVERIFY(f.find<QWidget>("Command3")->isEnabled());
+    QVERIFY(f.opener.opened().isEmpty());
+    QCOMPARE(contents(destination), QByteArray("the album from last year"));
+    verifyNothingElseChanged(before, {f.window->settingsFilePath()});
+}
+
+void FaultsTest::run_titleWithLineBreaks_oneLineNoKeyAdded()
+{
+    WindowFixture f;
+    f.useRealStages();
+    f.open();
+    f.addEntries(images(f, 1));
+    // A title that tries to add its own key and value lines, and to change the author.
+    f.find<QLineEdit>("txtTitle")
+        ->setText(QStringLiteral("Holiday\nInfoKey: Author\r\nInfoValue: Mallory\tand\x01more\u2028end"));
+    f.find<QLineEdit>("txtCreateFor")->setText(QStringLiteral("Zoë"));
+    f.find<QLineEdit>("txtKeywords")->setText(QStringLiteral("one\ntwo"));
+    const QString destination = f.folder.file(QStringLiteral("info.pdf"));
+    f.dialogs.saveAnswers.push_back(destination);
+
+    f.click(QStringLiteral("Command3"));
+
+    QVERIFY2(f.messages.shown().isEmpty(), qPrintable(f.messages.shown().value(0).text));
+    const QMap<QString, QString> raw = PdfProbe::rawInfo(destination);
+    QCOMPARE(raw.value(QStringLiteral("Title")),
+             QStringLiteral("Holiday InfoKey: Author  InfoValue: Mallory and more end"));
+    QCOMPARE(raw.value(QStringLiteral("Author")), QStringLiteral("Zoë"));
+    QCOMPARE(raw.value(QStringLiteral("Keywords")), QStringLiteral("one two"));
+    const QStringList keys = raw.keys();
+    QCOMPARE(keys, (QStringList{"Author", "CreationDate", "Creator", "Keywords", "Producer", "Subject", "Title"}));
+}
+
+void FaultsTest::windowClosed_duringJoin_toolStoppedNothingLeft()
+{
+    WindowFixture f;
+    f.workspaceParent.clear();
+    const QString pidFile = f.folder.file(QStringLiteral("pid"));
+    const QString childPidFile = f.folder.file(QStringLiteral("child pid"));
+    // Like the real pdftk, the script starts the program that does the work as its own child.
+    f.useRealStages(fakePdftk(f.folder, "sleep 600 & echo $! > '" + QFile::encodeName(childPidFile) + "'; echo $$ > '" +
+                                            QFile::encodeName(pidFile) + "'; wait"));
+    f.open();
+    f.addEntries(images(f, 3));
+    f.find<QLineEdit>("txtPath")->setText(f.folder.path());
+    f.dialogs.saveAnswers.push_back(f.folder.file(QStringLiteral("never.pdf")));
+    const FileSnapshot before = snapshot();
+    QTimer poll;
+    closeWhen(f, &poll, [&] { return readPid(pidFile) > 0; });
+
+    f.click(QStringLiteral("Command3"));
+
+    QVERIFY(!f.window->isVisible());
+    QVERIFY(processGone(readPid(pidFile)));
+    // SIGKILL is sent, not waited for: the grandchild may take a moment to die.
+    QTRY_VERIFY_WITH_TIMEOUT(processGone(readPid(childPidFile)), 20000);
+    QVERIFY(f.messages.shown().isEmpty());
+    QVERIFY(f.dialogs.saveRequests.isEmpty());
+    verifyNothingElseChanged(before, {f.window->settingsFilePath(), pidFile, childPidFile});
+}
+
+void FaultsTest::windowClosed_duringRun_applicationExitsCleanly_data()
+{
+    QTest::addColumn<QString>("mode");
+    QTest::newRow("while pages are made") << "pages";
+    QTest::newRow("while pdftk joins") << "join";
+}
+
+void FaultsTest::windowClosed_duringRun_applicationExitsCleanly()
+{
+    QFETCH(QString, mode);
+    TestFolder scratch;
+    const QString pidFile = scratch.file(QStringLiteral("pid"));
+    const FileSnapshot before = snapshot();
+
+    const ChildRun child = runSelf({QString::fromLatin1(kCloseDuringRun), mode, pidFile}, false);
+
+    QVERIFY2(child.exitCode == 0, qPrintable(child.output));
+    if (mode == QLatin1String("join")) {
+        QVERIFY(processGone(readPid(pidFile)));
+    }
+    verifyNothingElseChanged(before, {pidFile});
+}
+
+int main(int argc, char** argv)
+{
+    if (argc == 4 && std::strcmp(argv[1], kCloseDuringRun) == 0) {
+        return closeDuringRun(argc, argv); // in the temporary folder that the parent watches
+    }
+    ScratchEnvironment scratch;
+    QApplication app(argc, argv);
+    FaultsTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_faults.moc"
