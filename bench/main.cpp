@@ -24,9 +24,12 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSlider>
-#include <QTextStream>
+#include <QTimer>
+
+#include <qpdf/QPDF.hh>
 
 #include <cstdio>
+#include <exception>
 
 namespace {
 
@@ -46,6 +49,18 @@ int failWith(const QString& message)
 {
     std::fprintf(stderr, "pagewell-bench: %s\n", qPrintable(message));
     return 1;
+}
+
+// The number of pages of a PDF file, or -1 when qpdf cannot read it.
+qint64 pdfPageCount(const QString& path)
+{
+    try {
+        QPDF pdf;
+        pdf.processFile(QFile::encodeName(path).constData());
+        return qint64(pdf.getAllPages().size());
+    } catch (const std::exception&) {
+        return -1;
+    }
 }
 
 // The most memory this process has held at once, from the kernel's high-water mark.
@@ -125,6 +140,7 @@ int convertSet(const QString& name, const QString& imagesDir, int quality, const
     figure("max_ui_stall_ms", meter.maxStallMs());
     figure("max_ui_stall_end_s", meter.maxStallEndS());
     count("output_bytes", QFileInfo(output).size());
+    count("output_pages", pdfPageCount(output));
     for (const auto& [stage, seconds] : t.longestCall) {
         figure(("longest_" + stage + "_s").c_str(), seconds);
     }
@@ -181,23 +197,35 @@ int pagesOnly(const QString& imagesDir, int quality, const QString& scratch)
     return 0;
 }
 
-int scanTree(const QString& folder, const QString& scratch)
+int scanTree(const QString& folder, const QString& scratch, double limitS, bool uniformRows)
 {
     BenchWindow bench(scratch);
     if (!bench.isValid()) {
         return failWith(QStringLiteral("Cannot make a scratch folder in \"%1\".").arg(scratch));
     }
+    auto* list = bench.find<QListWidget>(QStringLiteral("List1"));
+    if (uniformRows) {
+        // What-if: the list measures one row instead of every row on each layout.
+        list->setUniformItemSizes(true);
+    }
     bench.dialogs.folderAnswers.push_back(folder);
+    // A scan that has not finished in time is stopped the way the user would, by closing the window.
+    bool stopped = false;
+    QTimer::singleShot(int(limitS * 1000), &bench.window(), [&] {
+        stopped = true;
+        bench.window().close();
+    });
     UiStallMeter meter;
     meter.start();
     bench.clock.start();
     bench.find<QAbstractButton>(QStringLiteral("CmdToolsBar_1"))->click();
     const double scanS = double(bench.clock.nsecsElapsed()) / 1e9;
     meter.stop();
-    count("scan_entries", bench.find<QListWidget>(QStringLiteral("List1"))->count());
+    count("scan_entries", list->count());
+    count("scan_stopped", stopped ? 1 : 0);
     figure("scan_s", scanS);
+    figure("scan_entries_per_s", list->count() / scanS);
     figure("scan_max_ui_stall_ms", meter.maxStallMs());
-    figure("scan_ui_ticks", meter.ticks());
     return 0;
 }
 
@@ -230,8 +258,13 @@ int main(int argc, char* argv[])
     const QCommandLineOption pages(QStringLiteral("pages-only"),
                                    QStringLiteral("Only make the pages of <dir> with the real stages (profiling)."),
                                    QStringLiteral("dir"));
+    const QCommandLineOption scanLimit(QStringLiteral("scan-limit-s"),
+                                       QStringLiteral("Stop the scan after this many seconds (default 120)."),
+                                       QStringLiteral("s"), QStringLiteral("120"));
+    const QCommandLineOption uniformRows(QStringLiteral("uniform-rows"),
+                                         QStringLiteral("What-if: give the list uniform row sizes before the scan."));
     const QCommandLineOption noPeers(QStringLiteral("no-peers"), QStringLiteral("Skip img2pdf and ImageMagick."));
-    parser.addOptions({make, set, images, scan, pages, quality, scratch, magickConfig, noPeers});
+    parser.addOptions({make, set, images, scan, pages, quality, scratch, magickConfig, scanLimit, uniformRows, noPeers});
     parser.process(app);
 
     if (parser.isSet(make)) {
@@ -241,7 +274,8 @@ int main(int argc, char* argv[])
         return pagesOnly(parser.value(pages), parser.value(quality).toInt(), parser.value(scratch));
     }
     if (parser.isSet(scan)) {
-        return scanTree(parser.value(scan), parser.value(scratch));
+        return scanTree(parser.value(scan), parser.value(scratch), parser.value(scanLimit).toDouble(),
+                        parser.isSet(uniformRows));
     }
     if (parser.isSet(set) && parser.isSet(images)) {
         return convertSet(parser.value(set), parser.value(images), parser.value(quality).toInt(),
