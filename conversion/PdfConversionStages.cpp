@@ -125,7 +125,8 @@ StageResult PdfConversionStages::saveTo(const QString& destination)
 
 void PdfConversionStages::removeWorkspace()
 {
-    m_workspace.remove();
+    // Removing hundreds of freshly written page files can take a good part of a second.
+    besideTheWindow([this] { return m_workspace.remove(); });
 }
 
 void PdfConversionStages::abort()
