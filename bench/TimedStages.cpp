@@ -5,7 +5,17 @@
 
 #include <QElapsedTimer>
 
+#include <sys/resource.h>
+
 #include <algorithm>
+
+double processCpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
 
 TimedStages::TimedStages(std::unique_ptr<PdfConversionStages> inner, StageTimes& times)
     : m_inner(std::move(inner)), m_times(times)
@@ -50,7 +60,11 @@ StageResult TimedStages::writeInfo(const DocumentInfo& info)
 
 StageResult TimedStages::makePage(int index, const QString& imagePath, const std::function<int()>& quality)
 {
-    return timed("makePage", [&] { return m_inner->makePage(index, imagePath, quality); }, &m_times.pagesSeconds);
+    const double cpuBefore = processCpuSeconds();
+    StageResult result =
+        timed("makePage", [&] { return m_inner->makePage(index, imagePath, quality); }, &m_times.pagesSeconds);
+    m_times.pagesCpuSeconds += processCpuSeconds() - cpuBefore;
+    return result;
 }
 
 StageResult TimedStages::copyFirstPage()

@@ -12,11 +12,16 @@ class PdfConversionStages;
 struct StageTimes
 {
     double pagesSeconds = 0;  // inside makePage (normalisation + page creation)
+    double pagesCpuSeconds = 0; // processor time of this process (all its threads) inside makePage
     double stagesSeconds = 0; // inside any stage call, makePage included
     double pdftkSeconds = 0;  // wall time of the pdftk children
     int pdftkRuns = 0;
     std::map<std::string, double> longestCall; // the longest single call of each stage, in seconds
 };
+
+// Processor time used so far by all threads of this process, children excluded: steadier than wall time on a busy
+// machine.
+[[nodiscard]] double processCpuSeconds();
 
 // Passes every call to the real stages and adds up how long they took. The pdftk figures are taken when the run
 // lets go of its stages.

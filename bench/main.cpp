@@ -84,6 +84,7 @@ int makeAll(const QString& dir)
     const bool ok = makePhotos(dir + QStringLiteral("/photos"), 20, 1600, 1200, &error) &&
                     makeScreenshots(dir + QStringLiteral("/screens"), 20, 1920, 1080, &error) &&
                     makePhotos(dir + QStringLiteral("/small"), 200, 640, 480, &error) &&
+                    makePhotos(dir + QStringLiteral("/small20"), 20, 640, 480, &error) &&
                     makePhotos(dir + QStringLiteral("/huge"), 1, 8000, 6000, &error) &&
                     makeScanTree(dir + QStringLiteral("/tree"), 10000, &error);
     return ok ? 0 : failWith(error);
@@ -132,6 +133,7 @@ int convertSet(const QString& name, const QString& imagesDir, int quality, const
     count("quality", quality);
     figure("run_s", runS);
     figure("pages_s", t.pagesSeconds);
+    figure("pages_cpu_s", t.pagesCpuSeconds);
     figure("pdftk_s", t.pdftkSeconds);
     count("pdftk_runs", t.pdftkRuns);
     figure("idle_s", runS - t.pagesSeconds - t.pdftkSeconds);
@@ -145,11 +147,14 @@ int convertSet(const QString& name, const QString& imagesDir, int quality, const
         figure(("longest_" + stage + "_s").c_str(), seconds);
     }
 
+    const double floorCpuBefore = processCpuSeconds();
     const FloorResult floor = encodeFloor(images, quality);
+    const double floorCpu = processCpuSeconds() - floorCpuBefore;
     if (!floor.ok) {
         return failWith(floor.error);
     }
     figure("floor_s", floor.seconds);
+    figure("floor_cpu_s", floorCpu);
     count("floor_bytes", floor.bytes);
     figure("largest_decoded_mib", floor.largestDecodedMiB);
 
