@@ -8,6 +8,59 @@
 #include "platform/Pdftk.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
+#include <QThread>
+
+#include <memory>
+
+namespace {
+
+// Runs work on a thread of its own while this thread keeps answering its events, and returns work's result.
+// Decoding or encoding a large picture takes long enough to freeze the window otherwise.
+template <typename Work> auto besideTheWindow(Work work) -> decltype(work())
+{
+    decltype(work()) result{};
+    if (QCoreApplication::instance() == nullptr) {
+        return work();
+    }
+    const std::unique_ptr<QThread> worker(QThread::create([&result, &work] { result = work(); }));
+    QEventLoop loop;
+    QObject::connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit);
+    worker->start();
+    loop.exec();
+    // The loop also ends when the application quits; the work is bounded, and its result is waited for.
+    worker->wait();
+    return result;
+}
+
+// The page library with the two long calls, drawing (which reads and encodes the picture) and writing the page,
+// done beside the window. Everything else, reading the quality among it, stays on the window's thread.
+class PageLibraryBesideTheWindow final : public PdfPageLibrary
+{
+public:
+    explicit PageLibraryBesideTheWindow(PdfPageLibrary& library) : m_library(library) {}
+
+    int CreateBox(QWidget* owner, int reserved) override { return m_library.CreateBox(owner, reserved); }
+    int SetNumProp(int box, int id, int value) override { return m_library.SetNumProp(box, id, value); }
+    int SetStrProp(int box, int id, const QString& text) override { return m_library.SetStrProp(box, id, text); }
+    int BeginDoc(int box) override { return m_library.BeginDoc(box); }
+    int StretchDrawFromFile(int box, int left, int top, int width, int height, const QString& imageFile) override
+    {
+        return besideTheWindow(
+            [&] { return m_library.StretchDrawFromFile(box, left, top, width, height, imageFile); });
+    }
+    int EndDoc(int box) override
+    {
+        return besideTheWindow([&] { return m_library.EndDoc(box); });
+    }
+    int FreeBox(int box) override { return m_library.FreeBox(box); }
+    [[nodiscard]] QString GetErrorMsg() const override { return m_library.GetErrorMsg(); }
+
+private:
+    PdfPageLibrary& m_library;
+};
+
+} // namespace
 
 PdfConversionStages::PdfConversionStages(QWidget* owner, std::unique_ptr<Pdftk> pdftk,
                                          std::unique_ptr<PdfPageLibrary> library, QString tempParent)
@@ -43,12 +96,11 @@ StageResult PdfConversionStages::writeInfo(const DocumentInfo& info)
 StageResult PdfConversionStages::makePage(int index, const QString& imagePath, const std::function<int()>& quality)
 {
     const PageJob job{m_owner, imagePath, m_workspace.pageFile(index), m_workspace.bitmapFile()};
-    const Normaliser normalise = [&job](QString* error) -> std::optional<NormalisedImage> {
-        std::optional<NormalisedImage> image = normaliseImage(job.imagePath, job.bmpPath, error);
-        QCoreApplication::processEvents();
-        return image;
+    const Normaliser normalise = [&job](QString* error) {
+        return besideTheWindow([&job, error] { return normaliseImage(job.imagePath, job.bmpPath, error); });
     };
-    return createPagePdf(*m_library, job, normalise, quality);
+    PageLibraryBesideTheWindow library(*m_library);
+    return createPagePdf(library, job, normalise, quality);
 }
 
 StageResult PdfConversionStages::copyFirstPage()
@@ -73,7 +125,8 @@ StageResult PdfConversionStages::saveTo(const QString& destination)
 
 void PdfConversionStages::removeWorkspace()
 {
-    m_workspace.remove();
+    // Removing hundreds of freshly written page files can take a good part of a second.
+    besideTheWindow([this] { return m_workspace.remove(); });
 }
 
 void PdfConversionStages::abort()

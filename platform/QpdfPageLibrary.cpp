@@ -3,7 +3,7 @@
 #include <FreeImage.h>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QTemporaryFile>
 #include <qpdf/Buffer.hh>
 #include <qpdf/Pipeline.hh>
 #include <qpdf/QPDF.hh>
@@ -13,6 +13,10 @@
 #include <turbojpeg.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
 #include <exception>
 #include <optional>
 #include <stdexcept>
@@ -195,12 +199,11 @@ std::optional<EncodableBitmap> makeEncodable(Bitmap bitmap)
     return EncodableBitmap{std::move(bitmap), pixelFormat24};
 }
 
-// Feeds qpdf's writer into a QSaveFile, which writes a temporary file beside the target and renames it
-// only when everything was written.
-class SaveFilePipeline final : public Pipeline
+// Feeds qpdf's writer into a file.
+class FilePipeline final : public Pipeline
 {
 public:
-    explicit SaveFilePipeline(QSaveFile& file) : Pipeline("page file", nullptr), m_file(file) {}
+    explicit FilePipeline(QFile& file) : Pipeline("page file", nullptr), m_file(file) {}
 
     void write(unsigned char const* data, size_t length) override
     {
@@ -212,8 +215,61 @@ public:
     void finish() override {}
 
 private:
-    QSaveFile& m_file;
+    QFile& m_file;
 };
+
+std::uint32_t readLittle32(const uchar* p)
+{
+    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
+}
+
+std::uint16_t readLittle16(const uchar* p)
+{
+    return std::uint16_t(p[0] | p[1] << 8);
+}
+
+// An uncompressed 24-bit bottom-up BMP file (what the normalisation writes for every colour photo) mapped into
+// memory: its rows are laid out exactly as FreeImage would hold them, so the encoder reads them straight from the
+// file cache instead of from a decoded copy.
+struct MappedBmp
+{
+    const uchar* rows = nullptr; // the bottom row first
+    int width = 0;
+    int height = 0;
+    int pitch = 0;
+};
+
+std::optional<MappedBmp> mapPlainBmp(QFile& file)
+{
+    constexpr qint64 fileHeaderSize = 14;
+    constexpr qint64 infoHeaderSize = 40;
+    uchar header[fileHeaderSize + infoHeaderSize];
+    if (file.read(reinterpret_cast<char*>(header), sizeof header) != qint64(sizeof header) || header[0] != 'B' ||
+        header[1] != 'M') {
+        return std::nullopt;
+    }
+    const std::uint32_t dataOffset = readLittle32(header + 10);
+    const std::uint32_t dibSize = readLittle32(header + 14);
+    const auto width = std::int32_t(readLittle32(header + 18));
+    const auto height = std::int32_t(readLittle32(header + 22));
+    const std::uint16_t planes = readLittle16(header + 26);
+    const std::uint16_t bitCount = readLittle16(header + 28);
+    const std::uint32_t compression = readLittle32(header + 30);
+    // Top-down rows (negative height), palettes, bit fields and alpha take FreeImage's way.
+    if ((dibSize != 40 && dibSize != 108 && dibSize != 124) || width <= 0 || height <= 0 || planes != 1 ||
+        bitCount != 24 || compression != 0 || width > (1 << 16) || height > (1 << 16)) {
+        return std::nullopt;
+    }
+    const qint64 pitch = (qint64(width) * 3 + 3) / 4 * 4;
+    if (dataOffset < fileHeaderSize + dibSize || qint64(dataOffset) + pitch * height > file.size()) {
+        return std::nullopt;
+    }
+    const uchar* rows = file.map(dataOffset, pitch * height);
+    if (rows == nullptr) {
+        return std::nullopt;
+    }
+    return MappedBmp{rows, width, height, int(pitch)};
+}
 
 } // namespace
 
@@ -373,40 +429,54 @@ int QpdfPageLibrary::drawFromFile(Box& box, int left, int top, int width, int he
     if (info.isDir()) {
         return fail(QStringLiteral("\"%1\" is a folder, not an image file.").arg(imageFile));
     }
-    {
-        QFile probe(imageFile);
-        if (!probe.open(QIODevice::ReadOnly)) {
-            return fail(
-                QStringLiteral("The image file \"%1\" cannot be opened: %2.").arg(imageFile, probe.errorString()));
+    QFile file(imageFile);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return fail(QStringLiteral("The image file \"%1\" cannot be opened: %2.").arg(imageFile, file.errorString()));
+    }
+    if (file.size() == 0) {
+        return fail(QStringLiteral("The image file \"%1\" is empty.").arg(imageFile));
+    }
+
+    // The pixels to encode: straight from the mapped file when it is a plain BMP, otherwise as FreeImage reads them.
+    const uchar* pixels = nullptr;
+    int widthPx = 0;
+    int heightPx = 0;
+    int pitch = 0;
+    int pixelFormat = TJPF_BGR;
+    std::optional<EncodableBitmap> encodable;
+    if (const std::optional<MappedBmp> mapped = mapPlainBmp(file)) {
+        pixels = mapped->rows;
+        widthPx = mapped->width;
+        heightPx = mapped->height;
+        pitch = mapped->pitch;
+    } else {
+        file.close();
+        const QByteArray name = QFile::encodeName(imageFile);
+        FREE_IMAGE_FORMAT format = FreeImage_GetFileType(name.constData(), 0);
+        if (format == FIF_UNKNOWN) {
+            format = FreeImage_GetFIFFromFilename(name.constData());
         }
-        if (probe.size() == 0) {
-            return fail(QStringLiteral("The image file \"%1\" is empty.").arg(imageFile));
+        Bitmap bitmap;
+        if (format != FIF_UNKNOWN && FreeImage_FIFSupportsReading(format)) {
+            bitmap.reset(FreeImage_Load(format, name.constData(), 0));
         }
+        if (!bitmap) {
+            return fail(QStringLiteral("The image file \"%1\" cannot be read as an image.").arg(imageFile));
+        }
+        encodable = makeEncodable(std::move(bitmap));
+        if (!encodable) {
+            return fail(QStringLiteral("The pixels of the image file \"%1\" cannot be converted for the page.")
+                            .arg(imageFile));
+        }
+        FIBITMAP* source = encodable->bitmap.get();
+        pixels = FreeImage_GetBits(source);
+        widthPx = int(FreeImage_GetWidth(source));
+        heightPx = int(FreeImage_GetHeight(source));
+        pitch = int(FreeImage_GetPitch(source));
+        pixelFormat = encodable->pixelFormat;
     }
 
-    const QByteArray name = QFile::encodeName(imageFile);
-    FREE_IMAGE_FORMAT format = FreeImage_GetFileType(name.constData(), 0);
-    if (format == FIF_UNKNOWN) {
-        format = FreeImage_GetFIFFromFilename(name.constData());
-    }
-    Bitmap bitmap;
-    if (format != FIF_UNKNOWN && FreeImage_FIFSupportsReading(format)) {
-        bitmap.reset(FreeImage_Load(format, name.constData(), 0));
-    }
-    if (!bitmap) {
-        return fail(QStringLiteral("The image file \"%1\" cannot be read as an image.").arg(imageFile));
-    }
-
-    std::optional<EncodableBitmap> encodable = makeEncodable(std::move(bitmap));
-    if (!encodable) {
-        return fail(
-            QStringLiteral("The pixels of the image file \"%1\" cannot be converted for the page.").arg(imageFile));
-    }
-
-    FIBITMAP* source = encodable->bitmap.get();
-    const int widthPx = int(FreeImage_GetWidth(source));
-    const int heightPx = int(FreeImage_GetHeight(source));
-    const bool grey = encodable->pixelFormat == TJPF_GRAY;
+    const bool grey = pixelFormat == TJPF_GRAY;
     const int quality = std::max(1, box.quality);
     const int subsampling = grey ? TJSAMP_GRAY : (quality >= 90 ? TJSAMP_444 : TJSAMP_420);
 
@@ -417,16 +487,16 @@ int QpdfPageLibrary::drawFromFile(Box& box, int left, int top, int width, int he
     }
     unsigned char* jpeg = nullptr;
     unsigned long jpegSize = 0;
-    // FreeImage keeps its rows bottom-up with a padded pitch; TurboJPEG reads them in place.
-    const int status =
-        tjCompress2(encoder.get(), FreeImage_GetBits(source), widthPx, int(FreeImage_GetPitch(source)), heightPx,
-                    encodable->pixelFormat, &jpeg, &jpegSize, subsampling, quality, TJFLAG_BOTTOMUP);
+    // Both BMP files and FreeImage keep rows bottom-up with a padded pitch; TurboJPEG reads them in place.
+    const int status = tjCompress2(encoder.get(), pixels, widthPx, pitch, heightPx, pixelFormat, &jpeg, &jpegSize,
+                                   subsampling, quality, TJFLAG_BOTTOMUP);
     JpegData jpegData(jpeg);
     if (status != 0) {
         return fail(QStringLiteral("The image \"%1\" cannot be compressed: %2.")
                         .arg(imageFile, QString::fromLocal8Bit(tjGetErrorStr2(encoder.get()))));
     }
     encodable.reset();
+    file.close();
 
     PlacedImage placed;
     placed.jpeg = std::move(jpegData);
@@ -513,19 +583,31 @@ int QpdfPageLibrary::writeDocument(Box& box)
             pdf.getTrailer().replaceKey("/Info", documentInfo);
         }
 
-        QSaveFile file(box.outputFile);
-        if (!file.open(QIODevice::WriteOnly)) {
+        // A temporary file beside the page file, renamed over it when complete, so that a half-written page is
+        // never seen under its name. Pages are scratch files of one run, so they are not forced to the disk.
+        QTemporaryFile file(box.outputFile + QStringLiteral(".XXXXXX"));
+        if (!file.open()) {
             return fail(
                 QStringLiteral("The page file \"%1\" cannot be written: %2.").arg(box.outputFile, file.errorString()));
         }
-        SaveFilePipeline output(file);
+        FilePipeline output(file);
         QPDFWriter writer(pdf);
         writer.setOutputPipeline(&output);
         writer.write();
-        if (!file.commit()) {
+        if (!file.flush()) {
             return fail(
                 QStringLiteral("The page file \"%1\" cannot be written: %2.").arg(box.outputFile, file.errorString()));
         }
+        // A temporary file is private to its owner; the page gets the access of an ordinary new file.
+        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                            QFileDevice::ReadOther);
+        if (std::rename(QFile::encodeName(file.fileName()).constData(), QFile::encodeName(box.outputFile).constData()) !=
+            0) {
+            const int cause = errno;
+            return fail(QStringLiteral("The page file \"%1\" cannot be written: %2.")
+                            .arg(box.outputFile, QString::fromLocal8Bit(std::strerror(cause))));
+        }
+        file.setAutoRemove(false);
         return 0;
     } catch (const std::exception& e) {
         return fail(QStringLiteral("The page file \"%1\" cannot be written: %2.")

@@ -1,0 +1,101 @@
+#include "bench/TimedStages.h"
+
+#include "conversion/PdfConversionStages.h"
+#include "platform/Pdftk.h"
+
+#include <QElapsedTimer>
+
+#include <sys/resource.h>
+
+#include <algorithm>
+
+double processCpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+TimedStages::TimedStages(std::unique_ptr<PdfConversionStages> inner, StageTimes& times)
+    : m_inner(std::move(inner)), m_times(times)
+{
+}
+
+TimedStages::~TimedStages()
+{
+    m_times.pdftkSeconds = m_inner->pdftk().childSeconds();
+    m_times.pdftkRuns = m_inner->pdftk().runCount();
+}
+
+template <typename Call> auto TimedStages::timed(const char* stage, Call call, double* also)
+{
+    QElapsedTimer clock;
+    clock.start();
+    auto result = call();
+    const double seconds = double(clock.nsecsElapsed()) / 1e9;
+    m_times.stagesSeconds += seconds;
+    double& longest = m_times.longestCall[stage];
+    longest = std::max(longest, seconds);
+    if (also != nullptr) {
+        *also += seconds;
+    }
+    return result;
+}
+
+StageResult TimedStages::checkTools()
+{
+    return timed("checkTools", [&] { return m_inner->checkTools(); });
+}
+
+StageResult TimedStages::prepareWorkspace()
+{
+    return timed("prepareWorkspace", [&] { return m_inner->prepareWorkspace(); });
+}
+
+StageResult TimedStages::writeInfo(const DocumentInfo& info)
+{
+    return timed("writeInfo", [&] { return m_inner->writeInfo(info); });
+}
+
+StageResult TimedStages::makePage(int index, const QString& imagePath, const std::function<int()>& quality)
+{
+    const double cpuBefore = processCpuSeconds();
+    StageResult result =
+        timed("makePage", [&] { return m_inner->makePage(index, imagePath, quality); }, &m_times.pagesSeconds);
+    m_times.pagesCpuSeconds += processCpuSeconds() - cpuBefore;
+    return result;
+}
+
+StageResult TimedStages::copyFirstPage()
+{
+    return timed("copyFirstPage", [&] { return m_inner->copyFirstPage(); });
+}
+
+StageResult TimedStages::join(int index)
+{
+    return timed("join", [&] { return m_inner->join(index); });
+}
+
+StageResult TimedStages::applyInfo(int count)
+{
+    return timed("applyInfo", [&] { return m_inner->applyInfo(count); });
+}
+
+StageResult TimedStages::saveTo(const QString& destination)
+{
+    return timed("saveTo", [&] { return m_inner->saveTo(destination); });
+}
+
+void TimedStages::removeWorkspace()
+{
+    timed("removeWorkspace", [&] {
+        m_inner->removeWorkspace();
+        return 0;
+    });
+}
+
+void TimedStages::abort()
+{
+    m_inner->abort();
+}

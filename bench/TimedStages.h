@@ -1,0 +1,50 @@
+#pragma once
+
+#include "conversion/ConversionStages.h"
+
+#include <map>
+#include <memory>
+#include <string>
+
+class PdfConversionStages;
+
+// What the timed stages saw in one run.
+struct StageTimes
+{
+    double pagesSeconds = 0;  // inside makePage (normalisation + page creation)
+    double pagesCpuSeconds = 0; // processor time of this process (all its threads) inside makePage
+    double stagesSeconds = 0; // inside any stage call, makePage included
+    double pdftkSeconds = 0;  // wall time of the pdftk children
+    int pdftkRuns = 0;
+    std::map<std::string, double> longestCall; // the longest single call of each stage, in seconds
+};
+
+// Processor time used so far by all threads of this process, children excluded: steadier than wall time on a busy
+// machine.
+[[nodiscard]] double processCpuSeconds();
+
+// Passes every call to the real stages and adds up how long they took. The pdftk figures are taken when the run
+// lets go of its stages.
+class TimedStages final : public ConversionStages
+{
+public:
+    TimedStages(std::unique_ptr<PdfConversionStages> inner, StageTimes& times);
+    ~TimedStages() override;
+
+    StageResult checkTools() override;
+    StageResult prepareWorkspace() override;
+    StageResult writeInfo(const DocumentInfo& info) override;
+    StageResult makePage(int index, const QString& imagePath, const std::function<int()>& quality) override;
+    StageResult copyFirstPage() override;
+    StageResult join(int index) override;
+    StageResult applyInfo(int count) override;
+    StageResult saveTo(const QString& destination) override;
+    void removeWorkspace() override;
+    void abort() override;
+
+private:
+    template <typename Call> auto timed(const char* stage, Call call, double* also = nullptr);
+
+    std::unique_ptr<PdfConversionStages> m_inner;
+    StageTimes& m_times;
+};

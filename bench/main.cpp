@@ -1,0 +1,290 @@
+// pagewell-bench: drives the real window offscreen over one image set and prints one figure per line, "name value".
+//   pagewell-bench --make DIR                      makes the image sets and the scan tree under DIR
+//   pagewell-bench --set NAME --images DIR [...]   converts the set through the window, then the floor and peers
+//   pagewell-bench --scan DIR                      scans a folder tree through "Add Folder"
+// Run each set in its own process so that peak_rss_mib belongs to that set alone.
+
+#include "bench/BenchImages.h"
+#include "bench/BenchWindow.h"
+#include "bench/Floor.h"
+#include "bench/Peers.h"
+#include "bench/UiStallMeter.h"
+#include "conversion/PdfConversionStages.h"
+#include "platform/Pdftk.h"
+#include "platform/QpdfPageLibrary.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSlider>
+#include <QTimer>
+
+#include <qpdf/QPDF.hh>
+
+#include <cstdio>
+#include <exception>
+
+namespace {
+
+void figure(const char* name, double value)
+{
+    std::printf("%s %.4g\n", name, value);
+    std::fflush(stdout);
+}
+
+void count(const char* name, qint64 value)
+{
+    std::printf("%s %lld\n", name, static_cast<long long>(value));
+    std::fflush(stdout);
+}
+
+int failWith(const QString& message)
+{
+    std::fprintf(stderr, "pagewell-bench: %s\n", qPrintable(message));
+    return 1;
+}
+
+// The number of pages of a PDF file, or -1 when qpdf cannot read it.
+qint64 pdfPageCount(const QString& path)
+{
+    try {
+        QPDF pdf;
+        pdf.processFile(QFile::encodeName(path).constData());
+        return qint64(pdf.getAllPages().size());
+    } catch (const std::exception&) {
+        return -1;
+    }
+}
+
+// The most memory this process has held at once, from the kernel's high-water mark.
+double peakRssMiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        return -1;
+    }
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:")) {
+            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+        }
+    }
+    return -1;
+}
+
+int makeAll(const QString& dir)
+{
+    QString error;
+    const bool ok = makePhotos(dir + QStringLiteral("/photos"), 20, 1600, 1200, &error) &&
+                    makeScreenshots(dir + QStringLiteral("/screens"), 20, 1920, 1080, &error) &&
+                    makePhotos(dir + QStringLiteral("/small"), 200, 640, 480, &error) &&
+                    makePhotos(dir + QStringLiteral("/small20"), 20, 640, 480, &error) &&
+                    makePhotos(dir + QStringLiteral("/huge"), 1, 8000, 6000, &error) &&
+                    makeScanTree(dir + QStringLiteral("/tree"), 10000, &error);
+    return ok ? 0 : failWith(error);
+}
+
+int convertSet(const QString& name, const QString& imagesDir, int quality, const QString& scratch,
+               const QString& magickConfig, bool peers)
+{
+    QStringList images;
+    const QDir dir(imagesDir);
+    for (const QString& file : dir.entryList(QDir::Files, QDir::Name)) {
+        images << dir.absoluteFilePath(file);
+    }
+    if (images.isEmpty()) {
+        return failWith(QStringLiteral("No images in \"%1\".").arg(imagesDir));
+    }
+    const QString output = scratch + QStringLiteral("/pagewell-%1.pdf").arg(name);
+    QFile::remove(output);
+
+    BenchWindow bench(scratch);
+    if (!bench.isValid()) {
+        return failWith(QStringLiteral("Cannot make a scratch folder in \"%1\".").arg(scratch));
+    }
+    bench.find<QListWidget>(QStringLiteral("List1"))->addItems(images);
+    bench.find<QSlider>(QStringLiteral("Slider1"))->setValue(quality);
+    bench.dialogs.saveAnswers.push_back(output);
+
+    UiStallMeter meter;
+    meter.start();
+    bench.clock.start();
+    bench.find<QPushButton>(QStringLiteral("Command3"))->click();
+    meter.stop();
+
+    const double peakRss = peakRssMiB();
+    const QString status = bench.find<QLabel>(QStringLiteral("lblPB"))->text();
+    if (bench.openedAtNs < 0 || status != QStringLiteral("Done.")) {
+        for (const auto& shown : bench.messages.shown()) {
+            failWith(shown.title + QStringLiteral(": ") + shown.text);
+        }
+        return failWith(QStringLiteral("The run did not finish; the status says \"%1\".").arg(status));
+    }
+    const double runS = double(bench.openedAtNs) / 1e9;
+    const StageTimes& t = bench.times;
+
+    count("images", images.size());
+    count("quality", quality);
+    figure("run_s", runS);
+    figure("pages_s", t.pagesSeconds);
+    figure("pages_cpu_s", t.pagesCpuSeconds);
+    figure("pdftk_s", t.pdftkSeconds);
+    count("pdftk_runs", t.pdftkRuns);
+    figure("idle_s", runS - t.pagesSeconds - t.pdftkSeconds);
+    figure("outside_stages_s", runS - t.stagesSeconds);
+    figure("peak_rss_mib", peakRss);
+    figure("max_ui_stall_ms", meter.maxStallMs());
+    figure("max_ui_stall_end_s", meter.maxStallEndS());
+    count("output_bytes", QFileInfo(output).size());
+    count("output_pages", pdfPageCount(output));
+    for (const auto& [stage, seconds] : t.longestCall) {
+        figure(("longest_" + stage + "_s").c_str(), seconds);
+    }
+
+    const double floorCpuBefore = processCpuSeconds();
+    const FloorResult floor = encodeFloor(images, quality);
+    const double floorCpu = processCpuSeconds() - floorCpuBefore;
+    if (!floor.ok) {
+        return failWith(floor.error);
+    }
+    figure("floor_s", floor.seconds);
+    figure("floor_cpu_s", floorCpu);
+    count("floor_bytes", floor.bytes);
+    figure("largest_decoded_mib", floor.largestDecodedMiB);
+
+    if (peers) {
+        const PeerResult img2pdf = runImg2pdf(images, scratch + QStringLiteral("/img2pdf-%1.pdf").arg(name));
+        if (img2pdf.ok) {
+            figure("img2pdf_s", img2pdf.seconds);
+            count("img2pdf_bytes", img2pdf.bytes);
+        } else {
+            failWith(QStringLiteral("img2pdf: ") + img2pdf.error);
+        }
+        const PeerResult magick =
+            runMagick(images, quality, scratch + QStringLiteral("/magick-%1.pdf").arg(name), magickConfig);
+        if (magick.ok) {
+            figure("magick_s", magick.seconds);
+            count("magick_bytes", magick.bytes);
+        } else {
+            failWith(QStringLiteral("ImageMagick: ") + magick.error);
+        }
+    }
+    return 0;
+}
+
+// Only the page stage, straight on the real stages without the window or pdftk: for profiling.
+int pagesOnly(const QString& imagesDir, int quality, const QString& scratch)
+{
+    const QDir dir(imagesDir);
+    QStringList images;
+    for (const QString& file : dir.entryList(QDir::Files, QDir::Name)) {
+        images << dir.absoluteFilePath(file);
+    }
+    PdfConversionStages stages(nullptr, std::make_unique<ProcessPdftk>(), std::make_unique<QpdfPageLibrary>(), scratch);
+    if (!stages.prepareWorkspace().ok) {
+        return failWith(QStringLiteral("Cannot make a workspace in \"%1\".").arg(scratch));
+    }
+    QElapsedTimer clock;
+    clock.start();
+    for (int i = 0; i < images.size(); ++i) {
+        const StageResult page = stages.makePage(i, images[i], [quality] { return quality; });
+        if (!page.ok) {
+            return failWith(page.text);
+        }
+    }
+    figure("pages_s", double(clock.nsecsElapsed()) / 1e9);
+    return 0;
+}
+
+int scanTree(const QString& folder, const QString& scratch, double limitS, bool uniformRows)
+{
+    BenchWindow bench(scratch);
+    if (!bench.isValid()) {
+        return failWith(QStringLiteral("Cannot make a scratch folder in \"%1\".").arg(scratch));
+    }
+    auto* list = bench.find<QListWidget>(QStringLiteral("List1"));
+    if (uniformRows) {
+        // What-if: the list measures one row instead of every row on each layout.
+        list->setUniformItemSizes(true);
+    }
+    bench.dialogs.folderAnswers.push_back(folder);
+    // A scan that has not finished in time is stopped the way the user would, by closing the window.
+    bool stopped = false;
+    QTimer::singleShot(int(limitS * 1000), &bench.window(), [&] {
+        stopped = true;
+        bench.window().close();
+    });
+    UiStallMeter meter;
+    meter.start();
+    bench.clock.start();
+    bench.find<QAbstractButton>(QStringLiteral("CmdToolsBar_1"))->click();
+    const double scanS = double(bench.clock.nsecsElapsed()) / 1e9;
+    meter.stop();
+    count("scan_entries", list->count());
+    count("scan_stopped", stopped ? 1 : 0);
+    figure("scan_s", scanS);
+    figure("scan_entries_per_s", list->count() / scanS);
+    figure("scan_max_ui_stall_ms", meter.maxStallMs());
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Measures Pagewell's conversion run and folder scan."));
+    parser.addHelpOption();
+    const QCommandLineOption make(QStringLiteral("make"), QStringLiteral("Make the image sets under <dir>."),
+                                  QStringLiteral("dir"));
+    const QCommandLineOption set(QStringLiteral("set"), QStringLiteral("Name of the set to convert."),
+                                 QStringLiteral("name"));
+    const QCommandLineOption images(QStringLiteral("images"), QStringLiteral("Folder of the set's images."),
+                                    QStringLiteral("dir"));
+    const QCommandLineOption scan(QStringLiteral("scan"), QStringLiteral("Scan this tree through Add Folder."),
+                                  QStringLiteral("dir"));
+    const QCommandLineOption quality(QStringLiteral("quality"), QStringLiteral("JPEG quality (default 80)."),
+                                     QStringLiteral("q"), QStringLiteral("80"));
+    const QCommandLineOption scratch(QStringLiteral("scratch"), QStringLiteral("Scratch folder (default: temp)."),
+                                     QStringLiteral("dir"), QDir::tempPath());
+    const QCommandLineOption magickConfig(QStringLiteral("magick-config"),
+                                          QStringLiteral("Folder holding ImageMagick/policy.xml."),
+                                          QStringLiteral("dir"));
+    const QCommandLineOption pages(QStringLiteral("pages-only"),
+                                   QStringLiteral("Only make the pages of <dir> with the real stages (profiling)."),
+                                   QStringLiteral("dir"));
+    const QCommandLineOption scanLimit(QStringLiteral("scan-limit-s"),
+                                       QStringLiteral("Stop the scan after this many seconds (default 120)."),
+                                       QStringLiteral("s"), QStringLiteral("120"));
+    const QCommandLineOption uniformRows(QStringLiteral("uniform-rows"),
+                                         QStringLiteral("What-if: give the list uniform row sizes before the scan."));
+    const QCommandLineOption noPeers(QStringLiteral("no-peers"), QStringLiteral("Skip img2pdf and ImageMagick."));
+    parser.addOptions({make, set, images, scan, pages, quality, scratch, magickConfig, scanLimit, uniformRows, noPeers});
+    parser.process(app);
+
+    if (parser.isSet(make)) {
+        return makeAll(parser.value(make));
+    }
+    if (parser.isSet(pages)) {
+        return pagesOnly(parser.value(pages), parser.value(quality).toInt(), parser.value(scratch));
+    }
+    if (parser.isSet(scan)) {
+        return scanTree(parser.value(scan), parser.value(scratch), parser.value(scanLimit).toDouble(),
+                        parser.isSet(uniformRows));
+    }
+    if (parser.isSet(set) && parser.isSet(images)) {
+        return convertSet(parser.value(set), parser.value(images), parser.value(quality).toInt(),
+                          parser.value(scratch), parser.value(magickConfig), !parser.isSet(noPeers));
+    }
+    parser.showHelp(2);
+}

@@ -1,0 +1,95 @@
+#!/usr/bin/env bash
+# Measures Pagewell against the floor (TurboJPEG alone) and two peers (img2pdf, ImageMagick) on image sets it
+# makes itself, then prints every figure and the goals' ratios. Figures only: nothing here passes or fails.
+#   bench/run.sh              all sets and the folder scan
+#   SCAN_LIMIT_S=60 bench/run.sh   stop the folder scan after 60 s (default 90)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+
+# The peers, installed only when missing.
+missing=()
+for p in img2pdf imagemagick; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+    sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    echo "Installing: ${missing[*]}"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# The project's own set-up: its packages, then a RelWithDebInfo build into build/ (pagewell-bench included).
+scripts/setup.sh
+bench=$root/build/bench/pagewell-bench
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/pagewell-bench.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+export QT_QPA_PLATFORM=offscreen
+export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$work/runtime}
+mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+
+echo "Making the image sets in $work ..."
+"$bench" --make "$work/sets" 2>/dev/null
+
+# Each set in a process of its own, so that its peak memory is its own.
+sets=(photos screens small huge)
+declare -A about=(
+    [photos]="20 JPEG photos 1600x1200"
+    [screens]="20 PNG screenshots 1920x1080"
+    [small]="200 JPEG photos 640x480"
+    [huge]="1 JPEG photo 8000x6000"
+)
+for s in "${sets[@]}"; do
+    echo "== $s: ${about[$s]}"
+    "$bench" --set "$s" --images "$work/sets/$s" --scratch "$work" --magick-config "$root/bench/magick-config" \
+        2> >(grep -vE 'propagateSizeHints|XDG_RUNTIME_DIR' >&2) | tee "$work/$s.txt"
+done
+
+# The first 20 of the 640x480 photos (made the same way), for memory against the number of images alone.
+echo "== small20: 20 JPEG photos 640x480 (memory reference for small)"
+"$bench" --set small20 --images "$work/sets/small20" --scratch "$work" --no-peers \
+    2> >(grep -vE 'propagateSizeHints|XDG_RUNTIME_DIR' >&2) | tee "$work/small20.txt"
+
+echo "== scan: 10,000 files in 100 folders through Add Folder"
+"$bench" --scan "$work/sets/tree" --scratch "$work" --scan-limit-s "${SCAN_LIMIT_S:-90}" \
+    2> >(grep -vE 'propagateSizeHints|XDG_RUNTIME_DIR' >&2) | tee "$work/scan.txt"
+echo "== scan what-if: the same with uniform row sizes in the list"
+"$bench" --scan "$work/sets/tree" --scratch "$work" --scan-limit-s "${SCAN_LIMIT_S:-90}" --uniform-rows \
+    2> >(grep -vE 'propagateSizeHints|XDG_RUNTIME_DIR' >&2) | sed 's/^scan_/scan_uniform_rows_/' | tee "$work/scan-uniform.txt"
+
+# value SET NAME: one figure of one set.
+value() { awk -v n="$2" '$1 == n { print $2 }' "$work/$1.txt"; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (a == "" || b == "" || b + 0 == 0) print "n/a"; else printf "%.3f", a / b }'; }
+verdict() { awk -v v="$1" -v limit="$2" 'BEGIN { if (v == "n/a") print "n/a"; else print (v + 0 <= limit + 0 ? "met" : "NOT met") }'; }
+# within VALUE LOW HIGH
+within() { awk -v v="$1" -v lo="$2" -v hi="$3" 'BEGIN { if (v == "n/a") print "n/a"; else print (v + 0 >= lo + 0 && v + 0 <= hi + 0 ? "met" : "NOT met") }'; }
+
+echo
+echo "== goals (ratios within this run)"
+printf '%-8s %-42s %10s %10s  %s\n' set ratio value goal verdict
+row() { printf '%-8s %-42s %10s %10s  %s\n' "$1" "$2" "$3" "$4" "$(verdict "$3" "$4")"; }
+for s in "${sets[@]}"; do
+    run=$(value "$s" run_s)
+    if [ "$s" != screens ]; then
+        row "$s" "pages_s / floor_s" "$(ratio "$(value "$s" pages_s)" "$(value "$s" floor_s)")" 1.25
+    else
+        printf '%-8s %-42s %10s %10s  %s\n' "$s" "pages_s / floor_s (PNG: no goal)" \
+            "$(ratio "$(value "$s" pages_s)" "$(value "$s" floor_s)")" - -
+    fi
+    printf '%-8s %-42s %10s %10s  %s\n' "$s" "pages_cpu_s / floor_cpu_s (processor time)" \
+        "$(ratio "$(value "$s" pages_cpu_s)" "$(value "$s" floor_cpu_s)")" - reported
+    row "$s" "idle_s / run_s" "$(ratio "$(value "$s" idle_s)" "$run")" 0.03
+    allowed=$(awk -v f="$(value "$s" floor_bytes)" -v n="$(value "$s" images)" 'BEGIN { printf "%.0f", f * 1.01 + 2048 * n }')
+    row "$s" "output_bytes / (1.01 floor_bytes + 2 KB/page)" "$(ratio "$(value "$s" output_bytes)" "$allowed")" 1
+    printf '%-8s %-42s %10s %10s  %s\n' "$s" "run_s / img2pdf_s" "$(ratio "$run" "$(value "$s" img2pdf_s)")" - reported
+    printf '%-8s %-42s %10s %10s  %s\n' "$s" "run_s / magick_s" "$(ratio "$run" "$(value "$s" magick_s)")" - reported
+done
+row photos "max_ui_stall_ms / 100" "$(ratio "$(value photos max_ui_stall_ms)" 100)" 1
+flat=$(ratio "$(value small peak_rss_mib)" "$(value photos peak_rss_mib)")
+printf '%-8s %-42s %10s %10s  %s\n' small "peak_rss_mib(small) / peak_rss_mib(photos)" "$flat" 0.9-1.1 "$(within "$flat" 0.9 1.1)"
+flat=$(ratio "$(value small peak_rss_mib)" "$(value small20 peak_rss_mib)")
+printf '%-8s %-42s %10s %10s  %s\n' small "peak_rss_mib(small) / peak_rss_mib(small20)" "$flat" 0.9-1.1 "$(within "$flat" 0.9 1.1)"
+hugeLimit=$(awk -v d="$(value huge largest_decoded_mib)" 'BEGIN { printf "%.1f", 3 * d + 80 }')
+row huge "peak_rss_mib / (3 x decoded + 80 MiB)" "$(ratio "$(value huge peak_rss_mib)" "$hugeLimit")" 1
