@@ -380,7 +380,13 @@ void frmPrinting::Form_Load()
     RunServices runServices{m_dialogs.get(), m_services.messages, m_services.opener, m_services.makeStages,
                             [this] { saveSettings(); }};
     m_run = std::make_unique<ConversionRun>(std::move(controls), std::move(runServices));
-    connect(m_Command3, &QPushButton::clicked, this, [this] { m_run->Command3_Click(); });
+    connect(m_Command3, &QPushButton::clicked, this, [this] {
+        if (m_unloaded) {
+            return; // a closed window starts no run
+        }
+        m_run->Command3_Click();
+        endIfUnloaded();
+    });
 
     // 5: the labels follow the slider, whatever their first texts were.
     refreshQualityLabels();
@@ -517,6 +523,16 @@ void frmPrinting::refreshCreationDate()
 void frmPrinting::CmdToolsBar_Click(int Index)
 {
     m_commands->CmdToolsBar_Click(Index);
+    endIfUnloaded();
+}
+
+void frmPrinting::endIfUnloaded()
+{
+    // Closing the window ends the program. When it was closed from inside long work (a run, a folder scan),
+    // the quit that came with the close may have been taken by one of the work's own waits: end it now.
+    if (m_unloaded) {
+        QCoreApplication::quit();
+    }
 }
 
 void frmPrinting::focusSweep()

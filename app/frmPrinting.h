@@ -59,6 +59,7 @@ private:
     void setTabOrderAsDesigned();
     void Form_Load();
     void Form_Unload();
+    void endIfUnloaded();
     void loadSettings();
     void saveSettings();
     void refreshQualityLabels();

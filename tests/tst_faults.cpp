@@ -117,7 +117,10 @@ int closeDuringRun(int argc, char** argv)
     f.dialogs.saveAnswers.push_back(f.folder.file(QStringLiteral("never.pdf")));
     QTimer poll;
     closeWhen(f, &poll, [&] {
-        return mode == QLatin1String("join") ? readPid(pidFile) > 0 : f.text("lblPB").contains(QLatin1Char('%'));
+        // The label reads "0%" before the run starts: wait for a page's percentage.
+        return mode == QLatin1String("join") ? readPid(pidFile) > 0
+                                             : f.text("lblPB").startsWith(QStringLiteral("Preparing Files...")) &&
+                                                   f.text("lblPB").contains(QLatin1Char('%'));
     });
     QTimer::singleShot(0, f.window.get(), [&f] { f.click(QStringLiteral("Command3")); });
     QApplication::exec();
