@@ -21,6 +21,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QFrame>
@@ -545,12 +546,26 @@ void frmPrinting::addFolder()
     const std::optional<QString> folder = m_services.dialogs->folder(this, QStringLiteral("Please select a folder:"));
     if (folder && !folder->isEmpty()) {
         m_List1->setHint(QStringLiteral("Searching Files..."));
+        // The list gets what was found in batches, once per yield: laying out a long list after every single
+        // entry would make a big tree's scan take minutes. Yielding every few milliseconds keeps the window live.
+        QStringList found;
+        QElapsedTimer sinceYield;
+        sinceYield.start();
+        const auto handOver = [this, &found] {
+            m_List1->addItems(found);
+            found.clear();
+        };
         FileSearch(
-            *folder, [this](const QString& path) { m_List1->addItem(path); },
-            [this] {
-                QCoreApplication::processEvents();
+            *folder, [&found](const QString& path) { found.append(path); },
+            [this, &sinceYield, &handOver] {
+                if (sinceYield.elapsed() >= 15) {
+                    handOver();
+                    QCoreApplication::processEvents();
+                    sinceYield.restart();
+                }
                 return !m_unloaded; // a closed window ends the scan
             });
+        handOver();
         m_List1->setHint(DropHint);
     }
     repaint();

@@ -55,9 +55,6 @@ echo "== small20: 20 JPEG photos 640x480 (memory reference for small)"
 echo "== scan: 10,000 files in 100 folders through Add Folder"
 "$bench" --scan "$work/sets/tree" --scratch "$work" --scan-limit-s "${SCAN_LIMIT_S:-90}" \
     2> >(grep -vE 'propagateSizeHints|XDG_RUNTIME_DIR' >&2) | tee "$work/scan.txt"
-echo "== scan what-if: the same with uniform row sizes in the list"
-"$bench" --scan "$work/sets/tree" --scratch "$work" --scan-limit-s "${SCAN_LIMIT_S:-90}" --uniform-rows \
-    2> >(grep -vE 'propagateSizeHints|XDG_RUNTIME_DIR' >&2) | sed 's/^scan_/scan_uniform_rows_/' | tee "$work/scan-uniform.txt"
 
 # value SET NAME: one figure of one set.
 value() { awk -v n="$2" '$1 == n { print $2 }' "$work/$1.txt"; }
