@@ -1,5 +1,7 @@
 #include "conversion/Normalisation.h"
 
+#include "platform/FreeImageBitmap.h"
+
 #include <FreeImage.h>
 #include <QFile>
 #include <QFileInfo>
@@ -12,11 +14,7 @@
 
 namespace {
 
-struct BitmapDeleter
-{
-    void operator()(FIBITMAP* bitmap) const { FreeImage_Unload(bitmap); }
-};
-using Bitmap = std::unique_ptr<FIBITMAP, BitmapDeleter>;
+using Bitmap = FreeImageBitmap;
 
 struct ExtensionFormat
 {
@@ -67,53 +65,6 @@ FREE_IMAGE_FORMAT chooseFormat(const QString& imagePath, const QByteArray& name)
 
 // Float samples are taken as 0 for black to 1 for white, as the programs that write them mean it; anything
 // outside is clipped. (Tone mapping or stretching to the darkest and lightest pixel would change the picture.)
-BYTE fromUnit(float value)
-{
-    if (!(value > 0.0f)) {
-        return 0; // also NaN
-    }
-    return value >= 1.0f ? BYTE(255) : BYTE(std::lround(value * 255.0f));
-}
-
-Bitmap floatToStandard(FIBITMAP* source)
-{
-    const FREE_IMAGE_TYPE type = FreeImage_GetImageType(source);
-    const unsigned width = FreeImage_GetWidth(source);
-    const unsigned height = FreeImage_GetHeight(source);
-    const int bpp = type == FIT_FLOAT ? 8 : (type == FIT_RGBF ? 24 : 32);
-    Bitmap target(FreeImage_Allocate(int(width), int(height), bpp));
-    if (!target) {
-        return nullptr;
-    }
-    if (bpp == 8) {
-        RGBQUAD* palette = FreeImage_GetPalette(target.get());
-        for (int i = 0; i < 256; ++i) {
-            palette[i].rgbRed = palette[i].rgbGreen = palette[i].rgbBlue = BYTE(i);
-        }
-    }
-    for (unsigned y = 0; y < height; ++y) {
-        const BYTE* in = FreeImage_GetScanLine(source, int(y));
-        BYTE* out = FreeImage_GetScanLine(target.get(), int(y));
-        for (unsigned x = 0; x < width; ++x) {
-            if (type == FIT_FLOAT) {
-                out[x] = fromUnit(reinterpret_cast<const float*>(in)[x]);
-            } else if (type == FIT_RGBF) {
-                const FIRGBF& pixel = reinterpret_cast<const FIRGBF*>(in)[x];
-                out[3 * x + FI_RGBA_RED] = fromUnit(pixel.red);
-                out[3 * x + FI_RGBA_GREEN] = fromUnit(pixel.green);
-                out[3 * x + FI_RGBA_BLUE] = fromUnit(pixel.blue);
-            } else {
-                const FIRGBAF& pixel = reinterpret_cast<const FIRGBAF*>(in)[x];
-                out[4 * x + FI_RGBA_RED] = fromUnit(pixel.red);
-                out[4 * x + FI_RGBA_GREEN] = fromUnit(pixel.green);
-                out[4 * x + FI_RGBA_BLUE] = fromUnit(pixel.blue);
-                out[4 * x + FI_RGBA_ALPHA] = fromUnit(pixel.alpha);
-            }
-        }
-    }
-    return target;
-}
-
 // BMP holds 1, 4, 8, 16, 24 and 32 bits per pixel; everything else comes down to that first. A palette with a
 // transparent entry becomes 32-bit so that the transparency survives (BMP palettes carry none).
 Bitmap toBmpWritable(Bitmap bitmap)
@@ -130,20 +81,8 @@ Bitmap toBmpWritable(Bitmap bitmap)
         }
         return Bitmap(FreeImage_ConvertTo24Bits(source));
     }
-    case FIT_UINT16: {
-        Bitmap grey(FreeImage_ConvertTo8Bits(source));
-        return grey ? std::move(grey) : Bitmap(FreeImage_ConvertToStandardType(source, TRUE));
-    }
-    case FIT_RGB16:
-        return Bitmap(FreeImage_ConvertTo24Bits(source));
-    case FIT_RGBA16:
-        return Bitmap(FreeImage_ConvertTo32Bits(source));
-    case FIT_FLOAT:
-    case FIT_RGBF:
-    case FIT_RGBAF:
-        return floatToStandard(source);
     default:
-        return Bitmap(FreeImage_ConvertToStandardType(source, TRUE));
+        return toEightBitsPerChannel(std::move(bitmap));
     }
 }
 

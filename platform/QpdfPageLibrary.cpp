@@ -1,5 +1,7 @@
 #include "platform/QpdfPageLibrary.h"
 
+#include "platform/FreeImageBitmap.h"
+
 #include <FreeImage.h>
 #include <QFile>
 #include <QFileInfo>
@@ -25,11 +27,7 @@
 
 namespace {
 
-struct BitmapDeleter
-{
-    void operator()(FIBITMAP* bitmap) const { FreeImage_Unload(bitmap); }
-};
-using Bitmap = std::unique_ptr<FIBITMAP, BitmapDeleter>;
+using Bitmap = FreeImageBitmap;
 
 struct TurboDeleter
 {
@@ -85,32 +83,6 @@ struct PlacedImage
     int height = 0;
 };
 
-// Brings pictures of more than 8 bits per channel, or of a non-RGB pixel type, to a standard 8-bit bitmap.
-Bitmap toStandardBitmap(Bitmap bitmap)
-{
-    FIBITMAP* source = bitmap.get();
-    switch (FreeImage_GetImageType(source)) {
-    case FIT_BITMAP:
-        return bitmap;
-    case FIT_UINT16: {
-        Bitmap grey(FreeImage_ConvertTo8Bits(source));
-        return grey ? std::move(grey) : Bitmap(FreeImage_ConvertToStandardType(source, TRUE));
-    }
-    case FIT_RGB16:
-        return Bitmap(FreeImage_ConvertTo24Bits(source));
-    case FIT_RGBA16:
-        return Bitmap(FreeImage_ConvertTo32Bits(source));
-    case FIT_RGBF:
-        return Bitmap(FreeImage_ToneMapping(source, FITMO_DRAGO03));
-    case FIT_RGBAF: {
-        Bitmap rgb(FreeImage_ConvertToRGBF(source));
-        return rgb ? Bitmap(FreeImage_ToneMapping(rgb.get(), FITMO_DRAGO03)) : nullptr;
-    }
-    default:
-        return Bitmap(FreeImage_ConvertToStandardType(source, TRUE));
-    }
-}
-
 bool paletteIsGrey(FIBITMAP* bitmap)
 {
     const RGBQUAD* palette = FreeImage_GetPalette(bitmap);
@@ -165,7 +137,7 @@ void compositeOnWhite(FIBITMAP* bitmap)
 // so that at most two copies of a large picture exist for a moment.
 std::optional<EncodableBitmap> makeEncodable(Bitmap bitmap)
 {
-    bitmap = toStandardBitmap(std::move(bitmap));
+    bitmap = toEightBitsPerChannel(std::move(bitmap));
     if (!bitmap) {
         return std::nullopt;
     }

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <FreeImage.h>
+
+#include <memory>
+
+// FreeImage bitmaps, released when they go out of scope.
+struct FreeImageDeleter
+{
+    void operator()(FIBITMAP* bitmap) const { FreeImage_Unload(bitmap); }
+};
+using FreeImageBitmap = std::unique_ptr<FIBITMAP, FreeImageDeleter>;
+
+// Brings a picture of more than 8 bits per channel, or of another pixel type (16-bit grey, 16-bit RGB(A),
+// float), down to an ordinary 8-bit-per-channel bitmap. Floats are taken as 0..1 and clipped. An ordinary
+// bitmap comes back as it is; nothing comes back when FreeImage cannot convert.
+[[nodiscard]] FreeImageBitmap toEightBitsPerChannel(FreeImageBitmap bitmap);
