@@ -7,21 +7,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 
-# The peers, installed only when missing.
-missing=()
-for p in img2pdf imagemagick; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if ((${#missing[@]})); then
-    sudo=""
-    [ "$(id -u)" -eq 0 ] || sudo="sudo"
-    echo "Installing: ${missing[*]}"
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
-
-# The project's own set-up: its packages, then a RelWithDebInfo build into build/ (pagewell-bench included).
-scripts/setup.sh
+# The project's own set-up with the peers (img2pdf, ImageMagick) as well, each installed only when missing;
+# then a RelWithDebInfo build into build/ (pagewell-bench included).
+PAGEWELL_EXTRA_PACKAGES="img2pdf imagemagick" scripts/setup.sh
 bench=$root/build/bench/pagewell-bench
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/pagewell-bench.XXXXXX")

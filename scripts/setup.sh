@@ -13,6 +13,9 @@ packages=(
     pdftk-java qpdf poppler-utils
     xvfb xauth tzdata xdotool imagemagick
 )
+# Tools that only some scripts need (the benchmark's peers, say) come in through PAGEWELL_EXTRA_PACKAGES.
+read -r -a extra <<<"${PAGEWELL_EXTRA_PACKAGES:-}"
+packages+=("${extra[@]}")
 
 missing=()
 for p in "${packages[@]}"; do
