@@ -326,6 +326,8 @@ void frmPrinting::buildShortcuts()
                 [this] { m_Command3->click(); });
     addShortcut(QStringLiteral("convertEnterShortcut"), QKeySequence(Qt::CTRL | Qt::Key_Enter), this,
                 [this] { m_Command3->click(); });
+    addShortcut(QStringLiteral("addFolderShortcut"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O), this,
+                [this] { CmdToolsBar_Click(AddFolder); });
     addShortcut(QStringLiteral("moveUpShortcut"), QKeySequence(Qt::ALT | Qt::Key_Up), this,
                 [this] { CmdToolsBar_Click(MoveUp); });
     addShortcut(QStringLiteral("moveDownShortcut"), QKeySequence(Qt::ALT | Qt::Key_Down), this,

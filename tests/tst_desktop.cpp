@@ -201,6 +201,11 @@ void DesktopTest::shortcuts_openExitMoveConvert()
     QCOMPARE(f.dialogs.openRequests.size(), 1);
     QCOMPARE(f.entries(), QStringList{QStringLiteral("/pictures/cat.png")});
 
+    // Ctrl+Shift+O is Add Folder (cancelled here: nothing joins).
+    QTest::keyClick(&w, Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(f.dialogs.folderCaptions, QStringList{QStringLiteral("Please select a folder:")});
+    QCOMPARE(f.list()->count(), 1);
+
     // Alt+Down and Alt+Up move the selected entry, wherever the focus is.
     f.addEntries({QStringLiteral("/pictures/dog.png"), QStringLiteral("/pictures/owl.png")});
     f.list()->setCurrentRow(0);

@@ -2,13 +2,15 @@
 # Drives the built program in a real X session (Xvfb): the real open and folder dialogs put two images in the list,
 # Ctrl+Return converts, the real save dialog gets the destination typed in, and pdfinfo checks the saved PDF.
 #   convert_two_images.sh <program> <artifacts-folder>
-# Leaves <artifacts-folder>/window.png (the window before converting) and, when a step fails, failure.png.
+# Leaves <artifacts-folder>/window.png (the window before converting), the PDFs it made and, when a step fails,
+# failure.png.
 # The program opens the saved PDF at the end; an xdg-open stand-in on PATH records that instead of starting a viewer.
 set -euo pipefail
 
 program=$(realpath "$1")
 artifacts=$(realpath -m "$2")
 mkdir -p "$artifacts"
+rm -f "$artifacts/failure.png"
 
 for tool in xvfb-run xdotool import convert pdfinfo; do
     command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed (scripts/setup.sh installs it)"; exit 77; }
@@ -120,6 +122,7 @@ convertAndCheck() {
          $1 == 1 && near($2 / $3, 640 / 480) { one = 1 }
          $1 == 2 && near($2 / $3, 300 / 500) { two = 1 }
          END { exit !(one && two) }' <<<"$sizes" || fail "the pages of $destination are not the two images: $sizes"
+    cp "$destination" "$artifacts/" # kept beside the screenshot, to look at
 }
 
 # Exit (Ctrl+Q) ends the program.
@@ -142,11 +145,9 @@ start
 xdotool key --clearmodifiers ctrl+o
 answerFileDialog "Open Files" "$work/pictures/first.png"
 
-# Add Folder, through the real folder dialog, appends the second. The focus sweep after the open dialog left the
-# focus on the last tool-bar button (Move Up); five steps back is Add Folder.
+# Add Folder (Ctrl+Shift+O), through the real folder dialog, appends the second.
 xdotool windowfocus --sync "$main"
-for _ in 1 2 3 4 5; do xdotool key --clearmodifiers shift+Tab; done
-xdotool key --clearmodifiers space
+xdotool key --clearmodifiers ctrl+shift+o
 answerFileDialog "Please select a folder:" "$work/pictures/more"
 
 # The window as it stands before converting, kept as a test artefact.
