@@ -10,7 +10,6 @@
 #include "imagelist/FileSearch.h"
 #include "imagelist/FocusSweep.h"
 #include "imagelist/ImageListWidget.h"
-#include "imagelist/ImageTest.h"
 #include "imagelist/ToolBarCommands.h"
 #include "platform/Clock.h"
 #include "platform/DocumentOpener.h"
@@ -448,20 +447,11 @@ void frmPrinting::drawGettingStartedPicture()
 
 int frmPrinting::addDroppedPaths(const QStringList& paths)
 {
-    if (m_List1->isLocked()) {
-        return 0;
-    }
-    QStringList images;
-    for (const QString& path : paths) {
-        if (passesImageTest(path)) {
-            images.append(path);
-        }
-    }
-    if (!images.isEmpty()) {
+    const int added = m_List1->takePaths(paths);
+    if (added > 0) {
         m_picDoor->hide();
-        m_List1->addItems(images);
     }
-    return int(images.size());
+    return added;
 }
 
 void frmPrinting::removeSelected()

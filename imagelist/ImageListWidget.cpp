@@ -1,6 +1,7 @@
 #include "imagelist/ImageListWidget.h"
 
 #include "imagelist/DropIntake.h"
+#include "imagelist/ImageTest.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -47,12 +48,22 @@ void ImageListWidget::paintEvent(QPaintEvent* event)
 
 int ImageListWidget::takeDrop(const QMimeData* data)
 {
-    if (m_locked || !data) {
+    return takePaths(droppedImagePaths(data));
+}
+
+int ImageListWidget::takePaths(const QStringList& paths)
+{
+    if (m_locked) {
         return 0;
     }
-    const QStringList paths = droppedImagePaths(data);
-    addItems(paths);
-    return int(paths.size());
+    QStringList images;
+    for (const QString& path : paths) {
+        if (passesImageTest(path)) {
+            images.append(path);
+        }
+    }
+    addItems(images);
+    return int(images.size());
 }
 
 void ImageListWidget::dragEnterEvent(QDragEnterEvent* event)

@@ -19,6 +19,8 @@ public:
     [[nodiscard]] bool isLocked() const { return m_locked; }
     // Appends the dropped files that pass the image test, in the order given. Returns how many joined.
     int takeDrop(const QMimeData* data);
+    // The same for paths handed over otherwise (the command line).
+    int takePaths(const QStringList& paths);
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
