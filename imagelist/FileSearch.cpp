@@ -1,6 +1,7 @@
 #include "imagelist/FileSearch.h"
 
 #include "imagelist/ImageTest.h"
+#include "imagelist/NaturalOrder.h"
 
 #include <QFile>
 
@@ -57,11 +58,12 @@ QByteArray joined(const QByteArray& folder, const QByteArray& name)
     return folder.endsWith('/') ? folder + name : folder + '/' + name;
 }
 
-// Sorts a folder's entries the way the user sees them listed: by name, case aside.
+// Sorts a folder's entries the way people number their photos: IMG_2 before IMG_10, case aside. Names equal that
+// way ("a.jpg" and "A.jpg", "p01.jpg" and "p1.jpg") are ordered exactly, so the order never depends on the disk.
 bool comesBefore(const Entry& a, const Entry& b)
 {
-    const int folded = QString::compare(a.name, b.name, Qt::CaseInsensitive);
-    return folded != 0 ? folded < 0 : a.name < b.name;
+    const int natural = naturalCompare(a.name, b.name);
+    return natural != 0 ? natural < 0 : a.name < b.name;
 }
 
 // Reads one folder whole. Entries that are neither searched nor appended (".", "..", hidden folders, links to

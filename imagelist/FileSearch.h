@@ -18,8 +18,9 @@ struct FileSearchResult
 };
 
 // Appends every image file (by the image test) in folder and in all folders below it, depth first: a folder's
-// own image files first, then each subfolder's whole subtree. A folder's entries are taken in name order, compared
-// without regard to case (names equal that way are ordered exactly, so the order never depends on the disk).
+// own image files first, then each subfolder's whole subtree. A folder's entries are taken in natural order (see
+// naturalCompare: IMG_2 before IMG_10, case aside); names equal that way are ordered exactly, so the order never
+// depends on the disk.
 //
 // - Each path is the folder path, a "/" unless the folder path already ends with one, and the entry's name: "/"
 //   gives "/photo.jpg", "/pics" gives "/pics/photo.jpg".

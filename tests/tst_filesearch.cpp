@@ -1,6 +1,7 @@
 #include "imagelist/DropIntake.h"
 #include "imagelist/FileSearch.h"
 #include "imagelist/ImageTest.h"
+#include "imagelist/NaturalOrder.h"
 #include "imagelist/TitleFromPath.h"
 #include "support/TestFolder.h"
 
@@ -101,6 +102,43 @@ private Q_SLOTS:
         QCOMPARE(titleFromPath(path), title);
     }
 
+    void naturalCompare_names_data()
+    {
+        QTest::addColumn<QString>("a");
+        QTest::addColumn<QString>("b");
+        QTest::addColumn<int>("order");
+        QTest::newRow("numbers by value") << "IMG_2.jpg"
+                                          << "IMG_10.jpg" << -1;
+        QTest::newRow("case aside") << "img_10.jpg"
+                                    << "IMG_9.JPG" << 1;
+        QTest::newRow("equal but for case") << QString::fromUtf8("Été.jpg") << QString::fromUtf8("éTÉ.JPG") << 0;
+        QTest::newRow("leading zeros") << "p007.jpg"
+                                       << "p7.jpg" << 0;
+        QTest::newRow("zeros only") << "p0.jpg"
+                                    << "p000.jpg" << 0;
+        QTest::newRow("zero-padded against longer") << "p09.jpg"
+                                                    << "p10.jpg" << -1;
+        QTest::newRow("beyond 64 bits") << "n99999999999999999999"
+                                        << "n100000000000000000000" << -1;
+        QTest::newRow("later run decides") << "x1y10"
+                                           << "x1y2" << 1;
+        QTest::newRow("shorter name first") << "scan"
+                                            << "scan1" << -1;
+        QTest::newRow("digit against letter") << "2b"
+                                              << "b" << -1;
+        QTest::newRow("punctuation by code") << "_first"
+                                             << "A" << -1;
+    }
+    void naturalCompare_names()
+    {
+        QFETCH(QString, a);
+        QFETCH(QString, b);
+        QFETCH(int, order);
+        const auto sign = [](int value) { return (value > 0) - (value < 0); };
+        QCOMPARE(sign(naturalCompare(a, b)), order);
+        QCOMPARE(sign(naturalCompare(b, a)), -order);
+    }
+
     void droppedImagePaths_fileList_keepsImagesInOrder()
     {
         TestFolder folder;
@@ -153,15 +191,17 @@ private Q_SLOTS:
         QVERIFY2(!events.join(' ').contains("append append"), qPrintable(events.join(' ')));
     }
 
-    void FileSearch_names_takenInCaseInsensitiveOrder()
+    void FileSearch_names_takenInNaturalOrder()
     {
         TestFolder folder;
-        for (const char* file : {"b.jpg", "a.jpg", "C.png", "A.jpg", "_first.gif", "zeta/z.jpg", "Alpha/x.jpg",
-                                 "beta/y.jpg", "Beta/w.jpg"}) {
+        for (const char* file :
+             {"b.jpg", "a.jpg", "C.png", "A.jpg", "_first.gif", "IMG_10.jpg", "img_2.jpg", "IMG_02.jpg", "zeta/z.jpg",
+              "Alpha/x.jpg", "beta/y.jpg", "Beta/w.jpg", "day10/p.jpg", "day9/p.jpg"}) {
             folder.write(file);
         }
-        QCOMPARE(scan(folder.path()), QStringList({"_first.gif", "A.jpg", "a.jpg", "b.jpg", "C.png", "Alpha/x.jpg",
-                                                   "Beta/w.jpg", "beta/y.jpg", "zeta/z.jpg"}));
+        QCOMPARE(scan(folder.path()),
+                 QStringList({"_first.gif", "A.jpg", "a.jpg", "b.jpg", "C.png", "IMG_02.jpg", "img_2.jpg", "IMG_10.jpg",
+                              "Alpha/x.jpg", "Beta/w.jpg", "beta/y.jpg", "day9/p.jpg", "day10/p.jpg", "zeta/z.jpg"}));
     }
 
     void FileSearch_manySubfolders_allSearched()
