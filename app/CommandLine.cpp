@@ -1,5 +1,7 @@
 #include "app/CommandLine.h"
 
+#include "imagelist/LocalFileUrl.h"
+
 #include <QDir>
 #include <QUrl>
 
@@ -13,12 +15,11 @@ QStringList commandLineFiles(const QStringList& arguments, const QString& workin
         }
         QString path = argument;
         if (argument.startsWith(QStringLiteral("file:"), Qt::CaseInsensitive)) {
-            const QUrl url(argument);
-            const QString host = url.host();
-            if (!url.isLocalFile() || !(host.isEmpty() || host == QStringLiteral("localhost"))) {
+            const std::optional<QString> local = localFilePath(QUrl(argument));
+            if (!local) {
                 continue;
             }
-            path = url.toLocalFile();
+            path = *local;
         }
         files.append(QDir::cleanPath(base.absoluteFilePath(path)));
     }

@@ -1,6 +1,7 @@
 #include "imagelist/DropIntake.h"
 
 #include "imagelist/ImageTest.h"
+#include "imagelist/LocalFileUrl.h"
 
 #include <QMimeData>
 #include <QUrl>
@@ -13,12 +14,9 @@ QStringList droppedImagePaths(const QMimeData* data)
     }
     const QList<QUrl> urls = data->urls();
     for (const QUrl& url : urls) {
-        if (!url.isLocalFile()) {
-            continue;
-        }
-        const QString path = url.toLocalFile();
-        if (!path.isEmpty() && passesImageTest(path)) {
-            paths.append(path);
+        const std::optional<QString> path = localFilePath(url);
+        if (path && !path->isEmpty() && passesImageTest(*path)) {
+            paths.append(*path);
         }
     }
     return paths;

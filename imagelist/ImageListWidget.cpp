@@ -2,6 +2,7 @@
 
 #include "imagelist/DropIntake.h"
 #include "imagelist/ImageTest.h"
+#include "imagelist/SpecialFile.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -58,7 +59,7 @@ int ImageListWidget::takePaths(const QStringList& paths)
     }
     QStringList images;
     for (const QString& path : paths) {
-        if (passesImageTest(path)) {
+        if (passesImageTest(path) && !isSpecialFile(path)) {
             images.append(path);
         }
     }

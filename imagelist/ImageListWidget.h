@@ -17,7 +17,8 @@ public:
     void setHint(const QString& hint);
     [[nodiscard]] QString hint() const { return m_hint; }
     [[nodiscard]] bool isLocked() const { return m_locked; }
-    // Appends the dropped files that pass the image test, in the order given. Returns how many joined.
+    // Appends the dropped files that pass the image test, in the order given; FIFOs, sockets and devices are passed
+    // over. Returns how many joined.
     int takeDrop(const QMimeData* data);
     // The same for paths handed over otherwise (the command line).
     int takePaths(const QStringList& paths);

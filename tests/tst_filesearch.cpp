@@ -147,10 +147,11 @@ private Q_SLOTS:
         QMimeData data;
         data.setUrls({QUrl::fromLocalFile("/x/a.jpg"), QUrl::fromLocalFile("/x/notes.txt"),
                       QUrl::fromLocalFile("/x/b.TIFF"), QUrl::fromLocalFile(holiday), QUrl::fromLocalFile(holidayJpg),
-                      QUrl("https://example.org/remote.jpg"), QUrl::fromLocalFile("/x/photojpg"),
+                      QUrl("https://example.org/remote.jpg"), QUrl("file://server/share/remote.jpg"),
+                      QUrl::fromLocalFile("/x/photojpg"), QUrl("file://localhost/x/here.jpg"),
                       QUrl::fromLocalFile("/x/a.jpg")});
         QCOMPARE(droppedImagePaths(&data),
-                 QStringList({"/x/a.jpg", "/x/b.TIFF", holidayJpg, "/x/photojpg", "/x/a.jpg"}));
+                 QStringList({"/x/a.jpg", "/x/b.TIFF", holidayJpg, "/x/photojpg", "/x/here.jpg", "/x/a.jpg"}));
     }
 
     void droppedImagePaths_noFileList_givesNothing()

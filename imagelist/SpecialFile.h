@@ -1,0 +1,8 @@
+#pragma once
+
+#include <QString>
+
+// Whether path names a FIFO, a socket or a device, through any symbolic links. Such a file never joins the list:
+// opening one can block for ever. Decided from the file's status alone, the file is never opened; a path that
+// cannot be looked at (missing, no permission) is not special: the run reports it like any missing file.
+[[nodiscard]] bool isSpecialFile(const QString& path);
