@@ -18,11 +18,17 @@
 
 namespace {
 
-// Whether this program runs from the place `cmake --install` (or the package) put it.
+// Whether this program runs from the place `cmake --install` or the Debian package put it.
 bool runsFromInstalledPlace(const QString& programFolder)
 {
-    const QString installed = QDir(QStringLiteral(PAGEWELL_INSTALL_BINDIR)).canonicalPath();
-    return !installed.isEmpty() && QDir(programFolder).canonicalPath() == installed;
+    const QString here = QDir(programFolder).canonicalPath();
+    for (const char* place : {PAGEWELL_INSTALL_BINDIR, PAGEWELL_PACKAGE_BINDIR}) {
+        const QString installed = QDir(QString::fromUtf8(place)).canonicalPath();
+        if (!installed.isEmpty() && here == installed) {
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace
