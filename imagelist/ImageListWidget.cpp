@@ -4,12 +4,17 @@
 #include "imagelist/ImageTest.h"
 #include "imagelist/SpecialFile.h"
 
+#include <QCoreApplication>
+#include <QCursor>
+#include <QDrag>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
 #include <QPainter>
 
 namespace {
+
+const QString EntryMoveFormat = QStringLiteral("application/x-pagewell-entry-move");
 
 template <typename Event> void offerCopy(Event* event, bool locked)
 {
@@ -26,7 +31,7 @@ template <typename Event> void offerCopy(Event* event, bool locked)
 ImageListWidget::ImageListWidget(QWidget* parent) : QListWidget(parent)
 {
     setAcceptDrops(true);
-    setDragDropMode(QAbstractItemView::DropOnly);
+    setDragDropMode(QAbstractItemView::DragDrop);
     setSelectionMode(QAbstractItemView::SingleSelection);
 }
 
@@ -67,18 +72,124 @@ int ImageListWidget::takePaths(const QStringList& paths)
     return int(images.size());
 }
 
+void ImageListWidget::moveEntry(int from, int before)
+{
+    if (m_locked || from < 0 || from >= count() || before < 0 || before > count()) {
+        return;
+    }
+    const int to = before > from ? before - 1 : before;
+    if (to != from) {
+        insertItem(to, takeItem(from));
+    }
+    // Made current again even where it stayed, so that whatever follows the current entry (the page label) does.
+    setCurrentRow(to);
+}
+
+QStringList ImageListWidget::mimeTypes() const
+{
+    return {EntryMoveFormat};
+}
+
+QByteArray ImageListWidget::dragOrigin() const
+{
+    return QByteArray::number(QCoreApplication::applicationPid()) + ':' +
+           QByteArray::number(reinterpret_cast<quintptr>(this), 16);
+}
+
+QMimeData* ImageListWidget::mimeData(const QList<QListWidgetItem*>& items) const
+{
+    if (items.isEmpty()) {
+        return nullptr;
+    }
+    auto* data = new QMimeData;
+    data->setData(EntryMoveFormat, dragOrigin() + ':' + QByteArray::number(row(items.constFirst())));
+    return data;
+}
+
+std::optional<int> ImageListWidget::draggedRow(const QMimeData* data) const
+{
+    if (data == nullptr || !data->hasFormat(EntryMoveFormat)) {
+        return std::nullopt;
+    }
+    const QByteArray payload = data->data(EntryMoveFormat);
+    const qsizetype colon = payload.lastIndexOf(':');
+    if (colon < 0 || payload.left(colon) != dragOrigin()) {
+        return std::nullopt;
+    }
+    bool ok = false;
+    const int dragged = payload.mid(colon + 1).toInt(&ok);
+    return ok ? std::optional<int>(dragged) : std::nullopt;
+}
+
+int ImageListWidget::dropRow(const QPoint& pos) const
+{
+    const QModelIndex index = indexAt(pos);
+    if (!index.isValid()) {
+        return count(); // below the last entry
+    }
+    return pos.y() < visualRect(index).center().y() ? index.row() : index.row() + 1;
+}
+
+void ImageListWidget::startDrag(Qt::DropActions /*supportedActions*/)
+{
+    // The move is made by the drop; nothing is removed after the drag, whatever the target answered.
+    const QList<QListWidgetItem*> items = selectedItems();
+    if (m_locked || items.isEmpty()) {
+        return;
+    }
+    auto* drag = new QDrag(this);
+    drag->setMimeData(mimeData(items));
+    const QRect entry = visualItemRect(items.constFirst());
+    drag->setPixmap(viewport()->grab(entry));
+    drag->setHotSpot(viewport()->mapFromGlobal(QCursor::pos()) - entry.topLeft());
+    drag->exec(Qt::MoveAction);
+}
+
 void ImageListWidget::dragEnterEvent(QDragEnterEvent* event)
 {
-    offerCopy(event, m_locked);
+    if (!draggedRow(event->mimeData())) {
+        offerCopy(event, m_locked);
+        return;
+    }
+    if (m_locked) {
+        event->ignore();
+        return;
+    }
+    QListWidget::dragEnterEvent(event); // shows where the entry would land
+    event->setDropAction(Qt::MoveAction);
+    event->accept();
 }
 
 void ImageListWidget::dragMoveEvent(QDragMoveEvent* event)
 {
-    offerCopy(event, m_locked);
+    if (!draggedRow(event->mimeData())) {
+        offerCopy(event, m_locked);
+        return;
+    }
+    if (m_locked) {
+        event->ignore();
+        return;
+    }
+    QListWidget::dragMoveEvent(event);
+    event->setDropAction(Qt::MoveAction);
+    event->accept();
 }
 
 void ImageListWidget::dropEvent(QDropEvent* event)
 {
+    if (const std::optional<int> dragged = draggedRow(event->mimeData())) {
+        stopAutoScroll();
+        setState(NoState);
+        viewport()->update();
+        if (m_locked) {
+            event->ignore();
+            return;
+        }
+        event->setDropAction(Qt::MoveAction);
+        event->accept();
+        moveEntry(*dragged, dropRow(event->position().toPoint()));
+        return;
+    }
     if (m_locked) {
         event->ignore();
         return;

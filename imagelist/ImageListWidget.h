@@ -3,9 +3,11 @@
 #include <QLabel>
 #include <QListWidget>
 
+#include <optional>
+
 class QMimeData;
 
-// The image list: takes dropped files unless a run has locked it.
+// The image list: takes dropped files, and lets the user drag an entry to a new place, unless a run has locked it.
 class ImageListWidget final : public QListWidget
 {
     Q_OBJECT
@@ -22,14 +24,28 @@ public:
     int takeDrop(const QMimeData* data);
     // The same for paths handed over otherwise (the command line).
     int takePaths(const QStringList& paths);
+    // Moves the entry at row from to just before the entry now at row before (count() puts it last) and selects it
+    // there. Nothing moves while the list is locked.
+    void moveEntry(int from, int before);
 
 protected:
+    // A drag of an entry carries only which entry of which list it is: it is a move within this list, and no other
+    // list or program takes it.
+    QStringList mimeTypes() const override;
+    QMimeData* mimeData(const QList<QListWidgetItem*>& items) const override;
+    void startDrag(Qt::DropActions supportedActions) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // The row a drag of this very list carries, if the data is one.
+    [[nodiscard]] std::optional<int> draggedRow(const QMimeData* data) const;
+    [[nodiscard]] QByteArray dragOrigin() const;
+    // Where a dragged entry dropped at pos goes: before the entry under pos when over its upper half, else after it.
+    [[nodiscard]] int dropRow(const QPoint& pos) const;
+
     bool m_locked = false;
     QString m_hint;
 };

@@ -39,6 +39,7 @@ private Q_SLOTS:
     void browse_confirmedAndCancelled();
     void addFolder_appendsTreeInOrder_cancelAddsNothing();
     void drops_onPanelThenList_appendImagesInOrder_hidePanel();
+    void dragEntry_movesItWithPageLabel_notDuringRun();
 };
 
 void MainWindowTest::startup_noSettingsFile_controlsShowInitialState()
@@ -397,12 +398,15 @@ void MainWindowTest::addFolder_appendsTreeInOrder_cancelAddsNothing()
 
 namespace {
 
-// Delivers a real drop event, as a drag from a file manager ends, and returns the action accepted.
-Qt::DropAction dropOn(QWidget* target, const QMimeData& data)
+// Delivers the events with which a real drag ends over target (at its middle unless told), as from a file manager,
+// and returns the action the drop accepted.
+Qt::DropAction dropOn(QWidget* target, const QMimeData& data, std::optional<QPoint> point = {})
 {
-    const QPoint at = target->rect().center();
+    const QPoint at = point.value_or(target->rect().center());
     QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(target, &enter);
+    QDragMoveEvent move(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &move);
     QDropEvent drop(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(target, &drop);
     return drop.isAccepted() ? drop.dropAction() : Qt::IgnoreAction;
@@ -448,6 +452,43 @@ void MainWindowTest::drops_onPanelThenList_appendImagesInOrder_hidePanel()
     QCOMPARE(dropOn(list, text), Qt::CopyAction); // accepted, but nothing joins
     QCOMPARE(f.list()->count(), 5);
     QCOMPARE(f.list()->currentRow(), -1); // drops select nothing
+}
+
+void MainWindowTest::dragEntry_movesItWithPageLabel_notDuringRun()
+{
+    WindowFixture f;
+    f.open();
+    f.addEntries({"a", "b", "c", "d"});
+    QListWidget* list = f.list();
+    // What the list itself hands a drag of the entry at row, dropped over the upper or lower half of another.
+    const auto dragRow = [&](int row, int overRow, bool lowerHalf) {
+        std::unique_ptr<QMimeData> data(list->model()->mimeData({list->model()->index(row, 0)}));
+        const QRect over = list->visualItemRect(list->item(overRow));
+        const QPoint at(over.right() - 2, lowerHalf ? over.bottom() - 1 : over.top() + 1);
+        return dropOn(list->viewport(), *data, at);
+    };
+
+    list->setCurrentRow(0);
+    QCOMPARE(dragRow(0, 2, true), Qt::MoveAction);
+    QCOMPARE(f.entries().join(' '), QStringLiteral("b c a d"));
+    QCOMPARE(list->selectedItems(), QList<QListWidgetItem*>{list->item(2)});
+    QCOMPARE(f.text("lblPageNum"), QStringLiteral("Page Number of Selected File: 3"));
+    QCOMPARE(dragRow(3, 0, false), Qt::MoveAction);
+    QCOMPARE(f.entries().join(' '), QStringLiteral("d b c a"));
+    QCOMPARE(f.text("lblPageNum"), QStringLiteral("Page Number of Selected File: 1"));
+    QCOMPARE(f.list()->count(), 4);
+
+    // A run reads the list it started with: no entry moves until it ends.
+    Qt::DropAction duringRun = Qt::CopyAction;
+    f.stagesLog->onCall = [&](const QString& call) {
+        if (call.startsWith(QStringLiteral("makePage"))) {
+            duringRun = dragRow(0, 3, true);
+        }
+    };
+    f.click(QStringLiteral("Command3"));
+    QCOMPARE(duringRun, Qt::IgnoreAction);
+    QVERIFY(f.stagesLog->calls.join(QLatin1Char(' '))
+                .contains(QStringLiteral("makePage:0=d makePage:1=b makePage:2=c makePage:3=a")));
 }
 
 QTEST_MAIN(MainWindowTest)
