@@ -14,7 +14,10 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QFile>
 #include <QStandardPaths>
+
+#include <filesystem>
 
 namespace {
 
@@ -75,7 +78,13 @@ int main(int argc, char* argv[])
 
     frmPrinting window(services);
     mainWindow = &window;
-    window.addDroppedPaths(commandLineFiles(parser.positionalArguments(), QDir::currentPath()));
+    std::error_code noFolder;
+    const std::filesystem::path workingFolder = std::filesystem::current_path(noFolder);
+    QStringList files;
+    for (const QByteArray& file : commandLineFiles(fileArguments(argc, argv), QByteArray(workingFolder.c_str()))) {
+        files.append(QFile::decodeName(file));
+    }
+    window.addDroppedPaths(files);
     window.show();
     return QApplication::exec();
 }

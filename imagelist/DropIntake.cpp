@@ -3,19 +3,20 @@
 #include "imagelist/ImageTest.h"
 #include "imagelist/LocalFileUrl.h"
 
+#include <QFile>
 #include <QMimeData>
 #include <QUrl>
 
-QStringList droppedImagePaths(const QMimeData* data)
+QList<QByteArray> droppedImagePaths(const QMimeData* data)
 {
-    QStringList paths;
+    QList<QByteArray> paths;
     if (data == nullptr || !data->hasUrls()) {
         return paths;
     }
     const QList<QUrl> urls = data->urls();
     for (const QUrl& url : urls) {
-        const std::optional<QString> path = localFilePath(url);
-        if (path && !path->isEmpty() && passesImageTest(*path)) {
+        const std::optional<QByteArray> path = localFilePath(url);
+        if (path && !path->isEmpty() && passesImageTest(QFile::decodeName(*path))) {
             paths.append(*path);
         }
     }

@@ -9,6 +9,7 @@
 #include <QDrag>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFile>
 #include <QMimeData>
 #include <QPainter>
 
@@ -57,19 +58,55 @@ int ImageListWidget::takeDrop(const QMimeData* data)
     return takePaths(droppedImagePaths(data));
 }
 
-int ImageListWidget::takePaths(const QStringList& paths)
+int ImageListWidget::takePaths(const QList<QByteArray>& paths)
 {
     if (m_locked) {
         return 0;
     }
-    QStringList images;
-    for (const QString& path : paths) {
-        if (passesImageTest(path) && !isSpecialFile(path)) {
+    QList<QByteArray> images;
+    for (const QByteArray& path : paths) {
+        if (passesImageTest(QFile::decodeName(path)) && !isSpecialFile(path)) {
             images.append(path);
         }
     }
-    addItems(images);
+    appendPaths(images);
     return int(images.size());
+}
+
+int ImageListWidget::takePaths(const QStringList& paths)
+{
+    QList<QByteArray> native;
+    native.reserve(paths.size());
+    for (const QString& path : paths) {
+        native.append(QFile::encodeName(path));
+    }
+    return takePaths(native);
+}
+
+void ImageListWidget::appendPaths(const QList<QByteArray>& paths)
+{
+    // All rows in one insertion: a folder scan hands over thousands at a time.
+    QStringList shown;
+    shown.reserve(paths.size());
+    for (const QByteArray& path : paths) {
+        shown.append(QFile::decodeName(path));
+    }
+    const int first = count();
+    addItems(shown);
+    for (int i = 0; i < paths.size(); ++i) {
+        item(first + i)->setData(NativePathRole, paths.at(i));
+    }
+}
+
+QByteArray ImageListWidget::nativePath(int row) const
+{
+    const QListWidgetItem* entry = item(row);
+    if (entry == nullptr) {
+        return {};
+    }
+    // Entries added as plain text (the open dialog gives text) have no bytes of their own.
+    const QVariant native = entry->data(NativePathRole);
+    return native.isValid() ? native.toByteArray() : QFile::encodeName(entry->text());
 }
 
 void ImageListWidget::moveEntry(int from, int before)

@@ -19,11 +19,20 @@ public:
     void setHint(const QString& hint);
     [[nodiscard]] QString hint() const { return m_hint; }
     [[nodiscard]] bool isLocked() const { return m_locked; }
+    // Each entry keeps its file's path as the file system's bytes under this role; the text shows it decoded. The
+    // two differ only for names that are not UTF-8, which the text cannot hold unchanged.
+    static constexpr int NativePathRole = Qt::UserRole;
+
     // Appends the dropped files that pass the image test, in the order given; FIFOs, sockets and devices are passed
     // over. Returns how many joined.
     int takeDrop(const QMimeData* data);
-    // The same for paths handed over otherwise (the command line).
+    // The same for paths handed over otherwise (the command line), as the file system's bytes.
+    int takePaths(const QList<QByteArray>& paths);
     int takePaths(const QStringList& paths);
+    // Appends entries as they are, without any test.
+    void appendPaths(const QList<QByteArray>& paths);
+    // The path of the entry at row as the file system's bytes.
+    [[nodiscard]] QByteArray nativePath(int row) const;
     // Moves the entry at row from to just before the entry now at row before (count() puts it last) and selects it
     // there. Nothing moves while the list is locked.
     void moveEntry(int from, int before);

@@ -1,12 +1,11 @@
 #include "imagelist/LocalFileUrl.h"
 
-std::optional<QString> localFilePath(const QUrl& url)
+std::optional<QByteArray> localFilePath(const QUrl& url)
 {
     const QString host = url.host();
     if (!url.isLocalFile() || !(host.isEmpty() || host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0)) {
         return std::nullopt;
     }
-    QUrl here = url; // Qt keeps even "localhost" in the path it gives, as a network share's "//localhost/..."
-    here.setHost(QString());
-    return here.toLocalFile();
+    // Not toLocalFile(): it gives a share's "//host/..." even for localhost, and replaces bytes that are not UTF-8.
+    return QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
 }

@@ -64,24 +64,33 @@ std::unique_ptr<frmPrinting> openWindow(WindowFixture& f, Skin& skin, const QStr
 
 void DesktopTest::commandLineFiles_givesFullPaths_data()
 {
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QStringList>("expected");
-    QTest::newRow("absolute kept") << QStringList{"/pics/a.jpg", "/pics/b.png"}
-                                   << QStringList{"/pics/a.jpg", "/pics/b.png"};
+    // The arguments after the program's name, as the program gets them.
+    QTest::addColumn<QByteArrayList>("arguments");
+    QTest::addColumn<QByteArrayList>("expected");
+    QTest::newRow("absolute kept") << QByteArrayList{"/pics/a.jpg", "/pics/b.png"}
+                                   << QByteArrayList{"/pics/a.jpg", "/pics/b.png"};
     QTest::newRow("relative from the working folder")
-        << QStringList{"a.jpg", "sub/../b.tif", "./c d.gif"}
-        << QStringList{"/home/ann/a.jpg", "/home/ann/b.tif", "/home/ann/c d.gif"};
-    QTest::newRow("file URLs decoded") << QStringList{"file:///pics/gr%C3%BC%C3%9Fe%20x.jpg", "file://localhost/l.png"}
-                                       << QStringList{QString::fromUtf8("/pics/grüße x.jpg"), "/l.png"};
-    QTest::newRow("remote URL and empty argument left out")
-        << QStringList{"", "file://server/share/a.jpg", "/pics/z.bmp"} << QStringList{"/pics/z.bmp"};
+        << QByteArrayList{"a.jpg", "sub/../b.tif", "./c d.gif"}
+        << QByteArrayList{"/home/ann/a.jpg", "/home/ann/b.tif", "/home/ann/c d.gif"};
+    QTest::newRow("file URLs decoded") << QByteArrayList{"file:///pics/gr%C3%BCn%20x.jpg", "FILE://localhost/l.png"}
+                                       << QByteArrayList{"/pics/gr\xc3\xbcn x.jpg", "/l.png"};
+    QTest::newRow("names that are not UTF-8 kept byte for byte")
+        << QByteArrayList{"caf\xe9.jpg", "/x/\xff\xfe/../\xc0\xaf.png", "file:///x/caf%E9.jpg"}
+        << QByteArrayList{"/home/ann/caf\xe9.jpg", "/x/\xc0\xaf.png", "/x/caf\xe9.jpg"};
+    QTest::newRow("remote URL, empty argument and end of options left out")
+        << QByteArrayList{"", "file://server/share/a.jpg", "--", "/pics/z.bmp", "--"}
+        << QByteArrayList{"/pics/z.bmp", "/home/ann/--"};
 }
 
 void DesktopTest::commandLineFiles_givesFullPaths()
 {
-    QFETCH(QStringList, arguments);
-    QFETCH(QStringList, expected);
-    QCOMPARE(commandLineFiles(arguments, QStringLiteral("/home/ann")), expected);
+    QFETCH(QByteArrayList, arguments);
+    QFETCH(QByteArrayList, expected);
+    std::vector<char*> argv{const_cast<char*>("pagewell")};
+    for (QByteArray& argument : arguments) {
+        argv.push_back(argument.data());
+    }
+    QCOMPARE(commandLineFiles(fileArguments(int(argv.size()), argv.data()), "/home/ann"), expected);
 }
 
 void DesktopTest::addDroppedPaths_imagesJoinInOrder_panelHides()
