@@ -182,34 +182,30 @@ void ImageListWidget::startDrag(Qt::DropActions /*supportedActions*/)
     drag->exec(Qt::MoveAction);
 }
 
-void ImageListWidget::dragEnterEvent(QDragEnterEvent* event)
+void ImageListWidget::answerDrag(QDragMoveEvent* event, bool entering)
 {
-    if (!draggedRow(event->mimeData())) {
+    if (m_locked || !draggedRow(event->mimeData())) {
         offerCopy(event, m_locked);
         return;
     }
-    if (m_locked) {
-        event->ignore();
-        return;
+    // The view shows where the entry would land.
+    if (entering) {
+        QListWidget::dragEnterEvent(static_cast<QDragEnterEvent*>(event));
+    } else {
+        QListWidget::dragMoveEvent(event);
     }
-    QListWidget::dragEnterEvent(event); // shows where the entry would land
     event->setDropAction(Qt::MoveAction);
     event->accept();
 }
 
+void ImageListWidget::dragEnterEvent(QDragEnterEvent* event)
+{
+    answerDrag(event, true);
+}
+
 void ImageListWidget::dragMoveEvent(QDragMoveEvent* event)
 {
-    if (!draggedRow(event->mimeData())) {
-        offerCopy(event, m_locked);
-        return;
-    }
-    if (m_locked) {
-        event->ignore();
-        return;
-    }
-    QListWidget::dragMoveEvent(event);
-    event->setDropAction(Qt::MoveAction);
-    event->accept();
+    answerDrag(event, false);
 }
 
 void ImageListWidget::dropEvent(QDropEvent* event)

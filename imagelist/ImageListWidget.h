@@ -52,6 +52,8 @@ private:
     // The row a drag of this very list carries, if the data is one.
     [[nodiscard]] std::optional<int> draggedRow(const QMimeData* data) const;
     [[nodiscard]] QByteArray dragOrigin() const;
+    // Takes a drag of one of the list's own entries as a move, anything else as files to copy in.
+    void answerDrag(QDragMoveEvent* event, bool entering);
     // Where a dragged entry dropped at pos goes: before the entry under pos when over its upper half, else after it.
     [[nodiscard]] int dropRow(const QPoint& pos) const;
 
