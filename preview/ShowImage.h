@@ -40,7 +40,7 @@ class ShowImage final : public QWidget
     Q_OBJECT
 public:
     static constexpr quint32 DefaultBackColor = 0x8000000F; // the system's button-face colour
-    static constexpr int DefaultBorderStyle = 1;
+    static constexpr int kDefaultBorderStyle = 1;
 
     explicit ShowImage(QWidget* parent = nullptr);
 
