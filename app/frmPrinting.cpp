@@ -585,19 +585,22 @@ void frmPrinting::selectEntry(int index)
     m_List1->setCurrentRow(index);
 }
 
-QString frmPrinting::askSaveFile(const QString& title, const QString& filter)
+void frmPrinting::prepareFileDialog(const QString& title, const QString& filter)
 {
     m_dialogs->setFilter(filter);
     m_dialogs->setFilename(QString());
     m_dialogs->setTitle(title);
+}
+
+QString frmPrinting::askSaveFile(const QString& title, const QString& filter)
+{
+    prepareFileDialog(title, filter);
     return m_dialogs->ShowSave() ? m_dialogs->Filename() : QString();
 }
 
 std::optional<QString> frmPrinting::askOpenFile(const QString& title, const QString& filter)
 {
-    m_dialogs->setFilter(filter);
-    m_dialogs->setFilename(QString());
-    m_dialogs->setTitle(title);
+    prepareFileDialog(title, filter);
     if (!m_dialogs->ShowOpen()) {
         return std::nullopt;
     }

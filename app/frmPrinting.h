@@ -65,6 +65,7 @@ private:
     void browseOutputFolder();
     void showAbout();
     void showPageNumber(int row);
+    void prepareFileDialog(const QString& title, const QString& filter);
 
     // RunWindow
     QWidget* owner() override { return this; }

@@ -209,7 +209,7 @@ void TestPreview::properties_defaultsNotStored_readBackAsDefaults()
     fresh.setBackColor(0x123456);
     fresh.ReadProperties(store);
     QCOMPARE(fresh.BorderStyle(), ShowImage::kDefaultBorderStyle);
-    QCOMPARE(fresh.BackColor(), ShowImage::DefaultBackColor);
+    QCOMPARE(fresh.BackColor(), ShowImage::kDefaultBackColor);
     QVERIFY(fresh.Picture().isNull());
 }
 
