@@ -2,12 +2,12 @@
 #include "app/ProgramArt.h"
 #include "app/frmPrinting.h"
 #include "conversion/PdfConversionStages.h"
+#include "pagepdf/QpdfPageLibrary.h"
 #include "platform/Clock.h"
 #include "platform/DocumentOpener.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Pdftk.h"
 #include "platform/PropertyStore.h"
-#include "platform/QpdfPageLibrary.h"
 #include "platform/QtSystemDialogs.h"
 #include "platform/Skin.h"
 

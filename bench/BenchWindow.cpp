@@ -1,8 +1,8 @@
 #include "bench/BenchWindow.h"
 
 #include "conversion/PdfConversionStages.h"
+#include "pagepdf/QpdfPageLibrary.h"
 #include "platform/Pdftk.h"
-#include "platform/QpdfPageLibrary.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -30,7 +30,8 @@ BenchWindow::BenchWindow(const QString& scratchParent)
     services.previewStore = &m_previewStore;
     services.programFolder = root + QStringLiteral("/program");
     services.homeFolder = root + QStringLiteral("/home");
-    services.makeStages = [this, workspaceParent = root + QStringLiteral("/temp")]() -> std::unique_ptr<ConversionStages> {
+    services.makeStages = [this,
+                           workspaceParent = root + QStringLiteral("/temp")]() -> std::unique_ptr<ConversionStages> {
         times = StageTimes{};
         auto real = std::make_unique<PdfConversionStages>(m_window.get(), std::make_unique<ProcessPdftk>(),
                                                           std::make_unique<QpdfPageLibrary>(), workspaceParent);

@@ -10,8 +10,8 @@
 #include "bench/Peers.h"
 #include "bench/UiStallMeter.h"
 #include "conversion/PdfConversionStages.h"
+#include "pagepdf/QpdfPageLibrary.h"
 #include "platform/Pdftk.h"
-#include "platform/QpdfPageLibrary.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -269,7 +269,8 @@ int main(int argc, char* argv[])
     const QCommandLineOption uniformRows(QStringLiteral("uniform-rows"),
                                          QStringLiteral("What-if: give the list uniform row sizes before the scan."));
     const QCommandLineOption noPeers(QStringLiteral("no-peers"), QStringLiteral("Skip img2pdf and ImageMagick."));
-    parser.addOptions({make, set, images, scan, pages, quality, scratch, magickConfig, scanLimit, uniformRows, noPeers});
+    parser.addOptions(
+        {make, set, images, scan, pages, quality, scratch, magickConfig, scanLimit, uniformRows, noPeers});
     parser.process(app);
 
     if (parser.isSet(make)) {
@@ -283,8 +284,8 @@ int main(int argc, char* argv[])
                         parser.isSet(uniformRows));
     }
     if (parser.isSet(set) && parser.isSet(images)) {
-        return convertSet(parser.value(set), parser.value(images), parser.value(quality).toInt(),
-                          parser.value(scratch), parser.value(magickConfig), !parser.isSet(noPeers));
+        return convertSet(parser.value(set), parser.value(images), parser.value(quality).toInt(), parser.value(scratch),
+                          parser.value(magickConfig), !parser.isSet(noPeers));
     }
     parser.showHelp(2);
 }

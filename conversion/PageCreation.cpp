@@ -60,16 +60,16 @@ int pageUnits(int px)
 PageSize pageGeometry(int widthPx, int heightPx)
 {
     PageSize page{pageUnits(widthPx), pageUnits(heightPx)};
-    if (page.width <= maxPageSideUnits && page.height <= maxPageSideUnits) {
+    if (page.width <= sixteenBitPageSideLimit && page.height <= sixteenBitPageSideLimit) {
         return page;
     }
     // The longer side becomes the limit; the other follows the image's own proportions.
     if (widthPx >= heightPx) {
-        page.width = maxPageSideUnits;
-        page.height = int(std::lround(double(maxPageSideUnits) * heightPx / widthPx));
+        page.width = sixteenBitPageSideLimit;
+        page.height = int(std::lround(double(sixteenBitPageSideLimit) * heightPx / widthPx));
     } else {
-        page.height = maxPageSideUnits;
-        page.width = int(std::lround(double(maxPageSideUnits) * widthPx / heightPx));
+        page.height = sixteenBitPageSideLimit;
+        page.width = int(std::lround(double(sixteenBitPageSideLimit) * widthPx / heightPx));
     }
     page.width = std::max(page.width, 1);
     page.height = std::max(page.height, 1);

@@ -1,8 +1,8 @@
 #include "support/WindowFixture.h"
 
 #include "conversion/PdfConversionStages.h"
+#include "pagepdf/QpdfPageLibrary.h"
 #include "platform/Pdftk.h"
-#include "platform/QpdfPageLibrary.h"
 
 #include <QTest>
 
@@ -17,8 +17,8 @@ WindowFixture::WindowFixture(const QDateTime& now) : clock(now)
 void WindowFixture::useRealStages(const QString& pdftkProgram)
 {
     makeStages = [this, pdftkProgram]() -> std::unique_ptr<ConversionStages> {
-        auto pdftk = pdftkProgram.isEmpty() ? std::make_unique<ProcessPdftk>()
-                                            : std::make_unique<ProcessPdftk>(pdftkProgram);
+        auto pdftk =
+            pdftkProgram.isEmpty() ? std::make_unique<ProcessPdftk>() : std::make_unique<ProcessPdftk>(pdftkProgram);
         return std::make_unique<PdfConversionStages>(window.get(), std::move(pdftk),
                                                      std::make_unique<QpdfPageLibrary>(), workspaceParent);
     };
