@@ -257,6 +257,7 @@ bool writeSettingsFile(const QString& path, const SettingsValues& values, QStrin
     if (!QFileInfo(folder).isDir() && !QDir().mkpath(folder)) {
         return fail(QStringLiteral("the folder could not be created"));
     }
+    // Only ever an ordinary file: a FIFO, device or socket under this name, or a link to one, is left alone.
     AtomicReplace file(path, AtomicReplace::Durability::Synced);
     int cause = file.open();
     if (cause == 0) {

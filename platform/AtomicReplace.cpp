@@ -47,16 +47,20 @@ int AtomicReplace::open()
         return errno;
     }
     if (m_existed && S_ISLNK(existing.st_mode)) {
-        // A link to nothing is replaced itself.
-        if (const QByteArray target = resolvedLink(m_target); !target.isEmpty()) {
-            m_target = target;
-            if (::lstat(m_target.constData(), &existing) != 0) {
-                return errno;
-            }
+        const QByteArray target = resolvedLink(m_target);
+        if (target.isEmpty()) {
+            return errno == ENOENT || errno == ELOOP ? notOrdinaryFile : errno;
+        }
+        m_target = target;
+        if (::lstat(m_target.constData(), &existing) != 0) {
+            return errno;
         }
     }
     if (m_existed && S_ISDIR(existing.st_mode)) {
         return EISDIR;
+    }
+    if (m_existed && !S_ISREG(existing.st_mode)) {
+        return notOrdinaryFile;
     }
 
     const qsizetype slash = m_target.lastIndexOf('/');

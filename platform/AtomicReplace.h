@@ -7,15 +7,16 @@
 
 // Writes a file as a whole: the new content goes to a fresh hidden file beside the destination, which is renamed
 // over the destination only once it is complete, so the destination is never seen half-written: it is either the
-// old file or the new one. A link is kept and its target replaced. A replaced file keeps its permissions; a new one
-// gets 0666 less the umask.
+// old file or the new one. A link to an ordinary file is kept and its target replaced. Only ordinary files are
+// ever replaced: a folder, a FIFO, socket or device, or a link to one of those or to nothing, is left alone and
+// refused. A replaced file keeps its permissions; a new one gets 0666 less the umask.
 //
 //     AtomicReplace file(path, AtomicReplace::Durability::Synced);
 //     int cause = file.open();
 //     if (cause == 0) cause = writeAll(file.fd(), data, size);
 //     if (cause == 0) cause = file.commit();
 //
-// Failures come back as errno values; writeFailureReason() words them.
+// Failures come back as errno values or notOrdinaryFile; writeFailureReason() words them.
 class AtomicReplace
 {
 public:
@@ -31,8 +32,8 @@ public:
     AtomicReplace(const AtomicReplace&) = delete;
     AtomicReplace& operator=(const AtomicReplace&) = delete;
 
-    // Checks the destination and makes the new file beside the file it will replace. 0, EISDIR for a folder, or the
-    // errno of the failure.
+    // Checks the destination and makes the new file beside the file it will replace. 0, EISDIR for a folder,
+    // notOrdinaryFile, or the errno of the failure.
     [[nodiscard]] int open();
     // The new file, open for writing; -1 before open() succeeds.
     [[nodiscard]] int fd() const { return m_file.get(); }

@@ -92,6 +92,8 @@ QString writeFailureReason(int cause)
         return QStringLiteral("a part of the path is not a folder");
     case EISDIR:
         return QStringLiteral("a folder of that name is there");
+    case notOrdinaryFile:
+        return QStringLiteral("that name belongs to something other than an ordinary file");
     default:
         return errnoText(cause);
     }

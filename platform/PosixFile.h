@@ -47,6 +47,10 @@ private:
     DIR* m_dir = nullptr;
 };
 
+// Not an errno value: a name that was to be written belongs to something other than an ordinary file (a FIFO,
+// socket or device, or a link to one of those or to nothing).
+inline constexpr int notOrdinaryFile = -1;
+
 // Writes all of data, carrying on after short writes and interruptions. 0, or the errno of the failure.
 [[nodiscard]] int writeAll(int fd, const void* data, std::size_t size);
 
