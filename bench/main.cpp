@@ -267,7 +267,8 @@ int main(int argc, char* argv[])
     const QCommandLineOption uniformRows(QStringLiteral("uniform-rows"),
                                          QStringLiteral("What-if: give the list uniform row sizes before the scan."));
     const QCommandLineOption noPeers(QStringLiteral("no-peers"), QStringLiteral("Skip img2pdf and ImageMagick."));
-    parser.addOptions({make, set, images, scan, pages, quality, scratch, magickConfig, scanLimit, uniformRows, noPeers});
+    parser.addOptions(
+        {make, set, images, scan, pages, quality, scratch, magickConfig, scanLimit, uniformRows, noPeers});
     parser.process(app);
 
     if (parser.isSet(make)) {
@@ -281,8 +282,8 @@ int main(int argc, char* argv[])
                         parser.isSet(uniformRows));
     }
     if (parser.isSet(set) && parser.isSet(images)) {
-        return convertSet(parser.value(set), parser.value(images), parser.value(quality).toInt(),
-                          parser.value(scratch), parser.value(magickConfig), !parser.isSet(noPeers));
+        return convertSet(parser.value(set), parser.value(images), parser.value(quality).toInt(), parser.value(scratch),
+                          parser.value(magickConfig), !parser.isSet(noPeers));
     }
     parser.showHelp(2);
 }
