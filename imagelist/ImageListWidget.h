@@ -17,7 +17,6 @@ public:
     void setLocked(bool locked) { m_locked = locked; }
     // A line shown in the middle of the list while it is empty.
     void setHint(const QString& hint);
-    [[nodiscard]] QString hint() const { return m_hint; }
     [[nodiscard]] bool isLocked() const { return m_locked; }
     // Each entry keeps its file's path as the file system's bytes under this role; the text shows it decoded. The
     // two differ only for names that are not UTF-8, which the text cannot hold unchanged.

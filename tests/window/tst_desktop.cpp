@@ -15,7 +15,7 @@
 
 // The window as a desktop program: files from the command line, keyboard use, the settings file's place, and the
 // program's own art.
-class DesktopTest : public QObject
+class TestDesktop : public QObject
 {
     Q_OBJECT
 
@@ -40,14 +40,8 @@ namespace {
 std::unique_ptr<frmPrinting> openWindow(WindowFixture& f, Skin& skin, const QString& programFolder,
                                         const QString& configFolder, bool installed)
 {
-    AppServices services;
-    services.dialogs = &f.dialogs;
-    services.messages = &f.messages;
-    services.opener = &f.opener;
-    services.clock = &f.clock;
+    AppServices services = f.services(f.makeStages);
     services.skin = &skin;
-    services.previewStore = &f.previewStore;
-    services.makeStages = f.makeStages;
     services.programFolder = programFolder;
     services.homeFolder = f.homeFolder;
     services.configFolder = configFolder;
@@ -62,7 +56,7 @@ std::unique_ptr<frmPrinting> openWindow(WindowFixture& f, Skin& skin, const QStr
 
 } // namespace
 
-void DesktopTest::commandLineFiles_givesFullPaths_data()
+void TestDesktop::commandLineFiles_givesFullPaths_data()
 {
     // The arguments after the program's name, as the program gets them.
     QTest::addColumn<QByteArrayList>("arguments");
@@ -82,7 +76,7 @@ void DesktopTest::commandLineFiles_givesFullPaths_data()
         << QByteArrayList{"/pics/z.bmp", "/home/ann/--"};
 }
 
-void DesktopTest::commandLineFiles_givesFullPaths()
+void TestDesktop::commandLineFiles_givesFullPaths()
 {
     QFETCH(QByteArrayList, arguments);
     QFETCH(QByteArrayList, expected);
@@ -93,7 +87,7 @@ void DesktopTest::commandLineFiles_givesFullPaths()
     QCOMPARE(commandLineFiles(fileArguments(int(argv.size()), argv.data()), "/home/ann"), expected);
 }
 
-void DesktopTest::addDroppedPaths_imagesJoinInOrder_panelHides()
+void TestDesktop::addDroppedPaths_imagesJoinInOrder_panelHides()
 {
     WindowFixture f;
     frmPrinting& w = f.open();
@@ -114,7 +108,7 @@ void DesktopTest::addDroppedPaths_imagesJoinInOrder_panelHides()
     QCOMPARE(f.list()->currentRow(), -1); // adding never selects
 }
 
-void DesktopTest::addDroppedPaths_noImagesOrRunUnderWay_nothingChanges()
+void TestDesktop::addDroppedPaths_noImagesOrRunUnderWay_nothingChanges()
 {
     WindowFixture f;
     frmPrinting& w = f.open();
@@ -138,7 +132,7 @@ void DesktopTest::addDroppedPaths_noImagesOrRunUnderWay_nothingChanges()
     QVERIFY(!f.entries().contains(QStringLiteral("/p/late.jpg")));
 }
 
-void DesktopTest::deleteKey_removesSelected_labelFollows_data()
+void TestDesktop::deleteKey_removesSelected_labelFollows_data()
 {
     QTest::addColumn<int>("count");
     QTest::addColumn<int>("selected");
@@ -153,7 +147,7 @@ void DesktopTest::deleteKey_removesSelected_labelFollows_data()
     QTest::newRow("nothing selected: nothing removed") << 2 << -1 << QStringList{"0", "1"} << 0 << QString();
 }
 
-void DesktopTest::deleteKey_removesSelected_labelFollows()
+void TestDesktop::deleteKey_removesSelected_labelFollows()
 {
     QFETCH(int, count);
     QFETCH(int, selected);
@@ -186,7 +180,7 @@ void DesktopTest::deleteKey_removesSelected_labelFollows()
     QCOMPARE(f.text("lblPageNum"), label.isEmpty() ? labelBefore : label);
 }
 
-void DesktopTest::deleteKey_inTextField_editsTextOnly()
+void TestDesktop::deleteKey_inTextField_editsTextOnly()
 {
     WindowFixture f;
     f.open();
@@ -201,7 +195,7 @@ void DesktopTest::deleteKey_inTextField_editsTextOnly()
     QCOMPARE(f.entries().size(), 2);
 }
 
-void DesktopTest::shortcuts_openExitMoveConvert()
+void TestDesktop::shortcuts_openExitMoveConvert()
 {
     WindowFixture f;
     frmPrinting& w = f.open();
@@ -246,7 +240,7 @@ void DesktopTest::shortcuts_openExitMoveConvert()
     QVERIFY(!w.isVisible());
 }
 
-void DesktopTest::tab_reachesEveryControl_withVisibleFocus()
+void TestDesktop::tab_reachesEveryControl_withVisibleFocus()
 {
     WindowFixture f;
     PagewellSkin skin; // the look the program really has
@@ -286,7 +280,7 @@ void DesktopTest::tab_reachesEveryControl_withVisibleFocus()
     window->close();
 }
 
-void DesktopTest::settings_keptAcrossRestarts_inTheRightFolder_data()
+void TestDesktop::settings_keptAcrossRestarts_inTheRightFolder_data()
 {
     QTest::addColumn<QString>("programFolder"); // relative to the test folder
     QTest::addColumn<bool>("installed");
@@ -297,7 +291,7 @@ void DesktopTest::settings_keptAcrossRestarts_inTheRightFolder_data()
     QTest::newRow("installed program") << "program" << true << false;
 }
 
-void DesktopTest::settings_keptAcrossRestarts_inTheRightFolder()
+void TestDesktop::settings_keptAcrossRestarts_inTheRightFolder()
 {
     QFETCH(QString, programFolder);
     QFETCH(bool, installed);
@@ -311,7 +305,7 @@ void DesktopTest::settings_keptAcrossRestarts_inTheRightFolder()
     ScriptedSkin skin;
     {
         auto first = openWindow(f, skin, program, config, installed);
-        QCOMPARE(first->settingsFilePath(), expected);
+        QCOMPARE(first->settingsPath(), expected);
         first->findChild<QLineEdit*>(QStringLiteral("txtTitle"))->setText(QStringLiteral("Holiday \"2026\""));
         first->findChild<QSlider*>(QStringLiteral("Slider1"))->setValue(37);
         first->addDroppedPaths({QStringLiteral("/p/a.jpg")});
@@ -327,7 +321,7 @@ void DesktopTest::settings_keptAcrossRestarts_inTheRightFolder()
     QCOMPARE(second->findChild<QSlider*>(QStringLiteral("Slider1"))->value(), 37);
 }
 
-void DesktopTest::art_iconsAndPicture_sharpAtDoubleScale()
+void TestDesktop::art_iconsAndPicture_sharpAtDoubleScale()
 {
     for (int index = 0; index < 7; ++index) {
         const QIcon icon = toolBarIcon(index);
@@ -361,5 +355,5 @@ void DesktopTest::art_iconsAndPicture_sharpAtDoubleScale()
     QCOMPARE(fitted.pixelColor(fitted.width() / 6, fitted.height() * 3 / 4), QColor(Qt::white));
 }
 
-QTEST_MAIN(DesktopTest)
+QTEST_MAIN(TestDesktop)
 #include "tst_desktop.moc"
