@@ -274,7 +274,11 @@ void frmPrinting::buildControls()
     m_lblPB->setFont(small);
     body->addWidget(m_lblPB);
 
-    connect(m_List1, &QListWidget::currentRowChanged, this, &frmPrinting::showPageNumber);
+    // The label follows the selection: tabbing into the list makes an entry current without selecting it.
+    connect(m_List1, &QListWidget::itemSelectionChanged, this, [this] {
+        const QList<QListWidgetItem*> selected = m_List1->selectedItems();
+        showPageNumber(selected.isEmpty() ? -1 : m_List1->row(selected.constFirst()));
+    });
     // A drop on the panel hides it; the list beneath takes later drops.
     connect(m_List1->model(), &QAbstractItemModel::rowsInserted, this, [listStack, this] {
         if (m_picDoor->isHidden()) {
