@@ -48,6 +48,9 @@ public:
     {
         ++m_log->removeCount;
         m_log->calls << QStringLiteral("removeWorkspace");
+        if (m_log->onCall) {
+            m_log->onCall(m_log->calls.last());
+        }
     }
     void abort() override { m_log->aborted = true; }
 
