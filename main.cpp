@@ -12,7 +12,6 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
-#include <QFile>
 #include <QStandardPaths>
 
 #include <filesystem>
@@ -60,11 +59,7 @@ int main(int argc, char* argv[])
     frmPrinting window(services);
     std::error_code noFolder;
     const std::filesystem::path workingFolder = std::filesystem::current_path(noFolder);
-    QStringList files;
-    for (const QByteArray& file : commandLineFiles(fileArguments(argc, argv), QByteArray(workingFolder.c_str()))) {
-        files.append(QFile::decodeName(file));
-    }
-    window.addDroppedPaths(files);
+    window.addDroppedPaths(commandLineFiles(fileArguments(argc, argv), QByteArray(workingFolder.c_str())));
     window.show();
     return QApplication::exec();
 }

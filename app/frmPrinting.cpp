@@ -429,7 +429,7 @@ void frmPrinting::drawGettingStartedPicture()
     m_picDoor->setPixmap(QPixmap::fromImage(gettingStartedPicture(room, devicePixelRatioF())));
 }
 
-int frmPrinting::addDroppedPaths(const QStringList& paths)
+int frmPrinting::addDroppedPaths(const QList<QByteArray>& paths)
 {
     const int added = m_List1->takePaths(paths);
     if (added > 0) {
@@ -527,9 +527,9 @@ int frmPrinting::entryCount() const
     return m_List1->count();
 }
 
-QString frmPrinting::entry(int index) const
+ImageFile frmPrinting::entry(int index) const
 {
-    return m_List1->item(index)->text();
+    return {m_List1->item(index)->text(), m_List1->nativePath(index)};
 }
 
 int frmPrinting::quality() const
@@ -647,15 +647,15 @@ void frmPrinting::addFolder()
         m_List1->setHint(QStringLiteral("Searching Files..."));
         // The list gets what was found in batches, once per yield: laying out a long list after every single
         // entry would make a big tree's scan take minutes. Yielding every few milliseconds keeps the window live.
-        QStringList found;
+        QList<QByteArray> found;
         QElapsedTimer sinceYield;
         sinceYield.start();
         const auto handOver = [this, &found] {
-            m_List1->addItems(found);
+            m_List1->appendPaths(found);
             found.clear();
         };
         FileSearch(
-            *folder, [&found](const QString& path) { found.append(path); },
+            *folder, [&found](const QByteArray& path) { found.append(path); },
             [this, &sinceYield, &handOver] {
                 if (sinceYield.elapsed() >= 15) {
                     handOver();

@@ -73,16 +73,6 @@ int ImageListWidget::takePaths(const QList<QByteArray>& paths)
     return int(images.size());
 }
 
-int ImageListWidget::takePaths(const QStringList& paths)
-{
-    QList<QByteArray> native;
-    native.reserve(paths.size());
-    for (const QString& path : paths) {
-        native.append(QFile::encodeName(path));
-    }
-    return takePaths(native);
-}
-
 void ImageListWidget::appendPaths(const QList<QByteArray>& paths)
 {
     // All rows in one insertion: a folder scan hands over thousands at a time.

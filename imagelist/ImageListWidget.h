@@ -27,7 +27,6 @@ public:
     int takeDrop(const QMimeData* data);
     // The same for paths handed over otherwise (the command line), as the file system's bytes.
     int takePaths(const QList<QByteArray>& paths);
-    int takePaths(const QStringList& paths);
     // Appends entries as they are, without any test.
     void appendPaths(const QList<QByteArray>& paths);
     // The path of the entry at row as the file system's bytes.

@@ -97,9 +97,8 @@ void TestDesktop::addDroppedPaths_imagesJoinInOrder_panelHides()
     // A FIFO named like an image would hang the run that opens it.
     const QString fifo = f.folder.file(QStringLiteral("pipe.jpg"));
     QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    const int joined =
-        w.addDroppedPaths({QStringLiteral("/p/z.JPEG"), QStringLiteral("/p/notes.txt"), QStringLiteral("/p/a.png"),
-                           fifo, QStringLiteral("/p/z.JPEG"), QStringLiteral("/p/folder.d")});
+    const int joined = w.addDroppedPaths(
+        {"/p/z.JPEG", "/p/notes.txt", "/p/a.png", QFile::encodeName(fifo), "/p/z.JPEG", "/p/folder.d"});
 
     QCOMPARE(joined, 3);
     QCOMPARE(f.entries(), (QStringList{"/already/there.jpg", "/p/z.JPEG", "/p/a.png", "/p/z.JPEG"}));
@@ -112,7 +111,7 @@ void TestDesktop::addDroppedPaths_noImagesOrRunUnderWay_nothingChanges()
 {
     WindowFixture f;
     frmPrinting& w = f.open();
-    QCOMPARE(w.addDroppedPaths({QStringLiteral("/p/readme.txt")}), 0);
+    QCOMPARE(w.addDroppedPaths({"/p/readme.txt"}), 0);
     QCOMPARE(w.addDroppedPaths({}), 0);
     QVERIFY(f.find<QWidget>("picDoor")->isVisible()); // nothing joined: the guide stays
 
@@ -124,7 +123,7 @@ void TestDesktop::addDroppedPaths_noImagesOrRunUnderWay_nothingChanges()
             return;
         }
         if (joinedDuringRun < 0) {
-            joinedDuringRun = w.addDroppedPaths({QStringLiteral("/p/late.jpg")});
+            joinedDuringRun = w.addDroppedPaths({"/p/late.jpg"});
         }
     };
     f.click(QStringLiteral("Command3"));
@@ -308,7 +307,7 @@ void TestDesktop::settings_keptAcrossRestarts_inTheRightFolder()
         QCOMPARE(first->settingsPath(), expected);
         first->findChild<QLineEdit*>(QStringLiteral("txtTitle"))->setText(QStringLiteral("Holiday \"2026\""));
         first->findChild<QSlider*>(QStringLiteral("Slider1"))->setValue(37);
-        first->addDroppedPaths({QStringLiteral("/p/a.jpg")});
+        first->addDroppedPaths({"/p/a.jpg"});
         first->findChild<QPushButton*>(QStringLiteral("Command3"))->click(); // a run saves the settings
         QVERIFY(f.messages.shown().isEmpty());
         first->close();
