@@ -14,6 +14,7 @@
 #include "platform/Clock.h"
 #include "platform/DocumentOpener.h"
 #include "platform/MessageBoxes.h"
+#include "platform/PosixFile.h"
 #include "platform/Skin.h"
 #include "platform/SystemDialogs.h"
 #include "preview/ShowImage.h"
@@ -595,6 +596,12 @@ void frmPrinting::prepareFileDialog(const QString& title, const QString& filter)
 QString frmPrinting::askSaveFile(const QString& title, const QString& filter)
 {
     prepareFileDialog(title, filter);
+    // The first save of a session starts in the program folder. An installed program's folder takes no files, so
+    // the save starts in the output folder instead, which the run has just made.
+    if (m_dialogs->Path().trimmed().isEmpty() &&
+        (m_services.installedProgram || !canMakeFilesIn(m_services.programFolder))) {
+        m_dialogs->setPath(outputFolder());
+    }
     return m_dialogs->ShowSave() ? m_dialogs->Filename() : QString();
 }
 
