@@ -27,8 +27,8 @@ private Q_SLOTS:
     void deleteKey_inTextField_editsTextOnly();
     void shortcuts_openExitMoveConvert();
     void tab_reachesEveryControl_withVisibleFocus();
-    void settings_keptAcrossRestarts_inTheRightFolder_data();
-    void settings_keptAcrossRestarts_inTheRightFolder();
+    void settingsAndFirstSave_useTheRightFolder_data();
+    void settingsAndFirstSave_useTheRightFolder();
     void art_iconsAndPicture_sharpAtDoubleScale();
 };
 
@@ -266,7 +266,7 @@ void TestDesktop::tab_reachesEveryControl_withVisibleFocus()
     window->close();
 }
 
-void TestDesktop::settings_keptAcrossRestarts_inTheRightFolder_data()
+void TestDesktop::settingsAndFirstSave_useTheRightFolder_data()
 {
     QTest::addColumn<QString>("programFolder"); // relative to the test folder
     QTest::addColumn<bool>("installed");
@@ -277,7 +277,7 @@ void TestDesktop::settings_keptAcrossRestarts_inTheRightFolder_data()
     QTest::newRow("installed program") << "program" << true << false;
 }
 
-void TestDesktop::settings_keptAcrossRestarts_inTheRightFolder()
+void TestDesktop::settingsAndFirstSave_useTheRightFolder()
 {
     QFETCH(QString, programFolder);
     QFETCH(bool, installed);
@@ -297,6 +297,9 @@ void TestDesktop::settings_keptAcrossRestarts_inTheRightFolder()
         first->addDroppedPaths({QStringLiteral("/p/a.jpg")});
         first->findChild<QPushButton*>(QStringLiteral("Command3"))->click(); // a run saves the settings
         QVERIFY(f.messages.shown().isEmpty());
+        // Its save dialog starts beside the program only where files can be made.
+        QCOMPARE(f.dialogs.saveRequests.constFirst().startFolder,
+                 besideProgram ? program : f.homeFolder + QStringLiteral("/output/"));
         first->close();
     }
     QVERIFY(QFile::exists(expected));
