@@ -632,9 +632,11 @@ void frmPrinting::prepareFileDialog(const QString& title, const QString& filter)
 QString frmPrinting::askSaveFile(const QString& title, const QString& filter)
 {
     prepareFileDialog(title, filter);
-    // The first save of a session starts in the program folder. An installed program's folder takes no files, so
-    // the save starts in the output folder instead, which the run has just made.
-    if (m_dialogs->Path().trimmed().isEmpty() &&
+    // Without a usable folder of its own (the first save of a session, or after the folder went away) the save
+    // dialog starts in the program folder. An installed program's folder takes no files, so the save starts in the
+    // output folder instead, which the run has just made.
+    const QString start = m_dialogs->Path().trimmed();
+    if ((start.isEmpty() || !QFileInfo(start).isDir()) &&
         (m_services.installedProgram || !canMakeFilesIn(m_services.programFolder))) {
         m_dialogs->setPath(outputFolder());
     }

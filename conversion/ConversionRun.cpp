@@ -126,8 +126,8 @@ ConversionRun::Outcome ConversionRun::convert(ConversionStages& stages)
             break;
         }
         m_s.messages->show(m_window.owner(), MessageIcon::Critical, saved.title,
-                           saved.text + QStringLiteral("\n\nChoose another name or folder, or cancel to give up the "
-                                                       "document."));
+                           saved.text + QStringLiteral("\n\nChoose another name or folder, or cancel to end without "
+                                                       "saving."));
         if (m_aborted) {
             return Outcome::Aborted;
         }
