@@ -174,7 +174,10 @@ void frmPrinting::buildControls()
     m_picDoor->setMinimumSize(300, 200);
     // The picture follows the panel's size, so the panel must not take its size from the picture.
     m_picDoor->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
-    m_picDoor->setStyleSheet(QStringLiteral("background: #e9f0f8; border: 1px solid #b8c6d6;"));
+    m_picDoor->setStyleSheet(QStringLiteral("DropPanel { background: #e9f0f8; border: 1px solid #b8c6d6; }"
+                                            "DropPanel:focus { border: 2px solid #3b78c4; }"));
+    // Tab stops on the guide while it shows, so that a screen reader reads its steps.
+    m_picDoor->setFocusPolicy(Qt::TabFocus);
     m_picDoor->setAccessibleName(QStringLiteral("Getting started"));
     m_picDoor->setAccessibleDescription(gettingStartedText());
     nameAfterCaption(listCaption, m_List1,
@@ -376,8 +379,8 @@ void frmPrinting::buildShortcuts()
 void frmPrinting::setTabOrderAsDesigned()
 {
     const QList<QWidget*> order = {m_txtTitle,    m_txtCreationDate, m_txtCreateFor, m_txtSubject,
-                                   m_txtKeywords, m_Command1,        m_Command3,     m_List1,
-                                   m_Slider1,     m_txtPath,         m_cmdBrowse};
+                                   m_txtKeywords, m_Command1,        m_Command3,     m_picDoor,
+                                   m_List1,       m_Slider1,         m_txtPath,      m_cmdBrowse};
     for (int i = 1; i < order.size(); ++i) {
         setTabOrder(order.at(i - 1), order.at(i));
     }

@@ -326,6 +326,7 @@ void TestDesktop::screenReader_namesValuesAndChangesHeard()
         QCOMPARE(accessible(object)->text(QAccessible::Name), name);
     }
     QVERIFY(accessible("picDoor")->text(QAccessible::Description).contains(QStringLiteral("Convert To PDF Now")));
+    QVERIFY(accessible("picDoor")->state().focusable);
     QCOMPARE(accessible("txtPath")->text(QAccessible::Description), QStringLiteral("Select a Folder to Output"));
 
     // The slider gives its value and range, and its word with them; the word's label is heard when it changes.
