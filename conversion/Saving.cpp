@@ -84,7 +84,9 @@ StageResult saveDocument(const QString& source, const QString& destination)
     }
     QString text = QStringLiteral("The PDF could not be saved as %1: %2.")
                        .arg(QDir::toNativeSeparators(destination), writeFailureReason(cause));
-    if (file.destinationExisted()) {
+    if (file.destinationTouched()) {
+        text += QStringLiteral(" The file there may now be incomplete.");
+    } else if (file.destinationExisted()) {
         text += QStringLiteral(" The file that was there is unchanged.");
     }
     return StageResult::failure(kTitle, text);

@@ -140,6 +140,7 @@ int AtomicReplace::copyIntoTarget()
     if (::lseek(m_file.get(), 0, SEEK_SET) != 0) {
         return errno;
     }
+    m_touched = true;
     if (const int cause = copyAll(m_file.get(), target.get()); cause != 0) {
         return cause;
     }

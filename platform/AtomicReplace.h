@@ -46,6 +46,9 @@ public:
     [[nodiscard]] int fd() const { return m_file.get(); }
     // Whether open() found a file to replace.
     [[nodiscard]] bool destinationExisted() const { return m_existed; }
+    // Whether commit() began to write into the file itself (a file with other hard links): after a failure it may
+    // then hold part of the new content.
+    [[nodiscard]] bool destinationTouched() const { return m_touched; }
     // Finishes the new file and puts it in the destination's place. 0, or the errno of the failure (the destination
     // is then unchanged).
     [[nodiscard]] int commit();
@@ -60,6 +63,7 @@ private:
     FileDescriptor m_file;
     bool m_existed = false;
     bool m_linkedElsewhere = false; // the target has other hard links: its content is replaced in place
+    bool m_touched = false;
     dev_t m_targetDevice = 0;
     ino_t m_targetInode = 0;
 };
