@@ -15,7 +15,7 @@
 
 namespace {
 
-const QString EntryMoveFormat = QStringLiteral("application/x-pagewell-entry-move");
+const QString kEntryMoveFormat = QStringLiteral("application/x-pagewell-entry-move");
 
 template <typename Event> void offerCopy(Event* event, bool locked)
 {
@@ -114,7 +114,7 @@ void ImageListWidget::moveEntry(int from, int before)
 
 QStringList ImageListWidget::mimeTypes() const
 {
-    return {EntryMoveFormat};
+    return {kEntryMoveFormat};
 }
 
 QByteArray ImageListWidget::dragOrigin() const
@@ -129,16 +129,16 @@ QMimeData* ImageListWidget::mimeData(const QList<QListWidgetItem*>& items) const
         return nullptr;
     }
     auto* data = new QMimeData;
-    data->setData(EntryMoveFormat, dragOrigin() + ':' + QByteArray::number(row(items.constFirst())));
+    data->setData(kEntryMoveFormat, dragOrigin() + ':' + QByteArray::number(row(items.constFirst())));
     return data;
 }
 
 std::optional<int> ImageListWidget::draggedRow(const QMimeData* data) const
 {
-    if (data == nullptr || !data->hasFormat(EntryMoveFormat)) {
+    if (data == nullptr || !data->hasFormat(kEntryMoveFormat)) {
         return std::nullopt;
     }
-    const QByteArray payload = data->data(EntryMoveFormat);
+    const QByteArray payload = data->data(kEntryMoveFormat);
     const qsizetype colon = payload.lastIndexOf(':');
     if (colon < 0 || payload.left(colon) != dragOrigin()) {
         return std::nullopt;
