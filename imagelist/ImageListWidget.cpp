@@ -84,7 +84,7 @@ void ImageListWidget::appendPaths(const QList<QByteArray>& paths)
     const int first = count();
     addItems(shown);
     for (int i = 0; i < paths.size(); ++i) {
-        item(first + i)->setData(NativePathRole, paths.at(i));
+        item(first + i)->setData(kNativePathRole, paths.at(i));
     }
 }
 
@@ -95,7 +95,7 @@ QByteArray ImageListWidget::nativePath(int row) const
         return {};
     }
     // Entries added as plain text (the open dialog gives text) have no bytes of their own.
-    const QVariant native = entry->data(NativePathRole);
+    const QVariant native = entry->data(kNativePathRole);
     return native.isValid() ? native.toByteArray() : QFile::encodeName(entry->text());
 }
 

@@ -20,7 +20,7 @@ public:
     [[nodiscard]] bool isLocked() const { return m_locked; }
     // Each entry keeps its file's path as the file system's bytes under this role; the text shows it decoded. The
     // two differ only for names that are not UTF-8, which the text cannot hold unchanged.
-    static constexpr int NativePathRole = Qt::UserRole;
+    static constexpr int kNativePathRole = Qt::UserRole;
 
     // Appends the dropped files that pass the image test, in the order given; FIFOs, sockets and devices are passed
     // over. Returns how many joined.
