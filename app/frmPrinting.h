@@ -5,6 +5,8 @@
 #include <QList>
 #include <QMainWindow>
 #include <QStringList>
+#include <deque>
+#include <functional>
 #include <memory>
 
 class CCommonDialogs;
@@ -64,6 +66,7 @@ private:
     void saveSettings();
     void refreshQualityLabels();
     void refreshCreationDate();
+    void runInTurn(const std::function<void()>& command);
     void addFolder();
     void browseOutputFolder();
     void showAbout();
@@ -96,4 +99,6 @@ private:
     QLabel* m_lblPB = nullptr;
     QString m_settingsPath;
     bool m_unloaded = false;
+    bool m_commandUnderWay = false;
+    std::deque<std::function<void()>> m_waitingCommands;
 };
