@@ -35,9 +35,11 @@ QString locatePdftk()
     return QStandardPaths::findExecutable(QStringLiteral("pdftk"));
 }
 
-ProcessPdftk::ProcessPdftk() : m_program(locatePdftk()) {}
+ProcessPdftk::ProcessPdftk() : ProcessPdftk(locatePdftk()) {}
 
-ProcessPdftk::ProcessPdftk(QString program) : m_program(std::move(program)) {}
+ProcessPdftk::ProcessPdftk(QString program) : ProcessPdftk(program, PdftkJvm(program, defaultPdftkCacheFolder())) {}
+
+ProcessPdftk::ProcessPdftk(QString program, PdftkJvm jvm) : m_program(std::move(program)), m_jvm(std::move(jvm)) {}
 
 ProcessPdftk::~ProcessPdftk() = default;
 
@@ -60,12 +62,39 @@ PdftkResult ProcessPdftk::RunPdftkAndWait(const QStringList& arguments)
         return result;
     }
 
+    // Every pdftk command that makes a document names its output.
+    const PdftkJvm::Start start = m_jvm.prepare(arguments.contains(QStringLiteral("output")));
+    result = runChild(arguments, start.javaToolOptions);
+    m_jvm.finished(start, result.ok());
+    if (!result.ok() && result.started && !result.aborted && !start.javaToolOptions.isEmpty()) {
+        // Whatever pdftk does on its own is what counts: once more, exactly as it is installed.
+        const PdftkResult plain = runChild(arguments, {});
+        if (start.usesArchive && (result.crashed || plain.ok())) {
+            m_jvm.discardArchive();
+        } else if (!start.usesArchive && plain.ok()) {
+            m_jvm.discardOptions();
+        }
+        result = plain;
+    }
+    result.errorText = withoutJvmNotices(result.errorText);
+    return result;
+}
+
+PdftkResult ProcessPdftk::runChild(const QStringList& arguments, const QString& javaToolOptions)
+{
+    PdftkResult result;
     QProcess process;
     process.setProgram(m_program);
     process.setArguments(arguments);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     // update_info_utf8 and non-ASCII file names need a UTF-8 locale in the Java runtime.
     environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    if (!javaToolOptions.isEmpty()) {
+        // The user's own options come last and so have the last word.
+        const QString own = environment.value(QStringLiteral("JAVA_TOOL_OPTIONS"));
+        environment.insert(QStringLiteral("JAVA_TOOL_OPTIONS"),
+                           own.isEmpty() ? javaToolOptions : javaToolOptions + QLatin1Char(' ') + own);
+    }
     process.setProcessEnvironment(environment);
     process.setStandardInputFile(QProcess::nullDevice());
     process.setStandardOutputFile(QProcess::nullDevice());

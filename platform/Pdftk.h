@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/PdftkJvm.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -41,14 +43,19 @@ public:
 // pdftk beside the running program if it is there and executable, otherwise the one on PATH; empty if neither.
 [[nodiscard]] QString locatePdftk();
 
-// Runs the real pdftk through QProcess, with a UTF-8 locale so that update_info_utf8 and non-ASCII paths work.
+// Runs the real pdftk through QProcess, with a UTF-8 locale so that update_info_utf8 and non-ASCII paths work, and
+// its JVM started cheaply (PdftkJvm). A run that fails with those options is repeated once without them, so any pdftk
+// works as it would on its own.
 class ProcessPdftk final : public Pdftk
 {
 public:
-    // Uses locatePdftk().
+    // Uses locatePdftk(), with the class-data archive in the user's cache folder.
     ProcessPdftk();
-    // Uses exactly this program (which may be missing: isAvailable() then says false).
+    // Uses exactly this program (which may be missing: isAvailable() then says false), with the class-data archive
+    // in the user's cache folder.
     explicit ProcessPdftk(QString program);
+    // Uses this program, started this way.
+    ProcessPdftk(QString program, PdftkJvm jvm);
     ~ProcessPdftk() override;
     ProcessPdftk(const ProcessPdftk&) = delete;
     ProcessPdftk& operator=(const ProcessPdftk&) = delete;
@@ -61,7 +68,11 @@ public:
     [[nodiscard]] int runCount() const override { return m_runCount; }
 
 private:
+    // One child with these JAVA_TOOL_OPTIONS of ours (none when empty), waited for.
+    [[nodiscard]] PdftkResult runChild(const QStringList& arguments, const QString& javaToolOptions);
+
     QString m_program;
+    PdftkJvm m_jvm;
     QProcess* m_running = nullptr;
     QEventLoop* m_loop = nullptr;
     bool m_aborted = false;
