@@ -13,7 +13,7 @@ bool BenchWindow::Opener::openUrl(const QUrl&)
     return true;
 }
 
-BenchWindow::BenchWindow(const QString& scratchParent)
+BenchWindow::BenchWindow(const QString& scratchParent, QString keepPagesIn)
     : m_scratch(scratchParent + QStringLiteral("/pagewell-bench-XXXXXX"))
 {
     const QString root = m_scratch.path();
@@ -30,11 +30,12 @@ BenchWindow::BenchWindow(const QString& scratchParent)
     services.previewStore = &m_previewStore;
     services.programFolder = root + QStringLiteral("/program");
     services.homeFolder = root + QStringLiteral("/home");
-    services.makeStages = [this, workspaceParent = root + QStringLiteral("/temp")]() -> std::unique_ptr<ConversionStages> {
+    services.makeStages = [this, workspaceParent = root + QStringLiteral("/temp"),
+                           keepPagesIn]() -> std::unique_ptr<ConversionStages> {
         times = StageTimes{};
         auto real = std::make_unique<PdfConversionStages>(m_window.get(), std::make_unique<ProcessPdftk>(),
                                                           std::make_unique<QpdfPageLibrary>(), workspaceParent);
-        return std::make_unique<TimedStages>(std::move(real), times);
+        return std::make_unique<TimedStages>(std::move(real), times, keepPagesIn);
     };
     m_window = std::make_unique<frmPrinting>(services);
     m_window->show();

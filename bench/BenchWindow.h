@@ -18,7 +18,8 @@
 class BenchWindow
 {
 public:
-    explicit BenchWindow(const QString& scratchParent);
+    // keepPagesIn: see TimedStages.
+    explicit BenchWindow(const QString& scratchParent, QString keepPagesIn = {});
 
     [[nodiscard]] bool isValid() const { return m_scratch.isValid(); }
     frmPrinting& window() { return *m_window; }

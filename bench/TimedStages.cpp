@@ -4,8 +4,10 @@
 #include "platform/Pdftk.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <algorithm>
 
@@ -17,8 +19,8 @@ double processCpuSeconds()
            double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-TimedStages::TimedStages(std::unique_ptr<PdfConversionStages> inner, StageTimes& times)
-    : m_inner(std::move(inner)), m_times(times)
+TimedStages::TimedStages(std::unique_ptr<PdfConversionStages> inner, StageTimes& times, QString keepPagesIn)
+    : m_inner(std::move(inner)), m_times(times), m_keepPagesIn(std::move(keepPagesIn))
 {
 }
 
@@ -61,9 +63,15 @@ StageResult TimedStages::writeInfo(const DocumentInfo& info)
 StageResult TimedStages::makePage(int index, const QString& imagePath, const std::function<int()>& quality)
 {
     const double cpuBefore = processCpuSeconds();
-    StageResult result =
-        timed("makePage", [&] { return m_inner->makePage(index, imagePath, quality); }, &m_times.pagesSeconds);
+    StageResult result = timed(
+        "makePage", [&] { return m_inner->makePage(index, imagePath, quality); }, &m_times.pagesSeconds);
     m_times.pagesCpuSeconds += processCpuSeconds() - cpuBefore;
+    if (result.ok && !m_keepPagesIn.isEmpty()) {
+        const QString kept = m_keepPagesIn + QStringLiteral("/%1.pdf").arg(index);
+        QFile::remove(kept);
+        ::link(QFile::encodeName(m_inner->workspace().pageFile(index)).constData(),
+               QFile::encodeName(kept).constData());
+    }
     return result;
 }
 

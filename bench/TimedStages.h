@@ -11,10 +11,10 @@ class PdfConversionStages;
 // What the timed stages saw in one run.
 struct StageTimes
 {
-    double pagesSeconds = 0;  // inside makePage (normalisation + page creation)
+    double pagesSeconds = 0;    // inside makePage (normalisation + page creation)
     double pagesCpuSeconds = 0; // processor time of this process (all its threads) inside makePage
-    double stagesSeconds = 0; // inside any stage call, makePage included
-    double pdftkSeconds = 0;  // wall time of the pdftk children
+    double stagesSeconds = 0;   // inside any stage call, makePage included
+    double pdftkSeconds = 0;    // wall time of the pdftk children
     int pdftkRuns = 0;
     std::map<std::string, double> longestCall; // the longest single call of each stage, in seconds
 };
@@ -28,7 +28,9 @@ struct StageTimes
 class TimedStages final : public ConversionStages
 {
 public:
-    TimedStages(std::unique_ptr<PdfConversionStages> inner, StageTimes& times);
+    // keepPagesIn: when not empty, every page file is also linked there as <index>.pdf (outside the timing), for
+    // measuring the chain again afterwards over the very same pages.
+    TimedStages(std::unique_ptr<PdfConversionStages> inner, StageTimes& times, QString keepPagesIn = {});
     ~TimedStages() override;
 
     StageResult checkTools() override;
@@ -47,4 +49,5 @@ private:
 
     std::unique_ptr<PdfConversionStages> m_inner;
     StageTimes& m_times;
+    QString m_keepPagesIn;
 };
