@@ -21,7 +21,7 @@ struct SettingsValues
     QString author;
     QString subject;
     QString keywords;
-    int quality = kDefaultQuality;
+    int quality = kSliderDefaultQuality;
 };
 
 // What could be read; a value that could not be read is left empty (std::nullopt) and its field keeps its text.

@@ -1,8 +1,8 @@
 #include "bench/TimedStages.h"
 
-#include "conversion/PdfConversionStages.h"
-#include "platform/Pdftk.h"
+#include "doubles/MeasuredPdftk.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 
@@ -19,15 +19,16 @@ double processCpuSeconds()
            double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-TimedStages::TimedStages(std::unique_ptr<PdfConversionStages> inner, StageTimes& times, QString keepPagesIn)
-    : m_inner(std::move(inner)), m_times(times), m_keepPagesIn(std::move(keepPagesIn))
+TimedStages::TimedStages(std::unique_ptr<ConversionStages> inner, StageTimes& times, const MeasuredPdftk& pdftk,
+                         KeptPages pages)
+    : m_inner(std::move(inner)), m_times(times), m_pdftk(pdftk), m_pages(std::move(pages))
 {
 }
 
 TimedStages::~TimedStages()
 {
-    m_times.pdftkSeconds = m_inner->pdftk().childSeconds();
-    m_times.pdftkRuns = m_inner->pdftk().runCount();
+    m_times.pdftkSeconds = m_pdftk.childSeconds();
+    m_times.pdftkRuns = m_pdftk.runCount();
 }
 
 template <typename Call> auto TimedStages::timed(const char* stage, Call call, double* also)
@@ -52,7 +53,14 @@ StageResult TimedStages::checkTools()
 
 StageResult TimedStages::prepareWorkspace()
 {
-    return timed("prepareWorkspace", [&] { return m_inner->prepareWorkspace(); });
+    StageResult result = timed("prepareWorkspace", [&] { return m_inner->prepareWorkspace(); });
+    if (result.ok && !m_pages.keepIn.isEmpty()) {
+        // The run's workspace is the only folder there while it runs.
+        const QDir parent(m_pages.workspaceParent);
+        const QStringList folders = parent.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+        m_workspace = folders.size() == 1 ? parent.filePath(folders.first()) : QString();
+    }
+    return result;
 }
 
 StageResult TimedStages::writeInfo(const DocumentInfo& info)
@@ -66,10 +74,10 @@ StageResult TimedStages::makePage(int index, const QString& imagePath, const std
     StageResult result = timed(
         "makePage", [&] { return m_inner->makePage(index, imagePath, quality); }, &m_times.pagesSeconds);
     m_times.pagesCpuSeconds += processCpuSeconds() - cpuBefore;
-    if (result.ok && !m_keepPagesIn.isEmpty()) {
-        const QString kept = m_keepPagesIn + QStringLiteral("/%1.pdf").arg(index);
+    if (result.ok && !m_pages.keepIn.isEmpty()) {
+        const QString kept = m_pages.keepIn + QStringLiteral("/%1.pdf").arg(index);
         QFile::remove(kept);
-        ::link(QFile::encodeName(m_inner->workspace().pageFile(index)).constData(),
+        ::link(QFile::encodeName(m_workspace + QStringLiteral("/jpgtmp/%1.pdf").arg(index)).constData(),
                QFile::encodeName(kept).constData());
     }
     return result;

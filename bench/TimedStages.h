@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-class PdfConversionStages;
+class MeasuredPdftk;
 
 // What the timed stages saw in one run.
 struct StageTimes
@@ -23,14 +23,20 @@ struct StageTimes
 // machine.
 [[nodiscard]] double processCpuSeconds();
 
-// Passes every call to the real stages and adds up how long they took. The pdftk figures are taken when the run
-// lets go of its stages.
+// Passes every call to the real stages and adds up how long they took. The pdftk figures are taken from the
+// measured pdftk of those stages when the run lets go of them.
 class TimedStages final : public ConversionStages
 {
 public:
-    // keepPagesIn: when not empty, every page file is also linked there as <index>.pdf (outside the timing), for
-    // measuring the chain again afterwards over the very same pages.
-    TimedStages(std::unique_ptr<PdfConversionStages> inner, StageTimes& times, QString keepPagesIn = {});
+    // pages: when keepIn is not empty, every page file (found in the one workspace under workspaceParent) is also
+    // linked there as <index>.pdf, outside the timing, for measuring the chain again over the very same pages.
+    struct KeptPages
+    {
+        QString workspaceParent;
+        QString keepIn;
+    };
+    TimedStages(std::unique_ptr<ConversionStages> inner, StageTimes& times, const MeasuredPdftk& pdftk,
+                KeptPages pages = {});
     ~TimedStages() override;
 
     StageResult checkTools() override;
@@ -47,7 +53,9 @@ public:
 private:
     template <typename Call> auto timed(const char* stage, Call call, double* also = nullptr);
 
-    std::unique_ptr<PdfConversionStages> m_inner;
+    std::unique_ptr<ConversionStages> m_inner;
     StageTimes& m_times;
-    QString m_keepPagesIn;
+    const MeasuredPdftk& m_pdftk;
+    KeptPages m_pages;
+    QString m_workspace;
 };

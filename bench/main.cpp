@@ -4,6 +4,7 @@
 //   pagewell-bench --scan DIR                      scans a folder tree through "Add Folder"
 // Run each set in its own process so that peak_rss_mib belongs to that set alone.
 
+#include "app/PdfStagesFactory.h"
 #include "bench/BenchImages.h"
 #include "bench/BenchWindow.h"
 #include "bench/Floor.h"
@@ -11,10 +12,9 @@
 #include "bench/UiStallMeter.h"
 #include "conversion/InfoFile.h"
 #include "conversion/Merging.h"
-#include "conversion/PdfConversionStages.h"
 #include "conversion/Workspace.h"
+#include "doubles/MeasuredPdftk.h"
 #include "platform/Pdftk.h"
-#include "platform/QpdfPageLibrary.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -118,13 +118,13 @@ double plainChainSeconds(const QString& pagesDir, int count, const QString& scra
     if (!writeInfoFile(workspace.infoFile(), info, error)) {
         return -1;
     }
-    ProcessPdftk plain(locatePdftk(), PdftkJvm());
-    StageResult step = copyFirstPage(workspace);
+    MeasuredPdftk plain(std::make_unique<ProcessPdftk>(locatePdftk(), PdftkJvm()));
+    StageResult step = copyFirstPageFile(workspace);
     for (int i = 1; step.ok && i < count; ++i) {
         step = joinPage(plain, workspace, i);
     }
     if (step.ok) {
-        step = applyInfo(plain, workspace, count);
+        step = applyDocumentInfo(plain, workspace, count);
     }
     if (!step.ok) {
         *error = step.text;
@@ -239,14 +239,14 @@ int pagesOnly(const QString& imagesDir, int quality, const QString& scratch)
     for (const QString& file : dir.entryList(QDir::Files, QDir::Name)) {
         images << dir.absoluteFilePath(file);
     }
-    PdfConversionStages stages(nullptr, std::make_unique<ProcessPdftk>(), std::make_unique<QpdfPageLibrary>(), scratch);
-    if (!stages.prepareWorkspace().ok) {
+    const std::unique_ptr<ConversionStages> stages = pdfStagesFactory({}, scratch)(nullptr);
+    if (!stages->prepareWorkspace().ok) {
         return failWith(QStringLiteral("Cannot make a workspace in \"%1\".").arg(scratch));
     }
     QElapsedTimer clock;
     clock.start();
     for (int i = 0; i < images.size(); ++i) {
-        const StageResult page = stages.makePage(i, images[i], [quality] { return quality; });
+        const StageResult page = stages->makePage(i, images[i], [quality] { return quality; });
         if (!page.ok) {
             return failWith(page.text);
         }

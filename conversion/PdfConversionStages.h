@@ -3,12 +3,11 @@
 #include "conversion/ConversionStages.h"
 #include "conversion/Workspace.h"
 
-#include <QPointer>
-#include <QWidget>
 #include <memory>
 
 class Pdftk;
 class PdfPageLibrary;
+class QWidget;
 
 // The real stages: a private workspace, FreeImage normalisation, our page-PDF library, pdftk, an atomic save.
 class PdfConversionStages final : public ConversionStages
@@ -30,11 +29,8 @@ public:
     void removeWorkspace() override;
     void abort() override;
 
-    [[nodiscard]] const Pdftk& pdftk() const { return *m_pdftk; }
-    [[nodiscard]] const Workspace& workspace() const { return m_workspace; }
-
 private:
-    QPointer<QWidget> m_owner;
+    QWidget* m_owner; // the window, which outlives the run that holds these stages
     std::unique_ptr<Pdftk> m_pdftk;
     std::unique_ptr<PdfPageLibrary> m_library;
     QString m_tempParent;

@@ -1,7 +1,6 @@
 #include "platform/Pdftk.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QProcess>
@@ -112,9 +111,6 @@ PdftkResult ProcessPdftk::runChild(const QStringList& arguments, const QString& 
         }
     });
 
-    QElapsedTimer timer;
-    timer.start();
-    ++m_runCount;
     QProcess* const outerRunning = m_running;
     QEventLoop* const outerLoop = m_loop;
     m_running = &process;
@@ -140,7 +136,6 @@ PdftkResult ProcessPdftk::runChild(const QStringList& arguments, const QString& 
         process.waitForFinished(-1);
         stopped = true;
     }
-    m_childNanoseconds += timer.nsecsElapsed();
 
     result.started = process.error() != QProcess::FailedToStart;
     if (!result.started) {

@@ -20,7 +20,7 @@ struct PdftkResult
     [[nodiscard]] bool ok() const { return started && !crashed && !aborted && exitCode == 0; }
 };
 
-// The pdftk command-line tool, run as a child program. Tests put a scripted one in its place.
+// The pdftk command-line tool, run as a child program.
 class Pdftk
 {
 public:
@@ -35,9 +35,6 @@ public:
     [[nodiscard]] virtual PdftkResult RunPdftkAndWait(const QStringList& arguments) = 0;
     // The window is closing: kill a running child at once and start no more.
     virtual void abort() = 0;
-    // Wall time spent in children and the number of children started, since construction.
-    [[nodiscard]] virtual double childSeconds() const = 0;
-    [[nodiscard]] virtual int runCount() const = 0;
 };
 
 // pdftk beside the running program if it is there and executable, otherwise the one on PATH; empty if neither.
@@ -64,8 +61,6 @@ public:
     [[nodiscard]] bool isAvailable() const override;
     [[nodiscard]] PdftkResult RunPdftkAndWait(const QStringList& arguments) override;
     void abort() override;
-    [[nodiscard]] double childSeconds() const override { return double(m_childNanoseconds) / 1e9; }
-    [[nodiscard]] int runCount() const override { return m_runCount; }
 
 private:
     // One child with these JAVA_TOOL_OPTIONS of ours (none when empty), waited for.
@@ -76,6 +71,4 @@ private:
     QProcess* m_running = nullptr;
     QEventLoop* m_loop = nullptr;
     bool m_aborted = false;
-    qint64 m_childNanoseconds = 0;
-    int m_runCount = 0;
 };
