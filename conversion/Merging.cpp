@@ -112,7 +112,7 @@ StageResult runStep(Pdftk& pdftk, const QStringList& arguments, const QStringLis
                                                 .arg(what, checkError));
     }
     return StageResult::failure(kTitle, QStringLiteral("%1 failed: pdftk reported success, but the document it "
-                                                       "wrote has %2 pages instead of %3.")
+                                                       "wrote has %2 instead of %3 pages.")
                                             .arg(what, QString::number(pages), QString::number(expectedPages)));
 }
 
