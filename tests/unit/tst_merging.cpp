@@ -19,6 +19,8 @@
 #include <csignal>
 #include <functional>
 
+#include <sys/mount.h>
+
 namespace {
 
 // A one-page PDF whose page width tells the pages apart.
@@ -145,6 +147,7 @@ private Q_SLOTS:
     void step_pdftkFails_stopsWithMessage_data();
     void step_pdftkFails_stopsWithMessage();
     void step_failsWithUsersJavaOptions_noJvmNoticeInMessage();
+    void join_workspaceDiskFull_saysSoNamingTheFolder();
     void chain_classArchive_correctPdfWhateverItsState_data();
     void chain_classArchive_correctPdfWhateverItsState();
     void copyFirstPage_pageMissing_saysWhich();
@@ -321,6 +324,35 @@ void TestMerging::step_failsWithUsersJavaOptions_noJvmNoticeInMessage()
     QVERIFY(!result.ok);
     QVERIFY2(result.text.contains(QStringLiteral("pdftk reported:")), qPrintable(result.text));
     QVERIFY2(!result.text.contains(QStringLiteral("Picked up")), qPrintable(result.text));
+}
+
+void TestMerging::join_workspaceDiskFull_saysSoNamingTheFolder()
+{
+    TestFolder scratch;
+    const QString disk = scratch.mkdir(QStringLiteral("disk"));
+    if (::mount("pagewell-test", QFile::encodeName(disk).constData(), "tmpfs", MS_NOSUID | MS_NODEV, "size=512k") !=
+        0) {
+        QSKIP("A small disk cannot be mounted here (that takes root).");
+    }
+    const auto unmount = qScopeGuard([&disk] { ::umount2(QFile::encodeName(disk).constData(), MNT_DETACH); });
+    Workspace workspace;
+    QString error;
+    QVERIFY2(workspace.create(&error, disk), qPrintable(error));
+    QVERIFY(makePagePdf(workspace.chainFile(1), 100));
+    QVERIFY(makePagePdf(workspace.pageFile(1), 110));
+    QFile filler(workspace.path() + QStringLiteral("/filler"));
+    QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    const QByteArray block(4096, 'x');
+    while (filler.write(block) == block.size()) {
+    }
+    filler.close();
+
+    ProcessPdftk pdftk;
+    const StageResult result = joinPage(pdftk, workspace, 1);
+    QVERIFY(!result.ok);
+    QVERIFY2(result.text.contains(QStringLiteral("the disk is full")), qPrintable(result.text));
+    QVERIFY2(result.text.contains(workspace.tmpFolder()), qPrintable(result.text));
+    QVERIFY2(!result.text.contains(QStringLiteral("Internal Error")), qPrintable(result.text));
 }
 
 void TestMerging::chain_classArchive_correctPdfWhateverItsState_data()
