@@ -2,7 +2,7 @@
 
 #include "conversion/PdfConversionStages.h"
 #include "platform/Pdftk.h"
-#include "platform/QpdfPageLibrary.h"
+#include "pagepdf/QpdfPageLibrary.h"
 
 StagesFactory pdfStagesFactory(std::function<std::unique_ptr<Pdftk>()> makePdftk, QString tempParent)
 {

@@ -1,7 +1,7 @@
 #include "conversion/Merging.h"
 
 #include "conversion/Workspace.h"
-#include "platform/PdfPageCount.h"
+#include "pagepdf/PdfPageCount.h"
 #include "platform/Pdftk.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "conversion/Normalisation.h"
 
-#include "platform/FreeImageBitmap.h"
+#include "pagepdf/FreeImageBitmap.h"
 
 #include <FreeImage.h>
 #include <QFile>

@@ -60,16 +60,16 @@ int pageUnits(int px)
 PageSize pageGeometry(int widthPx, int heightPx)
 {
     PageSize page{pageUnits(widthPx), pageUnits(heightPx)};
-    if (page.width <= kMaxPageSideUnits && page.height <= kMaxPageSideUnits) {
+    if (page.width <= kSixteenBitPageSideLimit && page.height <= kSixteenBitPageSideLimit) {
         return page;
     }
     // The longer side becomes the limit; the other follows the image's own proportions.
     if (widthPx >= heightPx) {
-        page.width = kMaxPageSideUnits;
-        page.height = int(std::lround(double(kMaxPageSideUnits) * heightPx / widthPx));
+        page.width = kSixteenBitPageSideLimit;
+        page.height = int(std::lround(double(kSixteenBitPageSideLimit) * heightPx / widthPx));
     } else {
-        page.height = kMaxPageSideUnits;
-        page.width = int(std::lround(double(kMaxPageSideUnits) * widthPx / heightPx));
+        page.height = kSixteenBitPageSideLimit;
+        page.width = int(std::lround(double(kSixteenBitPageSideLimit) * widthPx / heightPx));
     }
     page.width = std::max(page.width, 1);
     page.height = std::max(page.height, 1);

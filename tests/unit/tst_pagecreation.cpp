@@ -1,5 +1,5 @@
 #include "conversion/PageCreation.h"
-#include "platform/QpdfPageLibrary.h"
+#include "pagepdf/QpdfPageLibrary.h"
 #include "support/PdfProbe.h"
 #include "support/TestFolder.h"
 

@@ -1,5 +1,5 @@
 #include "conversion/PageCreation.h"
-#include "platform/QpdfPageLibrary.h"
+#include "pagepdf/QpdfPageLibrary.h"
 #include "support/ConvertAndCheck.h"
 #include "support/ImageCorpus.h"
 #include "support/WindowFixture.h"

@@ -1,4 +1,4 @@
-#include "platform/PdfPageCount.h"
+#include "pagepdf/PdfPageCount.h"
 
 #include <QFile>
 
