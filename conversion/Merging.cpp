@@ -118,7 +118,7 @@ StageResult runStep(Pdftk& pdftk, const QStringList& arguments, const QStringLis
 
 } // namespace
 
-StageResult checkPdftk(Pdftk& pdftk)
+StageResult pdftkPresence(const Pdftk& pdftk)
 {
     if (pdftk.program().isEmpty()) {
         return StageResult::failure(kTitle, QStringLiteral("pdftk, which joins the pages into one PDF, was not found "
@@ -131,14 +131,19 @@ StageResult checkPdftk(Pdftk& pdftk)
                                                     .arg(native(pdftk.program())) +
                                                 kInstallHint);
     }
-    const PdftkResult result = pdftk.RunPdftkAndWait({QStringLiteral("--version")});
-    if (result.aborted) {
+    return StageResult::success();
+}
+
+StageResult pdftkVersionAnswer(const Pdftk& pdftk, const PdftkResult& versionRun)
+{
+    if (versionRun.aborted) {
         return StageResult::failure(kTitle, QStringLiteral("The conversion was stopped."));
     }
-    if (!result.ok()) {
-        return StageResult::failure(kTitle, QStringLiteral("pdftk (%1) does not work: %2. ")
-                                                    .arg(native(pdftk.program()), reasonOf(result, pdftk.program())) +
-                                                kInstallHint + toolSaid(result));
+    if (!versionRun.ok()) {
+        return StageResult::failure(kTitle,
+                                    QStringLiteral("pdftk (%1) does not work: %2. ")
+                                            .arg(native(pdftk.program()), reasonOf(versionRun, pdftk.program())) +
+                                        kInstallHint + toolSaid(versionRun));
     }
     return StageResult::success();
 }

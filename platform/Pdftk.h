@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 class QEventLoop;
 class QProcess;
@@ -33,6 +34,10 @@ public:
     // Runs pdftk with these arguments (no shell, no quoting) and returns when it has ended. The window stays
     // responsive meanwhile.
     [[nodiscard]] virtual PdftkResult RunPdftkAndWait(const QStringList& arguments) = 0;
+    // Starts pdftk, exactly as it is installed, with these arguments and returns at once; whenDone is called on this
+    // thread with the result once the child has ended (at once when it cannot start). For a question asked in the
+    // background; one at a time. Destroying this object first kills the child and never calls whenDone.
+    virtual void startPdftk(const QStringList& arguments, std::function<void(const PdftkResult&)> whenDone) = 0;
     // The window is closing: kill a running child at once and start no more.
     virtual void abort() = 0;
 };
@@ -60,9 +65,11 @@ public:
     [[nodiscard]] QString program() const override { return m_program; }
     [[nodiscard]] bool isAvailable() const override;
     [[nodiscard]] PdftkResult RunPdftkAndWait(const QStringList& arguments) override;
+    void startPdftk(const QStringList& arguments, std::function<void(const PdftkResult&)> whenDone) override;
     void abort() override;
 
 private:
+    void setUpChild(QProcess& process, const QStringList& arguments, const QString& javaToolOptions) const;
     // One child with these JAVA_TOOL_OPTIONS of ours (none when empty), waited for.
     [[nodiscard]] PdftkResult runChild(const QStringList& arguments, const QString& javaToolOptions);
 
@@ -70,5 +77,6 @@ private:
     PdftkJvm m_jvm;
     QProcess* m_running = nullptr;
     QEventLoop* m_loop = nullptr;
+    QProcess* m_background = nullptr; // started by startPdftk, owned by this object
     bool m_aborted = false;
 };

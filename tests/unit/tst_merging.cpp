@@ -1,5 +1,6 @@
 #include "conversion/InfoFile.h"
 #include "conversion/Merging.h"
+#include "conversion/PdftkCheck.h"
 #include "conversion/Workspace.h"
 #include "doubles/MeasuredPdftk.h"
 #include "platform/Pdftk.h"
@@ -227,8 +228,8 @@ void TestMerging::checkPdftk_notThereOrBroken_refusesWithInstallHint()
     } else if (kind == QLatin1String("fails")) {
         program = writeFakePdftk(scratch, "echo 'java: not found' >&2; exit 127");
     }
-    ProcessPdftk pdftk(program);
-    const StageResult result = checkPdftk(pdftk);
+    PdftkCheck check(std::make_unique<ProcessPdftk>(program));
+    const StageResult result = check.result();
     QVERIFY(!result.ok);
     QCOMPARE(result.title, QStringLiteral("Convert"));
     QVERIFY2(result.text.contains(expected), qPrintable(result.text));
@@ -240,8 +241,8 @@ void TestMerging::checkPdftk_notThereOrBroken_refusesWithInstallHint()
 
 void TestMerging::checkPdftk_realPdftk_passes()
 {
-    ProcessPdftk pdftk;
-    const StageResult result = checkPdftk(pdftk);
+    PdftkCheck check(std::make_unique<ProcessPdftk>());
+    const StageResult result = check.result();
     QVERIFY2(result.ok, qPrintable(result.text));
 }
 

@@ -1,5 +1,6 @@
 #include "conversion/PageCreation.h"
 #include "support/ConvertAndCheck.h"
+#include "support/FakePdftk.h"
 #include "support/ImageCorpus.h"
 #include "support/PdfProbe.h"
 #include "support/WindowFixture.h"
@@ -10,6 +11,7 @@
 #include <QSlider>
 #include <QStandardPaths>
 #include <QTest>
+#include <QTimer>
 
 // Whole runs through the window with the real FreeImage, page library and pdftk; only dialogs are scripted.
 class TestEndToEnd : public QObject
@@ -24,6 +26,7 @@ private Q_SLOTS:
     void faults_clearMessage_listKept_nothingLeft_data();
     void faults_clearMessage_listKept_nothingLeft();
     void saveCancelled_nothingWritten_noWorkspaceLeft();
+    void toolCheckStillOut_busyAndLockedFromClick_cleanRefused();
 
 private:
     struct Entry
@@ -44,11 +47,16 @@ QList<TestEndToEnd::Entry> TestEndToEnd::writeImages(const TestFolder& folder, i
 {
     // Every kind of file once, each with its own pixel size so that the page order shows in the page sizes.
     const QList<std::pair<Sample, QString>> kinds = {
-        {Sample::QtJpeg, "photo.jpg"},        {Sample::QtPngAlpha, "alpha.png"},
-        {Sample::QtPngGrey, "grey.png"},      {Sample::QtPngPalette, "palette.png"},
-        {Sample::FreeImagePng16Grey, "deep grey.png"}, {Sample::QtBmp, "plain.bmp"},
-        {Sample::FreeImageGif, "anim ü.gif"}, {Sample::FreeImageTiff16, "deep.tiff"},
-        {Sample::FreeImageMultiPageTiff, "pages.tif"}, {Sample::QtPng, "last.png"},
+        {Sample::QtJpeg, "photo.jpg"},
+        {Sample::QtPngAlpha, "alpha.png"},
+        {Sample::QtPngGrey, "grey.png"},
+        {Sample::QtPngPalette, "palette.png"},
+        {Sample::FreeImagePng16Grey, "deep grey.png"},
+        {Sample::QtBmp, "plain.bmp"},
+        {Sample::FreeImageGif, "anim ü.gif"},
+        {Sample::FreeImageTiff16, "deep.tiff"},
+        {Sample::FreeImageMultiPageTiff, "pages.tif"},
+        {Sample::QtPng, "last.png"},
         {Sample::QtJpeg, "again.JPG"},
     };
     QList<Entry> entries;
@@ -66,7 +74,8 @@ QStringList TestEndToEnd::filesUnder(const QString& folder)
 {
     QStringList found;
     QDir dir(folder);
-    const QFileInfoList infos = dir.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+    const QFileInfoList infos =
+        dir.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
     for (const QFileInfo& info : infos) {
         found << info.fileName();
     }
@@ -144,10 +153,14 @@ void TestEndToEnd::faults_clearMessage_listKept_nothingLeft_data()
 {
     QTest::addColumn<QString>("fault");
     QTest::addColumn<QString>("messagePart");
-    QTest::newRow("image deleted after it was added") << "deleted" << "gone.jpg";
-    QTest::newRow("text file with an image name") << "notimage" << "notes.png";
-    QTest::newRow("pdftk missing") << "nopdftk" << "pdftk";
-    QTest::newRow("destination cannot be written") << "badfolder" << "blocked";
+    QTest::newRow("image deleted after it was added") << "deleted"
+                                                      << "gone.jpg";
+    QTest::newRow("text file with an image name") << "notimage"
+                                                  << "notes.png";
+    QTest::newRow("pdftk missing") << "nopdftk"
+                                   << "pdftk";
+    QTest::newRow("destination cannot be written") << "badfolder"
+                                                   << "blocked";
 }
 
 void TestEndToEnd::faults_clearMessage_listKept_nothingLeft()
@@ -206,6 +219,42 @@ void TestEndToEnd::saveCancelled_nothingWritten_noWorkspaceLeft()
     QCOMPARE(filesUnder(f.workspaceParent), QStringList());
     QCOMPARE(filesUnder(f.folder.path()), before);
     QVERIFY(f.opener.opened().isEmpty());
+}
+
+void TestEndToEnd::toolCheckStillOut_busyAndLockedFromClick_cleanRefused()
+{
+    WindowFixture f;
+    const QString release = f.folder.file(QStringLiteral("release"));
+    const QByteArray real = QFile::encodeName(QStandardPaths::findExecutable(QStringLiteral("pdftk")));
+    // The start-up check takes until the test lets it answer.
+    f.useRealStages(writeFakePdftk(f.folder, "if [ \"$1\" = --version ]; then\n"
+                                             "  while [ ! -e '" +
+                                                 QFile::encodeName(release) +
+                                                 "' ]; do sleep 0.05; done\n"
+                                                 "fi\nexec '" +
+                                                 real + "' \"$@\""));
+    f.open();
+    QList<QImage> expected;
+    for (const Entry& entry : writeImages(f.folder, 2)) {
+        f.addEntries({entry.path});
+        expected.append(entry.expected);
+    }
+
+    // The first tick comes while the run waits for the answer: the only event loop after the click.
+    bool tried = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &poll, [&] {
+        poll.stop();
+        QFile(release).open(QIODevice::WriteOnly); // the answer comes once this tick is over, whatever it finds
+        tried = true;
+        QCOMPARE(f.text("Command3"), QStringLiteral("Converting..."));
+        QVERIFY(!f.toolButton(3)->isEnabled());
+        f.window->CmdToolsBar_Click(3); // Clean, as its shortcut would: refused
+        QCOMPARE(f.list()->count(), 2);
+    });
+    poll.start(10);
+    convertAndCheck(f, f.folder.file(QStringLiteral("both.pdf")), expected, 12);
+    QVERIFY(tried);
 }
 
 QTEST_MAIN(TestEndToEnd)
