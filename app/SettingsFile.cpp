@@ -231,8 +231,7 @@ QString settingsFilePath(const QString& programFolder)
 QString settingsFileLocation(const QString& programFolder, const QString& fallbackFolder)
 {
     // The file is replaced by renaming a new one over it, so it is the folder that must be writable.
-    const QByteArray folder = QFile::encodeName(programFolder);
-    if (!programFolder.isEmpty() && ::access(folder.constData(), W_OK | X_OK) == 0) {
+    if (canMakeFilesIn(programFolder)) {
         return settingsFilePath(programFolder);
     }
     return settingsFilePath(fallbackFolder);

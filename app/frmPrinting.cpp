@@ -14,6 +14,7 @@
 #include "platform/Clock.h"
 #include "platform/DocumentOpener.h"
 #include "platform/MessageBoxes.h"
+#include "platform/PosixFile.h"
 #include "platform/Skin.h"
 #include "platform/SystemDialogs.h"
 #include "preview/ShowImage.h"
@@ -77,6 +78,18 @@ QLabel* captionLabel(const QString& name, const QString& text, QWidget* parent)
     auto* label = new QLabel(text, parent);
     label->setObjectName(name);
     return label;
+}
+
+// A screen reader names a control after the caption that stands above or beside it.
+void nameAfterCaption(QLabel* caption, QWidget* control, const QString& description = {})
+{
+    caption->setBuddy(control);
+    QString name = caption->text();
+    if (name.endsWith(QLatin1Char(':'))) {
+        name.chop(1);
+    }
+    control->setAccessibleName(name);
+    control->setAccessibleDescription(description);
 }
 
 QLineEdit* textBox(const QString& name, const QString& text, QWidget* parent)
@@ -146,7 +159,8 @@ void frmPrinting::buildControls()
     body->addLayout(upper, 1);
 
     auto* listColumn = new QVBoxLayout;
-    listColumn->addWidget(captionLabel(QStringLiteral("Label2"), QStringLiteral("File List:"), central));
+    QLabel* listCaption = captionLabel(QStringLiteral("Label2"), QStringLiteral("File List:"), central);
+    listColumn->addWidget(listCaption);
     auto* listHolder = new QWidget(central);
     auto* listStack = new QStackedLayout(listHolder);
     listStack->setStackingMode(QStackedLayout::StackAll);
@@ -160,7 +174,15 @@ void frmPrinting::buildControls()
     m_picDoor->setMinimumSize(300, 200);
     // The picture follows the panel's size, so the panel must not take its size from the picture.
     m_picDoor->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
-    m_picDoor->setStyleSheet(QStringLiteral("background: #e9f0f8; border: 1px solid #b8c6d6;"));
+    m_picDoor->setStyleSheet(QStringLiteral("DropPanel { background: #e9f0f8; border: 1px solid #b8c6d6; }"
+                                            "DropPanel:focus { border: 2px solid #3b78c4; }"));
+    // Tab stops on the guide while it shows, so that a screen reader reads its steps.
+    m_picDoor->setFocusPolicy(Qt::TabFocus);
+    m_picDoor->setAccessibleName(QStringLiteral("Getting started"));
+    m_picDoor->setAccessibleDescription(gettingStartedText());
+    nameAfterCaption(listCaption, m_List1,
+                     QStringLiteral("The images in page order. Alt+Up and Alt+Down move the selected image, "
+                                    "Delete removes it."));
     m_picDoor->installEventFilter(this);
     listStack->addWidget(m_List1);
     listStack->addWidget(m_picDoor);
@@ -174,6 +196,8 @@ void frmPrinting::buildControls()
     m_prewImage = new ShowImage(central);
     m_prewImage->setObjectName(QStringLiteral("prewImage"));
     m_prewImage->setMinimumSize(200, 230);
+    m_prewImage->setAccessibleName(QStringLiteral("Preview"));
+    m_prewImage->setAccessibleDescription(QStringLiteral("The image opened last"));
     if (m_services.previewStore) {
         m_prewImage->ReadProperties(*m_services.previewStore);
     }
@@ -184,8 +208,11 @@ void frmPrinting::buildControls()
     auto* fieldsLayout = new QGridLayout(fields);
     fieldsLayout->setVerticalSpacing(3);
     int row = 0;
-    auto addField = [&](const QString& labelName, const QString& caption, QWidget* field, QWidget* beside = nullptr) {
-        fieldsLayout->addWidget(captionLabel(labelName, caption, fields), row++, 0, 1, 2);
+    auto addField = [&](const QString& labelName, const QString& caption, QWidget* field, QWidget* beside = nullptr,
+                        const QString& description = {}) {
+        QLabel* label = captionLabel(labelName, caption, fields);
+        nameAfterCaption(label, field, description);
+        fieldsLayout->addWidget(label, row++, 0, 1, 2);
         if (beside) {
             fieldsLayout->addWidget(field, row, 0);
             fieldsLayout->addWidget(beside, row, 1);
@@ -203,7 +230,9 @@ void frmPrinting::buildControls()
     m_txtKeywords = textBox(QStringLiteral("txtKeywords"), QString(), fields);
     addField(QStringLiteral("lblTitle"), QStringLiteral("PDF Document Title:"), m_txtTitle);
     addField(QStringLiteral("lblCreateFor"), QStringLiteral("PDF Author:"), m_txtCreateFor);
-    addField(QStringLiteral("lblCreationDate"), QStringLiteral("Creation Date:"), m_txtCreationDate, m_Command1);
+    addField(QStringLiteral("lblCreationDate"), QStringLiteral("Creation Date:"), m_txtCreationDate, m_Command1,
+             QStringLiteral("As the PDF keeps it: D:, then year, month, day, hours, minutes and seconds"));
+    m_Command1->setAccessibleDescription(QStringLiteral("Sets the creation date to the current time"));
     addField(QStringLiteral("lblSubject"), QStringLiteral("Subject:"), m_txtSubject);
     addField(QStringLiteral("lblKeywords"), QStringLiteral("Keywords:"), m_txtKeywords);
     fieldsLayout->setRowStretch(row, 1);
@@ -218,11 +247,13 @@ void frmPrinting::buildControls()
 
     // Quality row, slider, output folder, convert button and progress across the full width.
     auto* qualityRow = new QHBoxLayout;
-    qualityRow->addWidget(captionLabel(QStringLiteral("lblJPG"), QStringLiteral("Compress Quality:"), central));
+    QLabel* qualityCaption = captionLabel(QStringLiteral("lblJPG"), QStringLiteral("Compress Quality:"), central);
+    qualityRow->addWidget(qualityCaption);
     m_lblQuality = captionLabel(QStringLiteral("lblQuality"), QStringLiteral("100%"), central);
     qualityRow->addWidget(m_lblQuality);
     qualityRow->addStretch(1);
     m_lblQtt = captionLabel(QStringLiteral("lblQtt"), QStringLiteral("Good"), central);
+    m_lblQtt->setAccessibleDescription(QStringLiteral("Quality"));
     qualityRow->addWidget(m_lblQtt);
     body->addLayout(qualityRow);
 
@@ -234,15 +265,18 @@ void frmPrinting::buildControls()
     m_Slider1->setTickPosition(QSlider::TicksBelow);
     m_Slider1->setTickInterval(10);
     m_Slider1->setValue(kSliderDefaultQuality);
+    nameAfterCaption(qualityCaption, m_Slider1);
     connect(m_Slider1, &QSlider::valueChanged, this, &frmPrinting::refreshQualityLabels);
     connect(m_Slider1, &QSlider::sliderPressed, this,
             [this] { m_lblQuality->setText(qualityPercentText(m_Slider1->value())); });
     body->addWidget(m_Slider1);
 
     auto* outputRow = new QHBoxLayout;
-    outputRow->addWidget(captionLabel(QStringLiteral("Label3"), QStringLiteral("Output Path:"), central));
+    QLabel* pathCaption = captionLabel(QStringLiteral("Label3"), QStringLiteral("Output Path:"), central);
+    outputRow->addWidget(pathCaption);
     m_txtPath = textBox(QStringLiteral("txtPath"), m_services.homeFolder + QStringLiteral("/output"), central);
     m_txtPath->setToolTip(QStringLiteral("Select a Folder to Output"));
+    nameAfterCaption(pathCaption, m_txtPath, m_txtPath->toolTip());
     outputRow->addWidget(m_txtPath, 1);
     m_cmdBrowse = new QPushButton(QStringLiteral("Browse"), central);
     m_cmdBrowse->setObjectName(QStringLiteral("cmdBrowse"));
@@ -258,6 +292,8 @@ void frmPrinting::buildControls()
     QFont bold = font();
     bold.setBold(true);
     m_Command3->setFont(bold);
+    m_Command3->setAccessibleDescription(
+        QStringLiteral("Makes one PDF of the listed images and asks where to save it (Ctrl+Return)"));
     body->addWidget(m_Command3);
 
     m_pb = new QProgressBar(central);
@@ -265,16 +301,22 @@ void frmPrinting::buildControls()
     m_pb->setRange(0, 100);
     m_pb->setValue(0);
     m_pb->setTextVisible(false);
+    m_pb->setAccessibleName(QStringLiteral("Conversion progress"));
     body->addWidget(m_pb);
     m_lblPB = captionLabel(QStringLiteral("lblPB"), QStringLiteral("0%"), central);
     m_lblPB->setAlignment(Qt::AlignCenter);
+    m_lblPB->setAccessibleDescription(QStringLiteral("Conversion status"));
     QFont small = font();
     small.setBold(true);
     small.setPointSizeF(7.5);
     m_lblPB->setFont(small);
     body->addWidget(m_lblPB);
 
-    connect(m_List1, &QListWidget::currentRowChanged, this, &frmPrinting::showPageNumber);
+    // The label follows the selection: tabbing into the list makes an entry current without selecting it.
+    connect(m_List1, &QListWidget::itemSelectionChanged, this, [this] {
+        const QList<QListWidgetItem*> selected = m_List1->selectedItems();
+        showPageNumber(selected.isEmpty() ? -1 : m_List1->row(selected.constFirst()));
+    });
     // A drop on the panel hides it; the list beneath takes later drops.
     connect(m_List1->model(), &QAbstractItemModel::rowsInserted, this, [listStack, this] {
         if (m_picDoor->isHidden()) {
@@ -292,21 +334,22 @@ void frmPrinting::buildMenus()
         action->setObjectName(name);
         return action;
     };
-    QMenu* menuFile = menuBar()->addMenu(QStringLiteral("File"));
+    // The mnemonics (Alt+F, Alt+A) open the menus from the keyboard.
+    QMenu* menuFile = menuBar()->addMenu(QStringLiteral("&File"));
     menuFile->setObjectName(QStringLiteral("menuFile"));
-    QAction* menuAdd = addAction(menuFile, QStringLiteral("menuAdd"), QStringLiteral("Open an Image"));
+    QAction* menuAdd = addAction(menuFile, QStringLiteral("menuAdd"), QStringLiteral("&Open an Image"));
     menuAdd->setShortcut(QKeySequence::Open);
     menuFile->addSeparator()->setObjectName(QStringLiteral("menuS"));
-    QAction* menuExit = addAction(menuFile, QStringLiteral("menuExit"), QStringLiteral("Exit"));
+    QAction* menuExit = addAction(menuFile, QStringLiteral("menuExit"), QStringLiteral("E&xit"));
     menuExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     connect(menuAdd, &QAction::triggered, this, [this] { CmdToolsBar_Click(OpenAFile); });
     connect(menuExit, &QAction::triggered, this, [this] { CmdToolsBar_Click(ExitProgram); });
 
-    QMenu* menuA = menuBar()->addMenu(QStringLiteral("About"));
+    QMenu* menuA = menuBar()->addMenu(QStringLiteral("&About"));
     menuA->setObjectName(QStringLiteral("menuA"));
-    QAction* menuWeb = addAction(menuA, QStringLiteral("menuWeb"), QStringLiteral("Website"));
+    QAction* menuWeb = addAction(menuA, QStringLiteral("menuWeb"), QStringLiteral("&Website"));
     menuA->addSeparator()->setObjectName(QStringLiteral("menuSS"));
-    QAction* menuAbout = addAction(menuA, QStringLiteral("menuAbout"), QStringLiteral("About"));
+    QAction* menuAbout = addAction(menuA, QStringLiteral("menuAbout"), QStringLiteral("&About"));
     connect(menuWeb, &QAction::triggered, this,
             [this] { m_services.opener->openUrl(QUrl(QString::fromLatin1(kWebsiteAddress))); });
     connect(menuAbout, &QAction::triggered, this, &frmPrinting::showAbout);
@@ -340,8 +383,8 @@ void frmPrinting::buildShortcuts()
 void frmPrinting::setTabOrderAsDesigned()
 {
     const QList<QWidget*> order = {m_txtTitle,    m_txtCreationDate, m_txtCreateFor, m_txtSubject,
-                                   m_txtKeywords, m_Command1,        m_Command3,     m_List1,
-                                   m_Slider1,     m_txtPath,         m_cmdBrowse};
+                                   m_txtKeywords, m_Command1,        m_Command3,     m_picDoor,
+                                   m_List1,       m_Slider1,         m_txtPath,      m_cmdBrowse};
     for (int i = 1; i < order.size(); ++i) {
         setTabOrder(order.at(i - 1), order.at(i));
     }
@@ -425,7 +468,7 @@ void frmPrinting::drawGettingStartedPicture()
     m_picDoor->setPixmap(QPixmap::fromImage(gettingStartedPicture(room, devicePixelRatioF())));
 }
 
-int frmPrinting::addDroppedPaths(const QStringList& paths)
+int frmPrinting::addDroppedPaths(const QList<QByteArray>& paths)
 {
     const int added = m_List1->takePaths(paths);
     if (added > 0) {
@@ -486,6 +529,7 @@ void frmPrinting::refreshQualityLabels()
     const int position = m_Slider1->value();
     m_lblQuality->setText(qualityPercentText(position));
     m_lblQtt->setText(qualityWord(position));
+    m_Slider1->setAccessibleDescription(m_lblQtt->text()); // heard with the slider's value: "80, Best"
 }
 
 void frmPrinting::refreshCreationDate()
@@ -523,9 +567,9 @@ int frmPrinting::entryCount() const
     return m_List1->count();
 }
 
-QString frmPrinting::entry(int index) const
+ImageFile frmPrinting::entry(int index) const
 {
-    return m_List1->item(index)->text();
+    return {m_List1->item(index)->text(), m_List1->nativePath(index)};
 }
 
 int frmPrinting::quality() const
@@ -595,6 +639,14 @@ void frmPrinting::prepareFileDialog(const QString& title, const QString& filter)
 QString frmPrinting::askSaveFile(const QString& title, const QString& filter)
 {
     prepareFileDialog(title, filter);
+    // Without a usable folder of its own (the first save of a session, or after the folder went away) the save
+    // dialog starts in the program folder. An installed program's folder takes no files, so the save starts in the
+    // output folder instead, which the run has just made.
+    const QString start = m_dialogs->Path().trimmed();
+    if ((start.isEmpty() || !QFileInfo(start).isDir()) &&
+        (m_services.installedProgram || !canMakeFilesIn(m_services.programFolder))) {
+        m_dialogs->setPath(outputFolder());
+    }
     return m_dialogs->ShowSave() ? m_dialogs->Filename() : QString();
 }
 
@@ -643,15 +695,15 @@ void frmPrinting::addFolder()
         m_List1->setHint(QStringLiteral("Searching Files..."));
         // The list gets what was found in batches, once per yield: laying out a long list after every single
         // entry would make a big tree's scan take minutes. Yielding every few milliseconds keeps the window live.
-        QStringList found;
+        QList<QByteArray> found;
         QElapsedTimer sinceYield;
         sinceYield.start();
         const auto handOver = [this, &found] {
-            m_List1->addItems(found);
+            m_List1->appendPaths(found);
             found.clear();
         };
         FileSearch(
-            *folder, [&found](const QString& path) { found.append(path); },
+            *folder, [&found](const QByteArray& path) { found.append(path); },
             [this, &sinceYield, &handOver] {
                 if (sinceYield.elapsed() >= 15) {
                     handOver();

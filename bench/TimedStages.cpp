@@ -68,11 +68,11 @@ StageResult TimedStages::writeInfo(const DocumentInfo& info)
     return timed("writeInfo", [&] { return m_inner->writeInfo(info); });
 }
 
-StageResult TimedStages::makePage(int index, const QString& imagePath, const std::function<int()>& quality)
+StageResult TimedStages::makePage(int index, const ImageFile& image, const std::function<int()>& quality)
 {
     const double cpuBefore = processCpuSeconds();
     StageResult result = timed(
-        "makePage", [&] { return m_inner->makePage(index, imagePath, quality); }, &m_times.pagesSeconds);
+        "makePage", [&] { return m_inner->makePage(index, image, quality); }, &m_times.pagesSeconds);
     m_times.pagesCpuSeconds += processCpuSeconds() - cpuBefore;
     if (result.ok && !m_pages.keepIn.isEmpty()) {
         const QString kept = m_pages.keepIn + QStringLiteral("/%1.pdf").arg(index);

@@ -42,7 +42,7 @@ public:
     StageResult checkTools() override;
     StageResult prepareWorkspace() override;
     StageResult writeInfo(const DocumentInfo& info) override;
-    StageResult makePage(int index, const QString& imagePath, const std::function<int()>& quality) override;
+    StageResult makePage(int index, const ImageFile& image, const std::function<int()>& quality) override;
     StageResult copyFirstPage() override;
     StageResult join(int index) override;
     StageResult applyInfo(int count) override;

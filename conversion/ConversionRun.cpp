@@ -110,22 +110,36 @@ ConversionRun::Outcome ConversionRun::convert(ConversionStages& stages)
         m_window.setOutputFolder(outputFolder);
     }
 
-    QString destination = m_window.askSaveFile(QStringLiteral("Save"), QStringLiteral("PDF Files(*.pdf)|*.pdf"));
-    if (m_aborted) {
-        return Outcome::Aborted;
-    }
-    if (destination.isEmpty()) {
-        finishWithoutSaving(QStringLiteral("Nothing was saved."));
-        return Outcome::NotSaved;
-    }
-    destination = withPdfExtension(destination);
-    if (failed(stages.saveTo(destination))) {
-        return Outcome::Failed;
+    // The finished document is only ever given up by a cancel: a save that fails says why and asks again.
+    QString destination;
+    for (;;) {
+        destination = m_window.askSaveFile(QStringLiteral("Save"), QStringLiteral("PDF Files(*.pdf)|*.pdf"));
+        if (m_aborted) {
+            return Outcome::Aborted;
+        }
+        if (destination.isEmpty()) {
+            finishWithoutSaving(QStringLiteral("Nothing was saved."));
+            return Outcome::NotSaved;
+        }
+        destination = withPdfExtension(destination);
+        const StageResult saved = stages.saveTo(destination);
+        if (saved.ok) {
+            break;
+        }
+        m_s.messages->show(m_window.owner(), MessageIcon::Critical, saved.title,
+                           saved.text + QStringLiteral("\n\nChoose another name or folder, or cancel to end without "
+                                                       "saving."));
+        if (m_aborted) {
+            return Outcome::Aborted;
+        }
     }
 
     m_window.setProgressPercent(0);
     m_window.setProgressText(QStringLiteral("Removing Temporary Files..."));
     stages.removeWorkspace();
+    if (m_aborted) {
+        return Outcome::Aborted; // the window closed meanwhile: the document is saved, but nothing opens it now
+    }
     m_window.setProgressText(QStringLiteral("Done."));
     m_window.setBusy(false);
     m_s.opener->openUrl(QUrl::fromLocalFile(destination));

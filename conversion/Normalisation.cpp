@@ -8,9 +8,15 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <memory>
 #include <utility>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -94,11 +100,19 @@ struct JpegFacts
     bool adobeMarker = false;
 };
 
-JpegFacts readJpegFacts(const QString& imagePath)
+JpegFacts readJpegFacts(const QByteArray& path)
 {
     JpegFacts facts;
-    QFile file(imagePath);
-    if (!file.open(QIODevice::ReadOnly) || file.read(2) != QByteArray("\xff\xd8", 2)) {
+    QFile file;
+    const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return facts;
+    }
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return facts;
+    }
+    if (file.read(2) != QByteArray("\xff\xd8", 2)) {
         return facts;
     }
     for (;;) {
@@ -234,38 +248,42 @@ int formatForExtension(const QString& imagePath)
     return FIF_UNKNOWN;
 }
 
-std::optional<NormalisedImage> normaliseImage(const QString& imagePath, const QString& bmpPath, QString* error)
+std::optional<NormalisedImage> normaliseImage(const ImageFile& image, const QString& bmpPath, QString* error)
 {
+    const QString& imagePath = image.shown;
+    const QByteArray& name = image.native;
     const QFileInfo previous(bmpPath);
     if ((previous.exists() || previous.isSymLink()) && !QFile::remove(bmpPath)) {
         fail(error, QStringLiteral("The previous normalised image \"%1\" cannot be removed.").arg(bmpPath));
         return std::nullopt;
     }
 
-    const QFileInfo info(imagePath);
-    if (!info.exists() && !info.isSymLink()) {
+    struct stat info = {};
+    if (::lstat(name.constData(), &info) != 0) {
         fail(error, QStringLiteral("\"%1\" cannot be opened: it is not there any more (moved, renamed or deleted "
                                    "after it was added to the list).")
                         .arg(imagePath));
         return std::nullopt;
     }
-    if (info.isDir()) {
+    if (::stat(name.constData(), &info) == 0 && S_ISDIR(info.st_mode)) {
         fail(error, QStringLiteral("\"%1\" is a folder, not an image.").arg(imagePath));
         return std::nullopt;
     }
     {
-        QFile probe(imagePath);
-        if (!probe.open(QIODevice::ReadOnly)) {
-            fail(error, QStringLiteral("\"%1\" cannot be opened: %2.").arg(imagePath, probe.errorString()));
+        const int probe = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        if (probe < 0) {
+            fail(error, QStringLiteral("\"%1\" cannot be opened: %2.")
+                            .arg(imagePath, QString::fromLocal8Bit(std::strerror(errno))));
             return std::nullopt;
         }
-        if (probe.size() == 0) {
+        const bool empty = ::fstat(probe, &info) == 0 && info.st_size == 0;
+        ::close(probe);
+        if (empty) {
             fail(error, QStringLiteral("\"%1\" is empty.").arg(imagePath));
             return std::nullopt;
         }
     }
 
-    const QByteArray name = QFile::encodeName(imagePath);
     const QString unreadable = QStringLiteral("\"%1\" is not an image this program can read.").arg(imagePath);
     const FREE_IMAGE_FORMAT format = chooseFormat(imagePath, name);
     if (format == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(format)) {
@@ -287,7 +305,7 @@ std::optional<NormalisedImage> normaliseImage(const QString& imagePath, const QS
     if (format == FIF_JPEG) {
         // Photos are stored as the camera held them; the orientation tag says how to show them.
         flags |= JPEG_EXIFROTATE;
-        jpeg = readJpegFacts(imagePath);
+        jpeg = readJpegFacts(name);
         if (jpeg.components == 4) {
             flags |= JPEG_CMYK;
         }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "conversion/ImageFile.h"
+
 #include <QString>
 
 #include <optional>
@@ -18,5 +20,5 @@ struct NormalisedImage
 // Reads an image with FreeImage and writes it to bmpPath as a BMP file, upright and with at most 8 bits per
 // channel. bmpPath is removed first, so after a failure it never holds an earlier image. On failure *error
 // gets a sentence that names the file and says what is wrong.
-[[nodiscard]] std::optional<NormalisedImage> normaliseImage(const QString& imagePath, const QString& bmpPath,
+[[nodiscard]] std::optional<NormalisedImage> normaliseImage(const ImageFile& image, const QString& bmpPath,
                                                             QString* error);

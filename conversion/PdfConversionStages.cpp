@@ -95,11 +95,11 @@ StageResult PdfConversionStages::writeInfo(const DocumentInfo& info)
     return StageResult::success();
 }
 
-StageResult PdfConversionStages::makePage(int index, const QString& imagePath, const std::function<int()>& quality)
+StageResult PdfConversionStages::makePage(int index, const ImageFile& image, const std::function<int()>& quality)
 {
-    const PageJob job{m_owner, imagePath, m_workspace.pageFile(index), m_workspace.bitmapFile()};
-    const Normaliser normalise = [&job](QString* error) {
-        return besideTheWindow([&job, error] { return normaliseImage(job.imagePath, job.bmpPath, error); });
+    const PageJob job{m_owner, image.shown, m_workspace.pageFile(index), m_workspace.bitmapFile()};
+    const Normaliser normalise = [&job, &image](QString* error) {
+        return besideTheWindow([&job, &image, error] { return normaliseImage(image, job.bmpPath, error); });
     };
     PageLibraryBesideTheWindow library(*m_library);
     return createPagePdf(library, job, normalise, quality);

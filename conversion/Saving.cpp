@@ -41,27 +41,6 @@ private:
     bool m_restore = false;
 };
 
-// Copies everything from sourceFd to targetFd; 0 or the errno of the failure.
-int copyAll(int sourceFd, int targetFd)
-{
-    char buffer[1 << 16];
-    for (;;) {
-        const ssize_t got = ::read(sourceFd, buffer, sizeof buffer);
-        if (got < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return errno;
-        }
-        if (got == 0) {
-            return 0;
-        }
-        if (const int cause = writeAll(targetFd, buffer, std::size_t(got)); cause != 0) {
-            return cause;
-        }
-    }
-}
-
 } // namespace
 
 QString withPdfExtension(const QString& chosen)
@@ -105,7 +84,9 @@ StageResult saveDocument(const QString& source, const QString& destination)
     }
     QString text = QStringLiteral("The PDF could not be saved as %1: %2.")
                        .arg(QDir::toNativeSeparators(destination), writeFailureReason(cause));
-    if (file.destinationExisted()) {
+    if (file.destinationTouched()) {
+        text += QStringLiteral(" The file there may now be incomplete.");
+    } else if (file.destinationExisted()) {
         text += QStringLiteral(" The file that was there is unchanged.");
     }
     return StageResult::failure(kTitle, text);

@@ -1,5 +1,7 @@
 #include "platform/PosixFile.h"
 
+#include <QFile>
+
 #include <cerrno>
 #include <cstring>
 
@@ -68,6 +70,31 @@ int writeAll(int fd, const void* data, std::size_t size)
     return 0;
 }
 
+int copyAll(int sourceFd, int targetFd)
+{
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t got = ::read(sourceFd, buffer, sizeof buffer);
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return errno;
+        }
+        if (got == 0) {
+            return 0;
+        }
+        if (const int cause = writeAll(targetFd, buffer, std::size_t(got)); cause != 0) {
+            return cause;
+        }
+    }
+}
+
+bool canMakeFilesIn(const QString& folder)
+{
+    return !folder.isEmpty() && ::access(QFile::encodeName(folder).constData(), W_OK | X_OK) == 0;
+}
+
 QString errnoText(int cause)
 {
     return QString::fromLocal8Bit(std::strerror(cause));
@@ -92,6 +119,10 @@ QString writeFailureReason(int cause)
         return QStringLiteral("a part of the path is not a folder");
     case EISDIR:
         return QStringLiteral("a folder of that name is there");
+    case ENAMETOOLONG:
+        return QStringLiteral("the name is longer than the file system allows");
+    case notWritableFile:
+        return QStringLiteral("the file there is read-only (permission denied)");
     case notOrdinaryFile:
         return QStringLiteral("that name belongs to something other than an ordinary file");
     default:

@@ -50,9 +50,17 @@ private:
 // Not an errno value: a name that was to be written belongs to something other than an ordinary file (a FIFO,
 // socket or device, or a link to one of those or to nothing).
 inline constexpr int notOrdinaryFile = -1;
+// Not an errno value: an existing file that the user may not write (read-only to them).
+inline constexpr int notWritableFile = -2;
 
 // Writes all of data, carrying on after short writes and interruptions. 0, or the errno of the failure.
 [[nodiscard]] int writeAll(int fd, const void* data, std::size_t size);
+
+// Copies everything from sourceFd, from where it stands, to targetFd. 0, or the errno of the failure.
+[[nodiscard]] int copyAll(int sourceFd, int targetFd);
+
+// Whether new files can be made in folder by this user.
+[[nodiscard]] bool canMakeFilesIn(const QString& folder);
 
 // The system's text for an errno value.
 [[nodiscard]] QString errnoText(int cause);

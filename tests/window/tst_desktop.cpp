@@ -1,15 +1,24 @@
+// The accessibility recorder below registers as a plugin built into this program.
+#define QT_STATICPLUGIN
+
 #include "app/CommandLine.h"
 #include "app/GettingStartedPicture.h"
 #include "app/ProgramArt.h"
 #include "platform/Skin.h"
 #include "support/WindowFixture.h"
 
+#include <QAccessible>
+#include <QAccessibleBridge>
+#include <QAccessibleBridgePlugin>
 #include <QAction>
 #include <QApplication>
 #include <QFile>
 #include <QSet>
 #include <QSlider>
 #include <QTest>
+#include <QtPlugin>
+
+#include <sys/stat.h>
 
 // The window as a desktop program: files from the command line, keyboard use, the settings file's place, and the
 // program's own art.
@@ -27,12 +36,39 @@ private Q_SLOTS:
     void deleteKey_inTextField_editsTextOnly();
     void shortcuts_openExitMoveConvert();
     void tab_reachesEveryControl_withVisibleFocus();
-    void settings_keptAcrossRestarts_inTheRightFolder_data();
-    void settings_keptAcrossRestarts_inTheRightFolder();
+    void screenReader_namesValuesAndChangesHeard();
+    void settingsAndFirstSave_useTheRightFolder_data();
+    void settingsAndFirstSave_useTheRightFolder();
     void art_iconsAndPicture_sharpAtDoubleScale();
 };
 
 namespace {
+
+// Stands where the desktop's accessibility bridge stands and keeps what a screen reader would be told.
+QList<std::pair<QObject*, QAccessible::Event>> heardEvents;
+
+class RecordingBridge final : public QAccessibleBridge
+{
+public:
+    void setRootObject(QAccessibleInterface*) override {}
+    void notifyAccessibilityUpdate(QAccessibleEvent* event) override
+    {
+        heardEvents.append({event->object(), event->type()});
+    }
+};
+
+class RecordingBridgePlugin final : public QAccessibleBridgePlugin
+{
+    Q_OBJECT
+    Q_PLUGIN_METADATA(IID QAccessibleBridgeFactoryInterface_iid FILE "recording-bridge.json")
+public:
+    QAccessibleBridge* create(const QString&) override { return new RecordingBridge; }
+};
+
+bool heard(QObject* object, QAccessible::Event type)
+{
+    return heardEvents.contains(std::pair<QObject*, QAccessible::Event>(object, type));
+}
 
 // A second start of the program over the fixture's folders, with the settings place chosen by the test.
 std::unique_ptr<frmPrinting> openWindow(WindowFixture& f, Skin& skin, const QString& programFolder,
@@ -56,24 +92,33 @@ std::unique_ptr<frmPrinting> openWindow(WindowFixture& f, Skin& skin, const QStr
 
 void TestDesktop::commandLineFiles_givesFullPaths_data()
 {
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QStringList>("expected");
-    QTest::newRow("absolute kept") << QStringList{"/pics/a.jpg", "/pics/b.png"}
-                                   << QStringList{"/pics/a.jpg", "/pics/b.png"};
+    // The arguments after the program's name, as the program gets them.
+    QTest::addColumn<QByteArrayList>("arguments");
+    QTest::addColumn<QByteArrayList>("expected");
+    QTest::newRow("absolute kept") << QByteArrayList{"/pics/a.jpg", "/pics/b.png"}
+                                   << QByteArrayList{"/pics/a.jpg", "/pics/b.png"};
     QTest::newRow("relative from the working folder")
-        << QStringList{"a.jpg", "sub/../b.tif", "./c d.gif"}
-        << QStringList{"/home/ann/a.jpg", "/home/ann/b.tif", "/home/ann/c d.gif"};
-    QTest::newRow("file URLs decoded") << QStringList{"file:///pics/gr%C3%BC%C3%9Fe%20x.jpg"}
-                                       << QStringList{QString::fromUtf8("/pics/grüße x.jpg")};
-    QTest::newRow("remote URL and empty argument left out")
-        << QStringList{"", "file://server/share/a.jpg", "/pics/z.bmp"} << QStringList{"/pics/z.bmp"};
+        << QByteArrayList{"a.jpg", "sub/../b.tif", "./c d.gif"}
+        << QByteArrayList{"/home/ann/a.jpg", "/home/ann/b.tif", "/home/ann/c d.gif"};
+    QTest::newRow("file URLs decoded") << QByteArrayList{"file:///pics/gr%C3%BCn%20x.jpg", "FILE://localhost/l.png"}
+                                       << QByteArrayList{"/pics/gr\xc3\xbcn x.jpg", "/l.png"};
+    QTest::newRow("names that are not UTF-8 kept byte for byte")
+        << QByteArrayList{"caf\xe9.jpg", "/x/\xff\xfe/../\xc0\xaf.png", "file:///x/caf%E9.jpg"}
+        << QByteArrayList{"/home/ann/caf\xe9.jpg", "/x/\xc0\xaf.png", "/x/caf\xe9.jpg"};
+    QTest::newRow("remote URL, empty argument and end of options left out")
+        << QByteArrayList{"", "file://server/share/a.jpg", "--", "/pics/z.bmp", "--"}
+        << QByteArrayList{"/pics/z.bmp", "/home/ann/--"};
 }
 
 void TestDesktop::commandLineFiles_givesFullPaths()
 {
-    QFETCH(QStringList, arguments);
-    QFETCH(QStringList, expected);
-    QCOMPARE(commandLineFiles(arguments, QStringLiteral("/home/ann")), expected);
+    QFETCH(QByteArrayList, arguments);
+    QFETCH(QByteArrayList, expected);
+    std::vector<char*> argv{const_cast<char*>("pagewell")};
+    for (QByteArray& argument : arguments) {
+        argv.push_back(argument.data());
+    }
+    QCOMPARE(commandLineFiles(fileArguments(int(argv.size()), argv.data()), "/home/ann"), expected);
 }
 
 void TestDesktop::addDroppedPaths_imagesJoinInOrder_panelHides()
@@ -83,9 +128,11 @@ void TestDesktop::addDroppedPaths_imagesJoinInOrder_panelHides()
     f.addEntries({QStringLiteral("/already/there.jpg")});
     QVERIFY(f.find<QWidget>("picDoor")->isVisible());
 
-    const int joined =
-        w.addDroppedPaths({QStringLiteral("/p/z.JPEG"), QStringLiteral("/p/notes.txt"), QStringLiteral("/p/a.png"),
-                           QStringLiteral("/p/z.JPEG"), QStringLiteral("/p/folder.d")});
+    // A FIFO named like an image would hang the run that opens it.
+    const QString fifo = f.folder.file(QStringLiteral("pipe.jpg"));
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const int joined = w.addDroppedPaths(
+        {"/p/z.JPEG", "/p/notes.txt", "/p/a.png", QFile::encodeName(fifo), "/p/z.JPEG", "/p/folder.d"});
 
     QCOMPARE(joined, 3);
     QCOMPARE(f.entries(), (QStringList{"/already/there.jpg", "/p/z.JPEG", "/p/a.png", "/p/z.JPEG"}));
@@ -98,7 +145,7 @@ void TestDesktop::addDroppedPaths_noImagesOrRunUnderWay_nothingChanges()
 {
     WindowFixture f;
     frmPrinting& w = f.open();
-    QCOMPARE(w.addDroppedPaths({QStringLiteral("/p/readme.txt")}), 0);
+    QCOMPARE(w.addDroppedPaths({"/p/readme.txt"}), 0);
     QCOMPARE(w.addDroppedPaths({}), 0);
     QVERIFY(f.find<QWidget>("picDoor")->isVisible()); // nothing joined: the guide stays
 
@@ -110,7 +157,7 @@ void TestDesktop::addDroppedPaths_noImagesOrRunUnderWay_nothingChanges()
             return;
         }
         if (joinedDuringRun < 0) {
-            joinedDuringRun = w.addDroppedPaths({QStringLiteral("/p/late.jpg")});
+            joinedDuringRun = w.addDroppedPaths({"/p/late.jpg"});
         }
     };
     f.click(QStringLiteral("Command3"));
@@ -266,7 +313,50 @@ void TestDesktop::tab_reachesEveryControl_withVisibleFocus()
     window->close();
 }
 
-void TestDesktop::settings_keptAcrossRestarts_inTheRightFolder_data()
+void TestDesktop::screenReader_namesValuesAndChangesHeard()
+{
+    WindowFixture f;
+    f.open();
+    const auto accessible = [&f](const QString& name) {
+        return QAccessible::queryAccessibleInterface(f.find<QWidget>(name));
+    };
+    // clang-format off
+    const QList<std::pair<QString, QString>> names = {
+        {"txtTitle", "PDF Document Title"}, {"txtCreateFor", "PDF Author"}, {"txtCreationDate", "Creation Date"},
+        {"txtSubject", "Subject"}, {"txtKeywords", "Keywords"}, {"Command1", "Now"}, {"List1", "File List"},
+        {"Slider1", "Compress Quality"}, {"txtPath", "Output Path"}, {"cmdBrowse", "Browse"},
+        {"Command3", "Convert To PDF Now"}, {"pb", "Conversion progress"}, {"prewImage", "Preview"},
+        {"picDoor", "Getting started"}};
+    // clang-format on
+    for (const auto& [object, name] : names) {
+        QCOMPARE(accessible(object)->text(QAccessible::Name), name);
+    }
+    QVERIFY(accessible("picDoor")->text(QAccessible::Description).contains(QStringLiteral("Convert To PDF Now")));
+    QVERIFY(accessible("picDoor")->state().focusable);
+    QCOMPARE(accessible("txtPath")->text(QAccessible::Description), QStringLiteral("Select a Folder to Output"));
+
+    // The slider gives its value and range, and its word with them; the word's label is heard when it changes.
+    heardEvents.clear();
+    f.find<QSlider>("Slider1")->setValue(30);
+    QAccessibleValueInterface* value = accessible("Slider1")->valueInterface();
+    QVERIFY(value);
+    QCOMPARE(value->currentValue().toInt(), 30);
+    QCOMPARE(value->minimumValue().toInt(), f.find<QSlider>("Slider1")->minimum());
+    QCOMPARE(accessible("Slider1")->text(QAccessible::Description), f.text("lblQtt"));
+    QVERIFY(heard(f.find<QObject>("Slider1"), QAccessible::ValueChanged));
+    QVERIFY(heard(f.find<QObject>("lblQtt"), QAccessible::NameChanged));
+
+    // A run's progress is heard as it goes, and its status reads as what it says.
+    heardEvents.clear();
+    f.addEntries({QStringLiteral("/p/a.jpg"), QStringLiteral("/p/b.jpg")});
+    f.dialogs.saveAnswers.push_back(f.folder.file(QStringLiteral("out.pdf")));
+    f.click(QStringLiteral("Command3"));
+    QVERIFY(heard(f.find<QObject>("lblPB"), QAccessible::NameChanged));
+    QVERIFY(heard(f.find<QObject>("pb"), QAccessible::ValueChanged));
+    QCOMPARE(accessible("lblPB")->text(QAccessible::Name), QStringLiteral("Done."));
+}
+
+void TestDesktop::settingsAndFirstSave_useTheRightFolder_data()
 {
     QTest::addColumn<QString>("programFolder"); // relative to the test folder
     QTest::addColumn<bool>("installed");
@@ -277,7 +367,7 @@ void TestDesktop::settings_keptAcrossRestarts_inTheRightFolder_data()
     QTest::newRow("installed program") << "program" << true << false;
 }
 
-void TestDesktop::settings_keptAcrossRestarts_inTheRightFolder()
+void TestDesktop::settingsAndFirstSave_useTheRightFolder()
 {
     QFETCH(QString, programFolder);
     QFETCH(bool, installed);
@@ -294,9 +384,12 @@ void TestDesktop::settings_keptAcrossRestarts_inTheRightFolder()
         QCOMPARE(first->settingsPath(), expected);
         first->findChild<QLineEdit*>(QStringLiteral("txtTitle"))->setText(QStringLiteral("Holiday \"2026\""));
         first->findChild<QSlider*>(QStringLiteral("Slider1"))->setValue(37);
-        first->addDroppedPaths({QStringLiteral("/p/a.jpg")});
+        first->addDroppedPaths({"/p/a.jpg"});
         first->findChild<QPushButton*>(QStringLiteral("Command3"))->click(); // a run saves the settings
         QVERIFY(f.messages.shown().isEmpty());
+        // Its save dialog starts beside the program only where files can be made.
+        QCOMPARE(f.dialogs.saveRequests.constFirst().startFolder,
+                 besideProgram ? program : f.homeFolder + QStringLiteral("/output/"));
         first->close();
     }
     QVERIFY(QFile::exists(expected));
@@ -341,5 +434,6 @@ void TestDesktop::art_iconsAndPicture_sharpAtDoubleScale()
     QCOMPARE(fitted.pixelColor(fitted.width() / 6, fitted.height() * 3 / 4), QColor(Qt::white));
 }
 
+Q_IMPORT_PLUGIN(RecordingBridgePlugin)
 QTEST_MAIN(TestDesktop)
 #include "tst_desktop.moc"

@@ -1,3 +1,4 @@
+#include "app/CommandLine.h"
 #include "conversion/PageCreation.h"
 #include "support/ConvertAndCheck.h"
 #include "support/FakePdftk.h"
@@ -5,6 +6,7 @@
 #include "support/PdfProbe.h"
 #include "support/WindowFixture.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -12,6 +14,9 @@
 #include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 // Whole runs through the window with the real FreeImage, page library and pdftk; only dialogs are scripted.
 class TestEndToEnd : public QObject
@@ -27,6 +32,7 @@ private Q_SLOTS:
     void faults_clearMessage_listKept_nothingLeft();
     void saveCancelled_nothingWritten_noWorkspaceLeft();
     void toolCheckStillOut_busyAndLockedFromClick_cleanRefused();
+    void nameNotUtf8_fromCommandLine_converts();
 
 private:
     struct Entry
@@ -255,6 +261,31 @@ void TestEndToEnd::toolCheckStillOut_busyAndLockedFromClick_cleanRefused()
     poll.start(10);
     convertAndCheck(f, f.folder.file(QStringLiteral("both.pdf")), expected, 12);
     QVERIFY(tried);
+}
+
+void TestEndToEnd::nameNotUtf8_fromCommandLine_converts()
+{
+    WindowFixture f;
+    f.useRealStages();
+    f.open();
+    // A Latin-1 name, as older cameras and archives write them; text would turn its byte into another name.
+    const QByteArray raw = QFile::encodeName(f.folder.path()) + "/caf\xe9.png";
+    const struct RemoveByHand // Qt cannot remove what it cannot name
+    {
+        QByteArray path;
+        ~RemoveByHand() { ::unlink(path.constData()); }
+    } cleanUp{raw};
+    const QImage picture = makeTestPicture(90, 60);
+    QByteArray png;
+    QBuffer buffer(&png);
+    QVERIFY(buffer.open(QIODevice::WriteOnly) && picture.save(&buffer, "PNG"));
+    const int fd = ::open(raw.constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+    QVERIFY(fd >= 0);
+    const bool written = ::write(fd, png.constData(), size_t(png.size())) == png.size();
+    QVERIFY(::close(fd) == 0 && written);
+
+    QCOMPARE(f.window->addDroppedPaths(commandLineFiles({raw}, "/")), 1);
+    convertAndCheck(f, f.folder.file(QStringLiteral("caf\u00e9.pdf")), {picture}, 12);
 }
 
 QTEST_MAIN(TestEndToEnd)

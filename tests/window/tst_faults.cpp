@@ -214,8 +214,8 @@ bool TestFaults::ranAsOrdinaryUser()
                          QString::fromUtf8(QTest::currentDataTag());
     const ChildRun child = runSelf({test}, true);
     if (child.exitCode == kCannotDropRoot) {
-        QTest::qSkip("Root ignores file permissions and this system does not let it become the user nobody.",
-                     __FILE__, __LINE__);
+        QTest::qSkip("Root ignores file permissions and this system does not let it become the user nobody.", __FILE__,
+                     __LINE__);
         return true;
     }
     [&] {
@@ -300,12 +300,16 @@ void TestFaults::run_faultUnderneath_messageDestinationIntactNothingLeft_data()
     // clang-format off
     QTest::addColumn<QString>("fault");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("pdftk killed in the middle of a join") << "killed" << "stopped unexpectedly";
-    QTest::newRow("pdftk missing") << "missing" << "pdftk";
-    QTest::newRow("temporary folder is not a folder") << "tmpdir" << "temporary folder";
-    QTest::newRow("destination folder read-only") << "readonly" << "cannot be written to";
-    QTest::newRow("destination disk full (file size limit)") << "full" << "file size limit";
-    QTest::newRow("none: the run saves (the snapshot allows the destination)") << "none" << "";
+    QTest::addColumn<bool>("atSave"); // the save fails: the user is asked again and saves elsewhere
+    QTest::newRow("pdftk killed in the middle of a join") << "killed" << "stopped unexpectedly" << false;
+    QTest::newRow("pdftk missing") << "missing" << "pdftk" << false;
+    QTest::newRow("temporary folder is not a folder") << "tmpdir" << "temporary folder" << false;
+    QTest::newRow("destination folder read-only") << "readonly" << "cannot be written to" << true;
+    QTest::newRow("destination file read-only") << "readonlyfile" << "read-only" << true;
+    QTest::newRow("destination folder gone") << "gone" << "does not exist" << true;
+    QTest::newRow("destination name too long") << "toolong" << "longer than the file system allows" << true;
+    QTest::newRow("destination disk full (file size limit)") << "full" << "file size limit" << true;
+    QTest::newRow("none: the run saves (the snapshot allows the destination)") << "none" << "" << false;
     // clang-format on
 }
 
@@ -313,7 +317,8 @@ void TestFaults::run_faultUnderneath_messageDestinationIntactNothingLeft()
 {
     QFETCH(QString, fault);
     QFETCH(QString, reason);
-    if (fault == QLatin1String("readonly") && ranAsOrdinaryUser()) {
+    QFETCH(bool, atSave);
+    if (fault.startsWith(QLatin1String("readonly")) && ranAsOrdinaryUser()) {
         return;
     }
     WindowFixture f;
@@ -332,18 +337,29 @@ void TestFaults::run_faultUnderneath_messageDestinationIntactNothingLeft()
     const QString outFolder = f.folder.mkdir(QStringLiteral("out"));
     const QString destination = f.folder.write(QStringLiteral("out/Album.pdf"), "the album from last year");
     f.find<QLineEdit>("txtPath")->setText(outFolder);
-    f.dialogs.saveAnswers.push_back(destination);
+    if (fault == QLatin1String("gone")) {
+        f.dialogs.saveAnswers.push_back(f.folder.file(QStringLiteral("removed meanwhile/Album.pdf")));
+    } else if (fault == QLatin1String("toolong")) {
+        f.dialogs.saveAnswers.push_back(outFolder + QLatin1Char('/') + QString(300, QLatin1Char('n')));
+    } else {
+        f.dialogs.saveAnswers.push_back(destination);
+    }
+    const QString secondTry = f.folder.file(QStringLiteral("second try.pdf"));
+    f.dialogs.saveAnswers.push_back(secondTry);
     const QString notAFolder = f.folder.write(QStringLiteral("plain file"), "not a folder");
     rlimit fileSize = {};
     ::getrlimit(RLIMIT_FSIZE, &fileSize);
     if (fault == QLatin1String("full")) {
-        // The disk fills up while the user picks the destination: writes beyond 4 KiB fail from then on.
-        f.dialogs.whileOpen = [&fileSize] {
+        // The disk fills up while the user picks the destination (writes beyond 4 KiB fail), and has room again
+        // when the user is asked the second time.
+        f.dialogs.whileOpen = [&f, &fileSize] {
             const rlimit small{4096, fileSize.rlim_max};
-            ::setrlimit(RLIMIT_FSIZE, &small);
+            ::setrlimit(RLIMIT_FSIZE, f.dialogs.saveRequests.size() == 1 ? &small : &fileSize);
         };
     } else if (fault == QLatin1String("readonly")) {
         QVERIFY(::chmod(QFile::encodeName(outFolder).constData(), 0555) == 0);
+    } else if (fault == QLatin1String("readonlyfile")) {
+        QVERIFY(::chmod(QFile::encodeName(destination).constData(), 0444) == 0);
     }
     const FileSnapshot before = snapshot();
     const QByteArray savedTmpdir = qgetenv("TMPDIR");
@@ -367,11 +383,20 @@ void TestFaults::run_faultUnderneath_messageDestinationIntactNothingLeft()
     const auto message = f.messages.shown().first();
     QCOMPARE(message.icon, MessageIcon::Critical);
     QVERIFY2(message.text.contains(reason), qPrintable(message.text));
+    QVERIFY(f.find<QWidget>("Command3")->isEnabled());
+    QCOMPARE(contents(destination), QByteArray("the album from last year"));
+    if (atSave) {
+        // The same document, saved where the user chose the second time.
+        QCOMPARE(f.dialogs.saveRequests.size(), 2);
+        QCOMPARE(f.text("lblPB"), QStringLiteral("Done."));
+        QCOMPARE(PdfProbe::info(secondTry).value(QStringLiteral("Pages")).toInt(), entries.size());
+        QCOMPARE(f.opener.opened(), QList<QUrl>{QUrl::fromLocalFile(secondTry)});
+        verifyNothingElseChanged(before, {f.window->settingsPath(), secondTry});
+        return;
+    }
     QCOMPARE(f.entries(), entries);
     QVERIFY(f.text("lblPB") != QStringLiteral("Done."));
-    QVERIFY(f.find<QWidget>("Command3")->isEnabled());
     QVERIFY(f.opener.opened().isEmpty());
-    QCOMPARE(contents(destination), QByteArray("the album from last year"));
     verifyNothingElseChanged(before, {f.window->settingsPath()});
 }
 
@@ -408,8 +433,8 @@ void TestFaults::windowClosed_duringJoin_toolStoppedNothingLeft()
     const QString pidFile = f.folder.file(QStringLiteral("pid"));
     const QString childPidFile = f.folder.file(QStringLiteral("child pid"));
     // Like the real pdftk, the script starts the program that does the work as its own child.
-    f.useRealStages(writeJoiningFakePdftk(f.folder, "sleep 600 & echo $! > '" + QFile::encodeName(childPidFile) + "'; echo $$ > '" +
-                                            QFile::encodeName(pidFile) + "'; wait"));
+    f.useRealStages(writeJoiningFakePdftk(f.folder, "sleep 600 & echo $! > '" + QFile::encodeName(childPidFile) +
+                                                        "'; echo $$ > '" + QFile::encodeName(pidFile) + "'; wait"));
     f.open();
     f.addEntries(images(f, 3));
     f.find<QLineEdit>("txtPath")->setText(f.folder.path());
