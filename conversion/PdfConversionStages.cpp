@@ -3,6 +3,7 @@
 #include "conversion/InfoFile.h"
 #include "conversion/Merging.h"
 #include "conversion/PageCreation.h"
+#include "conversion/PdftkCheck.h"
 #include "conversion/Saving.h"
 #include "platform/PdfPageLibrary.h"
 #include "platform/Pdftk.h"
@@ -62,8 +63,10 @@ private:
 } // namespace
 
 PdfConversionStages::PdfConversionStages(QWidget* owner, std::unique_ptr<Pdftk> pdftk,
-                                         std::unique_ptr<PdfPageLibrary> library, QString tempParent)
-    : m_owner(owner), m_pdftk(std::move(pdftk)), m_library(std::move(library)), m_tempParent(std::move(tempParent))
+                                         std::unique_ptr<PdfPageLibrary> library, std::shared_ptr<PdftkCheck> check,
+                                         QString tempParent)
+    : m_owner(owner), m_pdftk(std::move(pdftk)), m_check(std::move(check)), m_library(std::move(library)),
+      m_tempParent(std::move(tempParent))
 {
 }
 
@@ -71,7 +74,7 @@ PdfConversionStages::~PdfConversionStages() = default;
 
 StageResult PdfConversionStages::checkTools()
 {
-    return checkPdftk(*m_pdftk);
+    return m_check->result();
 }
 
 StageResult PdfConversionStages::prepareWorkspace()
@@ -130,5 +133,6 @@ void PdfConversionStages::removeWorkspace()
 
 void PdfConversionStages::abort()
 {
+    m_check->stopWaiting();
     m_pdftk->abort();
 }

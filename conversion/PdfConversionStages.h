@@ -6,6 +6,7 @@
 #include <memory>
 
 class Pdftk;
+class PdftkCheck;
 class PdfPageLibrary;
 class QWidget;
 
@@ -13,9 +14,10 @@ class QWidget;
 class PdfConversionStages final : public ConversionStages
 {
 public:
-    // tempParent: where the workspace is made; empty for the system's temporary folder.
+    // tempParent: where the workspace is made; empty for the system's temporary folder. check: the session's
+    // answer on whether pdftk works, which checkTools() gives.
     PdfConversionStages(QWidget* owner, std::unique_ptr<Pdftk> pdftk, std::unique_ptr<PdfPageLibrary> library,
-                        QString tempParent = {});
+                        std::shared_ptr<PdftkCheck> check, QString tempParent = {});
     ~PdfConversionStages() override;
 
     StageResult checkTools() override;
@@ -32,6 +34,7 @@ public:
 private:
     QWidget* m_owner; // the window, which outlives the run that holds these stages
     std::unique_ptr<Pdftk> m_pdftk;
+    std::shared_ptr<PdftkCheck> m_check;
     std::unique_ptr<PdfPageLibrary> m_library;
     QString m_tempParent;
     Workspace m_workspace;
