@@ -63,7 +63,12 @@ class RecordingBridgePlugin final : public QAccessibleBridgePlugin
     Q_OBJECT
     Q_PLUGIN_METADATA(IID QAccessibleBridgeFactoryInterface_iid FILE "recording-bridge.json")
 public:
-    QAccessibleBridge* create(const QString&) override { return new RecordingBridge; }
+    // Qt keeps the bridge until the program ends and never deletes it.
+    QAccessibleBridge* create(const QString&) override
+    {
+        static RecordingBridge bridge;
+        return &bridge;
+    }
 };
 
 bool heard(QObject* object, QAccessible::Event type)
