@@ -306,6 +306,19 @@ Reply writePreview(Bitmap bitmap, const Request& request, FdStream& out)
     return done;
 }
 
+// A file that none of the table's formats takes for theirs; FreeImage may know what it is (its other readers only
+// look at the first bytes).
+Reply notAnImage(FdStream& in)
+{
+    in.rewind();
+    const FREE_IMAGE_FORMAT other = FreeImage_GetFileTypeFromHandle(in.io(), in.handle());
+    if (other != FIF_UNKNOWN && !isTableFormat(other)) {
+        return reply(Status::NotAnImage, std::string("it is a ") + FreeImage_GetFormatFromFIF(other) +
+                                             " file, a kind this program does not read");
+    }
+    return reply(Status::NotAnImage);
+}
+
 Reply decode(int inputFd, int outputFd, const Request& request, const char** formatName)
 {
     FdStream in(inputFd);
@@ -314,13 +327,7 @@ Reply decode(int inputFd, int outputFd, const Request& request, const char** for
     }
     const FREE_IMAGE_FORMAT format = chooseFormat(in, request.fileName);
     if (format == FIF_UNKNOWN) {
-        in.rewind();
-        const FREE_IMAGE_FORMAT other = FreeImage_GetFileTypeFromHandle(in.io(), in.handle());
-        if (other != FIF_UNKNOWN) {
-            return reply(Status::NotAnImage, std::string("it is a ") + FreeImage_GetFormatFromFIF(other) +
-                                                 " file, a kind this program does not read");
-        }
-        return reply(Status::NotAnImage);
+        return notAnImage(in);
     }
     *formatName = FreeImage_GetFormatFromFIF(format);
     const bool recognised = [&] {
@@ -343,7 +350,7 @@ Reply decode(int inputFd, int outputFd, const Request& request, const char** for
     const std::optional<Claim> claim = claimedSize(in, format, flags);
     if (!claim) {
         if (!recognised) {
-            return reply(Status::NotAnImage);
+            return notAnImage(in);
         }
         return reply(Status::Damaged, messages.messages().empty() ? std::string() : messages.messages().back());
     }
@@ -368,7 +375,7 @@ Reply decode(int inputFd, int outputFd, const Request& request, const char** for
     }
     if (!bitmap) {
         if (!recognised) {
-            return reply(Status::NotAnImage);
+            return notAnImage(in);
         }
         return reply(Status::Damaged,
                      messages.messages().empty() ? std::string() : trimmed(messages.messages().back()));

@@ -63,6 +63,27 @@ bool processGone(qint64 pid)
     return afterName > 0 && line.mid(afterName + 2, 1) == "Z";
 }
 
+// Children of this process that are the image-reading helper.
+QList<qint64> imageReadersRunning()
+{
+    QList<qint64> found;
+    const QString self = QString::number(QCoreApplication::applicationPid());
+    for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+        if (!status.open(QIODevice::ReadOnly)) {
+            continue;
+        }
+        const QString text = QString::fromUtf8(status.readAll());
+        if (text.contains(QStringLiteral("\nPPid:\t%1\n").arg(self)) &&
+            QFileInfo(QStringLiteral("/proc/%1/exe").arg(pid))
+                .symLinkTarget()
+                .endsWith(QLatin1String("pagewell-imagereader"))) {
+            found << pid.toLongLong();
+        }
+    }
+    return found;
+}
+
 // A stand-in for pdftk: a shell script that answers --version and does `joinBody` for a join (its arguments are
 // chain page cat output result dont_ask); anything else goes to the real pdftk.
 QString fakePdftk(const TestFolder& folder, const QByteArray& joinBody)
@@ -226,8 +247,8 @@ bool FaultsTest::ranAsOrdinaryUser()
                          QString::fromUtf8(QTest::currentDataTag());
     const ChildRun child = runSelf({test}, true);
     if (child.exitCode == kCannotDropRoot) {
-        QTest::qSkip("Root ignores file permissions and this system does not let it become the user nobody.",
-                     __FILE__, __LINE__);
+        QTest::qSkip("Root ignores file permissions and this system does not let it become the user nobody.", __FILE__,
+                     __LINE__);
         return true;
     }
     [&] {
@@ -252,6 +273,18 @@ void FaultsTest::run_unusableEntry_namesItListKeptNothingLeft_data()
     QTest::newRow("folder named x.jpg") << "folder" << "x.jpg" << "is a folder";
     QTest::newRow("deleted after it was added") << "deleted" << "gone.jpg" << "not there any more";
     QTest::newRow("made unreadable after it was added") << "unreadable" << "secret.png" << "Permission denied";
+    QTest::newRow("FIFO named x.jpg") << "fifo" << "x.jpg" << "it is a FIFO";
+    QTest::newRow("TIFF with its directory first, cut in half") << "tiff cut" << "scan.tif" << "damaged or incomplete";
+    QTest::newRow("DDS texture named .jpg") << "dds" << "texture.jpg" << "DDS file, a kind this program does not read";
+    QTest::newRow("PNG claiming 60000 x 60000") << "claims" << "huge.png" << "claims 60000 \u00d7 60000 pixels";
+    QTest::newRow("TIFF claiming 60000 x 60000") << "claims" << "huge.tif" << "claims 60000 \u00d7 60000 pixels";
+    QTest::newRow("GIF claiming 60000 x 60000") << "claims" << "huge.gif" << "claims 60000 \u00d7 60000 pixels";
+    QTest::newRow("BMP claiming 60000 x 60000") << "claims" << "huge.bmp" << "claims 60000 \u00d7 60000 pixels";
+    QTest::newRow("PNG wider than a page's picture") << "wide" << "panorama.png" << "65,500 pixels a side";
+    // The reproducers of faults found by fuzzing, in tests/hostile: each must end in a message, never take the
+    // program down or keep it waiting.
+    QTest::newRow("reader overflows its heap") << "corpus" << "psd-heap-overflow.jpg" << "stopped unexpectedly";
+    QTest::newRow("reader loops for ever") << "corpus" << "iff-endless-loop.png" << "took longer than 5 s";
     // clang-format on
 }
 
@@ -265,11 +298,29 @@ void FaultsTest::run_unusableEntry_namesItListKeptNothingLeft()
     }
     WindowFixture f;
     f.workspaceParent.clear();
+    f.readerTimeout = std::chrono::seconds(5);
     f.useRealStages();
     f.open();
     const QStringList good = images(f, 2);
     const QString bad = f.folder.file(fileName);
-    if (kind == QLatin1String("empty")) {
+    const QString suffix = QFileInfo(fileName).suffix();
+    if (kind == QLatin1String("fifo")) {
+        QVERIFY(::mkfifo(QFile::encodeName(bad).constData(), 0600) == 0);
+    } else if (kind == QLatin1String("tiff cut")) {
+        const QByteArray tiff = tiffDirectoryFirst();
+        f.folder.write(fileName, tiff.left(tiff.size() / 2));
+    } else if (kind == QLatin1String("dds")) {
+        // A 4 x 4 texture: the header's own size (124) and its pixel format's (32, at 76) are what mark it.
+        QByteArray dds = QByteArray("DDS ") + QByteArray::fromHex("7c000000071000000400000004000000");
+        dds.resize(76, '\0');
+        f.folder.write(fileName, dds + QByteArray::fromHex("20000000400000000000000020000000") + QByteArray(100, '\0'));
+    } else if (kind == QLatin1String("claims")) {
+        f.folder.write(fileName, headerClaiming(suffix, 60000, 60000));
+    } else if (kind == QLatin1String("wide")) {
+        f.folder.write(fileName, headerClaiming(suffix, 70000, 10));
+    } else if (kind == QLatin1String("corpus")) {
+        QVERIFY(QFile::copy(QStringLiteral(PAGEWELL_HOSTILE_DIR "/") + fileName, bad));
+    } else if (kind == QLatin1String("empty")) {
         f.folder.write(fileName);
     } else if (kind == QLatin1String("truncated")) {
         const Sample sample = fileName.endsWith(QLatin1String(".jpg"))   ? Sample::JpegBaseline420
@@ -289,6 +340,7 @@ void FaultsTest::run_unusableEntry_namesItListKeptNothingLeft()
         QVERIFY(QFile::setPermissions(bad, QFileDevice::Permissions()));
     }
     f.find<QLineEdit>("txtPath")->setText(f.folder.path());
+    f.find<QLineEdit>("txtTitle")->setText(QStringLiteral("Holiday"));
     f.dialogs.saveAnswers.push_back(f.folder.file(QStringLiteral("out.pdf")));
     const FileSnapshot before = snapshot();
 
@@ -298,6 +350,9 @@ void FaultsTest::run_unusableEntry_namesItListKeptNothingLeft()
     const auto message = f.messages.shown().first();
     QCOMPARE(message.icon, MessageIcon::Critical);
     QVERIFY2(message.text.contains(bad) && message.text.contains(reason), qPrintable(message.text));
+    QVERIFY2(!message.text.contains(QStringLiteral("tmp.bmp")), qPrintable(message.text));
+    QCOMPARE(imageReadersRunning(), QList<qint64>());
+    QCOMPARE(f.text("txtTitle"), QStringLiteral("Holiday"));
     QCOMPARE(f.entries(), (QStringList{good.at(0), bad, good.at(1)}));
     QCOMPARE(f.list()->currentRow(), 1);
     QVERIFY(f.find<QWidget>("Command3")->isEnabled());

@@ -17,10 +17,14 @@ WindowFixture::WindowFixture(const QDateTime& now) : clock(now)
 void WindowFixture::useRealStages(const QString& pdftkProgram)
 {
     makeStages = [this, pdftkProgram]() -> std::unique_ptr<ConversionStages> {
-        auto pdftk = pdftkProgram.isEmpty() ? std::make_unique<ProcessPdftk>()
-                                            : std::make_unique<ProcessPdftk>(pdftkProgram);
-        return std::make_unique<PdfConversionStages>(window.get(), std::move(pdftk),
-                                                     std::make_unique<QpdfPageLibrary>(), workspaceParent);
+        auto pdftk =
+            pdftkProgram.isEmpty() ? std::make_unique<ProcessPdftk>() : std::make_unique<ProcessPdftk>(pdftkProgram);
+        auto stages = std::make_unique<PdfConversionStages>(window.get(), std::move(pdftk),
+                                                            std::make_unique<QpdfPageLibrary>(), workspaceParent);
+        if (readerTimeout.count() > 0) {
+            stages->setReaderTimeout(readerTimeout);
+        }
+        return stages;
     };
 }
 

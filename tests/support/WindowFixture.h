@@ -16,6 +16,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSlider>
+#include <chrono>
 #include <memory>
 
 // The main window with every outside service scripted. The program folder and home are scratch folders.
@@ -51,5 +52,6 @@ struct WindowFixture
     std::shared_ptr<ScriptedStages::Log> stagesLog = std::make_shared<ScriptedStages::Log>();
     std::function<std::unique_ptr<ConversionStages>()> makeStages;
     QString workspaceParent;
+    std::chrono::seconds readerTimeout{0}; // how long the image reader may take over one image; 0: its default
     std::unique_ptr<frmPrinting> window;
 };
