@@ -313,8 +313,8 @@ Reply notAnImage(FdStream& in)
     in.rewind();
     const FREE_IMAGE_FORMAT other = FreeImage_GetFileTypeFromHandle(in.io(), in.handle());
     if (other != FIF_UNKNOWN && !isTableFormat(other)) {
-        return reply(Status::NotAnImage, std::string("it is a ") + FreeImage_GetFormatFromFIF(other) +
-                                             " file, a kind this program does not read");
+        return reply(Status::NotAnImage, std::string("its content is ") + FreeImage_GetFormatFromFIF(other) +
+                                             ", a kind of image this program does not read");
     }
     return reply(Status::NotAnImage);
 }

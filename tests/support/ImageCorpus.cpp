@@ -161,54 +161,6 @@ QByteArray headerClaiming(const QString& format, quint32 width, quint32 height)
     return bytes;
 }
 
-QByteArray tiffDirectoryFirst()
-{
-    constexpr quint32 width = 64;
-    constexpr quint32 rowsPerStrip = 4;
-    constexpr quint32 strips = 8;
-    constexpr quint32 stripBytes = width * 3 * rowsPerStrip;
-    constexpr quint16 entries = 9;
-    constexpr quint32 offsets = 8 + 2 + entries * 12 + 4;
-    constexpr quint32 counts = offsets + 4 * strips;
-    constexpr quint32 data = counts + 4 * strips;
-    QByteArray bytes;
-    QDataStream out(&bytes, QIODevice::WriteOnly);
-    out.setByteOrder(QDataStream::LittleEndian);
-    out.writeRawData("II*\0", 4);
-    out << quint32(8) << entries;
-    const auto entry = [&out](quint16 tag, quint16 type, quint32 count, quint32 value) {
-        out << tag << type << count;
-        if (type == 3 && count == 1) {
-            out << quint16(value) << quint16(0);
-        } else {
-            out << value;
-        }
-    };
-    entry(256, 4, 1, width);
-    entry(257, 4, 1, rowsPerStrip * strips);
-    entry(258, 3, 1, 8);
-    entry(259, 3, 1, 1);
-    entry(262, 3, 1, 2);
-    entry(273, 4, strips, offsets);
-    entry(277, 3, 1, 3);
-    entry(278, 4, 1, rowsPerStrip);
-    entry(279, 4, strips, counts);
-    out << quint32(0);
-    for (quint32 i = 0; i < strips; ++i) {
-        out << data + i * stripBytes;
-    }
-    for (quint32 i = 0; i < strips; ++i) {
-        out << stripBytes;
-    }
-    for (quint32 i = 0; i < strips; ++i) {
-        const char pixel[3] = {char(i * 30), 100, char(200)};
-        for (quint32 p = 0; p < stripBytes / 3; ++p) {
-            out.writeRawData(pixel, 3);
-        }
-    }
-    return bytes;
-}
-
 QByteArray jpegWithOrientation(const QImage& image, int orientation)
 {
     QByteArray jpeg;

@@ -31,9 +31,6 @@ QByteArray jpegWithOrientation(const QImage& image, int orientation);
 // A small, well-formed file of the format ("png", "tif", "gif" or "bmp") whose header claims an RGB picture of
 // width x height pixels (grey for TIFF), followed by a few bytes of pixel data.
 QByteArray headerClaiming(const QString& format, quint32 width, quint32 height);
-// An uncompressed RGB TIFF with its directory first, as scanners write them: 64 x 32 pixels in eight strips of
-// four rows, each strip a colour of its own.
-QByteArray tiffDirectoryFirst();
 
 enum class Sample
 {
