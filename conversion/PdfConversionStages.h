@@ -9,6 +9,7 @@
 #include <memory>
 
 class ImageReader;
+class PageWorker;
 class Pdftk;
 class PdfPageLibrary;
 
@@ -44,6 +45,7 @@ private:
     std::unique_ptr<Pdftk> m_pdftk;
     std::unique_ptr<PdfPageLibrary> m_library;
     std::unique_ptr<ImageReader> m_reader;
+    std::unique_ptr<PageWorker> m_worker;
     QString m_tempParent;
     Workspace m_workspace;
 };

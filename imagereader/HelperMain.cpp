@@ -96,3 +96,11 @@ int main(int argc, char** argv)
     // that the filter refuses.
     ::_exit(0);
 }
+
+#if defined(__SANITIZE_ADDRESS__)
+// In the sanitizer build an allocation beyond the memory limit is an answer ("needs more memory"), not an abort.
+extern "C" const char* __asan_default_options()
+{
+    return "allocator_may_return_null=1";
+}
+#endif
