@@ -51,9 +51,9 @@ QString writeFailure(const QString& imagePath, const QString& bmpPath, int cause
             .arg(imagePath, folder);
     }
     if (cause == EFBIG) {
-        return QStringLiteral("The image \"%1\" cannot be prepared for its page: the file \"%2\" would be larger "
-                              "than the file size limit allows.")
-            .arg(imagePath, bmpPath);
+        return QStringLiteral("The image \"%1\" cannot be prepared for its page: the temporary folder \"%2\" has no "
+                              "room for it (the file size limit is reached).")
+            .arg(imagePath, folder);
     }
     return QStringLiteral("The image \"%1\" cannot be written as \"%2\": %3.")
         .arg(imagePath, bmpPath, QString::fromLocal8Bit(std::strerror(cause)));

@@ -23,8 +23,14 @@
 
 namespace {
 
+// Sets the limit, soft and hard, to value or to the soft limit already in force if that is lower: a limit the
+// user set is never loosened.
 void limit(int resource, rlim_t value)
 {
+    rlimit current{};
+    if (::getrlimit(resource, &current) == 0 && current.rlim_cur != RLIM_INFINITY && current.rlim_cur < value) {
+        value = current.rlim_cur;
+    }
     const rlimit both{value, value};
     ::setrlimit(resource, &both);
 }

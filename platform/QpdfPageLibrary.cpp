@@ -13,6 +13,7 @@
 #include <qpdf/QPDFWriter.hh>
 #include <qpdf/QUtil.hh>
 #include <turbojpeg.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -171,24 +172,60 @@ std::optional<EncodableBitmap> makeEncodable(Bitmap bitmap)
     return EncodableBitmap{std::move(bitmap), pixelFormat24};
 }
 
-// Feeds qpdf's writer into a file.
+// Feeds qpdf's writer into a file through its descriptor, in large pieces. A failed write keeps its errno: a
+// buffered QFile reports a full disk as "Unknown error.".
 class FilePipeline final : public Pipeline
 {
 public:
-    explicit FilePipeline(QFile& file) : Pipeline("page file", nullptr), m_file(file) {}
+    explicit FilePipeline(int fd) : Pipeline("page file", nullptr), m_fd(fd) {}
 
     void write(unsigned char const* data, size_t length) override
     {
-        const auto wanted = qint64(length);
-        if (m_file.write(reinterpret_cast<const char*>(data), wanted) != wanted) {
-            throw std::runtime_error(m_file.errorString().toStdString());
+        m_buffer.insert(m_buffer.end(), data, data + length);
+        if (m_buffer.size() >= bufferSize) {
+            flushBuffer();
         }
     }
-    void finish() override {}
+    void finish() override { flushBuffer(); }
+    [[nodiscard]] int error() const { return m_error; }
 
 private:
-    QFile& m_file;
+    static constexpr std::size_t bufferSize = 256 * 1024;
+
+    void flushBuffer()
+    {
+        std::size_t done = 0;
+        while (done < m_buffer.size()) {
+            const ssize_t written = ::write(m_fd, m_buffer.data() + done, m_buffer.size() - done);
+            if (written < 0 && errno == EINTR) {
+                continue;
+            }
+            if (written <= 0) {
+                m_error = written < 0 ? errno : ENOSPC;
+                m_buffer.clear();
+                throw std::runtime_error(std::strerror(m_error));
+            }
+            done += std::size_t(written);
+        }
+        m_buffer.clear();
+    }
+
+    int m_fd;
+    std::vector<unsigned char> m_buffer;
+    int m_error = 0;
 };
+
+// Why a page file could not be written, in plain words; a full disk names the folder.
+QString pageWriteFailure(const QString& pageFile, int cause)
+{
+    if (cause == ENOSPC || cause == EDQUOT) {
+        return QStringLiteral("The page file \"%1\" cannot be written: the temporary folder \"%2\" is full (no space "
+                              "left on the disk).")
+            .arg(pageFile, QFileInfo(pageFile).absolutePath());
+    }
+    return QStringLiteral("The page file \"%1\" cannot be written: %2.")
+        .arg(pageFile, QString::fromLocal8Bit(std::strerror(cause)));
+}
 
 std::uint32_t readLittle32(const uchar* p)
 {
@@ -437,8 +474,8 @@ int QpdfPageLibrary::drawFromFile(Box& box, int left, int top, int width, int he
         }
         encodable = makeEncodable(std::move(bitmap));
         if (!encodable) {
-            return fail(QStringLiteral("The pixels of the image file \"%1\" cannot be converted for the page.")
-                            .arg(imageFile));
+            return fail(
+                QStringLiteral("The pixels of the image file \"%1\" cannot be converted for the page.").arg(imageFile));
         }
         FIBITMAP* source = encodable->bitmap.get();
         pixels = FreeImage_GetBits(source);
@@ -562,19 +599,22 @@ int QpdfPageLibrary::writeDocument(Box& box)
             return fail(
                 QStringLiteral("The page file \"%1\" cannot be written: %2.").arg(box.outputFile, file.errorString()));
         }
-        FilePipeline output(file);
-        QPDFWriter writer(pdf);
-        writer.setOutputPipeline(&output);
-        writer.write();
-        if (!file.flush()) {
-            return fail(
-                QStringLiteral("The page file \"%1\" cannot be written: %2.").arg(box.outputFile, file.errorString()));
+        FilePipeline output(file.handle());
+        try {
+            QPDFWriter writer(pdf);
+            writer.setOutputPipeline(&output);
+            writer.write();
+        } catch (const std::exception&) {
+            if (output.error() != 0) {
+                return fail(pageWriteFailure(box.outputFile, output.error()));
+            }
+            throw;
         }
         // A temporary file is private to its owner; the page gets the access of an ordinary new file.
         file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
                             QFileDevice::ReadOther);
-        if (std::rename(QFile::encodeName(file.fileName()).constData(), QFile::encodeName(box.outputFile).constData()) !=
-            0) {
+        if (std::rename(QFile::encodeName(file.fileName()).constData(),
+                        QFile::encodeName(box.outputFile).constData()) != 0) {
             const int cause = errno;
             return fail(QStringLiteral("The page file \"%1\" cannot be written: %2.")
                             .arg(box.outputFile, QString::fromLocal8Bit(std::strerror(cause))));

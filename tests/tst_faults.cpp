@@ -372,6 +372,7 @@ void FaultsTest::run_faultUnderneath_messageDestinationIntactNothingLeft_data()
     QTest::newRow("pdftk killed in the middle of a join") << "killed" << "stopped unexpectedly";
     QTest::newRow("pdftk missing") << "missing" << "pdftk";
     QTest::newRow("temporary folder is not a folder") << "tmpdir" << "temporary folder";
+    QTest::newRow("temporary folder full while pages are made (file size limit)") << "tmpfull" << "has no room";
     QTest::newRow("destination folder read-only") << "readonly" << "cannot be written to";
     QTest::newRow("destination disk full (file size limit)") << "full" << "file size limit";
     QTest::newRow("none: the run saves (the snapshot allows the destination)") << "none" << "";
@@ -405,7 +406,10 @@ void FaultsTest::run_faultUnderneath_messageDestinationIntactNothingLeft()
     const QString notAFolder = f.folder.write(QStringLiteral("plain file"), "not a folder");
     rlimit fileSize = {};
     ::getrlimit(RLIMIT_FSIZE, &fileSize);
-    if (fault == QLatin1String("full")) {
+    if (fault == QLatin1String("tmpfull")) {
+        const rlimit small{64 * 1024, fileSize.rlim_max};
+        ::setrlimit(RLIMIT_FSIZE, &small);
+    } else if (fault == QLatin1String("full")) {
         // The disk fills up while the user picks the destination: writes beyond 4 KiB fail from then on.
         f.dialogs.whileOpen = [&fileSize] {
             const rlimit small{4096, fileSize.rlim_max};
