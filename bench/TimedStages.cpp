@@ -58,6 +58,11 @@ StageResult TimedStages::writeInfo(const DocumentInfo& info)
     return timed("writeInfo", [&] { return m_inner->writeInfo(info); });
 }
 
+void TimedStages::readAhead(const QString& nextImagePath)
+{
+    m_inner->readAhead(nextImagePath);
+}
+
 StageResult TimedStages::makePage(int index, const QString& imagePath, const std::function<int()>& quality)
 {
     const double cpuBefore = processCpuSeconds();

@@ -35,6 +35,7 @@ public:
     StageResult prepareWorkspace() override;
     StageResult writeInfo(const DocumentInfo& info) override;
     StageResult makePage(int index, const QString& imagePath, const std::function<int()>& quality) override;
+    void readAhead(const QString& nextImagePath) override;
     StageResult copyFirstPage() override;
     StageResult join(int index) override;
     StageResult applyInfo(int count) override;

@@ -102,6 +102,9 @@ ConversionRun::Outcome ConversionRun::convert(ConversionStages& stages)
     QSlider* slider = m_c.Slider1;
     for (int i = 0; i < count; ++i) {
         const QString entry = m_c.List1->item(i)->text();
+        if (i + 1 < count) {
+            stages.readAhead(m_c.List1->item(i + 1)->text());
+        }
         if (failed(stages.makePage(i, entry, [slider] { return slider->value(); }), i)) {
             return m_aborted ? Outcome::Aborted : Outcome::Failed;
         }

@@ -66,6 +66,27 @@ int formatForExtension(const QString& imagePath)
     return formatForFileName(QFile::encodeName(QFileInfo(imagePath).fileName()).toStdString());
 }
 
+namespace {
+
+imagereader::Request pageRequest(const QString& imagePath)
+{
+    imagereader::Request request;
+    request.mode = imagereader::Mode::Page;
+    const QByteArray name = QFile::encodeName(QFileInfo(imagePath).fileName());
+    std::strncpy(request.fileName, name.constData(), sizeof request.fileName - 1);
+    return request;
+}
+
+QString failureText(const QString& imagePath, const QString& bmpPath, const ReaderOutcome& outcome)
+{
+    if (outcome.kind == ReaderOutcome::Kind::Replied && outcome.reply.status == imagereader::Status::WriteFailed) {
+        return writeFailure(imagePath, bmpPath, outcome.reply.error);
+    }
+    return describeReadFailure(imagePath, outcome);
+}
+
+} // namespace
+
 std::optional<NormalisedImage> normaliseImage(ImageReader& reader, const QString& imagePath, const QString& bmpPath,
                                               QString* error)
 {
@@ -85,21 +106,84 @@ std::optional<NormalisedImage> normaliseImage(ImageReader& reader, const QString
         return std::nullopt;
     }
 
-    imagereader::Request request;
-    request.mode = imagereader::Mode::Page;
-    const QByteArray name = QFile::encodeName(QFileInfo(imagePath).fileName());
-    std::strncpy(request.fileName, name.constData(), sizeof request.fileName - 1);
-    const ReaderOutcome outcome = reader.read(request, input.get(), output.get());
+    const ReaderOutcome outcome = reader.read(pageRequest(imagePath), input.get(), output.get());
     if (outcome.ok()) {
         return NormalisedImage{outcome.reply.width, outcome.reply.height};
     }
     ::unlink(bmpName.constData());
-    if (outcome.kind == ReaderOutcome::Kind::Replied && outcome.reply.status == imagereader::Status::WriteFailed) {
-        fail(error, writeFailure(imagePath, bmpPath, outcome.reply.error));
-    } else {
-        fail(error, describeReadFailure(imagePath, outcome));
-    }
+    fail(error, failureText(imagePath, bmpPath, outcome));
     return std::nullopt;
+}
+
+ReadAheadNormaliser::ReadAheadNormaliser(ImageReader& reader) : m_reader(reader) {}
+
+ReadAheadNormaliser::~ReadAheadNormaliser()
+{
+    drop();
+}
+
+void ReadAheadNormaliser::drop()
+{
+    if (m_aheadFd >= 0) {
+        if (m_reader.isBusy()) {
+            m_reader.cancel();
+        }
+        ::close(m_aheadFd);
+        m_aheadFd = -1;
+    }
+    m_aheadPath.clear();
+}
+
+void ReadAheadNormaliser::readAhead(const QString& imagePath, const QString& bmpPath)
+{
+    drop();
+    if (m_reader.isBusy()) {
+        return;
+    }
+    const Descriptor input(openImageFile(imagePath, nullptr));
+    if (input.get() < 0) {
+        return; // normalise() says why
+    }
+    // An unnamed file in the workspace, linked in as the normalised image when its page is due.
+    const int output = ::open(QFile::encodeName(QFileInfo(bmpPath).absolutePath()).constData(),
+                              O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644);
+    if (output < 0) {
+        return;
+    }
+    if (!m_reader.start(pageRequest(imagePath), input.get(), output, nullptr)) {
+        ::close(output);
+        return;
+    }
+    m_aheadPath = imagePath;
+    m_aheadFd = output;
+}
+
+std::optional<NormalisedImage> ReadAheadNormaliser::normalise(const QString& imagePath, const QString& bmpPath,
+                                                              QString* error)
+{
+    if (m_aheadFd < 0 || m_aheadPath != imagePath) {
+        drop();
+        return normaliseImage(m_reader, imagePath, bmpPath, error);
+    }
+    const ReaderOutcome outcome = m_reader.wait();
+    const Descriptor ahead(m_aheadFd);
+    m_aheadFd = -1;
+    m_aheadPath.clear();
+    if (!outcome.ok()) {
+        fail(error, failureText(imagePath, bmpPath, outcome));
+        return std::nullopt;
+    }
+    const QByteArray bmpName = QFile::encodeName(bmpPath);
+    if (::unlink(bmpName.constData()) != 0 && errno != ENOENT) {
+        fail(error, QStringLiteral("The previous normalised image \"%1\" cannot be removed.").arg(bmpPath));
+        return std::nullopt;
+    }
+    const QByteArray unnamed = "/proc/self/fd/" + QByteArray::number(ahead.get());
+    if (::linkat(AT_FDCWD, unnamed.constData(), AT_FDCWD, bmpName.constData(), AT_SYMLINK_FOLLOW) != 0) {
+        fail(error, writeFailure(imagePath, bmpPath, errno));
+        return std::nullopt;
+    }
+    return NormalisedImage{outcome.reply.width, outcome.reply.height};
 }
 
 std::optional<NormalisedImage> normaliseImage(const QString& imagePath, const QString& bmpPath, QString* error)

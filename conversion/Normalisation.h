@@ -24,6 +24,31 @@ struct NormalisedImage
 [[nodiscard]] std::optional<NormalisedImage> normaliseImage(ImageReader& reader, const QString& imagePath,
                                                             const QString& bmpPath, QString* error);
 
+// The run's normalisation: one helper for all its images, and the next entry read while the page of the current
+// one is made (the helper and the page's encoder then work side by side).
+class ReadAheadNormaliser
+{
+public:
+    explicit ReadAheadNormaliser(ImageReader& reader);
+    ~ReadAheadNormaliser();
+    ReadAheadNormaliser(const ReadAheadNormaliser&) = delete;
+    ReadAheadNormaliser& operator=(const ReadAheadNormaliser&) = delete;
+
+    // As normaliseImage(); takes the image read ahead when it is this one.
+    [[nodiscard]] std::optional<NormalisedImage> normalise(const QString& imagePath, const QString& bmpPath,
+                                                           QString* error);
+    // Starts reading imagePath into an unnamed file in bmpPath's folder, which normalise() then names bmpPath.
+    // Does nothing when that cannot be done; normalise() then reads the image itself.
+    void readAhead(const QString& imagePath, const QString& bmpPath);
+
+private:
+    void drop();
+
+    ImageReader& m_reader;
+    QString m_aheadPath;
+    int m_aheadFd = -1;
+};
+
 // The same with a helper of its own for this one image.
 [[nodiscard]] std::optional<NormalisedImage> normaliseImage(const QString& imagePath, const QString& bmpPath,
                                                             QString* error);

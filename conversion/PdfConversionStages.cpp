@@ -2,6 +2,7 @@
 
 #include "conversion/InfoFile.h"
 #include "conversion/Merging.h"
+#include "conversion/Normalisation.h"
 #include "conversion/PageCreation.h"
 #include "conversion/PageWorker.h"
 #include "conversion/Saving.h"
@@ -46,7 +47,7 @@ PdfConversionStages::PdfConversionStages(QWidget* owner, std::unique_ptr<Pdftk> 
                                          std::unique_ptr<PdfPageLibrary> library, QString tempParent)
     : m_owner(owner), m_pdftk(std::move(pdftk)), m_library(std::move(library)),
       m_reader(std::make_unique<ImageReader>()), m_worker(std::make_unique<PageWorker>()),
-      m_tempParent(std::move(tempParent))
+      m_normaliser(std::make_unique<ReadAheadNormaliser>(*m_reader)), m_tempParent(std::move(tempParent))
 {
 }
 
@@ -85,10 +86,21 @@ StageResult PdfConversionStages::makePage(int index, const QString& imagePath, c
 {
     const PageJob job{m_owner, imagePath, m_workspace.pageFile(index), m_workspace.bitmapFile()};
     const Normaliser normalise = [this, &job](QString* error) {
-        return normaliseImage(*m_reader, job.imagePath, job.bmpPath, error);
+        std::optional<NormalisedImage> image = m_normaliser->normalise(job.imagePath, job.bmpPath, error);
+        // The helper reads the next image while this page is encoded.
+        if (image && !m_next.isEmpty()) {
+            m_normaliser->readAhead(m_next, job.bmpPath);
+        }
+        m_next.clear();
+        return image;
     };
     PageLibraryBesideTheWindow library(*m_library, *m_worker);
     return createPagePdf(library, job, normalise, quality);
+}
+
+void PdfConversionStages::readAhead(const QString& nextImagePath)
+{
+    m_next = nextImagePath;
 }
 
 StageResult PdfConversionStages::copyFirstPage()

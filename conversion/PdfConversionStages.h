@@ -10,6 +10,7 @@
 
 class ImageReader;
 class PageWorker;
+class ReadAheadNormaliser;
 class Pdftk;
 class PdfPageLibrary;
 
@@ -27,6 +28,7 @@ public:
     StageResult prepareWorkspace() override;
     StageResult writeInfo(const DocumentInfo& info) override;
     StageResult makePage(int index, const QString& imagePath, const std::function<int()>& quality) override;
+    void readAhead(const QString& nextImagePath) override;
     StageResult copyFirstPage() override;
     StageResult join(int index) override;
     StageResult applyInfo(int count) override;
@@ -46,6 +48,8 @@ private:
     std::unique_ptr<PdfPageLibrary> m_library;
     std::unique_ptr<ImageReader> m_reader;
     std::unique_ptr<PageWorker> m_worker;
+    std::unique_ptr<ReadAheadNormaliser> m_normaliser;
+    QString m_next; // the entry to read ahead once the current one is read
     QString m_tempParent;
     Workspace m_workspace;
 };

@@ -291,6 +291,10 @@ bool ImageReader::start(const imagereader::Request& request, int inputFd, int ou
             }
         }
     }
+    m_last = ReaderOutcome();
+    m_last.kind = ReaderOutcome::Kind::NotStarted;
+    m_last.detail = reason;
+    m_last.timeoutSeconds = int(m_timeout.count());
     if (error != nullptr) {
         *error = reason;
     }
@@ -299,33 +303,40 @@ bool ImageReader::start(const imagereader::Request& request, int inputFd, int ou
 
 ReaderOutcome ImageReader::read(const imagereader::Request& request, int inputFd, int outputFd)
 {
-    ReaderOutcome result;
-    result.timeoutSeconds = int(m_timeout.count());
-    if (!start(request, inputFd, outputFd, &result.detail)) {
-        result.kind = ReaderOutcome::Kind::NotStarted;
-        return result;
+    if (!start(request, inputFd, outputFd, nullptr)) {
+        return m_last;
     }
-    result.kind = ReaderOutcome::Kind::Cancelled;
-    QEventLoop loop;
-    m_waiting = &loop;
-    m_waitResult = &result;
-    loop.exec();
-    m_waiting = nullptr;
-    m_waitResult = nullptr;
+    return wait();
+}
+
+ReaderOutcome ImageReader::wait()
+{
     if (m_busy) {
-        // The loop ended without an answer: the application is quitting.
-        cancel();
+        m_last = ReaderOutcome();
+        m_last.kind = ReaderOutcome::Kind::Cancelled;
+        m_last.timeoutSeconds = int(m_timeout.count());
+        QEventLoop loop;
+        m_waiting = &loop;
+        loop.exec();
+        m_waiting = nullptr;
+        if (m_busy) {
+            // The loop ended without an answer: the application is quitting.
+            cancel();
+        }
     }
-    return result;
+    return m_last;
 }
 
 void ImageReader::cancel()
 {
     const bool wasBusy = m_busy;
     killHelper();
-    if (wasBusy && m_waiting != nullptr) {
-        m_waitResult->kind = ReaderOutcome::Kind::Cancelled;
-        m_waiting->quit();
+    if (wasBusy) {
+        m_last = ReaderOutcome();
+        m_last.kind = ReaderOutcome::Kind::Cancelled;
+        if (m_waiting != nullptr) {
+            m_waiting->quit();
+        }
     }
 }
 
@@ -399,8 +410,8 @@ void ImageReader::finish(ReaderOutcome outcome)
 {
     m_busy = false;
     m_timer->stop();
+    m_last = outcome;
     if (m_waiting != nullptr) {
-        *m_waitResult = outcome;
         m_waiting->quit();
     }
     Q_EMIT finished(outcome);

@@ -64,8 +64,10 @@ public:
     // Sends a request with the image to read and the file to write; the helper gets its own copies of both
     // descriptors. The outcome comes through finished(). False (and *error) when it could not be sent.
     bool start(const imagereader::Request& request, int inputFd, int outputFd, QString* error);
-    // start() and then wait for the outcome in a nested event loop: the window stays live meanwhile.
+    // start() and then wait().
     [[nodiscard]] ReaderOutcome read(const imagereader::Request& request, int inputFd, int outputFd);
+    // The outcome of the last request, waited for in a nested event loop while it runs: the window stays live.
+    [[nodiscard]] ReaderOutcome wait();
     // Kills the helper; the running request's finished() never comes (a read() returns Cancelled).
     void cancel();
     // Ends the helper, waiting for it.
@@ -93,7 +95,7 @@ private:
     std::unique_ptr<QSocketNotifier> m_notifier;
     QTimer* m_timer = nullptr;
     QEventLoop* m_waiting = nullptr;
-    ReaderOutcome* m_waitResult = nullptr;
+    ReaderOutcome m_last;
     bool m_busy = false;
     QByteArray m_errorOutput; // the end of what the helper wrote to its error output
 };
