@@ -81,15 +81,38 @@ std::size_t FdStream::read(unsigned char* out, std::size_t wanted)
     return done;
 }
 
+bool FdStream::writeAt(std::int64_t offset, const unsigned char* data, std::size_t length)
+{
+    std::size_t done = 0;
+    while (done < length && m_error == 0) {
+        const ssize_t put = ::pwrite(m_fd, data + done, length - done, off_t(offset + std::int64_t(done)));
+        if (put < 0 && errno == EINTR) {
+            continue;
+        }
+        if (put <= 0) {
+            m_error = put < 0 ? errno : ENOSPC;
+            break;
+        }
+        done += std::size_t(put);
+    }
+    return m_error == 0;
+}
+
 bool FdStream::write(const unsigned char* data, std::size_t length)
 {
     if (m_error != 0) {
         return false;
     }
-    if (!m_out.empty() && m_outStart + std::int64_t(m_out.size()) != m_position) {
-        if (!flush()) {
+    if (!m_out.empty() && m_outStart + std::int64_t(m_out.size()) != m_position && !flush()) {
+        return false;
+    }
+    if (length >= writeBlock) {
+        // A whole picture in one piece goes straight to the file, not through a copy.
+        if (!flush() || !writeAt(m_position, data, length)) {
             return false;
         }
+        m_position += std::int64_t(length);
+        return true;
     }
     if (m_out.empty()) {
         m_outStart = m_position;
@@ -102,22 +125,10 @@ bool FdStream::write(const unsigned char* data, std::size_t length)
 
 bool FdStream::flush()
 {
-    std::size_t done = 0;
-    while (done < m_out.size() && m_error == 0) {
-        const ssize_t put =
-            ::pwrite(m_fd, m_out.data() + done, m_out.size() - done, off_t(m_outStart + std::int64_t(done)));
-        if (put < 0 && errno == EINTR) {
-            continue;
-        }
-        if (put <= 0) {
-            m_error = put < 0 ? errno : ENOSPC;
-            break;
-        }
-        done += std::size_t(put);
-    }
-    m_outStart += std::int64_t(done);
+    const bool written = writeAt(m_outStart, m_out.data(), m_out.size());
+    m_outStart += std::int64_t(m_out.size());
     m_out.clear();
-    return m_error == 0;
+    return written;
 }
 
 unsigned DLL_CALLCONV FdStream::readProc(void* buffer, unsigned size, unsigned count, fi_handle handle)

@@ -36,6 +36,7 @@ private:
 
     std::size_t read(unsigned char* out, std::size_t wanted);
     bool write(const unsigned char* data, std::size_t length);
+    bool writeAt(std::int64_t offset, const unsigned char* data, std::size_t length);
 
     int m_fd;
     FreeImageIO m_io{};
