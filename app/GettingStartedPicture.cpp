@@ -38,3 +38,10 @@ QImage gettingStartedPicture(QSize available, qreal devicePixelRatio)
     renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
     return image;
 }
+
+QString gettingStartedText()
+{
+    return QStringLiteral("1. Open an image, add a whole folder, or drop files right here. "
+                          "2. Put the pages in order, give the title, subject and keywords and pick the quality. "
+                          "3. Press Convert To PDF Now and choose where to save the document.");
+}

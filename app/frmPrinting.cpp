@@ -14,6 +14,7 @@
 #include "platform/Clock.h"
 #include "platform/DocumentOpener.h"
 #include "platform/MessageBoxes.h"
+#include "platform/PosixFile.h"
 #include "platform/Skin.h"
 #include "platform/SystemDialogs.h"
 #include "preview/ShowImage.h"
@@ -49,7 +50,7 @@ struct ToolBarButton
     const char* toolTip;
 };
 
-const ToolBarButton ToolBarButtons[] = {
+const ToolBarButton kToolBarButtons[] = {
     {"Open a File", "Open an Image File"},
     {"Add Folder", "Add Image Files from a Folder"},
     {"Close", "Close This Image File"},
@@ -59,7 +60,8 @@ const ToolBarButton ToolBarButtons[] = {
     {"Move Up", "Up"},
 };
 
-const QString DropHint = QStringLiteral("Drag & Drop Files Here");
+const QString kDropHint = QStringLiteral("Drag & Drop Files Here");
+const QString kConvertCaption = QStringLiteral("Convert To PDF Now");
 
 QFont windowFont()
 {
@@ -76,6 +78,18 @@ QLabel* captionLabel(const QString& name, const QString& text, QWidget* parent)
     auto* label = new QLabel(text, parent);
     label->setObjectName(name);
     return label;
+}
+
+// A screen reader names a control after the caption that stands above or beside it.
+void nameAfterCaption(QLabel* caption, QWidget* control, const QString& description = {})
+{
+    caption->setBuddy(control);
+    QString name = caption->text();
+    if (name.endsWith(QLatin1Char(':'))) {
+        name.chop(1);
+    }
+    control->setAccessibleName(name);
+    control->setAccessibleDescription(description);
 }
 
 QLineEdit* textBox(const QString& name, const QString& text, QWidget* parent)
@@ -115,8 +129,8 @@ void frmPrinting::buildControls()
     auto* toolBarLayout = new QHBoxLayout(toolBarFrame);
     toolBarLayout->setContentsMargins(8, 4, 8, 4);
     toolBarLayout->setSpacing(2);
-    for (int index = 0; index < int(std::size(ToolBarButtons)); ++index) {
-        const ToolBarButton& spec = ToolBarButtons[index];
+    for (int index = 0; index < int(std::size(kToolBarButtons)); ++index) {
+        const ToolBarButton& spec = kToolBarButtons[index];
         auto* button = new QToolButton(toolBarFrame);
         button->setObjectName(QStringLiteral("CmdToolsBar_%1").arg(index));
         button->setText(QString::fromLatin1(spec.caption));
@@ -145,13 +159,14 @@ void frmPrinting::buildControls()
     body->addLayout(upper, 1);
 
     auto* listColumn = new QVBoxLayout;
-    listColumn->addWidget(captionLabel(QStringLiteral("Label2"), QStringLiteral("File List:"), central));
+    QLabel* listCaption = captionLabel(QStringLiteral("Label2"), QStringLiteral("File List:"), central);
+    listColumn->addWidget(listCaption);
     auto* listHolder = new QWidget(central);
     auto* listStack = new QStackedLayout(listHolder);
     listStack->setStackingMode(QStackedLayout::StackAll);
     m_List1 = new ImageListWidget(listHolder);
     m_List1->setObjectName(QStringLiteral("List1"));
-    m_List1->setHint(DropHint);
+    m_List1->setHint(kDropHint);
     m_picDoor = new DropPanel(m_List1, listHolder);
     m_picDoor->setObjectName(QStringLiteral("picDoor"));
     m_picDoor->setAlignment(Qt::AlignCenter);
@@ -159,7 +174,15 @@ void frmPrinting::buildControls()
     m_picDoor->setMinimumSize(300, 200);
     // The picture follows the panel's size, so the panel must not take its size from the picture.
     m_picDoor->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
-    m_picDoor->setStyleSheet(QStringLiteral("background: #e9f0f8; border: 1px solid #b8c6d6;"));
+    m_picDoor->setStyleSheet(QStringLiteral("DropPanel { background: #e9f0f8; border: 1px solid #b8c6d6; }"
+                                            "DropPanel:focus { border: 2px solid #3b78c4; }"));
+    // Tab stops on the guide while it shows, so that a screen reader reads its steps.
+    m_picDoor->setFocusPolicy(Qt::TabFocus);
+    m_picDoor->setAccessibleName(QStringLiteral("Getting started"));
+    m_picDoor->setAccessibleDescription(gettingStartedText());
+    nameAfterCaption(listCaption, m_List1,
+                     QStringLiteral("The images in page order. Alt+Up and Alt+Down move the selected image, "
+                                    "Delete removes it."));
     m_picDoor->installEventFilter(this);
     listStack->addWidget(m_List1);
     listStack->addWidget(m_picDoor);
@@ -173,6 +196,8 @@ void frmPrinting::buildControls()
     m_prewImage = new ShowImage(central);
     m_prewImage->setObjectName(QStringLiteral("prewImage"));
     m_prewImage->setMinimumSize(200, 230);
+    m_prewImage->setAccessibleName(QStringLiteral("Preview"));
+    m_prewImage->setAccessibleDescription(QStringLiteral("The image opened last"));
     if (m_services.previewStore) {
         m_prewImage->ReadProperties(*m_services.previewStore);
     }
@@ -183,8 +208,11 @@ void frmPrinting::buildControls()
     auto* fieldsLayout = new QGridLayout(fields);
     fieldsLayout->setVerticalSpacing(3);
     int row = 0;
-    auto addField = [&](const QString& labelName, const QString& caption, QWidget* field, QWidget* beside = nullptr) {
-        fieldsLayout->addWidget(captionLabel(labelName, caption, fields), row++, 0, 1, 2);
+    auto addField = [&](const QString& labelName, const QString& caption, QWidget* field, QWidget* beside = nullptr,
+                        const QString& description = {}) {
+        QLabel* label = captionLabel(labelName, caption, fields);
+        nameAfterCaption(label, field, description);
+        fieldsLayout->addWidget(label, row++, 0, 1, 2);
         if (beside) {
             fieldsLayout->addWidget(field, row, 0);
             fieldsLayout->addWidget(beside, row, 1);
@@ -202,7 +230,9 @@ void frmPrinting::buildControls()
     m_txtKeywords = textBox(QStringLiteral("txtKeywords"), QString(), fields);
     addField(QStringLiteral("lblTitle"), QStringLiteral("PDF Document Title:"), m_txtTitle);
     addField(QStringLiteral("lblCreateFor"), QStringLiteral("PDF Author:"), m_txtCreateFor);
-    addField(QStringLiteral("lblCreationDate"), QStringLiteral("Creation Date:"), m_txtCreationDate, m_Command1);
+    addField(QStringLiteral("lblCreationDate"), QStringLiteral("Creation Date:"), m_txtCreationDate, m_Command1,
+             QStringLiteral("As the PDF keeps it: D:, then year, month, day, hours, minutes and seconds"));
+    m_Command1->setAccessibleDescription(QStringLiteral("Sets the creation date to the current time"));
     addField(QStringLiteral("lblSubject"), QStringLiteral("Subject:"), m_txtSubject);
     addField(QStringLiteral("lblKeywords"), QStringLiteral("Keywords:"), m_txtKeywords);
     fieldsLayout->setRowStretch(row, 1);
@@ -217,11 +247,13 @@ void frmPrinting::buildControls()
 
     // Quality row, slider, output folder, convert button and progress across the full width.
     auto* qualityRow = new QHBoxLayout;
-    qualityRow->addWidget(captionLabel(QStringLiteral("lblJPG"), QStringLiteral("Compress Quality:"), central));
+    QLabel* qualityCaption = captionLabel(QStringLiteral("lblJPG"), QStringLiteral("Compress Quality:"), central);
+    qualityRow->addWidget(qualityCaption);
     m_lblQuality = captionLabel(QStringLiteral("lblQuality"), QStringLiteral("100%"), central);
     qualityRow->addWidget(m_lblQuality);
     qualityRow->addStretch(1);
     m_lblQtt = captionLabel(QStringLiteral("lblQtt"), QStringLiteral("Good"), central);
+    m_lblQtt->setAccessibleDescription(QStringLiteral("Quality"));
     qualityRow->addWidget(m_lblQtt);
     body->addLayout(qualityRow);
 
@@ -232,16 +264,19 @@ void frmPrinting::buildControls()
     m_Slider1->setPageStep(10);
     m_Slider1->setTickPosition(QSlider::TicksBelow);
     m_Slider1->setTickInterval(10);
-    m_Slider1->setValue(kDefaultQuality);
+    m_Slider1->setValue(kSliderDefaultQuality);
+    nameAfterCaption(qualityCaption, m_Slider1);
     connect(m_Slider1, &QSlider::valueChanged, this, &frmPrinting::refreshQualityLabels);
     connect(m_Slider1, &QSlider::sliderPressed, this,
             [this] { m_lblQuality->setText(qualityPercentText(m_Slider1->value())); });
     body->addWidget(m_Slider1);
 
     auto* outputRow = new QHBoxLayout;
-    outputRow->addWidget(captionLabel(QStringLiteral("Label3"), QStringLiteral("Output Path:"), central));
+    QLabel* pathCaption = captionLabel(QStringLiteral("Label3"), QStringLiteral("Output Path:"), central);
+    outputRow->addWidget(pathCaption);
     m_txtPath = textBox(QStringLiteral("txtPath"), m_services.homeFolder + QStringLiteral("/output"), central);
     m_txtPath->setToolTip(QStringLiteral("Select a Folder to Output"));
+    nameAfterCaption(pathCaption, m_txtPath, m_txtPath->toolTip());
     outputRow->addWidget(m_txtPath, 1);
     m_cmdBrowse = new QPushButton(QStringLiteral("Browse"), central);
     m_cmdBrowse->setObjectName(QStringLiteral("cmdBrowse"));
@@ -250,13 +285,15 @@ void frmPrinting::buildControls()
     outputRow->addWidget(m_cmdBrowse);
     body->addLayout(outputRow);
 
-    m_Command3 = new QPushButton(QStringLiteral("Convert To PDF Now"), central);
+    m_Command3 = new QPushButton(kConvertCaption, central);
     m_Command3->setObjectName(QStringLiteral("Command3"));
     m_Command3->setIcon(convertIcon());
     m_Command3->setIconSize(QSize(32, 32));
     QFont bold = font();
     bold.setBold(true);
     m_Command3->setFont(bold);
+    m_Command3->setAccessibleDescription(
+        QStringLiteral("Makes one PDF of the listed images and asks where to save it (Ctrl+Return)"));
     body->addWidget(m_Command3);
 
     m_pb = new QProgressBar(central);
@@ -264,9 +301,11 @@ void frmPrinting::buildControls()
     m_pb->setRange(0, 100);
     m_pb->setValue(0);
     m_pb->setTextVisible(false);
+    m_pb->setAccessibleName(QStringLiteral("Conversion progress"));
     body->addWidget(m_pb);
     m_lblPB = captionLabel(QStringLiteral("lblPB"), QStringLiteral("0%"), central);
     m_lblPB->setAlignment(Qt::AlignCenter);
+    m_lblPB->setAccessibleDescription(QStringLiteral("Conversion status"));
     QFont small = font();
     small.setBold(true);
     small.setPointSizeF(7.5);
@@ -291,23 +330,24 @@ void frmPrinting::buildMenus()
         action->setObjectName(name);
         return action;
     };
-    QMenu* menuFile = menuBar()->addMenu(QStringLiteral("File"));
+    // The mnemonics (Alt+F, Alt+A) open the menus from the keyboard.
+    QMenu* menuFile = menuBar()->addMenu(QStringLiteral("&File"));
     menuFile->setObjectName(QStringLiteral("menuFile"));
-    QAction* menuAdd = addAction(menuFile, QStringLiteral("menuAdd"), QStringLiteral("Open an Image"));
+    QAction* menuAdd = addAction(menuFile, QStringLiteral("menuAdd"), QStringLiteral("&Open an Image"));
     menuAdd->setShortcut(QKeySequence::Open);
     menuFile->addSeparator()->setObjectName(QStringLiteral("menuS"));
-    QAction* menuExit = addAction(menuFile, QStringLiteral("menuExit"), QStringLiteral("Exit"));
+    QAction* menuExit = addAction(menuFile, QStringLiteral("menuExit"), QStringLiteral("E&xit"));
     menuExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     connect(menuAdd, &QAction::triggered, this, [this] { CmdToolsBar_Click(OpenAFile); });
     connect(menuExit, &QAction::triggered, this, [this] { CmdToolsBar_Click(ExitProgram); });
 
-    QMenu* menuA = menuBar()->addMenu(QStringLiteral("About"));
+    QMenu* menuA = menuBar()->addMenu(QStringLiteral("&About"));
     menuA->setObjectName(QStringLiteral("menuA"));
-    QAction* menuWeb = addAction(menuA, QStringLiteral("menuWeb"), QStringLiteral("Website"));
+    QAction* menuWeb = addAction(menuA, QStringLiteral("menuWeb"), QStringLiteral("&Website"));
     menuA->addSeparator()->setObjectName(QStringLiteral("menuSS"));
-    QAction* menuAbout = addAction(menuA, QStringLiteral("menuAbout"), QStringLiteral("About"));
+    QAction* menuAbout = addAction(menuA, QStringLiteral("menuAbout"), QStringLiteral("&About"));
     connect(menuWeb, &QAction::triggered, this,
-            [this] { m_services.opener->openUrl(QUrl(QString::fromLatin1(WebsiteAddress))); });
+            [this] { m_services.opener->openUrl(QUrl(QString::fromLatin1(kWebsiteAddress))); });
     connect(menuAbout, &QAction::triggered, this, &frmPrinting::showAbout);
 }
 
@@ -339,8 +379,8 @@ void frmPrinting::buildShortcuts()
 void frmPrinting::setTabOrderAsDesigned()
 {
     const QList<QWidget*> order = {m_txtTitle,    m_txtCreationDate, m_txtCreateFor, m_txtSubject,
-                                   m_txtKeywords, m_Command1,        m_Command3,     m_List1,
-                                   m_Slider1,     m_txtPath,         m_cmdBrowse};
+                                   m_txtKeywords, m_Command1,        m_Command3,     m_picDoor,
+                                   m_List1,       m_Slider1,         m_txtPath,      m_cmdBrowse};
     for (int i = 1; i < order.size(); ++i) {
         setTabOrder(order.at(i - 1), order.at(i));
     }
@@ -363,25 +403,9 @@ void frmPrinting::Form_Load()
     m_dialogs = std::make_unique<CCommonDialogs>(*m_services.dialogs, m_services.programFolder);
     m_dialogs->Init(this);
 
-    ToolBarTargets targets;
-    targets.window = this;
-    targets.List1 = m_List1;
-    targets.picDoor = m_picDoor;
-    targets.txtTitle = m_txtTitle;
-    targets.prewImage = m_prewImage;
-    targets.dialogs = m_dialogs.get();
-    targets.focusSweep = [this] { focusSweep(); };
-    targets.addFolder = [this] { addFolder(); };
-    targets.exit = [this] { close(); };
-    targets.listLocked = [this] { return m_List1->isLocked(); };
-    m_commands = std::make_unique<ToolBarCommands>(std::move(targets));
-
-    RunControls controls{this,          m_List1,       m_txtTitle, m_txtCreateFor, m_txtCreationDate,
-                         m_txtSubject,  m_txtKeywords, m_txtPath,  m_Slider1,      m_Command3,
-                         m_CmdToolsBar, m_pb,          m_lblPB,    m_prewImage};
-    RunServices runServices{m_dialogs.get(), m_services.messages, m_services.opener, m_services.makeStages,
-                            [this] { saveSettings(); }};
-    m_run = std::make_unique<ConversionRun>(std::move(controls), std::move(runServices));
+    m_commands = std::make_unique<ToolBarCommands>(*m_List1, static_cast<ToolBarWindow&>(*this));
+    m_run = std::make_unique<ConversionRun>(static_cast<RunWindow&>(*this),
+                                            RunServices{m_services.messages, m_services.opener, m_services.makeStages});
     connect(m_Command3, &QPushButton::clicked, this, [this] {
         if (m_unloaded) {
             return; // a closed window starts no run
@@ -398,7 +422,7 @@ void frmPrinting::Form_Load()
     const QString configFolder = m_services.configFolder.isEmpty()
                                      ? QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation)
                                      : m_services.configFolder;
-    m_settingsPath = m_services.installedProgram ? ::settingsFilePath(configFolder)
+    m_settingsPath = m_services.installedProgram ? settingsFilePath(configFolder)
                                                  : settingsFileLocation(m_services.programFolder, configFolder);
     loadSettings();
     // 8
@@ -424,11 +448,6 @@ void frmPrinting::closeEvent(QCloseEvent* event)
     // Closing cannot be refused and saves nothing; a run under way stops and cleans up after itself.
     Form_Unload();
     event->accept();
-}
-
-bool frmPrinting::isConverting() const
-{
-    return m_run && m_run->isRunning();
 }
 
 bool frmPrinting::eventFilter(QObject* watched, QEvent* event)
@@ -470,10 +489,10 @@ void frmPrinting::removeSelected()
 
 void frmPrinting::loadSettings()
 {
-    if (!QFileInfo::exists(settingsFilePath())) {
+    if (!QFileInfo::exists(settingsPath())) {
         return;
     }
-    const SettingsRead read = readSettingsFile(settingsFilePath());
+    const SettingsRead read = readSettingsFile(settingsPath());
     if (read.title) {
         m_txtTitle->setText(*read.title);
     }
@@ -498,7 +517,7 @@ void frmPrinting::saveSettings()
                                 m_Slider1->value()};
     QString ignored;
     // A program folder that cannot be written loses the settings quietly; the run goes on.
-    (void)writeSettingsFile(settingsFilePath(), values, &ignored);
+    (void)writeSettingsFile(settingsPath(), values, &ignored);
 }
 
 void frmPrinting::refreshQualityLabels()
@@ -506,6 +525,7 @@ void frmPrinting::refreshQualityLabels()
     const int position = m_Slider1->value();
     m_lblQuality->setText(qualityPercentText(position));
     m_lblQtt->setText(qualityWord(position));
+    m_Slider1->setAccessibleDescription(m_lblQtt->text()); // heard with the slider's value: "80, Best"
 }
 
 void frmPrinting::refreshCreationDate()
@@ -528,9 +548,140 @@ void frmPrinting::endIfUnloaded()
     }
 }
 
-void frmPrinting::focusSweep()
+void frmPrinting::sweepToolBar()
 {
-    ::focusSweep(m_CmdToolsBar);
+    focusSweep(m_CmdToolsBar);
+}
+
+void frmPrinting::sweepToolBar(bool enable)
+{
+    focusSweep(m_CmdToolsBar, enable);
+}
+
+int frmPrinting::entryCount() const
+{
+    return m_List1->count();
+}
+
+QString frmPrinting::entry(int index) const
+{
+    return m_List1->item(index)->text();
+}
+
+int frmPrinting::quality() const
+{
+    return m_Slider1->value();
+}
+
+DocumentInfo frmPrinting::documentInfo() const
+{
+    return {m_txtTitle->text(), m_txtCreateFor->text(), m_txtCreationDate->text(), m_txtSubject->text(),
+            m_txtKeywords->text()};
+}
+
+QString frmPrinting::outputFolder() const
+{
+    return m_txtPath->text();
+}
+
+void frmPrinting::setOutputFolder(const QString& folder)
+{
+    m_txtPath->setText(folder);
+}
+
+void frmPrinting::setBusy(bool busy)
+{
+    m_Command3->setText(busy ? QStringLiteral("Converting...") : kConvertCaption);
+    m_Command3->setEnabled(!busy);
+    if (busy) {
+        for (QAbstractButton* button : std::as_const(m_CmdToolsBar)) {
+            button->setEnabled(false);
+        }
+    }
+}
+
+void frmPrinting::setListLocked(bool locked)
+{
+    m_List1->setLocked(locked);
+}
+
+bool frmPrinting::listLocked() const
+{
+    return m_List1->isLocked();
+}
+
+void frmPrinting::setProgressText(const QString& text)
+{
+    m_lblPB->setText(text);
+}
+
+void frmPrinting::setProgressPercent(int percent)
+{
+    m_pb->setValue(percent);
+}
+
+void frmPrinting::selectEntry(int index)
+{
+    m_List1->setCurrentRow(index);
+}
+
+void frmPrinting::prepareFileDialog(const QString& title, const QString& filter)
+{
+    m_dialogs->setFilter(filter);
+    m_dialogs->setFilename(QString());
+    m_dialogs->setTitle(title);
+}
+
+QString frmPrinting::askSaveFile(const QString& title, const QString& filter)
+{
+    prepareFileDialog(title, filter);
+    // Without a usable folder of its own (the first save of a session, or after the folder went away) the save
+    // dialog starts in the program folder. An installed program's folder takes no files, so the save starts in the
+    // output folder instead, which the run has just made.
+    const QString start = m_dialogs->Path().trimmed();
+    if ((start.isEmpty() || !QFileInfo(start).isDir()) &&
+        (m_services.installedProgram || !canMakeFilesIn(m_services.programFolder))) {
+        m_dialogs->setPath(outputFolder());
+    }
+    return m_dialogs->ShowSave() ? m_dialogs->Filename() : QString();
+}
+
+std::optional<QString> frmPrinting::askOpenFile(const QString& title, const QString& filter)
+{
+    prepareFileDialog(title, filter);
+    if (!m_dialogs->ShowOpen()) {
+        return std::nullopt;
+    }
+    const QString chosen = m_dialogs->Filename();
+    m_dialogs->setFilename(QString());
+    return chosen;
+}
+
+void frmPrinting::clearAfterSave()
+{
+    m_List1->clear();
+    m_prewImage->Cls();
+    QApplication::beep();
+}
+
+void frmPrinting::hideDropPanel()
+{
+    m_picDoor->hide();
+}
+
+void frmPrinting::showInPreview(const QString& path)
+{
+    (void)m_prewImage->loadimg(path);
+}
+
+void frmPrinting::clearPreview()
+{
+    m_prewImage->Cls();
+}
+
+void frmPrinting::setDocumentTitle(const QString& title)
+{
+    m_txtTitle->setText(title);
 }
 
 void frmPrinting::addFolder()
@@ -558,17 +709,17 @@ void frmPrinting::addFolder()
                 return !m_unloaded; // a closed window ends the scan
             });
         handOver();
-        m_List1->setHint(DropHint);
+        m_List1->setHint(kDropHint);
     }
     repaint();
-    focusSweep();
+    sweepToolBar();
 }
 
 void frmPrinting::browseOutputFolder()
 {
     const std::optional<QString> folder = m_services.dialogs->folder(this, QStringLiteral("Please select a folder:"));
     m_txtPath->setText(folder && !folder->isEmpty() ? *folder : m_services.programFolder + QStringLiteral("/output"));
-    focusSweep();
+    sweepToolBar();
 }
 
 void frmPrinting::showAbout()
@@ -576,7 +727,7 @@ void frmPrinting::showAbout()
     m_services.messages->show(this, MessageIcon::None, QStringLiteral("about"),
                               QStringLiteral("Pagewell %1 \u00a9 2026 the Pagewell developers. All rights reserved.")
                                   .arg(QStringLiteral(PAGEWELL_VERSION)));
-    focusSweep();
+    sweepToolBar();
 }
 
 void frmPrinting::showPageNumber(int row)

@@ -4,14 +4,12 @@
 //   pagewell-bench --scan DIR                      scans a folder tree through "Add Folder"
 // Run each set in its own process so that peak_rss_mib belongs to that set alone.
 
+#include "app/PdfStagesFactory.h"
 #include "bench/BenchImages.h"
 #include "bench/BenchWindow.h"
 #include "bench/Floor.h"
 #include "bench/Peers.h"
 #include "bench/UiStallMeter.h"
-#include "conversion/PdfConversionStages.h"
-#include "platform/Pdftk.h"
-#include "platform/QpdfPageLibrary.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -186,17 +184,17 @@ int pagesOnly(const QString& imagesDir, int quality, const QString& scratch)
     for (const QString& file : dir.entryList(QDir::Files, QDir::Name)) {
         images << dir.absoluteFilePath(file);
     }
-    PdfConversionStages stages(nullptr, std::make_unique<ProcessPdftk>(), std::make_unique<QpdfPageLibrary>(), scratch);
-    if (!stages.prepareWorkspace().ok) {
+    const std::unique_ptr<ConversionStages> stages = pdfStagesFactory({}, scratch)(nullptr);
+    if (!stages->prepareWorkspace().ok) {
         return failWith(QStringLiteral("Cannot make a workspace in \"%1\".").arg(scratch));
     }
     QElapsedTimer clock;
     clock.start();
     for (int i = 0; i < images.size(); ++i) {
         if (i + 1 < images.size()) {
-            stages.readAhead(images[i + 1]);
+            stages->readAhead(images[i + 1]);
         }
-        const StageResult page = stages.makePage(i, images[i], [quality] { return quality; });
+        const StageResult page = stages->makePage(i, images[i], [quality] { return quality; });
         if (!page.ok) {
             return failWith(page.text);
         }
@@ -272,7 +270,8 @@ int main(int argc, char* argv[])
     const QCommandLineOption uniformRows(QStringLiteral("uniform-rows"),
                                          QStringLiteral("What-if: give the list uniform row sizes before the scan."));
     const QCommandLineOption noPeers(QStringLiteral("no-peers"), QStringLiteral("Skip img2pdf and ImageMagick."));
-    parser.addOptions({make, set, images, scan, pages, quality, scratch, magickConfig, scanLimit, uniformRows, noPeers});
+    parser.addOptions(
+        {make, set, images, scan, pages, quality, scratch, magickConfig, scanLimit, uniformRows, noPeers});
     parser.process(app);
 
     if (parser.isSet(make)) {
@@ -286,8 +285,8 @@ int main(int argc, char* argv[])
                         parser.isSet(uniformRows));
     }
     if (parser.isSet(set) && parser.isSet(images)) {
-        return convertSet(parser.value(set), parser.value(images), parser.value(quality).toInt(),
-                          parser.value(scratch), parser.value(magickConfig), !parser.isSet(noPeers));
+        return convertSet(parser.value(set), parser.value(images), parser.value(quality).toInt(), parser.value(scratch),
+                          parser.value(magickConfig), !parser.isSet(noPeers));
     }
     parser.showHelp(2);
 }

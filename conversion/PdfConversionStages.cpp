@@ -105,7 +105,7 @@ void PdfConversionStages::readAhead(const QString& nextImagePath)
 
 StageResult PdfConversionStages::copyFirstPage()
 {
-    return ::copyFirstPage(m_workspace);
+    return copyFirstPageFile(m_workspace);
 }
 
 StageResult PdfConversionStages::join(int index)
@@ -115,7 +115,7 @@ StageResult PdfConversionStages::join(int index)
 
 StageResult PdfConversionStages::applyInfo(int count)
 {
-    return ::applyInfo(*m_pdftk, m_workspace, count);
+    return applyDocumentInfo(*m_pdftk, m_workspace, count);
 }
 
 StageResult PdfConversionStages::saveTo(const QString& destination)

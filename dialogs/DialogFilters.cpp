@@ -36,8 +36,20 @@ QString qtNameFilter(const FileTypeFilter& type)
     for (const QString& pattern : type.patterns) {
         patterns.append(qtPattern(pattern));
     }
-    const QString description = type.description.isEmpty() ? type.patterns.join(QLatin1Char(';')) : type.description;
-    return description + QLatin1String(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+    const QString qtGroup = QLatin1Char('(') + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+    if (type.description.isEmpty()) {
+        return type.patterns.join(QLatin1Char(';')) + QLatin1Char(' ') + qtGroup;
+    }
+    for (const QLatin1Char separator : {QLatin1Char(';'), QLatin1Char(' ')}) {
+        const QString ownGroup = QLatin1Char('(') + type.patterns.join(separator) + QLatin1Char(')');
+        if (type.description.endsWith(ownGroup, Qt::CaseInsensitive)) {
+            if (type.description.endsWith(qtGroup)) {
+                return type.description;
+            }
+            return type.description.chopped(ownGroup.size()).trimmed() + QLatin1Char(' ') + qtGroup;
+        }
+    }
+    return type.description + QLatin1Char(' ') + qtGroup;
 }
 
 QStringList qtNameFilters(const QList<FileTypeFilter>& types)

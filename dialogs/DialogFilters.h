@@ -15,8 +15,9 @@ struct FileTypeFilter
 // an odd piece at the end) and a type whose pattern is blank are left out, as the classic dialogs ignored them.
 [[nodiscard]] QList<FileTypeFilter> parseFileTypeFilter(const QString& filter);
 
-// The filter as Qt's file dialog wants it: "description (patterns)". Qt takes the last parenthesised group as
-// the patterns, so a description that already shows its pattern keeps it: "JPG Files(*.jpg) (*.jpg)".
+// The filter as Qt's file dialog wants it: "description (patterns)", Qt taking the last parenthesised group as the
+// patterns. A description that already ends in its own patterns shows them once: "JPG Files(*.jpg)" stays as it is,
+// "All Files(*.*)" becomes "All Files (*)", which Qt reads as every file.
 [[nodiscard]] QString qtNameFilter(const FileTypeFilter& type);
 [[nodiscard]] QStringList qtNameFilters(const QList<FileTypeFilter>& types);
 

@@ -39,8 +39,8 @@ class ShowImage final : public QWidget
 {
     Q_OBJECT
 public:
-    static constexpr quint32 DefaultBackColor = 0x8000000F; // the system's button-face colour
-    static constexpr int DefaultBorderStyle = 1;
+    static constexpr quint32 kDefaultBackColor = 0x8000000F; // the system's button-face colour
+    static constexpr int kDefaultBorderStyle = 1;
 
     explicit ShowImage(QWidget* parent = nullptr);
 
@@ -76,5 +76,5 @@ protected:
 private:
     ShowImageSurface* m_immagine;
     QImage m_temp; // the held picture at its natural size
-    quint32 m_backColor = DefaultBackColor;
+    quint32 m_backColor = kDefaultBackColor;
 };

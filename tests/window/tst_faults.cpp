@@ -1,3 +1,4 @@
+#include "support/FakePdftk.h"
 #include "support/FileSnapshot.h"
 #include "support/ImageCorpus.h"
 #include "support/PdfProbe.h"
@@ -84,19 +85,6 @@ QList<qint64> imageReadersRunning()
     return found;
 }
 
-// A stand-in for pdftk: a shell script that answers --version and does `joinBody` for a join (its arguments are
-// chain page cat output result dont_ask); anything else goes to the real pdftk.
-QString fakePdftk(const TestFolder& folder, const QByteArray& joinBody)
-{
-    const QByteArray real = QFile::encodeName(QStandardPaths::findExecutable(QStringLiteral("pdftk")));
-    const QString path = folder.write(QStringLiteral("bin/pdftk"), "#!/bin/sh\n"
-                                                                   "[ \"$1\" = --version ] && exit 0\n"
-                                                                   "if [ \"$3\" = cat ]; then\n" +
-                                                                       joinBody + "\nfi\nexec '" + real + "' \"$@\"\n");
-    QFile::setPermissions(path, QFile::Permissions(0x7755));
-    return path;
-}
-
 // Closes the window as soon as `ready` says so, checking whenever the run lets events through.
 void closeWhen(WindowFixture& f, QTimer* poll, const std::function<bool()>& ready)
 {
@@ -131,7 +119,7 @@ int closeDuringRun(int argc, char** argv)
     WindowFixture f;
     f.workspaceParent.clear(); // the system's temporary folder, which the parent watches
     const QByteArray waitInJoin = "echo $$ > '" + QFile::encodeName(pidFile) + "'; exec sleep 600";
-    f.useRealStages(mode == QLatin1String("join") ? fakePdftk(f.folder, waitInJoin) : QString());
+    f.useRealStages(mode == QLatin1String("join") ? writeJoiningFakePdftk(f.folder, waitInJoin) : QString());
     f.open();
     f.addEntries(images(f, mode == QLatin1String("join") ? 3 : 40, QSize(300, 200)));
     f.find<QLineEdit>("txtPath")->setText(f.folder.path());
@@ -212,7 +200,7 @@ ChildRun runSelf(const QStringList& arguments, bool asNobody)
 
 } // namespace
 
-class FaultsTest : public QObject
+class TestFaults : public QObject
 {
     Q_OBJECT
 
@@ -238,7 +226,7 @@ private:
     }
 };
 
-bool FaultsTest::ranAsOrdinaryUser()
+bool TestFaults::ranAsOrdinaryUser()
 {
     if (::geteuid() != 0) {
         return false;
@@ -253,13 +241,13 @@ bool FaultsTest::ranAsOrdinaryUser()
     }
     [&] {
         QVERIFY2(child.exitCode == 0, qPrintable(child.output));
-        QVERIFY2(child.output.contains(QStringLiteral("PASS   : FaultsTest::") + test.section(QLatin1Char(':'), 0, 0)),
+        QVERIFY2(child.output.contains(QStringLiteral("PASS   : TestFaults::") + test.section(QLatin1Char(':'), 0, 0)),
                  qPrintable(child.output));
     }();
     return true;
 }
 
-void FaultsTest::run_unusableEntry_namesItListKeptNothingLeft_data()
+void TestFaults::run_unusableEntry_namesItListKeptNothingLeft_data()
 {
     // clang-format off
     QTest::addColumn<QString>("kind");
@@ -298,7 +286,7 @@ void FaultsTest::run_unusableEntry_namesItListKeptNothingLeft_data()
     // clang-format on
 }
 
-void FaultsTest::run_unusableEntry_namesItListKeptNothingLeft()
+void TestFaults::run_unusableEntry_namesItListKeptNothingLeft()
 {
     QFETCH(QString, kind);
     QFETCH(QString, fileName);
@@ -360,30 +348,35 @@ void FaultsTest::run_unusableEntry_namesItListKeptNothingLeft()
     QVERIFY(f.find<QWidget>("Command3")->isEnabled());
     QVERIFY(f.dialogs.saveRequests.isEmpty());
     QVERIFY(f.opener.opened().isEmpty());
-    verifyNothingElseChanged(before, {f.window->settingsFilePath()});
+    verifyNothingElseChanged(before, {f.window->settingsPath()});
     QFile::setPermissions(bad, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
 
-void FaultsTest::run_faultUnderneath_messageDestinationIntactNothingLeft_data()
+void TestFaults::run_faultUnderneath_messageDestinationIntactNothingLeft_data()
 {
     // clang-format off
     QTest::addColumn<QString>("fault");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("pdftk killed in the middle of a join") << "killed" << "stopped unexpectedly";
-    QTest::newRow("pdftk missing") << "missing" << "pdftk";
-    QTest::newRow("temporary folder is not a folder") << "tmpdir" << "temporary folder";
-    QTest::newRow("temporary folder full while pages are made (file size limit)") << "tmpfull" << "has no room";
-    QTest::newRow("destination folder read-only") << "readonly" << "cannot be written to";
-    QTest::newRow("destination disk full (file size limit)") << "full" << "file size limit";
-    QTest::newRow("none: the run saves (the snapshot allows the destination)") << "none" << "";
+    QTest::addColumn<bool>("atSave"); // the save fails: the user is asked again and saves elsewhere
+    QTest::newRow("pdftk killed in the middle of a join") << "killed" << "stopped unexpectedly" << false;
+    QTest::newRow("pdftk missing") << "missing" << "pdftk" << false;
+    QTest::newRow("temporary folder is not a folder") << "tmpdir" << "temporary folder" << false;
+    QTest::newRow("temporary folder full while pages are made (file size limit)") << "tmpfull" << "has no room" << false;
+    QTest::newRow("destination folder read-only") << "readonly" << "cannot be written to" << true;
+    QTest::newRow("destination file read-only") << "readonlyfile" << "read-only" << true;
+    QTest::newRow("destination folder gone") << "gone" << "does not exist" << true;
+    QTest::newRow("destination name too long") << "toolong" << "longer than the file system allows" << true;
+    QTest::newRow("destination disk full (file size limit)") << "full" << "file size limit" << true;
+    QTest::newRow("none: the run saves (the snapshot allows the destination)") << "none" << "" << false;
     // clang-format on
 }
 
-void FaultsTest::run_faultUnderneath_messageDestinationIntactNothingLeft()
+void TestFaults::run_faultUnderneath_messageDestinationIntactNothingLeft()
 {
     QFETCH(QString, fault);
     QFETCH(QString, reason);
-    if (fault == QLatin1String("readonly") && ranAsOrdinaryUser()) {
+    QFETCH(bool, atSave);
+    if (fault.startsWith(QLatin1String("readonly")) && ranAsOrdinaryUser()) {
         return;
     }
     WindowFixture f;
@@ -391,7 +384,7 @@ void FaultsTest::run_faultUnderneath_messageDestinationIntactNothingLeft()
     QString pdftk;
     if (fault == QLatin1String("killed")) {
         // It writes part of its output, then dies as if the system had killed it.
-        pdftk = fakePdftk(f.folder, "printf '%%PDF-1.4 partial' > \"$5\"; kill -9 $$");
+        pdftk = writeJoiningFakePdftk(f.folder, "printf '%%PDF-1.4 partial' > \"$5\"; kill -9 $$");
     } else if (fault == QLatin1String("missing")) {
         pdftk = f.folder.file(QStringLiteral("nowhere/pdftk"));
     }
@@ -402,7 +395,15 @@ void FaultsTest::run_faultUnderneath_messageDestinationIntactNothingLeft()
     const QString outFolder = f.folder.mkdir(QStringLiteral("out"));
     const QString destination = f.folder.write(QStringLiteral("out/Album.pdf"), "the album from last year");
     f.find<QLineEdit>("txtPath")->setText(outFolder);
-    f.dialogs.saveAnswers.push_back(destination);
+    if (fault == QLatin1String("gone")) {
+        f.dialogs.saveAnswers.push_back(f.folder.file(QStringLiteral("removed meanwhile/Album.pdf")));
+    } else if (fault == QLatin1String("toolong")) {
+        f.dialogs.saveAnswers.push_back(outFolder + QLatin1Char('/') + QString(300, QLatin1Char('n')));
+    } else {
+        f.dialogs.saveAnswers.push_back(destination);
+    }
+    const QString secondTry = f.folder.file(QStringLiteral("second try.pdf"));
+    f.dialogs.saveAnswers.push_back(secondTry);
     const QString notAFolder = f.folder.write(QStringLiteral("plain file"), "not a folder");
     rlimit fileSize = {};
     ::getrlimit(RLIMIT_FSIZE, &fileSize);
@@ -410,13 +411,16 @@ void FaultsTest::run_faultUnderneath_messageDestinationIntactNothingLeft()
         const rlimit small{64 * 1024, fileSize.rlim_max};
         ::setrlimit(RLIMIT_FSIZE, &small);
     } else if (fault == QLatin1String("full")) {
-        // The disk fills up while the user picks the destination: writes beyond 4 KiB fail from then on.
-        f.dialogs.whileOpen = [&fileSize] {
+        // The disk fills up while the user picks the destination (writes beyond 4 KiB fail), and has room again
+        // when the user is asked the second time.
+        f.dialogs.whileOpen = [&f, &fileSize] {
             const rlimit small{4096, fileSize.rlim_max};
-            ::setrlimit(RLIMIT_FSIZE, &small);
+            ::setrlimit(RLIMIT_FSIZE, f.dialogs.saveRequests.size() == 1 ? &small : &fileSize);
         };
     } else if (fault == QLatin1String("readonly")) {
         QVERIFY(::chmod(QFile::encodeName(outFolder).constData(), 0555) == 0);
+    } else if (fault == QLatin1String("readonlyfile")) {
+        QVERIFY(::chmod(QFile::encodeName(destination).constData(), 0444) == 0);
     }
     const FileSnapshot before = snapshot();
     const QByteArray savedTmpdir = qgetenv("TMPDIR");
@@ -433,22 +437,31 @@ void FaultsTest::run_faultUnderneath_messageDestinationIntactNothingLeft()
         QVERIFY2(f.messages.shown().isEmpty(), qPrintable(f.messages.shown().value(0).text));
         QCOMPARE(f.text("lblPB"), QStringLiteral("Done."));
         QCOMPARE(PdfProbe::info(destination).value(QStringLiteral("Pages")).toInt(), entries.size());
-        verifyNothingElseChanged(before, {f.window->settingsFilePath(), destination});
+        verifyNothingElseChanged(before, {f.window->settingsPath(), destination});
         return;
     }
     QCOMPARE(f.messages.shown().size(), 1);
     const auto message = f.messages.shown().first();
     QCOMPARE(message.icon, MessageIcon::Critical);
     QVERIFY2(message.text.contains(reason), qPrintable(message.text));
+    QVERIFY(f.find<QWidget>("Command3")->isEnabled());
+    QCOMPARE(contents(destination), QByteArray("the album from last year"));
+    if (atSave) {
+        // The same document, saved where the user chose the second time.
+        QCOMPARE(f.dialogs.saveRequests.size(), 2);
+        QCOMPARE(f.text("lblPB"), QStringLiteral("Done."));
+        QCOMPARE(PdfProbe::info(secondTry).value(QStringLiteral("Pages")).toInt(), entries.size());
+        QCOMPARE(f.opener.opened(), QList<QUrl>{QUrl::fromLocalFile(secondTry)});
+        verifyNothingElseChanged(before, {f.window->settingsPath(), secondTry});
+        return;
+    }
     QCOMPARE(f.entries(), entries);
     QVERIFY(f.text("lblPB") != QStringLiteral("Done."));
-    QVERIFY(f.find<QWidget>("Command3")->isEnabled());
     QVERIFY(f.opener.opened().isEmpty());
-    QCOMPARE(contents(destination), QByteArray("the album from last year"));
-    verifyNothingElseChanged(before, {f.window->settingsFilePath()});
+    verifyNothingElseChanged(before, {f.window->settingsPath()});
 }
 
-void FaultsTest::run_titleWithLineBreaks_oneLineNoKeyAdded()
+void TestFaults::run_titleWithLineBreaks_oneLineNoKeyAdded()
 {
     WindowFixture f;
     f.useRealStages();
@@ -474,15 +487,15 @@ void FaultsTest::run_titleWithLineBreaks_oneLineNoKeyAdded()
     QCOMPARE(keys, (QStringList{"Author", "CreationDate", "Creator", "Keywords", "Producer", "Subject", "Title"}));
 }
 
-void FaultsTest::windowClosed_duringJoin_toolStoppedNothingLeft()
+void TestFaults::windowClosed_duringJoin_toolStoppedNothingLeft()
 {
     WindowFixture f;
     f.workspaceParent.clear();
     const QString pidFile = f.folder.file(QStringLiteral("pid"));
     const QString childPidFile = f.folder.file(QStringLiteral("child pid"));
     // Like the real pdftk, the script starts the program that does the work as its own child.
-    f.useRealStages(fakePdftk(f.folder, "sleep 600 & echo $! > '" + QFile::encodeName(childPidFile) + "'; echo $$ > '" +
-                                            QFile::encodeName(pidFile) + "'; wait"));
+    f.useRealStages(writeJoiningFakePdftk(f.folder, "sleep 600 & echo $! > '" + QFile::encodeName(childPidFile) +
+                                                        "'; echo $$ > '" + QFile::encodeName(pidFile) + "'; wait"));
     f.open();
     f.addEntries(images(f, 3));
     f.find<QLineEdit>("txtPath")->setText(f.folder.path());
@@ -499,17 +512,17 @@ void FaultsTest::windowClosed_duringJoin_toolStoppedNothingLeft()
     QTRY_VERIFY_WITH_TIMEOUT(processGone(readPid(childPidFile)), 20000);
     QVERIFY(f.messages.shown().isEmpty());
     QVERIFY(f.dialogs.saveRequests.isEmpty());
-    verifyNothingElseChanged(before, {f.window->settingsFilePath(), pidFile, childPidFile});
+    verifyNothingElseChanged(before, {f.window->settingsPath(), pidFile, childPidFile});
 }
 
-void FaultsTest::windowClosed_duringRun_applicationExitsCleanly_data()
+void TestFaults::windowClosed_duringRun_applicationExitsCleanly_data()
 {
     QTest::addColumn<QString>("mode");
     QTest::newRow("while pages are made") << "pages";
     QTest::newRow("while pdftk joins") << "join";
 }
 
-void FaultsTest::windowClosed_duringRun_applicationExitsCleanly()
+void TestFaults::windowClosed_duringRun_applicationExitsCleanly()
 {
     QFETCH(QString, mode);
     TestFolder scratch;
@@ -532,7 +545,7 @@ int main(int argc, char** argv)
     }
     ScratchEnvironment scratch;
     QApplication app(argc, argv);
-    FaultsTest test;
+    TestFaults test;
     return QTest::qExec(&test, argc, argv);
 }
 

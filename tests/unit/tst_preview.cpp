@@ -6,7 +6,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
-class PreviewTest : public QObject
+class TestPreview : public QObject
 {
     Q_OBJECT
 
@@ -27,7 +27,7 @@ private Q_SLOTS:
     void surfaceMouse_raisesControlEvents();
 };
 
-void PreviewTest::fitPicture_workedExamples_data()
+void TestPreview::fitPicture_workedExamples_data()
 {
     QTest::addColumn<int>("pw");
     QTest::addColumn<int>("ph");
@@ -43,7 +43,7 @@ void PreviewTest::fitPicture_workedExamples_data()
     QTest::newRow("1:3 fits the height") << 300 << 900 << 895 << 0 << 1105 << 3315;
 }
 
-void PreviewTest::fitPicture_workedExamples()
+void TestPreview::fitPicture_workedExamples()
 {
     QFETCH(int, pw);
     QFETCH(int, ph);
@@ -54,7 +54,7 @@ void PreviewTest::fitPicture_workedExamples()
     QTEST(fit.h, "h");
 }
 
-void PreviewTest::fitPicture_ratioEqualToBox_data()
+void TestPreview::fitPicture_ratioEqualToBox_data()
 {
     QTest::addColumn<int>("pw");
     QTest::addColumn<int>("ph");
@@ -66,7 +66,7 @@ void PreviewTest::fitPicture_ratioEqualToBox_data()
     QTest::newRow("portrait equal ratio takes the full width") << 200 << 400 << 300 << 600 << false;
 }
 
-void PreviewTest::fitPicture_ratioEqualToBox()
+void TestPreview::fitPicture_ratioEqualToBox()
 {
     QFETCH(int, bw);
     QFETCH(int, bh);
@@ -85,7 +85,7 @@ void PreviewTest::fitPicture_ratioEqualToBox()
     QCOMPARE(fit.h, bh);
 }
 
-void PreviewTest::fitPicture_noArea_givesEmptyRect()
+void TestPreview::fitPicture_noArea_givesEmptyRect()
 {
     QCOMPARE(fitPicture(0, 10, 100, 100).w, 0);
     QCOMPARE(fitPicture(10, 10, 100, 0).h, 0);
@@ -102,7 +102,7 @@ QImage solid(int w, int h, QColor color)
 
 } // namespace
 
-void PreviewTest::loadimg_picture_drawnFittedAndCentred()
+void TestPreview::loadimg_picture_drawnFittedAndCentred()
 {
     TestFolder folder;
     const QString file = folder.file(QStringLiteral("wide picture ü.png"));
@@ -121,7 +121,7 @@ void PreviewTest::loadimg_picture_drawnFittedAndCentred()
     QCOMPARE(surface.pixelColor(100, 160), QColor(Qt::white));
 }
 
-void PreviewTest::showImageInfo_noPicture_surfaceUntouched()
+void TestPreview::showImageInfo_noPicture_surfaceUntouched()
 {
     ShowImage preview;
     preview.resize(100, 100);
@@ -133,7 +133,7 @@ void PreviewTest::showImageInfo_noPicture_surfaceUntouched()
     QCOMPARE(before.pixelColor(50, 50), QColor(Qt::red));
 }
 
-void PreviewTest::cls_thenResize_redrawsHeldPicture()
+void TestPreview::cls_thenResize_redrawsHeldPicture()
 {
     ShowImage preview;
     preview.setBackColor(0x00FFFFFF);
@@ -150,7 +150,7 @@ void PreviewTest::cls_thenResize_redrawsHeldPicture()
     QCOMPARE(preview.surfaceImage().pixelColor(60, 60), QColor(Qt::blue));
 }
 
-void PreviewTest::loadimg_notAnImage_reportsAndKeepsPicture()
+void TestPreview::loadimg_notAnImage_reportsAndKeepsPicture()
 {
     TestFolder folder;
     const QString text = folder.write(QStringLiteral("notes.png"), "this is not a picture");
@@ -167,7 +167,7 @@ void PreviewTest::loadimg_notAnImage_reportsAndKeepsPicture()
     QCOMPARE(preview.surfaceImage().pixelColor(40, 40), QColor(Qt::green));
 }
 
-void PreviewTest::backColor_change_repaintsAndMarksChanged()
+void TestPreview::backColor_change_repaintsAndMarksChanged()
 {
     ShowImage preview;
     preview.resize(100, 50);
@@ -182,7 +182,7 @@ void PreviewTest::backColor_change_repaintsAndMarksChanged()
     QCOMPARE(surface.pixelColor(50, 25), QColor(Qt::blue));
 }
 
-void PreviewTest::borderStyle_change_doesNotRedraw()
+void TestPreview::borderStyle_change_doesNotRedraw()
 {
     ShowImage preview;
     preview.resize(60, 60);
@@ -195,7 +195,7 @@ void PreviewTest::borderStyle_change_doesNotRedraw()
     QCOMPARE(changed.first().first().toString(), QStringLiteral("BorderStyle"));
 }
 
-void PreviewTest::properties_defaultsNotStored_readBackAsDefaults()
+void TestPreview::properties_defaultsNotStored_readBackAsDefaults()
 {
     MemoryPropertyStore store;
     ShowImage preview;
@@ -208,12 +208,12 @@ void PreviewTest::properties_defaultsNotStored_readBackAsDefaults()
     fresh.setBorderStyle(0);
     fresh.setBackColor(0x123456);
     fresh.ReadProperties(store);
-    QCOMPARE(fresh.BorderStyle(), ShowImage::DefaultBorderStyle);
-    QCOMPARE(fresh.BackColor(), ShowImage::DefaultBackColor);
+    QCOMPARE(fresh.BorderStyle(), ShowImage::kDefaultBorderStyle);
+    QCOMPARE(fresh.BackColor(), ShowImage::kDefaultBackColor);
     QVERIFY(fresh.Picture().isNull());
 }
 
-void PreviewTest::properties_roundTrip()
+void TestPreview::properties_roundTrip()
 {
     MemoryPropertyStore store;
     ShowImage preview;
@@ -231,7 +231,7 @@ void PreviewTest::properties_roundTrip()
     QCOMPARE(restored.Picture().size(), QSize(4, 3));
 }
 
-void PreviewTest::surfaceMouse_raisesControlEvents()
+void TestPreview::surfaceMouse_raisesControlEvents()
 {
     ShowImage preview;
     preview.resize(100, 100);
@@ -253,5 +253,5 @@ void PreviewTest::surfaceMouse_raisesControlEvents()
     QCOMPARE(doubles.count(), 1);
 }
 
-QTEST_MAIN(PreviewTest)
+QTEST_MAIN(TestPreview)
 #include "tst_preview.moc"

@@ -1,19 +1,26 @@
+// The accessibility recorder below registers as a plugin built into this program.
+#define QT_STATICPLUGIN
+
 #include "app/CommandLine.h"
 #include "app/GettingStartedPicture.h"
 #include "app/ProgramArt.h"
 #include "platform/Skin.h"
 #include "support/WindowFixture.h"
 
+#include <QAccessible>
+#include <QAccessibleBridge>
+#include <QAccessibleBridgePlugin>
 #include <QAction>
 #include <QApplication>
 #include <QFile>
 #include <QSet>
 #include <QSlider>
 #include <QTest>
+#include <QtPlugin>
 
 // The window as a desktop program: files from the command line, keyboard use, the settings file's place, and the
 // program's own art.
-class DesktopTest : public QObject
+class TestDesktop : public QObject
 {
     Q_OBJECT
 
@@ -27,25 +34,46 @@ private Q_SLOTS:
     void deleteKey_inTextField_editsTextOnly();
     void shortcuts_openExitMoveConvert();
     void tab_reachesEveryControl_withVisibleFocus();
-    void settings_keptAcrossRestarts_inTheRightFolder_data();
-    void settings_keptAcrossRestarts_inTheRightFolder();
+    void screenReader_namesValuesAndChangesHeard();
+    void settingsAndFirstSave_useTheRightFolder_data();
+    void settingsAndFirstSave_useTheRightFolder();
     void art_iconsAndPicture_sharpAtDoubleScale();
 };
 
 namespace {
 
+// Stands where the desktop's accessibility bridge stands and keeps what a screen reader would be told.
+QList<std::pair<QObject*, QAccessible::Event>> heardEvents;
+
+class RecordingBridge final : public QAccessibleBridge
+{
+public:
+    void setRootObject(QAccessibleInterface*) override {}
+    void notifyAccessibilityUpdate(QAccessibleEvent* event) override
+    {
+        heardEvents.append({event->object(), event->type()});
+    }
+};
+
+class RecordingBridgePlugin final : public QAccessibleBridgePlugin
+{
+    Q_OBJECT
+    Q_PLUGIN_METADATA(IID QAccessibleBridgeFactoryInterface_iid FILE "recording-bridge.json")
+public:
+    QAccessibleBridge* create(const QString&) override { return new RecordingBridge; }
+};
+
+bool heard(QObject* object, QAccessible::Event type)
+{
+    return heardEvents.contains(std::pair<QObject*, QAccessible::Event>(object, type));
+}
+
 // A second start of the program over the fixture's folders, with the settings place chosen by the test.
 std::unique_ptr<frmPrinting> openWindow(WindowFixture& f, Skin& skin, const QString& programFolder,
                                         const QString& configFolder, bool installed)
 {
-    AppServices services;
-    services.dialogs = &f.dialogs;
-    services.messages = &f.messages;
-    services.opener = &f.opener;
-    services.clock = &f.clock;
+    AppServices services = f.services(f.makeStages);
     services.skin = &skin;
-    services.previewStore = &f.previewStore;
-    services.makeStages = f.makeStages;
     services.programFolder = programFolder;
     services.homeFolder = f.homeFolder;
     services.configFolder = configFolder;
@@ -60,7 +88,7 @@ std::unique_ptr<frmPrinting> openWindow(WindowFixture& f, Skin& skin, const QStr
 
 } // namespace
 
-void DesktopTest::commandLineFiles_givesFullPaths_data()
+void TestDesktop::commandLineFiles_givesFullPaths_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QStringList>("expected");
@@ -75,14 +103,14 @@ void DesktopTest::commandLineFiles_givesFullPaths_data()
         << QStringList{"", "file://server/share/a.jpg", "/pics/z.bmp"} << QStringList{"/pics/z.bmp"};
 }
 
-void DesktopTest::commandLineFiles_givesFullPaths()
+void TestDesktop::commandLineFiles_givesFullPaths()
 {
     QFETCH(QStringList, arguments);
     QFETCH(QStringList, expected);
     QCOMPARE(commandLineFiles(arguments, QStringLiteral("/home/ann")), expected);
 }
 
-void DesktopTest::addDroppedPaths_imagesJoinInOrder_panelHides()
+void TestDesktop::addDroppedPaths_imagesJoinInOrder_panelHides()
 {
     WindowFixture f;
     frmPrinting& w = f.open();
@@ -100,7 +128,7 @@ void DesktopTest::addDroppedPaths_imagesJoinInOrder_panelHides()
     QCOMPARE(f.list()->currentRow(), -1); // adding never selects
 }
 
-void DesktopTest::addDroppedPaths_noImagesOrRunUnderWay_nothingChanges()
+void TestDesktop::addDroppedPaths_noImagesOrRunUnderWay_nothingChanges()
 {
     WindowFixture f;
     frmPrinting& w = f.open();
@@ -124,7 +152,7 @@ void DesktopTest::addDroppedPaths_noImagesOrRunUnderWay_nothingChanges()
     QVERIFY(!f.entries().contains(QStringLiteral("/p/late.jpg")));
 }
 
-void DesktopTest::deleteKey_removesSelected_labelFollows_data()
+void TestDesktop::deleteKey_removesSelected_labelFollows_data()
 {
     QTest::addColumn<int>("count");
     QTest::addColumn<int>("selected");
@@ -139,7 +167,7 @@ void DesktopTest::deleteKey_removesSelected_labelFollows_data()
     QTest::newRow("nothing selected: nothing removed") << 2 << -1 << QStringList{"0", "1"} << 0 << QString();
 }
 
-void DesktopTest::deleteKey_removesSelected_labelFollows()
+void TestDesktop::deleteKey_removesSelected_labelFollows()
 {
     QFETCH(int, count);
     QFETCH(int, selected);
@@ -172,7 +200,7 @@ void DesktopTest::deleteKey_removesSelected_labelFollows()
     QCOMPARE(f.text("lblPageNum"), label.isEmpty() ? labelBefore : label);
 }
 
-void DesktopTest::deleteKey_inTextField_editsTextOnly()
+void TestDesktop::deleteKey_inTextField_editsTextOnly()
 {
     WindowFixture f;
     f.open();
@@ -187,7 +215,7 @@ void DesktopTest::deleteKey_inTextField_editsTextOnly()
     QCOMPARE(f.entries().size(), 2);
 }
 
-void DesktopTest::shortcuts_openExitMoveConvert()
+void TestDesktop::shortcuts_openExitMoveConvert()
 {
     WindowFixture f;
     frmPrinting& w = f.open();
@@ -232,7 +260,7 @@ void DesktopTest::shortcuts_openExitMoveConvert()
     QVERIFY(!w.isVisible());
 }
 
-void DesktopTest::tab_reachesEveryControl_withVisibleFocus()
+void TestDesktop::tab_reachesEveryControl_withVisibleFocus()
 {
     WindowFixture f;
     PagewellSkin skin; // the look the program really has
@@ -272,7 +300,50 @@ void DesktopTest::tab_reachesEveryControl_withVisibleFocus()
     window->close();
 }
 
-void DesktopTest::settings_keptAcrossRestarts_inTheRightFolder_data()
+void TestDesktop::screenReader_namesValuesAndChangesHeard()
+{
+    WindowFixture f;
+    f.open();
+    const auto accessible = [&f](const QString& name) {
+        return QAccessible::queryAccessibleInterface(f.find<QWidget>(name));
+    };
+    // clang-format off
+    const QList<std::pair<QString, QString>> names = {
+        {"txtTitle", "PDF Document Title"}, {"txtCreateFor", "PDF Author"}, {"txtCreationDate", "Creation Date"},
+        {"txtSubject", "Subject"}, {"txtKeywords", "Keywords"}, {"Command1", "Now"}, {"List1", "File List"},
+        {"Slider1", "Compress Quality"}, {"txtPath", "Output Path"}, {"cmdBrowse", "Browse"},
+        {"Command3", "Convert To PDF Now"}, {"pb", "Conversion progress"}, {"prewImage", "Preview"},
+        {"picDoor", "Getting started"}};
+    // clang-format on
+    for (const auto& [object, name] : names) {
+        QCOMPARE(accessible(object)->text(QAccessible::Name), name);
+    }
+    QVERIFY(accessible("picDoor")->text(QAccessible::Description).contains(QStringLiteral("Convert To PDF Now")));
+    QVERIFY(accessible("picDoor")->state().focusable);
+    QCOMPARE(accessible("txtPath")->text(QAccessible::Description), QStringLiteral("Select a Folder to Output"));
+
+    // The slider gives its value and range, and its word with them; the word's label is heard when it changes.
+    heardEvents.clear();
+    f.find<QSlider>("Slider1")->setValue(30);
+    QAccessibleValueInterface* value = accessible("Slider1")->valueInterface();
+    QVERIFY(value);
+    QCOMPARE(value->currentValue().toInt(), 30);
+    QCOMPARE(value->minimumValue().toInt(), f.find<QSlider>("Slider1")->minimum());
+    QCOMPARE(accessible("Slider1")->text(QAccessible::Description), f.text("lblQtt"));
+    QVERIFY(heard(f.find<QObject>("Slider1"), QAccessible::ValueChanged));
+    QVERIFY(heard(f.find<QObject>("lblQtt"), QAccessible::NameChanged));
+
+    // A run's progress is heard as it goes, and its status reads as what it says.
+    heardEvents.clear();
+    f.addEntries({QStringLiteral("/p/a.jpg"), QStringLiteral("/p/b.jpg")});
+    f.dialogs.saveAnswers.push_back(f.folder.file(QStringLiteral("out.pdf")));
+    f.click(QStringLiteral("Command3"));
+    QVERIFY(heard(f.find<QObject>("lblPB"), QAccessible::NameChanged));
+    QVERIFY(heard(f.find<QObject>("pb"), QAccessible::ValueChanged));
+    QCOMPARE(accessible("lblPB")->text(QAccessible::Name), QStringLiteral("Done."));
+}
+
+void TestDesktop::settingsAndFirstSave_useTheRightFolder_data()
 {
     QTest::addColumn<QString>("programFolder"); // relative to the test folder
     QTest::addColumn<bool>("installed");
@@ -283,7 +354,7 @@ void DesktopTest::settings_keptAcrossRestarts_inTheRightFolder_data()
     QTest::newRow("installed program") << "program" << true << false;
 }
 
-void DesktopTest::settings_keptAcrossRestarts_inTheRightFolder()
+void TestDesktop::settingsAndFirstSave_useTheRightFolder()
 {
     QFETCH(QString, programFolder);
     QFETCH(bool, installed);
@@ -297,12 +368,15 @@ void DesktopTest::settings_keptAcrossRestarts_inTheRightFolder()
     ScriptedSkin skin;
     {
         auto first = openWindow(f, skin, program, config, installed);
-        QCOMPARE(first->settingsFilePath(), expected);
+        QCOMPARE(first->settingsPath(), expected);
         first->findChild<QLineEdit*>(QStringLiteral("txtTitle"))->setText(QStringLiteral("Holiday \"2026\""));
         first->findChild<QSlider*>(QStringLiteral("Slider1"))->setValue(37);
         first->addDroppedPaths({QStringLiteral("/p/a.jpg")});
         first->findChild<QPushButton*>(QStringLiteral("Command3"))->click(); // a run saves the settings
         QVERIFY(f.messages.shown().isEmpty());
+        // Its save dialog starts beside the program only where files can be made.
+        QCOMPARE(f.dialogs.saveRequests.constFirst().startFolder,
+                 besideProgram ? program : f.homeFolder + QStringLiteral("/output/"));
         first->close();
     }
     QVERIFY(QFile::exists(expected));
@@ -313,7 +387,7 @@ void DesktopTest::settings_keptAcrossRestarts_inTheRightFolder()
     QCOMPARE(second->findChild<QSlider*>(QStringLiteral("Slider1"))->value(), 37);
 }
 
-void DesktopTest::art_iconsAndPicture_sharpAtDoubleScale()
+void TestDesktop::art_iconsAndPicture_sharpAtDoubleScale()
 {
     for (int index = 0; index < 7; ++index) {
         const QIcon icon = toolBarIcon(index);
@@ -347,5 +421,6 @@ void DesktopTest::art_iconsAndPicture_sharpAtDoubleScale()
     QCOMPARE(fitted.pixelColor(fitted.width() / 6, fitted.height() * 3 / 4), QColor(Qt::white));
 }
 
-QTEST_MAIN(DesktopTest)
+Q_IMPORT_PLUGIN(RecordingBridgePlugin)
+QTEST_MAIN(TestDesktop)
 #include "tst_desktop.moc"

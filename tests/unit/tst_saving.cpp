@@ -82,7 +82,8 @@ private Q_SLOTS:
     void saveDocument_writable_copiedWholeNoLeftovers();
     void saveDocument_cannotSave_messageAndNothingChanged_data();
     void saveDocument_cannotSave_messageAndNothingChanged();
-    void saveDocument_readOnlyFolder_existingFileIntact();
+    void saveDocument_notWritableByUser_refusedFileIntact_data();
+    void saveDocument_notWritableByUser_refusedFileIntact();
     void saveDocument_fileSizeLimit_existingFileIntact();
 };
 
@@ -115,6 +116,8 @@ void TestSaving::saveDocument_writable_copiedWholeNoLeftovers_data()
     QTest::newRow("new file") << QString();
     QTest::newRow("over a longer existing file") << QStringLiteral("file");
     QTest::newRow("through a link to an existing file") << QStringLiteral("link");
+    QTest::newRow("over a file with a second hard link") << QStringLiteral("hardlink");
+    QTest::newRow("new file with a 255-byte name") << QStringLiteral("longname");
 }
 
 void TestSaving::saveDocument_writable_copiedWholeNoLeftovers()
@@ -124,10 +127,21 @@ void TestSaving::saveDocument_writable_copiedWholeNoLeftovers()
     const QByteArray document = pdfBytes(300000, 'n');
     const QString source = scratch.write(QStringLiteral("work/tmpx.pdf"), document);
     const QString folder = scratch.mkdir(QStringLiteral("out"));
-    QString destination = folder + QStringLiteral("/Album.pdf");
+    const QString name = existing == QLatin1String("longname") ? QString(251, QLatin1Char('a')) + QStringLiteral(".pdf")
+                                                               : QStringLiteral("Album.pdf");
+    QString destination = folder + QLatin1Char('/') + name;
     QString written = destination;
-    QStringList expectedEntries{QStringLiteral("Album.pdf")};
-    if (existing == QLatin1String("file")) {
+    QStringList expectedEntries{name};
+    struct stat before = {};
+    if (existing == QLatin1String("hardlink")) {
+        // The other name must see the new document too: the file is written in place, not replaced.
+        scratch.write(QStringLiteral("out/Album.pdf"), pdfBytes(900000, 'o'));
+        QVERIFY(::link(QFile::encodeName(destination).constData(),
+                       QFile::encodeName(folder + QStringLiteral("/also.pdf")).constData()) == 0);
+        QVERIFY(::stat(QFile::encodeName(destination).constData(), &before) == 0);
+        written = folder + QStringLiteral("/also.pdf");
+        expectedEntries = QStringList{QStringLiteral("Album.pdf"), QStringLiteral("also.pdf")};
+    } else if (existing == QLatin1String("file")) {
         scratch.write(QStringLiteral("out/Album.pdf"), pdfBytes(900000, 'o'));
         QVERIFY(::chmod(QFile::encodeName(destination).constData(), 0640) == 0);
     } else if (existing == QLatin1String("link")) {
@@ -145,6 +159,11 @@ void TestSaving::saveDocument_writable_copiedWholeNoLeftovers()
         QCOMPARE(QFileInfo(destination).permissions() & 0x0fff, QFile::Permissions(0x0640) & 0x0fff);
     } else if (existing == QLatin1String("link")) {
         QVERIFY(QFileInfo(destination).isSymLink());
+    } else if (existing == QLatin1String("hardlink")) {
+        struct stat after = {};
+        QVERIFY(::stat(QFile::encodeName(destination).constData(), &after) == 0);
+        QCOMPARE(after.st_ino, before.st_ino);
+        QCOMPARE(after.st_nlink, nlink_t(2));
     }
 }
 
@@ -158,6 +177,8 @@ void TestSaving::saveDocument_cannotSave_messageAndNothingChanged_data()
     QTest::newRow("parent is a file") << "tmpx.pdf" << "plain/Album.pdf" << "not a folder";
     QTest::newRow("folder missing") << "tmpx.pdf" << "gone/Album.pdf" << "does not exist";
     QTest::newRow("destination is a folder") << "tmpx.pdf" << "folder" << "folder of that name";
+    QTest::newRow("destination is a FIFO") << "tmpx.pdf" << "pipe.pdf" << "other than an ordinary file";
+    QTest::newRow("name too long") << "tmpx.pdf" << QString(253, QLatin1Char('n')) + ".pdf" << "longer than the file system allows";
     QTest::newRow("finished document missing") << "missing.pdf" << "out/Album.pdf" << "could not be read";
     // clang-format on
 }
@@ -172,6 +193,7 @@ void TestSaving::saveDocument_cannotSave_messageAndNothingChanged()
     scratch.write(QStringLiteral("plain"), "plain");
     scratch.write(QStringLiteral("folder/inside.pdf"), "inside");
     scratch.write(QStringLiteral("out/Album.pdf"), "original");
+    QCOMPARE(::mkfifo(QFile::encodeName(scratch.file(QStringLiteral("pipe.pdf"))).constData(), 0600), 0);
     const QStringList before = entries(scratch.path());
     const QString destination = scratch.file(destinationName);
 
@@ -186,19 +208,32 @@ void TestSaving::saveDocument_cannotSave_messageAndNothingChanged()
     QCOMPARE(contents(scratch.file(QStringLiteral("out/Album.pdf"))), QByteArray("original"));
 }
 
-void TestSaving::saveDocument_readOnlyFolder_existingFileIntact()
+void TestSaving::saveDocument_notWritableByUser_refusedFileIntact_data()
 {
+    QTest::addColumn<QString>("readOnly");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("folder read-only") << "out"
+                                      << "cannot be written to";
+    QTest::newRow("file read-only, folder writable") << "out/Album.pdf"
+                                                     << "read-only";
+}
+
+void TestSaving::saveDocument_notWritableByUser_refusedFileIntact()
+{
+    QFETCH(QString, readOnly);
+    QFETCH(QString, reason);
     TestFolder scratch;
     const QString source = scratch.write(QStringLiteral("work/tmpx.pdf"), pdfBytes(5000, 'n'));
     const QString destination = scratch.write(QStringLiteral("out/Album.pdf"), "original");
     const QString folder = scratch.file(QStringLiteral("out"));
     if (::geteuid() == 0) {
-        // Root writes anywhere; the save runs as nobody, who owns the files but may not write the folder.
+        // Root writes anywhere; the save runs as nobody, who owns the files but lacks the write permission.
         QProcess chown;
         chown.start(QStringLiteral("chown"), {QStringLiteral("-R"), QStringLiteral("65534:65534"), scratch.path()});
         QVERIFY(chown.waitForFinished(-1) && chown.exitCode() == 0);
     }
-    QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0555) == 0);
+    const QByteArray locked = QFile::encodeName(scratch.file(readOnly));
+    QVERIFY(::chmod(locked.constData(), readOnly == QLatin1String("out") ? 0555 : 0444) == 0);
 
     const ChildSave result = saveInChild(source, destination, true, RLIM_INFINITY);
     QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0755) == 0);
@@ -207,7 +242,7 @@ void TestSaving::saveDocument_readOnlyFolder_existingFileIntact()
     }
     QCOMPARE(result.exitCode, 1);
     QVERIFY2(result.text.contains(destination), qPrintable(result.text));
-    QVERIFY2(result.text.contains(QStringLiteral("cannot be written to")), qPrintable(result.text));
+    QVERIFY2(result.text.contains(reason), qPrintable(result.text));
     QCOMPARE(contents(destination), QByteArray("original"));
     QCOMPARE(entries(folder), QStringList{QStringLiteral("Album.pdf")});
 }
