@@ -197,6 +197,7 @@ ImageReader::ImageReader(QObject* parent) : QObject(parent), m_timer(new QTimer(
 
 ImageReader::~ImageReader()
 {
+    m_keepRunning = true; // waited for: nothing is left behind
     killHelper();
 }
 
@@ -252,10 +253,16 @@ bool ImageReader::ensureRunning(QString* error)
     connect(m_process.get(), &QProcess::readyReadStandardError, this, keepErrorOutput);
     connect(m_process.get(), &QProcess::readyReadStandardOutput, this, keepErrorOutput);
     connect(m_process.get(), &QProcess::finished, this, &ImageReader::onProcessFinished);
+    connect(m_process.get(), &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart) {
+            onStartFailed();
+        }
+    });
+    // Not waited for: the request waits in the socket until the helper reads it, and a helper that cannot be
+    // started is reported through errorOccurred.
     m_process->start();
-    const bool started = m_process->waitForStarted(10000);
     ::close(childEnd);
-    if (!started) {
+    if (m_process->state() == QProcess::NotRunning) {
         *error = m_process->errorString();
         ::close(pair[0]);
         m_process->disconnect(this);
@@ -433,8 +440,33 @@ void ImageReader::killHelper()
             ::kill(-pid_t(group), SIGKILL);
         }
         m_process->kill();
-        m_process->waitForFinished(-1);
-        m_process.reset();
+        if (m_keepRunning || m_process->state() == QProcess::NotRunning) {
+            // The run's helper: gone when its run is, so nothing of it outlives the run.
+            m_process->waitForFinished(-1);
+            m_process.reset();
+        } else {
+            // The preview's: the window never waits for it; it is reaped when it has died.
+            QProcess* dying = m_process.release();
+            connect(dying, &QProcess::finished, dying, &QObject::deleteLater);
+        }
     }
     m_errorOutput.clear();
+}
+
+void ImageReader::onStartFailed()
+{
+    ReaderOutcome outcome;
+    outcome.kind = ReaderOutcome::Kind::NotStarted;
+    outcome.timeoutSeconds = int(m_timeout.count());
+    outcome.detail = m_process ? m_process->errorString() : QString();
+    const bool wasBusy = m_busy;
+    if (m_process) {
+        // This runs inside the process's own signal: let it go later.
+        m_process->disconnect(this);
+        m_process.release()->deleteLater();
+    }
+    killHelper();
+    if (wasBusy) {
+        finish(outcome);
+    }
 }

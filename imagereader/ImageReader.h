@@ -58,7 +58,8 @@ public:
 
     void setTimeout(std::chrono::seconds timeout) { m_timeout = timeout; }
     [[nodiscard]] std::chrono::seconds timeout() const { return m_timeout; }
-    // Whether the helper stays for the next request (true) or ends after each.
+    // Whether the helper stays for the next request (true) or ends after each. One that ends after each is also
+    // never waited for when it is killed (the window's thread must not block); it is reaped once dead.
     void setKeepRunning(bool keep) { m_keepRunning = keep; }
 
     // Sends a request with the image to read and the file to write; the helper gets its own copies of both
@@ -85,6 +86,7 @@ private:
     void onSocketReadable();
     void onProcessFinished();
     void onTimeout();
+    void onStartFailed();
     void finish(ReaderOutcome outcome);
     void killHelper();
 
