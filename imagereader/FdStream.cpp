@@ -9,8 +9,8 @@
 
 namespace {
 
-constexpr std::size_t readBlock = 64 * 1024;
-constexpr std::size_t writeBlock = 1024 * 1024;
+constexpr std::size_t kReadBlock = 64 * 1024;
+constexpr std::size_t kWriteBlock = 1024 * 1024;
 
 } // namespace
 
@@ -65,14 +65,14 @@ std::size_t FdStream::read(unsigned char* out, std::size_t wanted)
             m_position += std::int64_t(n);
             continue;
         }
-        if (wanted - done >= readBlock) { // large reads go straight into the caller's buffer
+        if (wanted - done >= kReadBlock) { // large reads go straight into the caller's buffer
             const std::size_t n = readAt(m_position, out + done, wanted - done);
             done += n;
             m_position += std::int64_t(n);
             break;
         }
-        m_in.resize(readBlock);
-        m_in.resize(readAt(m_position, m_in.data(), readBlock));
+        m_in.resize(kReadBlock);
+        m_in.resize(readAt(m_position, m_in.data(), kReadBlock));
         m_inStart = m_position;
         if (m_in.empty()) {
             break;
@@ -106,7 +106,7 @@ bool FdStream::write(const unsigned char* data, std::size_t length)
     if (!m_out.empty() && m_outStart + std::int64_t(m_out.size()) != m_position && !flush()) {
         return false;
     }
-    if (length >= writeBlock) {
+    if (length >= kWriteBlock) {
         // A whole picture in one piece goes straight to the file, not through a copy.
         if (!flush() || !writeAt(m_position, data, length)) {
             return false;
@@ -116,11 +116,11 @@ bool FdStream::write(const unsigned char* data, std::size_t length)
     }
     if (m_out.empty()) {
         m_outStart = m_position;
-        m_out.reserve(writeBlock);
+        m_out.reserve(kWriteBlock);
     }
     m_out.insert(m_out.end(), data, data + length);
     m_position += std::int64_t(length);
-    return m_out.size() < writeBlock || flush();
+    return m_out.size() < kWriteBlock || flush();
 }
 
 bool FdStream::flush()

@@ -15,7 +15,7 @@ struct ExtensionFormat
     FREE_IMAGE_FORMAT format;
 };
 
-constexpr std::array<ExtensionFormat, 12> extensionTable{{
+constexpr std::array<ExtensionFormat, 12> kExtensionTable{{
     {"bmp", FIF_BMP},
     {"dib", FIF_BMP},
     {"jpg", FIF_JPEG},
@@ -31,8 +31,8 @@ constexpr std::array<ExtensionFormat, 12> extensionTable{{
 }};
 
 // FreeImage's own probing order (its plugin numbers), restricted to the table.
-constexpr std::array<int, 9> probeOrder{FIF_BMP, FIF_ICO,  FIF_JPEG, FIF_IFF, FIF_PCX,
-                                        FIF_PNG, FIF_TIFF, FIF_PSD,  FIF_GIF};
+constexpr std::array<int, 9> kProbeOrder{FIF_BMP, FIF_ICO,  FIF_JPEG, FIF_IFF, FIF_PCX,
+                                         FIF_PNG, FIF_TIFF, FIF_PSD,  FIF_GIF};
 
 } // namespace
 
@@ -48,7 +48,7 @@ int formatForFileName(std::string_view fileName)
     std::string extension(fileName.substr(dot + 1));
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char c) { return char(std::tolower(c)); });
-    for (const ExtensionFormat& row : extensionTable) {
+    for (const ExtensionFormat& row : kExtensionTable) {
         if (extension == row.extension) {
             return row.format;
         }
@@ -58,11 +58,11 @@ int formatForFileName(std::string_view fileName)
 
 bool isTableFormat(int format)
 {
-    return std::find(probeOrder.begin(), probeOrder.end(), format) != probeOrder.end();
+    return std::find(kProbeOrder.begin(), kProbeOrder.end(), format) != kProbeOrder.end();
 }
 
 const int* tableFormatsByProbeOrder(int* count)
 {
-    *count = int(probeOrder.size());
-    return probeOrder.data();
+    *count = int(kProbeOrder.size());
+    return kProbeOrder.data();
 }

@@ -8,8 +8,8 @@
 namespace {
 
 // JPEG headers before the first scan (thumbnails and colour profiles included) fit comfortably in this.
-constexpr std::int64_t jpegHeaderLimit = 8 * 1024 * 1024;
-constexpr int maxChunks = 4096;
+constexpr std::int64_t kJpegHeaderLimit = 8 * 1024 * 1024;
+constexpr int kMaxChunks = 4096;
 
 unsigned big16(const unsigned char* p)
 {
@@ -94,7 +94,7 @@ std::optional<ClaimedSize> gifClaimedSize(const FdStream& file)
         return size;
     }
     // The first image descriptor, past any extensions.
-    for (int blocks = 0; blocks < maxChunks; ++blocks) {
+    for (int blocks = 0; blocks < kMaxChunks; ++blocks) {
         unsigned char kind = 0;
         if (!in.next(&kind)) {
             return size;
@@ -131,7 +131,7 @@ std::optional<ClaimedSize> iffClaimedSize(const FdStream& file)
         return std::nullopt;
     }
     std::int64_t offset = 12;
-    for (int chunks = 0; chunks < maxChunks; ++chunks) {
+    for (int chunks = 0; chunks < kMaxChunks; ++chunks) {
         std::array<unsigned char, 12> chunk{};
         if (file.readAt(offset, chunk.data(), chunk.size()) < 12) {
             return std::nullopt;
@@ -148,7 +148,7 @@ std::optional<ClaimedSize> iffClaimedSize(const FdStream& file)
 JpegFacts readJpegFacts(const FdStream& file)
 {
     JpegFacts facts;
-    ByteReader in(file, 0, jpegHeaderLimit);
+    ByteReader in(file, 0, kJpegHeaderLimit);
     unsigned char start[2] = {};
     if (!in.read(start, 2) || start[0] != 0xff || start[1] != 0xd8) {
         return facts;

@@ -68,12 +68,12 @@ int main(int argc, char** argv)
         return 2;
     }
     initialiseDecoding();
-    const unsigned sandbox = enterSandbox(imagereader::socketDescriptor);
+    const unsigned sandbox = enterSandbox(imagereader::kSocketDescriptor);
 
     imagereader::Request request;
     int input = -1;
     int output = -1;
-    while (receive(imagereader::socketDescriptor, &request, &input, &output)) {
+    while (receive(imagereader::kSocketDescriptor, &request, &input, &output)) {
         imagereader::Reply reply;
         if (input < 0 || output < 0) {
             reply.status = imagereader::Status::BadRequest;
@@ -87,7 +87,7 @@ int main(int argc, char** argv)
         }
         reply.sandbox = sandbox;
         reply.cpuSeconds = cpuSeconds();
-        if (::send(imagereader::socketDescriptor, &reply, sizeof reply, MSG_NOSIGNAL) != ssize_t(sizeof reply)) {
+        if (::send(imagereader::kSocketDescriptor, &reply, sizeof reply, MSG_NOSIGNAL) != ssize_t(sizeof reply)) {
             break;
         }
         request = imagereader::Request();

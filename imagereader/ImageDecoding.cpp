@@ -130,14 +130,14 @@ std::string claimText(const Claim& claim)
 // Refuses a claim beyond the limits, in words; empty when it is within them.
 std::string refusal(const Claim& claim)
 {
-    if (claim.width > imagereader::maxSide || claim.height > imagereader::maxSide) {
+    if (claim.width > imagereader::kMaxSide || claim.height > imagereader::kMaxSide) {
         return claimText(claim) + ", more than the 65,500 pixels a side that a page's picture can have";
     }
-    if (claim.width * claim.height > imagereader::maxPixels) {
+    if (claim.width * claim.height > imagereader::kMaxPixels) {
         return claimText(claim) + ", more than the 250 megapixels this program reads";
     }
     const std::int64_t bytes = (claim.width * claim.bitsPerPixel + 31) / 32 * 4 * claim.height;
-    if (bytes > imagereader::maxDecodedBytes) {
+    if (bytes > imagereader::kMaxDecodedBytes) {
         return claimText(claim) + " of " + std::to_string(claim.bitsPerPixel) +
                " bits each, more than the memory this program gives one image (1 GiB)";
     }
@@ -267,8 +267,8 @@ void fitInto(unsigned width, unsigned height, unsigned maxWidth, unsigned maxHei
 
 Reply writePreview(Bitmap bitmap, const Request& request, FdStream& out)
 {
-    const unsigned maxWidth = std::clamp<unsigned>(request.maxWidth, 1, imagereader::maxPreviewSide);
-    const unsigned maxHeight = std::clamp<unsigned>(request.maxHeight, 1, imagereader::maxPreviewSide);
+    const unsigned maxWidth = std::clamp<unsigned>(request.maxWidth, 1, imagereader::kMaxPreviewSide);
+    const unsigned maxHeight = std::clamp<unsigned>(request.maxHeight, 1, imagereader::kMaxPreviewSide);
     unsigned width = 0;
     unsigned height = 0;
     fitInto(FreeImage_GetWidth(bitmap.get()), FreeImage_GetHeight(bitmap.get()), maxWidth, maxHeight, &width, &height);
@@ -360,7 +360,7 @@ Reply decode(int inputFd, int outputFd, const Request& request, const char** for
     if (request.mode == imagereader::Mode::Preview && format == FIF_JPEG) {
         // libjpeg decodes at 1/2, 1/4 or 1/8 of the size when asked for a smaller picture.
         const unsigned wanted = std::max(request.maxWidth, request.maxHeight);
-        flags |= int(std::clamp<unsigned>(wanted, 1, imagereader::maxPreviewSide)) << 16;
+        flags |= int(std::clamp<unsigned>(wanted, 1, imagereader::kMaxPreviewSide)) << 16;
     }
 
     Bitmap bitmap;
@@ -425,7 +425,7 @@ void initialiseDecoding()
 
 Reply decodeImage(int inputFd, int outputFd, const Request& request)
 {
-    if (request.magic != imagereader::protocolMagic ||
+    if (request.magic != imagereader::kProtocolMagic ||
         (request.mode != imagereader::Mode::Page && request.mode != imagereader::Mode::Preview) ||
         request.fileName[sizeof request.fileName - 1] != '\0') {
         return reply(Status::BadRequest);

@@ -23,8 +23,8 @@ using imagereader::Status;
 
 namespace {
 
-const QString helperName = QStringLiteral("pagewell-imagereader");
-constexpr qsizetype errorOutputKept = 4096;
+const QString kHelperName = QStringLiteral("pagewell-imagereader");
+constexpr qsizetype kErrorOutputKept = 4096;
 
 QString systemError(int error)
 {
@@ -84,7 +84,7 @@ QString describeReadFailure(const QString& imagePath, const ReaderOutcome& outco
     case ReaderOutcome::Kind::CpuLimit:
         return cannot.arg(imagePath, QStringLiteral("reading the image used more processor time than this program "
                                                     "allows (%1 s)")
-                                         .arg(imagereader::cpuReserveSeconds));
+                                         .arg(imagereader::kCpuReserveSeconds));
     case ReaderOutcome::Kind::NotStarted:
         return cannot.arg(imagePath, QStringLiteral("the image reader could not be started (%1)").arg(outcome.detail));
     case ReaderOutcome::Kind::Cancelled:
@@ -172,12 +172,12 @@ QString locateImageReader()
 #ifdef PAGEWELL_BUILD_DIR
     const QString buildFolder = QStringLiteral(PAGEWELL_BUILD_DIR);
     if (programFolder == buildFolder || programFolder.startsWith(buildFolder + QLatin1Char('/'))) {
-        candidates << buildFolder + QLatin1Char('/') + helperName;
+        candidates << buildFolder + QLatin1Char('/') + kHelperName;
     }
 #endif
-    candidates << programFolder + QLatin1Char('/') + helperName;
+    candidates << programFolder + QLatin1Char('/') + kHelperName;
 #ifdef PAGEWELL_INSTALL_LIBEXECDIR
-    candidates << QStringLiteral(PAGEWELL_INSTALL_LIBEXECDIR "/pagewell/") + helperName;
+    candidates << QStringLiteral(PAGEWELL_INSTALL_LIBEXECDIR "/pagewell/") + kHelperName;
 #endif
     for (const QString& candidate : std::as_const(candidates)) {
         const QFileInfo info(candidate);
@@ -214,7 +214,7 @@ bool ImageReader::ensureRunning(QString* error)
     killHelper();
     const QString program = locateImageReader();
     if (program.isEmpty()) {
-        *error = QStringLiteral("%1 was not found beside the program or where it is installed").arg(helperName);
+        *error = QStringLiteral("%1 was not found beside the program or where it is installed").arg(kHelperName);
         return false;
     }
     int pair[2] = {-1, -1};
@@ -234,10 +234,10 @@ bool ImageReader::ensureRunning(QString* error)
         ::prctl(PR_SET_PDEATHSIG, SIGKILL);
         const rlimit noCore{0, 0};
         ::setrlimit(RLIMIT_CORE, &noCore);
-        if (childEnd == imagereader::socketDescriptor) {
+        if (childEnd == imagereader::kSocketDescriptor) {
             ::fcntl(childEnd, F_SETFD, 0);
         } else {
-            ::dup2(childEnd, imagereader::socketDescriptor);
+            ::dup2(childEnd, imagereader::kSocketDescriptor);
         }
     });
     const auto keepErrorOutput = [this] {
@@ -246,8 +246,8 @@ bool ImageReader::ensureRunning(QString* error)
         }
         m_errorOutput += m_process->readAllStandardError();
         m_errorOutput += m_process->readAllStandardOutput();
-        if (m_errorOutput.size() > errorOutputKept) {
-            m_errorOutput = m_errorOutput.right(errorOutputKept);
+        if (m_errorOutput.size() > kErrorOutputKept) {
+            m_errorOutput = m_errorOutput.right(kErrorOutputKept);
         }
     };
     connect(m_process.get(), &QProcess::readyReadStandardError, this, keepErrorOutput);
@@ -359,7 +359,7 @@ void ImageReader::onSocketReadable()
     if (got < 0 && (errno == EAGAIN || errno == EINTR)) {
         return;
     }
-    if (got != ssize_t(sizeof reply) || reply.magic != imagereader::protocolMagic || !m_busy) {
+    if (got != ssize_t(sizeof reply) || reply.magic != imagereader::kProtocolMagic || !m_busy) {
         // The helper went away or said something it should not: it is not to be trusted with the next image.
         m_notifier->setEnabled(false);
         if (m_busy && m_process) {
@@ -374,7 +374,7 @@ void ImageReader::onSocketReadable()
     outcome.kind = ReaderOutcome::Kind::Replied;
     outcome.reply = reply;
     outcome.timeoutSeconds = int(m_timeout.count());
-    if (!m_keepRunning || reply.cpuSeconds > imagereader::cpuLimitSeconds - imagereader::cpuReserveSeconds) {
+    if (!m_keepRunning || reply.cpuSeconds > imagereader::kCpuLimitSeconds - imagereader::kCpuReserveSeconds) {
         killHelper();
     }
     finish(outcome);

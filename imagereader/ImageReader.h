@@ -29,7 +29,7 @@ struct ReaderOutcome
     Kind kind = Kind::NotStarted;
     imagereader::Reply reply;
     QString detail;
-    int timeoutSeconds = imagereader::defaultTimeoutSeconds;
+    int timeoutSeconds = imagereader::kDefaultTimeoutSeconds;
 
     [[nodiscard]] bool ok() const { return kind == Kind::Replied && reply.status == imagereader::Status::Ok; }
 };
@@ -90,7 +90,7 @@ private:
     void finish(ReaderOutcome outcome);
     void killHelper();
 
-    std::chrono::seconds m_timeout{imagereader::defaultTimeoutSeconds};
+    std::chrono::seconds m_timeout{imagereader::kDefaultTimeoutSeconds};
     bool m_keepRunning = true;
     std::unique_ptr<QProcess> m_process;
     int m_socket = -1;

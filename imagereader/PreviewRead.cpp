@@ -19,7 +19,7 @@ QImage readPicture(int fd, QSize maxSize)
 {
     imagereader::PreviewHeader header;
     if (::pread(fd, &header, sizeof header, 0) != ssize_t(sizeof header) ||
-        header.magic != imagereader::protocolMagic || header.width == 0 || header.height == 0 ||
+        header.magic != imagereader::kProtocolMagic || header.width == 0 || header.height == 0 ||
         header.width > unsigned(maxSize.width()) || header.height > unsigned(maxSize.height())) {
         return {};
     }
@@ -61,7 +61,7 @@ void PreviewRead::request(const QString& path, QSize maxSize)
     cancel();
     m_path = path;
     const QSize bounded =
-        maxSize.boundedTo(QSize(imagereader::maxPreviewSide, imagereader::maxPreviewSide)).expandedTo(QSize(1, 1));
+        maxSize.boundedTo(QSize(imagereader::kMaxPreviewSide, imagereader::kMaxPreviewSide)).expandedTo(QSize(1, 1));
     m_maxSize = bounded;
     const auto failLater = [this, path](const QString& reason) {
         // Asynchronous as promised, even when nothing was started.

@@ -11,21 +11,21 @@
 
 namespace imagereader {
 
-inline constexpr std::uint32_t protocolMagic = 0x50575231; // "PWR1"
+inline constexpr std::uint32_t kProtocolMagic = 0x50575231; // "PWR1"
 
 // The helper's end of the socket, set up by the program before it starts the helper.
-inline constexpr int socketDescriptor = 3;
+inline constexpr int kSocketDescriptor = 3;
 
 // Limits, chosen so that any photo or scan a person makes passes, and a header that claims more is refused
 // before any pixel is decoded.
-inline constexpr std::int64_t maxPixels = 250'000'000;       // about a 19,000 x 13,000 scan
-inline constexpr int maxSide = 65500;                        // JPEG's limit; the page's image is a JPEG
-inline constexpr std::int64_t maxDecodedBytes = 1LL << 30;   // the decoded picture as FreeImage holds it
-inline constexpr std::int64_t memoryBudgetBytes = 5LL << 29; // 2.5 GiB: a decoded picture plus one converted copy
-inline constexpr int cpuLimitSeconds = 300;                  // for the helper's whole life; restarted before
-inline constexpr int cpuReserveSeconds = 60;                 // ... it has less than this left for an image
-inline constexpr int defaultTimeoutSeconds = 30;             // wall clock for one image
-inline constexpr int maxPreviewSide = 4096;
+inline constexpr std::int64_t kMaxPixels = 250'000'000;       // about a 19,000 x 13,000 scan
+inline constexpr int kMaxSide = 65500;                        // JPEG's limit; the page's image is a JPEG
+inline constexpr std::int64_t kMaxDecodedBytes = 1LL << 30;   // the decoded picture as FreeImage holds it
+inline constexpr std::int64_t kMemoryBudgetBytes = 5LL << 29; // 2.5 GiB: a decoded picture plus one converted copy
+inline constexpr int kCpuLimitSeconds = 300;                  // for the helper's whole life; restarted before
+inline constexpr int kCpuReserveSeconds = 60;                 // ... it has less than this left for an image
+inline constexpr int kDefaultTimeoutSeconds = 30;             // wall clock for one image
+inline constexpr int kMaxPreviewSide = 4096;
 
 enum class Mode : std::uint32_t
 {
@@ -46,7 +46,7 @@ enum class Status : std::uint32_t
 
 struct Request
 {
-    std::uint32_t magic = protocolMagic;
+    std::uint32_t magic = kProtocolMagic;
     Mode mode = Mode::Page;
     std::uint32_t maxWidth = 0;  // Preview only
     std::uint32_t maxHeight = 0; // Preview only
@@ -55,7 +55,7 @@ struct Request
 
 struct Reply
 {
-    std::uint32_t magic = protocolMagic;
+    std::uint32_t magic = kProtocolMagic;
     Status status = Status::Ok;
     std::int32_t width = 0; // of the picture written
     std::int32_t height = 0;
@@ -69,7 +69,7 @@ struct Reply
 // At the start of a preview's output; 32-bit pixels (0xffRRGGBB in native byte order), top row first, follow.
 struct PreviewHeader
 {
-    std::uint32_t magic = protocolMagic;
+    std::uint32_t magic = kProtocolMagic;
     std::uint32_t width = 0;
     std::uint32_t height = 0;
     std::uint32_t reserved = 0;

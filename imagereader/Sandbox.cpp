@@ -103,11 +103,11 @@ bool restrictWithLandlock()
 }
 
 #if defined(__x86_64__)
-constexpr std::uint32_t auditArch = AUDIT_ARCH_X86_64;
+constexpr std::uint32_t kAuditArch = AUDIT_ARCH_X86_64;
 #elif defined(__aarch64__)
-constexpr std::uint32_t auditArch = AUDIT_ARCH_AARCH64;
+constexpr std::uint32_t kAuditArch = AUDIT_ARCH_AARCH64;
 #else
-constexpr std::uint32_t auditArch = 0;
+constexpr std::uint32_t kAuditArch = 0;
 #endif
 
 constexpr std::uint32_t argLow(int i)
@@ -157,12 +157,12 @@ private:
 
 bool restrictSystemCalls()
 {
-    if (auditArch == 0) {
+    if (kAuditArch == 0) {
         return false;
     }
     FilterBuilder f;
     f.statement(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, arch));
-    f.jump(BPF_JMP | BPF_JEQ | BPF_K, auditArch, 1, 0);
+    f.jump(BPF_JMP | BPF_JEQ | BPF_K, kAuditArch, 1, 0);
     f.statement(BPF_RET | BPF_K, SECCOMP_RET_KILL_PROCESS);
     f.loadNumber();
 #if defined(__x86_64__)
@@ -204,11 +204,11 @@ bool restrictSystemCalls()
 void applyResourceLimits()
 {
     limit(RLIMIT_CORE, 0);
-    limit(RLIMIT_CPU, imagereader::cpuLimitSeconds);
+    limit(RLIMIT_CPU, imagereader::kCpuLimitSeconds);
     // The address space cannot be limited: the sanitizers reserve terabytes of it. Private data can, counted from
     // what is already there.
-    limit(RLIMIT_DATA, currentDataBytes() + rlim_t(imagereader::memoryBudgetBytes));
-    limit(RLIMIT_FSIZE, rlim_t(imagereader::maxDecodedBytes + (256LL << 20)));
+    limit(RLIMIT_DATA, currentDataBytes() + rlim_t(imagereader::kMemoryBudgetBytes));
+    limit(RLIMIT_FSIZE, rlim_t(imagereader::kMaxDecodedBytes + (256LL << 20)));
     limit(RLIMIT_NOFILE, 16);
     limit(RLIMIT_NPROC, 0);
     limit(RLIMIT_MEMLOCK, 0);
