@@ -121,11 +121,26 @@ int closeDuringRun(int argc, char** argv)
     const QByteArray waitInJoin = "echo $$ > '" + QFile::encodeName(pidFile) + "'; exec sleep 600";
     f.useRealStages(mode == QLatin1String("join") ? writeJoiningFakePdftk(f.folder, waitInJoin) : QString());
     f.open();
-    f.addEntries(images(f, mode == QLatin1String("join") ? 3 : 40, QSize(300, 200)));
+    if (mode == QLatin1String("reader")) {
+        // An image the reader loops on for ever.
+        const QString hang = f.folder.file(QStringLiteral("loops.png"));
+        QFile::copy(QStringLiteral(PAGEWELL_HOSTILE_DIR "/iff-endless-loop.png"), hang);
+        f.addEntries({hang});
+    } else {
+        f.addEntries(images(f, mode == QLatin1String("join") ? 3 : 40, QSize(300, 200)));
+    }
     f.find<QLineEdit>("txtPath")->setText(f.folder.path());
     f.dialogs.saveAnswers.push_back(f.folder.file(QStringLiteral("never.pdf")));
     QTimer poll;
     closeWhen(f, &poll, [&] {
+        if (mode == QLatin1String("reader")) {
+            const QList<qint64> readers = imageReadersRunning();
+            if (readers.isEmpty()) {
+                return false;
+            }
+            QFile out(pidFile);
+            return out.open(QIODevice::WriteOnly) && out.write(QByteArray::number(readers.first())) > 0;
+        }
         // The label reads "0%" before the run starts: wait for a page's percentage.
         return mode == QLatin1String("join") ? readPid(pidFile) > 0
                                              : f.text("lblPB").startsWith(QStringLiteral("Preparing Files...")) &&
@@ -520,6 +535,7 @@ void TestFaults::windowClosed_duringRun_applicationExitsCleanly_data()
     QTest::addColumn<QString>("mode");
     QTest::newRow("while pages are made") << "pages";
     QTest::newRow("while pdftk joins") << "join";
+    QTest::newRow("while the image reader loops") << "reader";
 }
 
 void TestFaults::windowClosed_duringRun_applicationExitsCleanly()
@@ -532,7 +548,7 @@ void TestFaults::windowClosed_duringRun_applicationExitsCleanly()
     const ChildRun child = runSelf({QString::fromLatin1(kCloseDuringRun), mode, pidFile}, false);
 
     QVERIFY2(child.exitCode == 0, qPrintable(child.output));
-    if (mode == QLatin1String("join")) {
+    if (mode != QLatin1String("pages")) {
         QVERIFY(processGone(readPid(pidFile)));
     }
     verifyNothingElseChanged(before, {pidFile});
