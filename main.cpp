@@ -14,13 +14,21 @@
 #include <QDir>
 #include <QStandardPaths>
 
+#include <filesystem>
+
 namespace {
 
-// Whether this program runs from the place `cmake --install` (or the package) put it.
+// Whether this program runs from the place `cmake --install` or the Debian package put it.
 bool runsFromInstalledPlace(const QString& programFolder)
 {
-    const QString installed = QDir(QStringLiteral(PAGEWELL_INSTALL_BINDIR)).canonicalPath();
-    return !installed.isEmpty() && QDir(programFolder).canonicalPath() == installed;
+    const QString here = QDir(programFolder).canonicalPath();
+    for (const char* place : {PAGEWELL_INSTALL_BINDIR, PAGEWELL_PACKAGE_BINDIR}) {
+        const QString installed = QDir(QString::fromUtf8(place)).canonicalPath();
+        if (!installed.isEmpty() && here == installed) {
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace
@@ -49,7 +57,9 @@ int main(int argc, char* argv[])
     services.installedProgram = runsFromInstalledPlace(services.programFolder);
 
     frmPrinting window(services);
-    window.addDroppedPaths(commandLineFiles(parser.positionalArguments(), QDir::currentPath()));
+    std::error_code noFolder;
+    const std::filesystem::path workingFolder = std::filesystem::current_path(noFolder);
+    window.addDroppedPaths(commandLineFiles(fileArguments(argc, argv), QByteArray(workingFolder.c_str())));
     window.show();
     return QApplication::exec();
 }

@@ -312,7 +312,11 @@ void frmPrinting::buildControls()
     m_lblPB->setFont(small);
     body->addWidget(m_lblPB);
 
-    connect(m_List1, &QListWidget::currentRowChanged, this, &frmPrinting::showPageNumber);
+    // The label follows the selection: tabbing into the list makes an entry current without selecting it.
+    connect(m_List1, &QListWidget::itemSelectionChanged, this, [this] {
+        const QList<QListWidgetItem*> selected = m_List1->selectedItems();
+        showPageNumber(selected.isEmpty() ? -1 : m_List1->row(selected.constFirst()));
+    });
     // A drop on the panel hides it; the list beneath takes later drops.
     connect(m_List1->model(), &QAbstractItemModel::rowsInserted, this, [listStack, this] {
         if (m_picDoor->isHidden()) {
@@ -464,7 +468,7 @@ void frmPrinting::drawGettingStartedPicture()
     m_picDoor->setPixmap(QPixmap::fromImage(gettingStartedPicture(room, devicePixelRatioF())));
 }
 
-int frmPrinting::addDroppedPaths(const QStringList& paths)
+int frmPrinting::addDroppedPaths(const QList<QByteArray>& paths)
 {
     const int added = m_List1->takePaths(paths);
     if (added > 0) {
@@ -563,9 +567,9 @@ int frmPrinting::entryCount() const
     return m_List1->count();
 }
 
-QString frmPrinting::entry(int index) const
+ImageFile frmPrinting::entry(int index) const
 {
-    return m_List1->item(index)->text();
+    return {m_List1->item(index)->text(), m_List1->nativePath(index)};
 }
 
 int frmPrinting::quality() const
@@ -691,15 +695,15 @@ void frmPrinting::addFolder()
         m_List1->setHint(QStringLiteral("Searching Files..."));
         // The list gets what was found in batches, once per yield: laying out a long list after every single
         // entry would make a big tree's scan take minutes. Yielding every few milliseconds keeps the window live.
-        QStringList found;
+        QList<QByteArray> found;
         QElapsedTimer sinceYield;
         sinceYield.start();
         const auto handOver = [this, &found] {
-            m_List1->addItems(found);
+            m_List1->appendPaths(found);
             found.clear();
         };
         FileSearch(
-            *folder, [&found](const QString& path) { found.append(path); },
+            *folder, [&found](const QByteArray& path) { found.append(path); },
             [this, &sinceYield, &handOver] {
                 if (sinceYield.elapsed() >= 15) {
                     handOver();

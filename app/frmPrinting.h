@@ -42,7 +42,7 @@ public:
     [[nodiscard]] QString settingsPath() const { return m_settingsPath; }
     // Appends the paths that pass the image test, in the order given, as a drop of these files would (images named
     // on the command line come this way). Nothing joins while a run owns the list. Returns how many joined.
-    int addDroppedPaths(const QStringList& paths);
+    int addDroppedPaths(const QList<QByteArray>& paths);
     // Removes the selected entry from the list; the next entry (or the new last one) becomes the selected one.
     void removeSelected();
 
@@ -70,7 +70,7 @@ private:
     // RunWindow
     QWidget* owner() override { return this; }
     int entryCount() const override;
-    QString entry(int index) const override;
+    ImageFile entry(int index) const override;
     int quality() const override;
     DocumentInfo documentInfo() const override;
     QString outputFolder() const override;

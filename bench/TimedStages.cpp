@@ -57,16 +57,16 @@ StageResult TimedStages::writeInfo(const DocumentInfo& info)
     return timed("writeInfo", [&] { return m_inner->writeInfo(info); });
 }
 
-void TimedStages::readAhead(const QString& nextImagePath)
+void TimedStages::readAhead(const ImageFile& next)
 {
-    m_inner->readAhead(nextImagePath);
+    m_inner->readAhead(next);
 }
 
-StageResult TimedStages::makePage(int index, const QString& imagePath, const std::function<int()>& quality)
+StageResult TimedStages::makePage(int index, const ImageFile& image, const std::function<int()>& quality)
 {
     const double cpuBefore = processCpuSeconds();
-    StageResult result =
-        timed("makePage", [&] { return m_inner->makePage(index, imagePath, quality); }, &m_times.pagesSeconds);
+    StageResult result = timed(
+        "makePage", [&] { return m_inner->makePage(index, image, quality); }, &m_times.pagesSeconds);
     m_times.pagesCpuSeconds += processCpuSeconds() - cpuBefore;
     return result;
 }

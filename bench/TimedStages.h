@@ -11,10 +11,10 @@ class MeasuredPdftk;
 // What the timed stages saw in one run.
 struct StageTimes
 {
-    double pagesSeconds = 0;  // inside makePage (normalisation + page creation)
+    double pagesSeconds = 0;    // inside makePage (normalisation + page creation)
     double pagesCpuSeconds = 0; // processor time of this process (all its threads) inside makePage
-    double stagesSeconds = 0; // inside any stage call, makePage included
-    double pdftkSeconds = 0;  // wall time of the pdftk children
+    double stagesSeconds = 0;   // inside any stage call, makePage included
+    double pdftkSeconds = 0;    // wall time of the pdftk children
     int pdftkRuns = 0;
     std::map<std::string, double> longestCall; // the longest single call of each stage, in seconds
 };
@@ -34,8 +34,8 @@ public:
     StageResult checkTools() override;
     StageResult prepareWorkspace() override;
     StageResult writeInfo(const DocumentInfo& info) override;
-    StageResult makePage(int index, const QString& imagePath, const std::function<int()>& quality) override;
-    void readAhead(const QString& nextImagePath) override;
+    StageResult makePage(int index, const ImageFile& image, const std::function<int()>& quality) override;
+    void readAhead(const ImageFile& next) override;
     StageResult copyFirstPage() override;
     StageResult join(int index) override;
     StageResult applyInfo(int count) override;

@@ -139,6 +139,9 @@ ConversionRun::Outcome ConversionRun::convert(ConversionStages& stages)
     m_window.setProgressPercent(0);
     m_window.setProgressText(QStringLiteral("Removing Temporary Files..."));
     stages.removeWorkspace();
+    if (m_aborted) {
+        return Outcome::Aborted; // the window closed meanwhile: the document is saved, but nothing opens it now
+    }
     m_window.setProgressText(QStringLiteral("Done."));
     m_window.setBusy(false);
     m_s.opener->openUrl(QUrl::fromLocalFile(destination));

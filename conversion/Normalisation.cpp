@@ -68,11 +68,11 @@ int formatForExtension(const QString& imagePath)
 
 namespace {
 
-imagereader::Request pageRequest(const QString& imagePath)
+imagereader::Request pageRequest(const ImageFile& image)
 {
     imagereader::Request request;
     request.mode = imagereader::Mode::Page;
-    const QByteArray name = QFile::encodeName(QFileInfo(imagePath).fileName());
+    const QByteArray name = image.native.mid(image.native.lastIndexOf('/') + 1);
     std::strncpy(request.fileName, name.constData(), sizeof request.fileName - 1);
     return request;
 }
@@ -87,16 +87,17 @@ QString failureText(const QString& imagePath, const QString& bmpPath, const Read
 
 } // namespace
 
-std::optional<NormalisedImage> normaliseImage(ImageReader& reader, const QString& imagePath, const QString& bmpPath,
+std::optional<NormalisedImage> normaliseImage(ImageReader& reader, const ImageFile& image, const QString& bmpPath,
                                               QString* error)
 {
+    const QString& imagePath = image.shown;
     const QByteArray bmpName = QFile::encodeName(bmpPath);
     if (::unlink(bmpName.constData()) != 0 && errno != ENOENT) {
         fail(error, QStringLiteral("The previous normalised image \"%1\" cannot be removed.").arg(bmpPath));
         return std::nullopt;
     }
 
-    const Descriptor input(openImageFile(imagePath, error));
+    const Descriptor input(openImageFile(image.shown, image.native, error));
     if (input.get() < 0) {
         return std::nullopt;
     }
@@ -106,7 +107,7 @@ std::optional<NormalisedImage> normaliseImage(ImageReader& reader, const QString
         return std::nullopt;
     }
 
-    const ReaderOutcome outcome = reader.read(pageRequest(imagePath), input.get(), output.get());
+    const ReaderOutcome outcome = reader.read(pageRequest(image), input.get(), output.get());
     if (outcome.ok()) {
         return NormalisedImage{outcome.reply.width, outcome.reply.height};
     }
@@ -134,13 +135,13 @@ void ReadAheadNormaliser::drop()
     m_aheadPath.clear();
 }
 
-void ReadAheadNormaliser::readAhead(const QString& imagePath, const QString& bmpPath)
+void ReadAheadNormaliser::readAhead(const ImageFile& image, const QString& bmpPath)
 {
     drop();
     if (m_reader.isBusy()) {
         return;
     }
-    const Descriptor input(openImageFile(imagePath, nullptr));
+    const Descriptor input(openImageFile(image.shown, image.native, nullptr));
     if (input.get() < 0) {
         return; // normalise() says why
     }
@@ -150,21 +151,22 @@ void ReadAheadNormaliser::readAhead(const QString& imagePath, const QString& bmp
     if (output < 0) {
         return;
     }
-    if (!m_reader.start(pageRequest(imagePath), input.get(), output, nullptr)) {
+    if (!m_reader.start(pageRequest(image), input.get(), output, nullptr)) {
         ::close(output);
         return;
     }
-    m_aheadPath = imagePath;
+    m_aheadPath = image.native;
     m_aheadFd = output;
 }
 
-std::optional<NormalisedImage> ReadAheadNormaliser::normalise(const QString& imagePath, const QString& bmpPath,
+std::optional<NormalisedImage> ReadAheadNormaliser::normalise(const ImageFile& image, const QString& bmpPath,
                                                               QString* error)
 {
-    if (m_aheadFd < 0 || m_aheadPath != imagePath) {
+    if (m_aheadFd < 0 || m_aheadPath != image.native) {
         drop();
-        return normaliseImage(m_reader, imagePath, bmpPath, error);
+        return normaliseImage(m_reader, image, bmpPath, error);
     }
+    const QString& imagePath = image.shown;
     const ReaderOutcome outcome = m_reader.wait();
     const Descriptor ahead(m_aheadFd);
     m_aheadFd = -1;
@@ -186,8 +188,8 @@ std::optional<NormalisedImage> ReadAheadNormaliser::normalise(const QString& ima
     return NormalisedImage{outcome.reply.width, outcome.reply.height};
 }
 
-std::optional<NormalisedImage> normaliseImage(const QString& imagePath, const QString& bmpPath, QString* error)
+std::optional<NormalisedImage> normaliseImage(const ImageFile& image, const QString& bmpPath, QString* error)
 {
     ImageReader reader;
-    return normaliseImage(reader, imagePath, bmpPath, error);
+    return normaliseImage(reader, image, bmpPath, error);
 }

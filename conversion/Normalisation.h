@@ -1,5 +1,7 @@
 #pragma once
 
+#include "conversion/ImageFile.h"
+
 #include <QString>
 
 #include <optional>
@@ -21,7 +23,7 @@ struct NormalisedImage
 // per channel and transparent pixels white. bmpPath is removed first, so after a failure it never holds an
 // earlier image. On failure *error gets a sentence that names the file and says what is wrong. The window stays
 // live while the helper works.
-[[nodiscard]] std::optional<NormalisedImage> normaliseImage(ImageReader& reader, const QString& imagePath,
+[[nodiscard]] std::optional<NormalisedImage> normaliseImage(ImageReader& reader, const ImageFile& image,
                                                             const QString& bmpPath, QString* error);
 
 // The run's normalisation: one helper for all its images, and the next entry read while the page of the current
@@ -35,20 +37,20 @@ public:
     ReadAheadNormaliser& operator=(const ReadAheadNormaliser&) = delete;
 
     // As normaliseImage(); takes the image read ahead when it is this one.
-    [[nodiscard]] std::optional<NormalisedImage> normalise(const QString& imagePath, const QString& bmpPath,
+    [[nodiscard]] std::optional<NormalisedImage> normalise(const ImageFile& image, const QString& bmpPath,
                                                            QString* error);
-    // Starts reading imagePath into an unnamed file in bmpPath's folder, which normalise() then names bmpPath.
+    // Starts reading the image into an unnamed file in bmpPath's folder, which normalise() then names bmpPath.
     // Does nothing when that cannot be done; normalise() then reads the image itself.
-    void readAhead(const QString& imagePath, const QString& bmpPath);
+    void readAhead(const ImageFile& image, const QString& bmpPath);
 
 private:
     void drop();
 
     ImageReader& m_reader;
-    QString m_aheadPath;
+    QByteArray m_aheadPath; // the file system's name of the image read ahead
     int m_aheadFd = -1;
 };
 
 // The same with a helper of its own for this one image.
-[[nodiscard]] std::optional<NormalisedImage> normaliseImage(const QString& imagePath, const QString& bmpPath,
+[[nodiscard]] std::optional<NormalisedImage> normaliseImage(const ImageFile& image, const QString& bmpPath,
                                                             QString* error);

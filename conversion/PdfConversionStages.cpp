@@ -82,25 +82,25 @@ StageResult PdfConversionStages::writeInfo(const DocumentInfo& info)
     return StageResult::success();
 }
 
-StageResult PdfConversionStages::makePage(int index, const QString& imagePath, const std::function<int()>& quality)
+StageResult PdfConversionStages::makePage(int index, const ImageFile& image, const std::function<int()>& quality)
 {
-    const PageJob job{m_owner, imagePath, m_workspace.pageFile(index), m_workspace.bitmapFile()};
-    const Normaliser normalise = [this, &job](QString* error) {
-        std::optional<NormalisedImage> image = m_normaliser->normalise(job.imagePath, job.bmpPath, error);
+    const PageJob job{m_owner, image.shown, m_workspace.pageFile(index), m_workspace.bitmapFile()};
+    const Normaliser normalise = [this, &job, &image](QString* error) {
+        std::optional<NormalisedImage> normalised = m_normaliser->normalise(image, job.bmpPath, error);
         // The helper reads the next image while this page is encoded.
-        if (image && !m_next.isEmpty()) {
-            m_normaliser->readAhead(m_next, job.bmpPath);
+        if (normalised && m_next) {
+            m_normaliser->readAhead(*m_next, job.bmpPath);
         }
-        m_next.clear();
-        return image;
+        m_next.reset();
+        return normalised;
     };
     PageLibraryBesideTheWindow library(*m_library, *m_worker);
     return createPagePdf(library, job, normalise, quality);
 }
 
-void PdfConversionStages::readAhead(const QString& nextImagePath)
+void PdfConversionStages::readAhead(const ImageFile& next)
 {
-    m_next = nextImagePath;
+    m_next = next;
 }
 
 StageResult PdfConversionStages::copyFirstPage()

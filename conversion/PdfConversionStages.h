@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <memory>
+#include <optional>
 
 class ImageReader;
 class PageWorker;
@@ -26,8 +27,8 @@ public:
     StageResult checkTools() override;
     StageResult prepareWorkspace() override;
     StageResult writeInfo(const DocumentInfo& info) override;
-    StageResult makePage(int index, const QString& imagePath, const std::function<int()>& quality) override;
-    void readAhead(const QString& nextImagePath) override;
+    StageResult makePage(int index, const ImageFile& image, const std::function<int()>& quality) override;
+    void readAhead(const ImageFile& next) override;
     StageResult copyFirstPage() override;
     StageResult join(int index) override;
     StageResult applyInfo(int count) override;
@@ -46,7 +47,7 @@ private:
     std::unique_ptr<ImageReader> m_reader;
     std::unique_ptr<PageWorker> m_worker;
     std::unique_ptr<ReadAheadNormaliser> m_normaliser;
-    QString m_next; // the entry to read ahead once the current one is read
+    std::optional<ImageFile> m_next; // the entry to read ahead once the current one is read
     QString m_tempParent;
     Workspace m_workspace;
 };

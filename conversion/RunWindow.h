@@ -16,7 +16,7 @@ public:
     // The window that owns messages, dialogs and the page library's boxes.
     [[nodiscard]] virtual QWidget* owner() = 0;
     [[nodiscard]] virtual int entryCount() const = 0;
-    [[nodiscard]] virtual QString entry(int index) const = 0;
+    [[nodiscard]] virtual ImageFile entry(int index) const = 0;
     // The JPEG quality as the slider stands now.
     [[nodiscard]] virtual int quality() const = 0;
     [[nodiscard]] virtual DocumentInfo documentInfo() const = 0;

@@ -1,24 +1,23 @@
 #include "imagelist/DropIntake.h"
 
 #include "imagelist/ImageTest.h"
+#include "imagelist/LocalFileUrl.h"
 
+#include <QFile>
 #include <QMimeData>
 #include <QUrl>
 
-QStringList droppedImagePaths(const QMimeData* data)
+QList<QByteArray> droppedImagePaths(const QMimeData* data)
 {
-    QStringList paths;
+    QList<QByteArray> paths;
     if (data == nullptr || !data->hasUrls()) {
         return paths;
     }
     const QList<QUrl> urls = data->urls();
     for (const QUrl& url : urls) {
-        if (!url.isLocalFile()) {
-            continue;
-        }
-        const QString path = url.toLocalFile();
-        if (!path.isEmpty() && passesImageTest(path)) {
-            paths.append(path);
+        const std::optional<QByteArray> path = localFilePath(url);
+        if (path && !path->isEmpty() && passesImageTest(QFile::decodeName(*path))) {
+            paths.append(*path);
         }
     }
     return paths;

@@ -1,6 +1,7 @@
 #include "imagelist/FileSearch.h"
 
 #include "imagelist/ImageTest.h"
+#include "imagelist/NaturalOrder.h"
 #include "platform/PosixFile.h"
 
 #include <QFile>
@@ -16,38 +17,28 @@
 
 namespace {
 
-struct Folder
-{
-    QString path;
-    QByteArray nativePath;
-};
-
 struct Entry
 {
-    QString name;
+    QString name; // as shown: sorted and tested by this
     QByteArray nativeName;
     bool isFolder = false;
 };
-
-QString joined(const QString& folder, const QString& name)
-{
-    return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
-}
 
 QByteArray joined(const QByteArray& folder, const QByteArray& name)
 {
     return folder.endsWith('/') ? folder + name : folder + '/' + name;
 }
 
-// Sorts a folder's entries the way the user sees them listed: by name, case aside.
+// Sorts a folder's entries the way people number their photos: IMG_2 before IMG_10, case aside. Names equal that
+// way ("a.jpg" and "A.jpg", "p01.jpg" and "p1.jpg") are ordered exactly, so the order never depends on the disk.
 bool comesBefore(const Entry& a, const Entry& b)
 {
-    const int folded = QString::compare(a.name, b.name, Qt::CaseInsensitive);
-    return folded != 0 ? folded < 0 : a.name < b.name;
+    const int natural = naturalCompare(a.name, b.name);
+    return natural != 0 ? natural < 0 : a.nativeName < b.nativeName;
 }
 
 // Reads one folder whole. Entries that are neither searched nor appended (".", "..", hidden folders, links to
-// folders, special files, names that are not UTF-8) are left out here. False when the folder cannot be read.
+// folders, special files) are left out here. False when the folder cannot be read.
 bool readFolder(const QByteArray& nativePath, bool followLink, std::set<std::pair<dev_t, ino_t>>& seen,
                 std::vector<Entry>& entries)
 {
@@ -68,9 +59,6 @@ bool readFolder(const QByteArray& nativePath, bool followLink, std::set<std::pai
             continue;
         }
         const QString name = QFile::decodeName(nativeName);
-        if (QFile::encodeName(name) != nativeName) {
-            continue;
-        }
         struct stat info = {};
         if (::fstatat(fd, item->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0) {
             continue; // gone since the listing
@@ -111,24 +99,24 @@ FileSearchResult FileSearch(const QString& folder, const AppendImagePath& append
 
     std::set<std::pair<dev_t, ino_t>> seen;
     // Folders still to search, the next one on top; children are pushed in reverse so the first comes out first.
-    std::vector<Folder> pending{{folder, QFile::encodeName(folder)}};
+    std::vector<QByteArray> pending{QFile::encodeName(folder)};
     bool first = true;
     while (!pending.empty()) {
-        const Folder current = std::move(pending.back());
+        const QByteArray current = std::move(pending.back());
         pending.pop_back();
 
         std::vector<Entry> entries;
-        if (!readFolder(current.nativePath, first, seen, entries)) {
+        if (!readFolder(current, first, seen, entries)) {
             ++result.unreadableFolders;
         }
         first = false;
 
-        std::vector<Folder> subfolders;
+        std::vector<QByteArray> subfolders;
         for (const Entry& entry : entries) {
             if (entry.isFolder) {
-                subfolders.push_back({joined(current.path, entry.name), joined(current.nativePath, entry.nativeName)});
+                subfolders.push_back(joined(current, entry.nativeName));
             } else if (append) {
-                append(joined(current.path, entry.name));
+                append(joined(current, entry.nativeName));
                 ++result.appended;
             }
             if (!keepGoing()) {

@@ -1,11 +1,12 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <functional>
 
-// Called with the full path of each image file found, as soon as it is found.
-using AppendImagePath = std::function<void(const QString& path)>;
+// Called with the full path of each image file found, as the file system's bytes, as soon as it is found.
+using AppendImagePath = std::function<void(const QByteArray& path)>;
 // Called between directory entries so the caller can let the window process its events; returning false stops
 // the scan at once (for instance when the window is closing). May be empty.
 using KeepScanning = std::function<bool()>;
@@ -18,8 +19,9 @@ struct FileSearchResult
 };
 
 // Appends every image file (by the image test) in folder and in all folders below it, depth first: a folder's
-// own image files first, then each subfolder's whole subtree. A folder's entries are taken in name order, compared
-// without regard to case (names equal that way are ordered exactly, so the order never depends on the disk).
+// own image files first, then each subfolder's whole subtree. A folder's entries are taken in natural order (see
+// naturalCompare: IMG_2 before IMG_10, case aside); names equal that way are ordered exactly, so the order never
+// depends on the disk.
 //
 // - Each path is the folder path, a "/" unless the folder path already ends with one, and the entry's name: "/"
 //   gives "/photo.jpg", "/pics" gives "/pics/photo.jpg".
@@ -29,8 +31,7 @@ struct FileSearchResult
 // - A symbolic link to a file, or one that points nowhere, counts as a file and is appended when its name passes;
 //   so is a hidden file. FIFOs, sockets and devices are never appended: reading one could hang the conversion.
 // - A real folder whose name passes the image test ("Holiday.jpg") is searched, not appended.
-// - A name that is not valid UTF-8 cannot be written as a path in the list without changing it, so that entry is
-//   passed over (a folder so named is not searched). Spaces, quotes and line breaks in names are kept as they are.
+// - Names are kept as the file system's bytes, also those that are not UTF-8; spaces, quotes and line breaks too.
 // - A folder that cannot be read, vanished, or whose path is longer than the system allows gives nothing; the rest
 //   of the tree is still searched. Deep trees are walked without recursion.
 // - Only one directory is open at a time: each folder is read whole and closed before anything is appended.

@@ -2,13 +2,20 @@
 
 #include "imagelist/DropIntake.h"
 #include "imagelist/ImageTest.h"
+#include "imagelist/SpecialFile.h"
 
+#include <QCoreApplication>
+#include <QCursor>
+#include <QDrag>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFile>
 #include <QMimeData>
 #include <QPainter>
 
 namespace {
+
+const QString kEntryMoveFormat = QStringLiteral("application/x-pagewell-entry-move");
 
 template <typename Event> void offerCopy(Event* event, bool locked)
 {
@@ -25,7 +32,7 @@ template <typename Event> void offerCopy(Event* event, bool locked)
 ImageListWidget::ImageListWidget(QWidget* parent) : QListWidget(parent)
 {
     setAcceptDrops(true);
-    setDragDropMode(QAbstractItemView::DropOnly);
+    setDragDropMode(QAbstractItemView::DragDrop);
     setSelectionMode(QAbstractItemView::SingleSelection);
 }
 
@@ -51,33 +58,161 @@ int ImageListWidget::takeDrop(const QMimeData* data)
     return takePaths(droppedImagePaths(data));
 }
 
-int ImageListWidget::takePaths(const QStringList& paths)
+int ImageListWidget::takePaths(const QList<QByteArray>& paths)
 {
     if (m_locked) {
         return 0;
     }
-    QStringList images;
-    for (const QString& path : paths) {
-        if (passesImageTest(path)) {
+    QList<QByteArray> images;
+    for (const QByteArray& path : paths) {
+        if (passesImageTest(QFile::decodeName(path)) && !isSpecialFile(path)) {
             images.append(path);
         }
     }
-    addItems(images);
+    appendPaths(images);
     return int(images.size());
+}
+
+void ImageListWidget::appendPaths(const QList<QByteArray>& paths)
+{
+    // All rows in one insertion: a folder scan hands over thousands at a time.
+    QStringList shown;
+    shown.reserve(paths.size());
+    for (const QByteArray& path : paths) {
+        shown.append(QFile::decodeName(path));
+    }
+    const int first = count();
+    addItems(shown);
+    for (int i = 0; i < paths.size(); ++i) {
+        item(first + i)->setData(kNativePathRole, paths.at(i));
+    }
+}
+
+QByteArray ImageListWidget::nativePath(int row) const
+{
+    const QListWidgetItem* entry = item(row);
+    if (entry == nullptr) {
+        return {};
+    }
+    // Entries added as plain text (the open dialog gives text) have no bytes of their own.
+    const QVariant native = entry->data(kNativePathRole);
+    return native.isValid() ? native.toByteArray() : QFile::encodeName(entry->text());
+}
+
+void ImageListWidget::moveEntry(int from, int before)
+{
+    if (m_locked || from < 0 || from >= count() || before < 0 || before > count()) {
+        return;
+    }
+    const int to = before > from ? before - 1 : before;
+    if (to != from) {
+        insertItem(to, takeItem(from));
+    }
+    // Made current again even where it stayed, so that whatever follows the current entry (the page label) does.
+    setCurrentRow(to);
+}
+
+QStringList ImageListWidget::mimeTypes() const
+{
+    return {kEntryMoveFormat};
+}
+
+QByteArray ImageListWidget::dragOrigin() const
+{
+    return QByteArray::number(QCoreApplication::applicationPid()) + ':' +
+           QByteArray::number(reinterpret_cast<quintptr>(this), 16);
+}
+
+QMimeData* ImageListWidget::mimeData(const QList<QListWidgetItem*>& items) const
+{
+    if (items.isEmpty()) {
+        return nullptr;
+    }
+    auto* data = new QMimeData;
+    data->setData(kEntryMoveFormat, dragOrigin() + ':' + QByteArray::number(row(items.constFirst())));
+    return data;
+}
+
+std::optional<int> ImageListWidget::draggedRow(const QMimeData* data) const
+{
+    if (data == nullptr || !data->hasFormat(kEntryMoveFormat)) {
+        return std::nullopt;
+    }
+    const QByteArray payload = data->data(kEntryMoveFormat);
+    const qsizetype colon = payload.lastIndexOf(':');
+    if (colon < 0 || payload.left(colon) != dragOrigin()) {
+        return std::nullopt;
+    }
+    bool ok = false;
+    const int dragged = payload.mid(colon + 1).toInt(&ok);
+    return ok ? std::optional<int>(dragged) : std::nullopt;
+}
+
+int ImageListWidget::dropRow(const QPoint& pos) const
+{
+    const QModelIndex index = indexAt(pos);
+    if (!index.isValid()) {
+        return count(); // below the last entry
+    }
+    return pos.y() < visualRect(index).center().y() ? index.row() : index.row() + 1;
+}
+
+void ImageListWidget::startDrag(Qt::DropActions /*supportedActions*/)
+{
+    // The move is made by the drop; nothing is removed after the drag, whatever the target answered.
+    const QList<QListWidgetItem*> items = selectedItems();
+    if (m_locked || items.isEmpty()) {
+        return;
+    }
+    auto* drag = new QDrag(this);
+    drag->setMimeData(mimeData(items));
+    const QRect entry = visualItemRect(items.constFirst());
+    drag->setPixmap(viewport()->grab(entry));
+    drag->setHotSpot(viewport()->mapFromGlobal(QCursor::pos()) - entry.topLeft());
+    drag->exec(Qt::MoveAction);
+}
+
+void ImageListWidget::answerDrag(QDragMoveEvent* event, bool entering)
+{
+    if (m_locked || !draggedRow(event->mimeData())) {
+        offerCopy(event, m_locked);
+        return;
+    }
+    // The view shows where the entry would land.
+    if (entering) {
+        QListWidget::dragEnterEvent(static_cast<QDragEnterEvent*>(event));
+    } else {
+        QListWidget::dragMoveEvent(event);
+    }
+    event->setDropAction(Qt::MoveAction);
+    event->accept();
 }
 
 void ImageListWidget::dragEnterEvent(QDragEnterEvent* event)
 {
-    offerCopy(event, m_locked);
+    answerDrag(event, true);
 }
 
 void ImageListWidget::dragMoveEvent(QDragMoveEvent* event)
 {
-    offerCopy(event, m_locked);
+    answerDrag(event, false);
 }
 
 void ImageListWidget::dropEvent(QDropEvent* event)
 {
+    if (const std::optional<int> dragged = draggedRow(event->mimeData())) {
+        stopAutoScroll();
+        setState(NoState);
+        viewport()->update();
+        if (m_locked) {
+            event->ignore();
+            return;
+        }
+        event->setDropAction(Qt::MoveAction);
+        event->accept();
+        moveEntry(*dragged, dropRow(event->position().toPoint()));
+        return;
+    }
     if (m_locked) {
         event->ignore();
         return;

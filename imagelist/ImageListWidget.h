@@ -3,9 +3,11 @@
 #include <QLabel>
 #include <QListWidget>
 
+#include <optional>
+
 class QMimeData;
 
-// The image list: takes dropped files unless a run has locked it.
+// The image list: takes dropped files, and lets the user drag an entry to a new place, unless a run has locked it.
 class ImageListWidget final : public QListWidget
 {
     Q_OBJECT
@@ -16,18 +18,43 @@ public:
     // A line shown in the middle of the list while it is empty.
     void setHint(const QString& hint);
     [[nodiscard]] bool isLocked() const { return m_locked; }
-    // Appends the dropped files that pass the image test, in the order given. Returns how many joined.
+    // Each entry keeps its file's path as the file system's bytes under this role; the text shows it decoded. The
+    // two differ only for names that are not UTF-8, which the text cannot hold unchanged.
+    static constexpr int kNativePathRole = Qt::UserRole;
+
+    // Appends the dropped files that pass the image test, in the order given; FIFOs, sockets and devices are passed
+    // over. Returns how many joined.
     int takeDrop(const QMimeData* data);
-    // The same for paths handed over otherwise (the command line).
-    int takePaths(const QStringList& paths);
+    // The same for paths handed over otherwise (the command line), as the file system's bytes.
+    int takePaths(const QList<QByteArray>& paths);
+    // Appends entries as they are, without any test.
+    void appendPaths(const QList<QByteArray>& paths);
+    // The path of the entry at row as the file system's bytes.
+    [[nodiscard]] QByteArray nativePath(int row) const;
+    // Moves the entry at row from to just before the entry now at row before (count() puts it last) and selects it
+    // there. Nothing moves while the list is locked.
+    void moveEntry(int from, int before);
 
 protected:
+    // A drag of an entry carries only which entry of which list it is: it is a move within this list, and no other
+    // list or program takes it.
+    QStringList mimeTypes() const override;
+    QMimeData* mimeData(const QList<QListWidgetItem*>& items) const override;
+    void startDrag(Qt::DropActions supportedActions) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // The row a drag of this very list carries, if the data is one.
+    [[nodiscard]] std::optional<int> draggedRow(const QMimeData* data) const;
+    [[nodiscard]] QByteArray dragOrigin() const;
+    // Takes a drag of one of the list's own entries as a move, anything else as files to copy in.
+    void answerDrag(QDragMoveEvent* event, bool entering);
+    // Where a dragged entry dropped at pos goes: before the entry under pos when over its upper half, else after it.
+    [[nodiscard]] int dropRow(const QPoint& pos) const;
+
     bool m_locked = false;
     QString m_hint;
 };

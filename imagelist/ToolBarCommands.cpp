@@ -1,9 +1,11 @@
 #include "imagelist/ToolBarCommands.h"
 
+#include "imagelist/SpecialFile.h"
 #include "imagelist/TitleFromPath.h"
 #include "imagelist/ToolBarWindow.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QListWidget>
 
 ToolBarCommands::ToolBarCommands(QListWidget& list, ToolBarWindow& window) : m_list(list), m_window(window) {}
@@ -58,8 +60,8 @@ void ToolBarCommands::openAFile()
     QCoreApplication::processEvents();
     m_window.sweepToolBar();
 
-    // A cancelled dialog keeps the list as it was.
-    if (chosen && !chosen->isEmpty()) {
+    // A cancelled dialog keeps the list as it was; so does a FIFO, socket or device, which is never opened.
+    if (chosen && !chosen->isEmpty() && !isSpecialFile(QFile::encodeName(*chosen))) {
         m_list.clear();
         m_list.addItem(*chosen);
         // A file the preview cannot show still joins the list.
@@ -70,13 +72,17 @@ void ToolBarCommands::openAFile()
 
 void ToolBarCommands::exchangeSelected(int offset)
 {
-    const int selected = m_list.currentRow();
-    const int other = selected + offset;
-    if (selected < 0 || other < 0 || other >= m_list.count()) {
+    // The selected entry, not the current one: tabbing into the list makes an entry current without selecting it.
+    const QList<QListWidgetItem*> selected = m_list.selectedItems();
+    if (selected.isEmpty()) {
         return;
     }
-    const QString kept = m_list.item(selected)->text();
-    m_list.item(selected)->setText(m_list.item(other)->text());
-    m_list.item(other)->setText(kept);
+    const int row = m_list.row(selected.constFirst());
+    const int other = row + offset;
+    if (other < 0 || other >= m_list.count()) {
+        return;
+    }
+    // The whole entry moves, with what it keeps beside its text.
+    m_list.insertItem(other, m_list.takeItem(row));
     m_list.setCurrentRow(other);
 }

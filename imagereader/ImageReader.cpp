@@ -120,7 +120,7 @@ QString describeReadFailure(const QString& imagePath, const ReaderOutcome& outco
     return cannot.arg(imagePath, QStringLiteral("the image reader did not understand the request"));
 }
 
-int openImageFile(const QString& imagePath, QString* error)
+int openImageFile(const QString& imagePath, const QByteArray& name, QString* error)
 {
     const auto fail = [&](const QString& text) {
         if (error != nullptr) {
@@ -128,7 +128,6 @@ int openImageFile(const QString& imagePath, QString* error)
         }
         return -1;
     };
-    const QByteArray name = QFile::encodeName(imagePath);
     struct stat info = {};
     if (::stat(name.constData(), &info) != 0) {
         const int cause = errno;
@@ -176,6 +175,8 @@ QString locateImageReader()
     }
 #endif
     candidates << programFolder + QLatin1Char('/') + kHelperName;
+    // An installed program: bin/ and libexec/ side by side, wherever the prefix is.
+    candidates << programFolder + QStringLiteral("/../libexec/pagewell/") + kHelperName;
 #ifdef PAGEWELL_INSTALL_LIBEXECDIR
     candidates << QStringLiteral(PAGEWELL_INSTALL_LIBEXECDIR "/pagewell/") + kHelperName;
 #endif

@@ -39,11 +39,12 @@ struct ReaderOutcome
 [[nodiscard]] QString describeReadFailure(const QString& imagePath, const ReaderOutcome& outcome);
 
 // Opens a user's image for the helper without ever blocking: a FIFO, socket or device is refused, not opened.
-// Returns the descriptor (close-on-exec), or -1 with a sentence that names the file in *error.
-[[nodiscard]] int openImageFile(const QString& imagePath, QString* error);
+// `native` is its name as the file system holds it, `shown` as messages name it. Returns the descriptor
+// (close-on-exec), or -1 with a sentence that names the file in *error.
+[[nodiscard]] int openImageFile(const QString& shown, const QByteArray& native, QString* error);
 
-// The helper program: beside the running program, or where it is installed; a program running from the build
-// folder uses the build folder's. Empty when none is found.
+// The helper program: beside the running program, in ../libexec/pagewell/ from it, or where it was configured to
+// be installed; a program running from the build folder uses the build folder's. Empty when none is found.
 [[nodiscard]] QString locateImageReader();
 
 // One helper process, started on the first request and kept for the next ones, started afresh after it crashed,

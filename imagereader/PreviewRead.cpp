@@ -73,7 +73,7 @@ void PreviewRead::request(const QString& path, QSize maxSize)
     };
 
     QString error;
-    const int input = openImageFile(path, &error);
+    const int input = openImageFile(path, QFile::encodeName(path), &error);
     if (input < 0) {
         failLater(error);
         return;

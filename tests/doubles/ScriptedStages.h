@@ -30,11 +30,11 @@ public:
         return record(QStringLiteral("writeInfo:%1|%2|%3|%4|%5")
                           .arg(info.title, info.author, info.creationDate, info.subject, info.keywords));
     }
-    StageResult makePage(int index, const QString& imagePath, const std::function<int()>& quality) override
+    StageResult makePage(int index, const ImageFile& image, const std::function<int()>& quality) override
     {
         m_log->qualities.append(quality());
         const StageResult result = record(QStringLiteral("makePage:%1").arg(index));
-        m_log->calls.last() += QLatin1Char('=') + imagePath;
+        m_log->calls.last() += QLatin1Char('=') + image.shown;
         return result;
     }
     StageResult copyFirstPage() override { return record(QStringLiteral("copyFirstPage")); }
@@ -48,6 +48,9 @@ public:
     {
         ++m_log->removeCount;
         m_log->calls << QStringLiteral("removeWorkspace");
+        if (m_log->onCall) {
+            m_log->onCall(m_log->calls.last());
+        }
     }
     void abort() override { m_log->aborted = true; }
 

@@ -1,6 +1,7 @@
 #include "imagelist/DropIntake.h"
 #include "imagelist/FileSearch.h"
 #include "imagelist/ImageTest.h"
+#include "imagelist/NaturalOrder.h"
 #include "imagelist/TitleFromPath.h"
 #include "support/TestFolder.h"
 
@@ -21,7 +22,7 @@ QStringList scan(const QString& folder, const KeepScanning& keepScanning = {}, F
 {
     QStringList found;
     const FileSearchResult outcome = FileSearch(
-        folder, [&](const QString& path) { found.append(path); }, keepScanning);
+        folder, [&](const QByteArray& path) { found.append(QFile::decodeName(path)); }, keepScanning);
     if (result != nullptr) {
         *result = outcome;
     }
@@ -101,6 +102,43 @@ private Q_SLOTS:
         QCOMPARE(titleFromPath(path), title);
     }
 
+    void naturalCompare_names_data()
+    {
+        QTest::addColumn<QString>("a");
+        QTest::addColumn<QString>("b");
+        QTest::addColumn<int>("order");
+        QTest::newRow("numbers by value") << "IMG_2.jpg"
+                                          << "IMG_10.jpg" << -1;
+        QTest::newRow("case aside") << "img_10.jpg"
+                                    << "IMG_9.JPG" << 1;
+        QTest::newRow("equal but for case") << QString::fromUtf8("Été.jpg") << QString::fromUtf8("éTÉ.JPG") << 0;
+        QTest::newRow("leading zeros") << "p007.jpg"
+                                       << "p7.jpg" << 0;
+        QTest::newRow("zeros only") << "p0.jpg"
+                                    << "p000.jpg" << 0;
+        QTest::newRow("zero-padded against longer") << "p09.jpg"
+                                                    << "p10.jpg" << -1;
+        QTest::newRow("beyond 64 bits") << "n99999999999999999999"
+                                        << "n100000000000000000000" << -1;
+        QTest::newRow("later run decides") << "x1y10"
+                                           << "x1y2" << 1;
+        QTest::newRow("shorter name first") << "scan"
+                                            << "scan1" << -1;
+        QTest::newRow("digit against letter") << "2b"
+                                              << "b" << -1;
+        QTest::newRow("punctuation by code") << "_first"
+                                             << "A" << -1;
+    }
+    void naturalCompare_names()
+    {
+        QFETCH(QString, a);
+        QFETCH(QString, b);
+        QFETCH(int, order);
+        const auto sign = [](int value) { return (value > 0) - (value < 0); };
+        QCOMPARE(sign(naturalCompare(a, b)), order);
+        QCOMPARE(sign(naturalCompare(b, a)), -order);
+    }
+
     void droppedImagePaths_fileList_keepsImagesInOrder()
     {
         TestFolder folder;
@@ -109,21 +147,23 @@ private Q_SLOTS:
         QMimeData data;
         data.setUrls({QUrl::fromLocalFile("/x/a.jpg"), QUrl::fromLocalFile("/x/notes.txt"),
                       QUrl::fromLocalFile("/x/b.TIFF"), QUrl::fromLocalFile(holiday), QUrl::fromLocalFile(holidayJpg),
-                      QUrl("https://example.org/remote.jpg"), QUrl::fromLocalFile("/x/photojpg"),
-                      QUrl::fromLocalFile("/x/a.jpg")});
+                      QUrl("https://example.org/remote.jpg"), QUrl("file://server/share/remote.jpg"),
+                      QUrl::fromLocalFile("/x/photojpg"), QUrl("file://localhost/x/here.jpg"),
+                      QUrl("file:///x/caf%E9.jpg"), QUrl::fromLocalFile("/x/a.jpg")});
         QCOMPARE(droppedImagePaths(&data),
-                 QStringList({"/x/a.jpg", "/x/b.TIFF", holidayJpg, "/x/photojpg", "/x/a.jpg"}));
+                 QByteArrayList({"/x/a.jpg", "/x/b.TIFF", QFile::encodeName(holidayJpg), "/x/photojpg", "/x/here.jpg",
+                                 "/x/caf\xe9.jpg", "/x/a.jpg"}));
     }
 
     void droppedImagePaths_noFileList_givesNothing()
     {
         QMimeData text;
         text.setText("/x/a.jpg");
-        QCOMPARE(droppedImagePaths(&text), QStringList());
+        QCOMPARE(droppedImagePaths(&text), QByteArrayList());
         QMimeData picture;
         picture.setImageData(QImage(2, 2, QImage::Format_RGB32));
-        QCOMPARE(droppedImagePaths(&picture), QStringList());
-        QCOMPARE(droppedImagePaths(nullptr), QStringList());
+        QCOMPARE(droppedImagePaths(&picture), QByteArrayList());
+        QCOMPARE(droppedImagePaths(nullptr), QByteArrayList());
     }
 
     void FileSearch_tree_ownFilesFirstThenEachSubtreeYieldingBetweenEntries()
@@ -136,8 +176,8 @@ private Q_SLOTS:
         QStringList found;
         const FileSearchResult result = FileSearch(
             folder.path(),
-            [&](const QString& path) {
-                found.append(path);
+            [&](const QByteArray& path) {
+                found.append(QFile::decodeName(path));
                 events.append("append");
             },
             [&] {
@@ -153,15 +193,17 @@ private Q_SLOTS:
         QVERIFY2(!events.join(' ').contains("append append"), qPrintable(events.join(' ')));
     }
 
-    void FileSearch_names_takenInCaseInsensitiveOrder()
+    void FileSearch_names_takenInNaturalOrder()
     {
         TestFolder folder;
-        for (const char* file : {"b.jpg", "a.jpg", "C.png", "A.jpg", "_first.gif", "zeta/z.jpg", "Alpha/x.jpg",
-                                 "beta/y.jpg", "Beta/w.jpg"}) {
+        for (const char* file :
+             {"b.jpg", "a.jpg", "C.png", "A.jpg", "_first.gif", "IMG_10.jpg", "img_2.jpg", "IMG_02.jpg", "zeta/z.jpg",
+              "Alpha/x.jpg", "beta/y.jpg", "Beta/w.jpg", "day10/p.jpg", "day9/p.jpg"}) {
             folder.write(file);
         }
-        QCOMPARE(scan(folder.path()), QStringList({"_first.gif", "A.jpg", "a.jpg", "b.jpg", "C.png", "Alpha/x.jpg",
-                                                   "Beta/w.jpg", "beta/y.jpg", "zeta/z.jpg"}));
+        QCOMPARE(scan(folder.path()),
+                 QStringList({"_first.gif", "A.jpg", "a.jpg", "b.jpg", "C.png", "IMG_02.jpg", "img_2.jpg", "IMG_10.jpg",
+                              "Alpha/x.jpg", "Beta/w.jpg", "beta/y.jpg", "day9/p.jpg", "day10/p.jpg", "zeta/z.jpg"}));
     }
 
     void FileSearch_manySubfolders_allSearched()
@@ -204,7 +246,7 @@ private Q_SLOTS:
         QCOMPARE(scan(folder.file("shortcut")), QStringList{"a.jpg"});
     }
 
-    void FileSearch_oddNames_keptExactlyAndNonUtf8Skipped()
+    void FileSearch_oddNames_keptByteForByte()
     {
         TestFolder folder;
         const QString newline = QStringLiteral("new\nline.jpg");
@@ -226,12 +268,15 @@ private Q_SLOTS:
                 ::rmdir((folder + "/bad\xff").constData());
             }
         } cleanUp{native};
-        QVERIFY(touchRaw(native + "/caf\xe9.jpg"));                    // Latin-1, not UTF-8
-        QVERIFY(touchRaw(native + "/\xc0\xaf.jpg"));                   // overlong encoding of "/"
-        QCOMPARE(::mkdir((native + "/bad\xff").constData(), 0755), 0); // a folder so named is not searched
+        QVERIFY(touchRaw(native + "/caf\xe9.jpg"));  // Latin-1, not UTF-8
+        QVERIFY(touchRaw(native + "/\xc0\xaf.jpg")); // overlong encoding of "/"
+        QCOMPARE(::mkdir((native + "/bad\xff").constData(), 0755), 0);
         QVERIFY(touchRaw(native + "/bad\xff/inside.jpg"));
 
-        QCOMPARE(scan(folder.path()), QStringList({quoted, newline, accented}));
+        QByteArrayList found;
+        FileSearch(folder.path(), [&](const QByteArray& path) { found.append(path.mid(native.size() + 1)); }, {});
+        QCOMPARE(found, QByteArrayList({QFile::encodeName(quoted), "caf\xe9.jpg", QFile::encodeName(newline),
+                                        QFile::encodeName(accented), "\xc0\xaf.jpg", "bad\xff/inside.jpg"}));
     }
 
     void FileSearch_folderPathEndingInSlash_noDoubledSeparator()
@@ -240,7 +285,7 @@ private Q_SLOTS:
         folder.write("a.jpg");
         folder.write("B/b.jpg");
         QStringList found;
-        FileSearch(folder.path() + '/', [&](const QString& path) { found.append(path); }, {});
+        FileSearch(folder.path() + '/', [&](const QByteArray& path) { found.append(QFile::decodeName(path)); }, {});
         QCOMPARE(found, QStringList({folder.path() + "/a.jpg", folder.path() + "/B/b.jpg"}));
     }
 

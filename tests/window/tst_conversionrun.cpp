@@ -303,6 +303,22 @@ void TestConversionRun::windowClosedMidRun_runStopsAndCleansUp()
     QVERIFY(f.dialogs.saveRequests.isEmpty());
     QVERIFY(f.messages.shown().isEmpty());
     QCOMPARE(f.skin.calls.last(), QStringLiteral("Detach"));
+
+    // Closed while the temporary files go: the document stays saved, but nothing opens it any more.
+    WindowFixture late;
+    late.open();
+    late.addEntries(images(2));
+    const QString destination = late.folder.file(QStringLiteral("saved.pdf"));
+    late.dialogs.saveAnswers.push_back(destination);
+    late.stagesLog->onCall = [&](const QString& call) {
+        if (call == QStringLiteral("removeWorkspace")) {
+            late.window->close();
+        }
+    };
+    late.click(QStringLiteral("Command3"));
+    QVERIFY(late.stagesLog->calls.contains(QStringLiteral("saveTo:") + destination));
+    QVERIFY(late.opener.opened().isEmpty());
+    QVERIFY(late.text(QStringLiteral("lblPB")) != QStringLiteral("Done."));
 }
 
 QTEST_MAIN(TestConversionRun)

@@ -18,6 +18,8 @@
 #include <QTest>
 #include <QtPlugin>
 
+#include <sys/stat.h>
+
 // The window as a desktop program: files from the command line, keyboard use, the settings file's place, and the
 // program's own art.
 class TestDesktop : public QObject
@@ -90,24 +92,33 @@ std::unique_ptr<frmPrinting> openWindow(WindowFixture& f, Skin& skin, const QStr
 
 void TestDesktop::commandLineFiles_givesFullPaths_data()
 {
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QStringList>("expected");
-    QTest::newRow("absolute kept") << QStringList{"/pics/a.jpg", "/pics/b.png"}
-                                   << QStringList{"/pics/a.jpg", "/pics/b.png"};
+    // The arguments after the program's name, as the program gets them.
+    QTest::addColumn<QByteArrayList>("arguments");
+    QTest::addColumn<QByteArrayList>("expected");
+    QTest::newRow("absolute kept") << QByteArrayList{"/pics/a.jpg", "/pics/b.png"}
+                                   << QByteArrayList{"/pics/a.jpg", "/pics/b.png"};
     QTest::newRow("relative from the working folder")
-        << QStringList{"a.jpg", "sub/../b.tif", "./c d.gif"}
-        << QStringList{"/home/ann/a.jpg", "/home/ann/b.tif", "/home/ann/c d.gif"};
-    QTest::newRow("file URLs decoded") << QStringList{"file:///pics/gr%C3%BC%C3%9Fe%20x.jpg"}
-                                       << QStringList{QString::fromUtf8("/pics/grüße x.jpg")};
-    QTest::newRow("remote URL and empty argument left out")
-        << QStringList{"", "file://server/share/a.jpg", "/pics/z.bmp"} << QStringList{"/pics/z.bmp"};
+        << QByteArrayList{"a.jpg", "sub/../b.tif", "./c d.gif"}
+        << QByteArrayList{"/home/ann/a.jpg", "/home/ann/b.tif", "/home/ann/c d.gif"};
+    QTest::newRow("file URLs decoded") << QByteArrayList{"file:///pics/gr%C3%BCn%20x.jpg", "FILE://localhost/l.png"}
+                                       << QByteArrayList{"/pics/gr\xc3\xbcn x.jpg", "/l.png"};
+    QTest::newRow("names that are not UTF-8 kept byte for byte")
+        << QByteArrayList{"caf\xe9.jpg", "/x/\xff\xfe/../\xc0\xaf.png", "file:///x/caf%E9.jpg"}
+        << QByteArrayList{"/home/ann/caf\xe9.jpg", "/x/\xc0\xaf.png", "/x/caf\xe9.jpg"};
+    QTest::newRow("remote URL, empty argument and end of options left out")
+        << QByteArrayList{"", "file://server/share/a.jpg", "--", "/pics/z.bmp", "--"}
+        << QByteArrayList{"/pics/z.bmp", "/home/ann/--"};
 }
 
 void TestDesktop::commandLineFiles_givesFullPaths()
 {
-    QFETCH(QStringList, arguments);
-    QFETCH(QStringList, expected);
-    QCOMPARE(commandLineFiles(arguments, QStringLiteral("/home/ann")), expected);
+    QFETCH(QByteArrayList, arguments);
+    QFETCH(QByteArrayList, expected);
+    std::vector<char*> argv{const_cast<char*>("pagewell")};
+    for (QByteArray& argument : arguments) {
+        argv.push_back(argument.data());
+    }
+    QCOMPARE(commandLineFiles(fileArguments(int(argv.size()), argv.data()), "/home/ann"), expected);
 }
 
 void TestDesktop::addDroppedPaths_imagesJoinInOrder_panelHides()
@@ -117,9 +128,11 @@ void TestDesktop::addDroppedPaths_imagesJoinInOrder_panelHides()
     f.addEntries({QStringLiteral("/already/there.jpg")});
     QVERIFY(f.find<QWidget>("picDoor")->isVisible());
 
-    const int joined =
-        w.addDroppedPaths({QStringLiteral("/p/z.JPEG"), QStringLiteral("/p/notes.txt"), QStringLiteral("/p/a.png"),
-                           QStringLiteral("/p/z.JPEG"), QStringLiteral("/p/folder.d")});
+    // A FIFO named like an image would hang the run that opens it.
+    const QString fifo = f.folder.file(QStringLiteral("pipe.jpg"));
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const int joined = w.addDroppedPaths(
+        {"/p/z.JPEG", "/p/notes.txt", "/p/a.png", QFile::encodeName(fifo), "/p/z.JPEG", "/p/folder.d"});
 
     QCOMPARE(joined, 3);
     QCOMPARE(f.entries(), (QStringList{"/already/there.jpg", "/p/z.JPEG", "/p/a.png", "/p/z.JPEG"}));
@@ -132,7 +145,7 @@ void TestDesktop::addDroppedPaths_noImagesOrRunUnderWay_nothingChanges()
 {
     WindowFixture f;
     frmPrinting& w = f.open();
-    QCOMPARE(w.addDroppedPaths({QStringLiteral("/p/readme.txt")}), 0);
+    QCOMPARE(w.addDroppedPaths({"/p/readme.txt"}), 0);
     QCOMPARE(w.addDroppedPaths({}), 0);
     QVERIFY(f.find<QWidget>("picDoor")->isVisible()); // nothing joined: the guide stays
 
@@ -144,7 +157,7 @@ void TestDesktop::addDroppedPaths_noImagesOrRunUnderWay_nothingChanges()
             return;
         }
         if (joinedDuringRun < 0) {
-            joinedDuringRun = w.addDroppedPaths({QStringLiteral("/p/late.jpg")});
+            joinedDuringRun = w.addDroppedPaths({"/p/late.jpg"});
         }
     };
     f.click(QStringLiteral("Command3"));
@@ -371,7 +384,7 @@ void TestDesktop::settingsAndFirstSave_useTheRightFolder()
         QCOMPARE(first->settingsPath(), expected);
         first->findChild<QLineEdit*>(QStringLiteral("txtTitle"))->setText(QStringLiteral("Holiday \"2026\""));
         first->findChild<QSlider*>(QStringLiteral("Slider1"))->setValue(37);
-        first->addDroppedPaths({QStringLiteral("/p/a.jpg")});
+        first->addDroppedPaths({"/p/a.jpg"});
         first->findChild<QPushButton*>(QStringLiteral("Command3"))->click(); // a run saves the settings
         QVERIFY(f.messages.shown().isEmpty());
         // Its save dialog starts beside the program only where files can be made.

@@ -1,15 +1,20 @@
+#include "app/CommandLine.h"
 #include "conversion/PageCreation.h"
 #include "support/ConvertAndCheck.h"
 #include "support/ImageCorpus.h"
 #include "support/PdfProbe.h"
 #include "support/WindowFixture.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSlider>
 #include <QStandardPaths>
 #include <QTest>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 // Whole runs through the window with the real FreeImage, page library and pdftk; only dialogs are scripted.
 class TestEndToEnd : public QObject
@@ -24,6 +29,7 @@ private Q_SLOTS:
     void faults_clearMessage_listKept_nothingLeft_data();
     void faults_clearMessage_listKept_nothingLeft();
     void saveCancelled_nothingWritten_noWorkspaceLeft();
+    void nameNotUtf8_fromCommandLine_converts();
 
 private:
     struct Entry
@@ -44,11 +50,16 @@ QList<TestEndToEnd::Entry> TestEndToEnd::writeImages(const TestFolder& folder, i
 {
     // Every kind of file once, each with its own pixel size so that the page order shows in the page sizes.
     const QList<std::pair<Sample, QString>> kinds = {
-        {Sample::QtJpeg, "photo.jpg"},        {Sample::QtPngAlpha, "alpha.png"},
-        {Sample::QtPngGrey, "grey.png"},      {Sample::QtPngPalette, "palette.png"},
-        {Sample::FreeImagePng16Grey, "deep grey.png"}, {Sample::QtBmp, "plain.bmp"},
-        {Sample::FreeImageGif, "anim ü.gif"}, {Sample::FreeImageTiff16, "deep.tiff"},
-        {Sample::FreeImageMultiPageTiff, "pages.tif"}, {Sample::QtPng, "last.png"},
+        {Sample::QtJpeg, "photo.jpg"},
+        {Sample::QtPngAlpha, "alpha.png"},
+        {Sample::QtPngGrey, "grey.png"},
+        {Sample::QtPngPalette, "palette.png"},
+        {Sample::FreeImagePng16Grey, "deep grey.png"},
+        {Sample::QtBmp, "plain.bmp"},
+        {Sample::FreeImageGif, "anim ü.gif"},
+        {Sample::FreeImageTiff16, "deep.tiff"},
+        {Sample::FreeImageMultiPageTiff, "pages.tif"},
+        {Sample::QtPng, "last.png"},
         {Sample::QtJpeg, "again.JPG"},
     };
     QList<Entry> entries;
@@ -66,7 +77,8 @@ QStringList TestEndToEnd::filesUnder(const QString& folder)
 {
     QStringList found;
     QDir dir(folder);
-    const QFileInfoList infos = dir.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+    const QFileInfoList infos =
+        dir.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
     for (const QFileInfo& info : infos) {
         found << info.fileName();
     }
@@ -144,10 +156,14 @@ void TestEndToEnd::faults_clearMessage_listKept_nothingLeft_data()
 {
     QTest::addColumn<QString>("fault");
     QTest::addColumn<QString>("messagePart");
-    QTest::newRow("image deleted after it was added") << "deleted" << "gone.jpg";
-    QTest::newRow("text file with an image name") << "notimage" << "notes.png";
-    QTest::newRow("pdftk missing") << "nopdftk" << "pdftk";
-    QTest::newRow("destination cannot be written") << "badfolder" << "blocked";
+    QTest::newRow("image deleted after it was added") << "deleted"
+                                                      << "gone.jpg";
+    QTest::newRow("text file with an image name") << "notimage"
+                                                  << "notes.png";
+    QTest::newRow("pdftk missing") << "nopdftk"
+                                   << "pdftk";
+    QTest::newRow("destination cannot be written") << "badfolder"
+                                                   << "blocked";
 }
 
 void TestEndToEnd::faults_clearMessage_listKept_nothingLeft()
@@ -206,6 +222,31 @@ void TestEndToEnd::saveCancelled_nothingWritten_noWorkspaceLeft()
     QCOMPARE(filesUnder(f.workspaceParent), QStringList());
     QCOMPARE(filesUnder(f.folder.path()), before);
     QVERIFY(f.opener.opened().isEmpty());
+}
+
+void TestEndToEnd::nameNotUtf8_fromCommandLine_converts()
+{
+    WindowFixture f;
+    f.useRealStages();
+    f.open();
+    // A Latin-1 name, as older cameras and archives write them; text would turn its byte into another name.
+    const QByteArray raw = QFile::encodeName(f.folder.path()) + "/caf\xe9.png";
+    const struct RemoveByHand // Qt cannot remove what it cannot name
+    {
+        QByteArray path;
+        ~RemoveByHand() { ::unlink(path.constData()); }
+    } cleanUp{raw};
+    const QImage picture = makeTestPicture(90, 60);
+    QByteArray png;
+    QBuffer buffer(&png);
+    QVERIFY(buffer.open(QIODevice::WriteOnly) && picture.save(&buffer, "PNG"));
+    const int fd = ::open(raw.constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+    QVERIFY(fd >= 0);
+    const bool written = ::write(fd, png.constData(), size_t(png.size())) == png.size();
+    QVERIFY(::close(fd) == 0 && written);
+
+    QCOMPARE(f.window->addDroppedPaths(commandLineFiles({raw}, "/")), 1);
+    convertAndCheck(f, f.folder.file(QStringLiteral("caf\u00e9.pdf")), {picture}, 12);
 }
 
 QTEST_MAIN(TestEndToEnd)

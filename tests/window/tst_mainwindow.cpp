@@ -11,6 +11,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <sys/stat.h>
+
 class TestMainWindow : public QObject
 {
     Q_OBJECT
@@ -25,7 +27,7 @@ private Q_SLOTS:
     void quality_slider_labelsFollowStrictLimits();
     void now_button_takesDateFromClock();
     void openAFile_confirmed_replacesListAndTakesTitle();
-    void openAFile_cancelled_keepsListAndTitle();
+    void openAFile_cancelledOrSpecialFile_keepsListAndTitle();
     void openAFile_notAnImage_stillJoinsList();
     void menuAdd_behavesLikeOpenAFile();
     void menuExit_closesWindow();
@@ -39,6 +41,7 @@ private Q_SLOTS:
     void browse_confirmedAndCancelled();
     void addFolder_appendsTreeInOrder_cancelAddsNothing();
     void drops_onPanelThenList_appendImagesInOrder_hidePanel();
+    void dragEntry_movesItWithPageLabel_notDuringRun();
 };
 
 void TestMainWindow::startup_noSettingsFile_controlsShowInitialState()
@@ -207,13 +210,21 @@ void TestMainWindow::openAFile_confirmed_replacesListAndTakesTitle()
     QCOMPARE(f.window->focusWidget(), f.toolButton(6));
 }
 
-void TestMainWindow::openAFile_cancelled_keepsListAndTitle()
+void TestMainWindow::openAFile_cancelledOrSpecialFile_keepsListAndTitle()
 {
     WindowFixture f;
     f.open();
     f.addEntries({QStringLiteral("/kept/one.png")});
     f.find<QLineEdit>("txtTitle")->setText(QStringLiteral("Mine"));
     QTest::mouseClick(f.toolButton(0), Qt::LeftButton); // no answer queued: cancelled
+    QCOMPARE(f.entries(), QStringList{QStringLiteral("/kept/one.png")});
+    QCOMPARE(f.text("txtTitle"), QStringLiteral("Mine"));
+
+    // A FIFO named like an image would hang whatever opened it, the preview first.
+    const QString fifo = f.folder.file(QStringLiteral("pipe.jpg"));
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    f.dialogs.openAnswers.push_back(fifo);
+    QTest::mouseClick(f.toolButton(0), Qt::LeftButton);
     QCOMPARE(f.entries(), QStringList{QStringLiteral("/kept/one.png")});
     QCOMPARE(f.text("txtTitle"), QStringLiteral("Mine"));
 }
@@ -293,31 +304,41 @@ void TestMainWindow::move_selected_data()
 {
     QTest::addColumn<int>("button");
     QTest::addColumn<int>("selected");
+    QTest::addColumn<bool>("focusOnly"); // the entry is current, as tabbing into the list makes it, not selected
     QTest::addColumn<QString>("expected");
     QTest::addColumn<int>("selectedAfter");
-    QTest::newRow("down from the third of five") << 4 << 2 << "a b d c e" << 3;
-    QTest::newRow("up from the third of five") << 6 << 2 << "a c b d e" << 1;
-    QTest::newRow("down from the last") << 4 << 4 << "a b c d e" << 4;
-    QTest::newRow("up from the first") << 6 << 0 << "a b c d e" << 0;
-    QTest::newRow("down with nothing selected") << 4 << -1 << "a b c d e" << -1;
-    QTest::newRow("up with nothing selected") << 6 << -1 << "a b c d e" << -1;
+    QTest::newRow("down from the third of five") << 4 << 2 << false << "a b d c e" << 3;
+    QTest::newRow("up from the third of five") << 6 << 2 << false << "a c b d e" << 1;
+    QTest::newRow("down from the last") << 4 << 4 << false << "a b c d e" << 4;
+    QTest::newRow("up from the first") << 6 << 0 << false << "a b c d e" << 0;
+    QTest::newRow("down with nothing selected") << 4 << -1 << false << "a b c d e" << -1;
+    QTest::newRow("up with nothing selected") << 6 << -1 << false << "a b c d e" << -1;
+    QTest::newRow("down with the first only current") << 4 << 0 << true << "a b c d e" << -1;
+    QTest::newRow("up with the third only current") << 6 << 2 << true << "a b c d e" << -1;
 }
 
 void TestMainWindow::move_selected()
 {
     QFETCH(int, button);
     QFETCH(int, selected);
+    QFETCH(bool, focusOnly);
     QFETCH(QString, expected);
+    QFETCH(int, selectedAfter);
     WindowFixture f;
     f.open();
     f.addEntries({"a", "b", "c", "d", "e"});
-    f.list()->setCurrentRow(selected);
+    QListWidget* list = f.list();
+    if (focusOnly) {
+        list->selectionModel()->setCurrentIndex(list->model()->index(selected, 0), QItemSelectionModel::NoUpdate);
+    } else {
+        list->setCurrentRow(selected);
+    }
     QTest::mouseClick(f.toolButton(button), Qt::LeftButton);
     QCOMPARE(f.entries().join(QLatin1Char(' ')), expected);
-    QTEST(f.list()->currentRow(), "selectedAfter");
-    if (f.list()->currentRow() >= 0) {
-        QCOMPARE(f.text("lblPageNum"), QStringLiteral("Page Number of Selected File: %1").arg(f.list()->currentRow() + 1));
-    }
+    const QList<QListWidgetItem*> selectedItems = list->selectedItems();
+    QCOMPARE(selectedItems.isEmpty() ? -1 : list->row(selectedItems.constFirst()), selectedAfter);
+    QVERIFY2(f.text("lblPageNum").endsWith(QStringLiteral(": %1").arg(selectedAfter + 1)),
+             qPrintable(f.text("lblPageNum")));
 }
 
 void TestMainWindow::pageNumber_followsSelection()
@@ -330,6 +351,8 @@ void TestMainWindow::pageNumber_followsSelection()
     QCOMPARE(f.text("lblPageNum"), QStringLiteral("Page Number of Selected File: 3"));
     f.list()->setCurrentRow(0);
     QCOMPARE(f.text("lblPageNum"), QStringLiteral("Page Number of Selected File: 1"));
+    f.list()->clearSelection(); // the entry stays current
+    QCOMPARE(f.text("lblPageNum"), QStringLiteral("Page Number of Selected File: 0"));
 }
 
 void TestMainWindow::about_showsNotice_thenFocusOnLastToolButton()
@@ -392,12 +415,15 @@ void TestMainWindow::addFolder_appendsTreeInOrder_cancelAddsNothing()
 
 namespace {
 
-// Delivers a real drop event, as a drag from a file manager ends, and returns the action accepted.
-Qt::DropAction dropOn(QWidget* target, const QMimeData& data)
+// Delivers the events with which a real drag ends over target (at its middle unless told), as from a file manager,
+// and returns the action the drop accepted.
+Qt::DropAction dropOn(QWidget* target, const QMimeData& data, std::optional<QPoint> point = {})
 {
-    const QPoint at = target->rect().center();
+    const QPoint at = point.value_or(target->rect().center());
     QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(target, &enter);
+    QDragMoveEvent move(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &move);
     QDropEvent drop(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(target, &drop);
     return drop.isAccepted() ? drop.dropAction() : Qt::IgnoreAction;
@@ -431,7 +457,10 @@ void TestMainWindow::drops_onPanelThenList_appendImagesInOrder_hidePanel()
     // Drops on a list land on its viewport, as they do from a file manager.
     QWidget* list = f.list()->viewport();
     QVERIFY(list->isVisible());
-    std::unique_ptr<QMimeData> second(filesData({holiday, plain, "/p/photojpg", "/p/a.jpg"}));
+    // A device (here through a link named like an image) would never end reading.
+    QVERIFY(QFile::link(QStringLiteral("/dev/null"), f.folder.file(QStringLiteral("null.jpg"))));
+    std::unique_ptr<QMimeData> second(
+        filesData({holiday, plain, f.folder.file(QStringLiteral("null.jpg")), "/p/photojpg", "/p/a.jpg"}));
     QCOMPARE(dropOn(list, *second), Qt::CopyAction);
     QCOMPARE(f.entries(), (QStringList{"/p/a.jpg", "/p/b.TIFF", holiday, "/p/photojpg", "/p/a.jpg"}));
 
@@ -440,6 +469,43 @@ void TestMainWindow::drops_onPanelThenList_appendImagesInOrder_hidePanel()
     QCOMPARE(dropOn(list, text), Qt::CopyAction); // accepted, but nothing joins
     QCOMPARE(f.list()->count(), 5);
     QCOMPARE(f.list()->currentRow(), -1); // drops select nothing
+}
+
+void TestMainWindow::dragEntry_movesItWithPageLabel_notDuringRun()
+{
+    WindowFixture f;
+    f.open();
+    f.addEntries({"a", "b", "c", "d"});
+    QListWidget* list = f.list();
+    // What the list itself hands a drag of the entry at row, dropped over the upper or lower half of another.
+    const auto dragRow = [&](int row, int overRow, bool lowerHalf) {
+        std::unique_ptr<QMimeData> data(list->model()->mimeData({list->model()->index(row, 0)}));
+        const QRect over = list->visualItemRect(list->item(overRow));
+        const QPoint at(over.right() - 2, lowerHalf ? over.bottom() - 1 : over.top() + 1);
+        return dropOn(list->viewport(), *data, at);
+    };
+
+    list->setCurrentRow(0);
+    QCOMPARE(dragRow(0, 2, true), Qt::MoveAction);
+    QCOMPARE(f.entries().join(' '), QStringLiteral("b c a d"));
+    QCOMPARE(list->selectedItems(), QList<QListWidgetItem*>{list->item(2)});
+    QCOMPARE(f.text("lblPageNum"), QStringLiteral("Page Number of Selected File: 3"));
+    QCOMPARE(dragRow(3, 0, false), Qt::MoveAction);
+    QCOMPARE(f.entries().join(' '), QStringLiteral("d b c a"));
+    QCOMPARE(f.text("lblPageNum"), QStringLiteral("Page Number of Selected File: 1"));
+    QCOMPARE(f.list()->count(), 4);
+
+    // A run reads the list it started with: no entry moves until it ends.
+    Qt::DropAction duringRun = Qt::CopyAction;
+    f.stagesLog->onCall = [&](const QString& call) {
+        if (call.startsWith(QStringLiteral("makePage"))) {
+            duringRun = dragRow(0, 3, true);
+        }
+    };
+    f.click(QStringLiteral("Command3"));
+    QCOMPARE(duringRun, Qt::IgnoreAction);
+    QVERIFY(f.stagesLog->calls.join(QLatin1Char(' '))
+                .contains(QStringLiteral("makePage:0=d makePage:1=b makePage:2=c makePage:3=a")));
 }
 
 QTEST_MAIN(TestMainWindow)

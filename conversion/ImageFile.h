@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+
+#include <utility>
+
+// A user's image file: its path as the file system holds it, which is what opens it, and as the window shows it,
+// which is what messages name. The two differ only for names that are not UTF-8: text cannot hold those unchanged.
+struct ImageFile
+{
+    // A path that came as text names its file by the text's bytes.
+    ImageFile(const QString& path)
+        : shown(path), native(QFile::encodeName(path)) {} // NOLINT(google-explicit-constructor)
+    ImageFile(QString shownPath, QByteArray nativePath) : shown(std::move(shownPath)), native(std::move(nativePath)) {}
+
+    QString shown;
+    QByteArray native;
+};
