@@ -395,7 +395,7 @@ void ImageReader::onProcessFinished()
     outcome.detail = QString::fromLocal8Bit(m_errorOutput).trimmed();
     // This runs inside the process's own signal: let it go later.
     m_process->disconnect(this);
-    m_process.release()->deleteLater();
+    releaseLater(m_process.release());
     killHelper();
     if (wasBusy) {
         finish(outcome);
@@ -447,11 +447,19 @@ void ImageReader::killHelper()
             m_process.reset();
         } else {
             // The preview's: the window never waits for it; it is reaped when it has died.
+            // Owned by this reader meanwhile, so that it is gone with the reader at the latest.
             QProcess* dying = m_process.release();
+            dying->setParent(this);
             connect(dying, &QProcess::finished, dying, &QObject::deleteLater);
         }
     }
     m_errorOutput.clear();
+}
+
+void ImageReader::releaseLater(QProcess* process)
+{
+    process->setParent(this);
+    process->deleteLater();
 }
 
 void ImageReader::onStartFailed()
@@ -464,7 +472,7 @@ void ImageReader::onStartFailed()
     if (m_process) {
         // This runs inside the process's own signal: let it go later.
         m_process->disconnect(this);
-        m_process.release()->deleteLater();
+        releaseLater(m_process.release());
     }
     killHelper();
     if (wasBusy) {

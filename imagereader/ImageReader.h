@@ -88,6 +88,8 @@ private:
     void onProcessFinished();
     void onTimeout();
     void onStartFailed();
+    // Deletes a process whose signal is running, once that is over (or with this reader).
+    void releaseLater(QProcess* process);
     void finish(ReaderOutcome outcome);
     void killHelper();
 
