@@ -1,16 +1,24 @@
 #include "app/PdfStagesFactory.h"
 
 #include "conversion/PdfConversionStages.h"
-#include "platform/Pdftk.h"
+#include "conversion/PdftkCheck.h"
 #include "pagepdf/QpdfPageLibrary.h"
+#include "platform/Pdftk.h"
 
 StagesFactory pdfStagesFactory(std::function<std::unique_ptr<Pdftk>()> makePdftk, QString tempParent,
-                               std::chrono::seconds readerTimeout)
+                               std::shared_ptr<PdftkCheck> check, std::chrono::seconds readerTimeout)
 {
-    return [makePdftk = std::move(makePdftk), tempParent = std::move(tempParent), readerTimeout](QWidget* owner) {
-        std::unique_ptr<Pdftk> pdftk = makePdftk ? makePdftk() : std::make_unique<ProcessPdftk>();
-        auto stages = std::make_unique<PdfConversionStages>(owner, std::move(pdftk),
-                                                            std::make_unique<QpdfPageLibrary>(), tempParent);
+    if (!makePdftk) {
+        makePdftk = [] { return std::make_unique<ProcessPdftk>(); };
+    }
+    if (!check) {
+        // Asked now, in the background, so that the first run finds the answer waiting.
+        check = std::make_shared<PdftkCheck>(makePdftk());
+    }
+    return [makePdftk = std::move(makePdftk), check = std::move(check), tempParent = std::move(tempParent),
+            readerTimeout](QWidget* owner) {
+        auto stages = std::make_unique<PdfConversionStages>(owner, makePdftk(), std::make_unique<QpdfPageLibrary>(),
+                                                            check, tempParent);
         if (readerTimeout.count() > 0) {
             stages->setReaderTimeout(readerTimeout);
         }

@@ -411,6 +411,12 @@ void frmPrinting::Form_Load()
     m_run = std::make_unique<ConversionRun>(static_cast<RunWindow&>(*this),
                                             RunServices{m_services.messages, m_services.opener, m_services.makeStages});
     connect(m_Command3, &QPushButton::clicked, this, [this] {
+        // Held while a tool-bar command is under way (see runInTurn), then clicked again. A run itself holds
+        // nothing: the tool-bar commands it forbids are refused while it goes on.
+        if (m_commandUnderWay) {
+            m_waitingCommands.push_back([this] { m_Command3->click(); });
+            return;
+        }
         if (m_unloaded) {
             return; // a closed window starts no run
         }
@@ -539,8 +545,36 @@ void frmPrinting::refreshCreationDate()
 
 void frmPrinting::CmdToolsBar_Click(int Index)
 {
-    m_commands->CmdToolsBar_Click(Index);
-    endIfUnloaded();
+    // Leaving the program is never held up: it also ends a folder scan under way.
+    if (Index == ExitProgram) {
+        m_commands->CmdToolsBar_Click(Index);
+        endIfUnloaded();
+        return;
+    }
+    runInTurn([this, Index] {
+        m_commands->CmdToolsBar_Click(Index);
+        endIfUnloaded();
+    });
+}
+
+// A command lets the window process its events after a dialog closes and during a folder scan. A command asked for
+// then is held and starts when this one is over, so two commands never interleave (an Add Folder inside an Open a
+// File would be emptied by it) and they take effect in the order they were given.
+void frmPrinting::runInTurn(const std::function<void()>& command)
+{
+    if (m_commandUnderWay) {
+        m_waitingCommands.push_back([this, command] { runInTurn(command); });
+        return;
+    }
+    m_commandUnderWay = true;
+    command();
+    m_commandUnderWay = false;
+    while (!m_waitingCommands.empty() && !m_unloaded) {
+        const std::function<void()> next = std::move(m_waitingCommands.front());
+        m_waitingCommands.pop_front();
+        next();
+    }
+    m_waitingCommands.clear();
 }
 
 void frmPrinting::endIfUnloaded()

@@ -7,6 +7,8 @@
 #include <QList>
 #include <QMainWindow>
 #include <QStringList>
+#include <deque>
+#include <functional>
 #include <memory>
 
 class CCommonDialogs;
@@ -62,6 +64,7 @@ private:
     void loadSettings();
     void refreshQualityLabels();
     void refreshCreationDate();
+    void runInTurn(const std::function<void()>& command);
     void browseOutputFolder();
     void showAbout();
     void showPageNumber(int row);
@@ -124,4 +127,6 @@ private:
     QLabel* m_lblPB = nullptr;
     QString m_settingsPath;
     bool m_unloaded = false;
+    bool m_commandUnderWay = false;
+    std::deque<std::function<void()>> m_waitingCommands;
 };

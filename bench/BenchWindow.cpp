@@ -1,12 +1,13 @@
 #include "bench/BenchWindow.h"
 
 #include "app/PdfStagesFactory.h"
+#include "conversion/PdftkCheck.h"
 #include "doubles/MeasuredPdftk.h"
 
 #include <QCoreApplication>
 #include <QDir>
 
-BenchWindow::BenchWindow(const QString& scratchParent)
+BenchWindow::BenchWindow(const QString& scratchParent, QString keepPagesIn)
     : m_scratch(scratchParent + QStringLiteral("/pagewell-bench-XXXXXX"))
 {
     const QString root = m_scratch.path();
@@ -16,17 +17,24 @@ BenchWindow::BenchWindow(const QString& scratchParent)
 
     m_desktop.opener.onOpen = [this](const QUrl&) { openedAtNs = clock.nsecsElapsed(); };
     const QString workspaceParent = root + QStringLiteral("/temp");
-    AppServices services = m_desktop.services([this, workspaceParent](QWidget* owner) {
-        times = StageTimes{};
+    const auto makePdftk = [this]() -> std::unique_ptr<Pdftk> {
         auto pdftk = std::make_unique<MeasuredPdftk>(std::make_unique<ProcessPdftk>());
-        const MeasuredPdftk& measured = *pdftk;
-        const StagesFactory real =
-            pdfStagesFactory([&pdftk]() -> std::unique_ptr<Pdftk> { return std::move(pdftk); }, workspaceParent);
-        return std::make_unique<TimedStages>(real(owner), times, measured);
+        m_lastPdftk = pdftk.get();
+        return pdftk;
+    };
+    auto check = std::make_shared<PdftkCheck>(makePdftk());
+    const StagesFactory real = pdfStagesFactory(makePdftk, workspaceParent, check);
+    AppServices services = m_desktop.services([this, real, workspaceParent, keepPagesIn](QWidget* owner) {
+        times = StageTimes{};
+        std::unique_ptr<ConversionStages> stages = real(owner);
+        return std::make_unique<TimedStages>(std::move(stages), times, *m_lastPdftk,
+                                             TimedStages::KeptPages{workspaceParent, keepPagesIn});
     });
     services.programFolder = root + QStringLiteral("/program");
     services.homeFolder = root + QStringLiteral("/home");
     m_window = std::make_unique<frmPrinting>(services);
     m_window->show();
     QCoreApplication::processEvents();
+    // The user presses Convert once the window is up and the background answer on pdftk is in.
+    (void)check->result();
 }

@@ -3,6 +3,7 @@
 #include "app/Desktop.h"
 #include "app/frmPrinting.h"
 #include "bench/TimedStages.h"
+#include "doubles/MeasuredPdftk.h"
 #include "doubles/ScriptedDocumentOpener.h"
 #include "doubles/ScriptedMessageBoxes.h"
 #include "doubles/ScriptedSkin.h"
@@ -18,7 +19,8 @@
 class BenchWindow
 {
 public:
-    explicit BenchWindow(const QString& scratchParent);
+    // keepPagesIn: see TimedStages.
+    explicit BenchWindow(const QString& scratchParent, QString keepPagesIn = {});
 
     [[nodiscard]] bool isValid() const { return m_scratch.isValid(); }
     frmPrinting& window() { return *m_window; }
@@ -37,5 +39,6 @@ public:
 
 private:
     QTemporaryDir m_scratch;
+    MeasuredPdftk* m_lastPdftk = nullptr; // the pdftk of the latest run's stages
     std::unique_ptr<frmPrinting> m_window;
 };

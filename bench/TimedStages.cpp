@@ -2,9 +2,12 @@
 
 #include "doubles/MeasuredPdftk.h"
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <algorithm>
 
@@ -16,8 +19,9 @@ double processCpuSeconds()
            double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-TimedStages::TimedStages(std::unique_ptr<ConversionStages> inner, StageTimes& times, const MeasuredPdftk& pdftk)
-    : m_inner(std::move(inner)), m_times(times), m_pdftk(pdftk)
+TimedStages::TimedStages(std::unique_ptr<ConversionStages> inner, StageTimes& times, const MeasuredPdftk& pdftk,
+                         KeptPages pages)
+    : m_inner(std::move(inner)), m_times(times), m_pdftk(pdftk), m_pages(std::move(pages))
 {
 }
 
@@ -49,7 +53,14 @@ StageResult TimedStages::checkTools()
 
 StageResult TimedStages::prepareWorkspace()
 {
-    return timed("prepareWorkspace", [&] { return m_inner->prepareWorkspace(); });
+    StageResult result = timed("prepareWorkspace", [&] { return m_inner->prepareWorkspace(); });
+    if (result.ok && !m_pages.keepIn.isEmpty()) {
+        // The run's workspace is the only folder there while it runs.
+        const QDir parent(m_pages.workspaceParent);
+        const QStringList folders = parent.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+        m_workspace = folders.size() == 1 ? parent.filePath(folders.first()) : QString();
+    }
+    return result;
 }
 
 StageResult TimedStages::writeInfo(const DocumentInfo& info)
@@ -68,6 +79,12 @@ StageResult TimedStages::makePage(int index, const ImageFile& image, const std::
     StageResult result = timed(
         "makePage", [&] { return m_inner->makePage(index, image, quality); }, &m_times.pagesSeconds);
     m_times.pagesCpuSeconds += processCpuSeconds() - cpuBefore;
+    if (result.ok && !m_pages.keepIn.isEmpty()) {
+        const QString kept = m_pages.keepIn + QStringLiteral("/%1.pdf").arg(index);
+        QFile::remove(kept);
+        ::link(QFile::encodeName(m_workspace + QStringLiteral("/jpgtmp/%1.pdf").arg(index)).constData(),
+               QFile::encodeName(kept).constData());
+    }
     return result;
 }
 

@@ -28,7 +28,15 @@ struct StageTimes
 class TimedStages final : public ConversionStages
 {
 public:
-    TimedStages(std::unique_ptr<ConversionStages> inner, StageTimes& times, const MeasuredPdftk& pdftk);
+    // pages: when keepIn is not empty, every page file (found in the one workspace under workspaceParent) is also
+    // linked there as <index>.pdf, outside the timing, for measuring the chain again over the very same pages.
+    struct KeptPages
+    {
+        QString workspaceParent;
+        QString keepIn;
+    };
+    TimedStages(std::unique_ptr<ConversionStages> inner, StageTimes& times, const MeasuredPdftk& pdftk,
+                KeptPages pages = {});
     ~TimedStages() override;
 
     StageResult checkTools() override;
@@ -49,4 +57,6 @@ private:
     std::unique_ptr<ConversionStages> m_inner;
     StageTimes& m_times;
     const MeasuredPdftk& m_pdftk;
+    KeptPages m_pages;
+    QString m_workspace;
 };

@@ -10,6 +10,11 @@
 #include "bench/Floor.h"
 #include "bench/Peers.h"
 #include "bench/UiStallMeter.h"
+#include "conversion/InfoFile.h"
+#include "conversion/Merging.h"
+#include "conversion/Workspace.h"
+#include "doubles/MeasuredPdftk.h"
+#include "platform/Pdftk.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -22,12 +27,15 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSlider>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <qpdf/QPDF.hh>
 
 #include <cstdio>
 #include <exception>
+
+#include <unistd.h>
 
 namespace {
 
@@ -82,10 +90,47 @@ int makeAll(const QString& dir)
     const bool ok = makePhotos(dir + QStringLiteral("/photos"), 20, 1600, 1200, &error) &&
                     makeScreenshots(dir + QStringLiteral("/screens"), 20, 1920, 1080, &error) &&
                     makePhotos(dir + QStringLiteral("/small"), 200, 640, 480, &error) &&
+                    makePhotos(dir + QStringLiteral("/small51"), 51, 640, 480, &error) &&
                     makePhotos(dir + QStringLiteral("/small20"), 20, 640, 480, &error) &&
                     makePhotos(dir + QStringLiteral("/huge"), 1, 8000, 6000, &error) &&
                     makeScanTree(dir + QStringLiteral("/tree"), 10000, &error);
     return ok ? 0 : failWith(error);
+}
+
+// The run's join chain and info step once more over the same page files, with pdftk started exactly as it is
+// installed (no JVM options of ours): the reference for pdftk_s, taken in the same process right after the run.
+// Returns the wall time of the pdftk children, or -1 (error says why).
+double plainChainSeconds(const QString& pagesDir, int count, const QString& scratch, QString* error)
+{
+    Workspace workspace;
+    if (!workspace.create(error, scratch)) {
+        return -1;
+    }
+    for (int i = 0; i < count; ++i) {
+        const QString page = pagesDir + QStringLiteral("/%1.pdf").arg(i);
+        if (::link(QFile::encodeName(page).constData(), QFile::encodeName(workspace.pageFile(i)).constData()) != 0) {
+            *error = QStringLiteral("Cannot link %1 into the workspace.").arg(page);
+            return -1;
+        }
+    }
+    DocumentInfo info;
+    info.title = QStringLiteral("bench");
+    if (!writeInfoFile(workspace.infoFile(), info, error)) {
+        return -1;
+    }
+    MeasuredPdftk plain(std::make_unique<ProcessPdftk>(locatePdftk(), PdftkJvm()));
+    StageResult step = copyFirstPageFile(workspace);
+    for (int i = 1; step.ok && i < count; ++i) {
+        step = joinPage(plain, workspace, i);
+    }
+    if (step.ok) {
+        step = applyDocumentInfo(plain, workspace, count);
+    }
+    if (!step.ok) {
+        *error = step.text;
+        return -1;
+    }
+    return plain.childSeconds();
 }
 
 int convertSet(const QString& name, const QString& imagesDir, int quality, const QString& scratch,
@@ -102,8 +147,9 @@ int convertSet(const QString& name, const QString& imagesDir, int quality, const
     const QString output = scratch + QStringLiteral("/pagewell-%1.pdf").arg(name);
     QFile::remove(output);
 
-    BenchWindow bench(scratch);
-    if (!bench.isValid()) {
+    QTemporaryDir keptPages(scratch + QStringLiteral("/pages-XXXXXX"));
+    BenchWindow bench(scratch, images.size() > 1 ? keptPages.path() : QString());
+    if (!bench.isValid() || !keptPages.isValid()) {
         return failWith(QStringLiteral("Cannot make a scratch folder in \"%1\".").arg(scratch));
     }
     bench.find<QListWidget>(QStringLiteral("List1"))->addItems(images);
@@ -143,6 +189,15 @@ int convertSet(const QString& name, const QString& imagesDir, int quality, const
     count("output_pages", pdfPageCount(output));
     for (const auto& [stage, seconds] : t.longestCall) {
         figure(("longest_" + stage + "_s").c_str(), seconds);
+    }
+    if (images.size() > 1) {
+        QString error;
+        const double plainS = plainChainSeconds(keptPages.path(), int(images.size()), scratch, &error);
+        if (plainS < 0) {
+            failWith(QStringLiteral("The chain with the plain pdftk: ") + error);
+        } else {
+            figure("pdftk_plain_s", plainS);
+        }
     }
 
     const double floorCpuBefore = processCpuSeconds();

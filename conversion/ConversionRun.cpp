@@ -54,13 +54,14 @@ void ConversionRun::Command3_Click()
 
 ConversionRun::Outcome ConversionRun::convert(ConversionStages& stages)
 {
+    // Busy and locked from the click on, while the answer on the tools may still be out: the list the run
+    // converts is the list the user saw when pressing the button.
+    m_window.setBusy(true);
+    m_window.setListLocked(true);
     // Refuse before any work when the tools are missing.
     if (failed(stages.checkTools())) {
         return Outcome::Failed;
     }
-
-    m_window.setBusy(true);
-    m_window.setListLocked(true);
     const int count = m_window.entryCount();
 
     // The output folder, one level; an existing folder is fine and any other failure is not ours to report.

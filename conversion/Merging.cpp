@@ -1,11 +1,14 @@
 #include "conversion/Merging.h"
 
 #include "conversion/Workspace.h"
+#include "pagepdf/PdfPageCount.h"
 #include "platform/Pdftk.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include <sys/statvfs.h>
 
 namespace {
 
@@ -43,8 +46,32 @@ QString toolSaid(const PdftkResult& result)
     return QStringLiteral("\n\npdftk reported:\n") + text;
 }
 
-// Runs one step that must leave a non-empty output file; what describes the step in a message.
-StageResult runStep(Pdftk& pdftk, const QStringList& arguments, const QString& output, const QString& what)
+// Why the workspace folder could not take a file of about bytes, in plain words naming it; empty when nothing is
+// wrong with it that can be seen from here. pdftk itself only says "Internal Error" when its output cannot be written.
+QString folderProblem(const QString& folder, qint64 bytes)
+{
+    if (!QFileInfo(folder).isDir()) {
+        return QStringLiteral("the folder %1 is not there any more").arg(native(folder));
+    }
+    struct statvfs space = {};
+    if (::statvfs(QFile::encodeName(folder).constData(), &space) != 0) {
+        return {};
+    }
+    if ((space.f_flag & ST_RDONLY) != 0) {
+        return QStringLiteral("the folder %1 is on a read-only disk").arg(native(folder));
+    }
+    const qint64 free = qint64(space.f_bavail) * qint64(space.f_frsize);
+    if (free < bytes || space.f_favail == 0) {
+        return QStringLiteral("the disk is full (the folder %1 has %2 KB free, about %3 KB are needed)")
+            .arg(native(folder), QString::number(free / 1024), QString::number(bytes / 1024 + 1));
+    }
+    return {};
+}
+
+// Runs one step that must leave a PDF of expectedPages pages in output; inputs are the PDFs it reads, and what
+// describes the step in a message.
+StageResult runStep(Pdftk& pdftk, const QStringList& arguments, const QStringList& inputs, const QString& output,
+                    qint64 expectedPages, const QString& what)
 {
     // A leftover file must not pass for this step's result.
     QFile::remove(output);
@@ -52,22 +79,46 @@ StageResult runStep(Pdftk& pdftk, const QStringList& arguments, const QString& o
     if (result.aborted) {
         return StageResult::failure(kTitle, QStringLiteral("The conversion was stopped."));
     }
+    const QFileInfo written(output);
+    const bool wrote = written.isFile() && written.size() > 0;
+    QString checkError;
+    const qint64 pages = result.ok() && wrote ? pdfPageCount(output, &checkError) : -1;
+    if (pages == expectedPages) {
+        return StageResult::success();
+    }
+
+    // What is there is of no use, and may be what filled the disk.
+    QFile::remove(output);
+    qint64 needed = 0;
+    for (const QString& input : inputs) {
+        needed += QFileInfo(input).size();
+    }
+    const QString problem = folderProblem(written.absolutePath(), needed);
+    if (!problem.isEmpty()) {
+        return StageResult::failure(kTitle, QStringLiteral("%1 failed: %2.").arg(what, problem));
+    }
     if (!result.ok()) {
         return StageResult::failure(
             kTitle, QStringLiteral("%1 failed: %2.").arg(what, reasonOf(result, pdftk.program())) + toolSaid(result));
     }
-    const QFileInfo written(output);
-    if (!written.isFile() || written.size() == 0) {
+    if (!wrote) {
         return StageResult::failure(
             kTitle,
             QStringLiteral("%1 failed: pdftk ended without writing %2.").arg(what, native(output)) + toolSaid(result));
     }
-    return StageResult::success();
+    if (pages < 0) {
+        return StageResult::failure(kTitle, QStringLiteral("%1 failed: pdftk reported success, but what it wrote is "
+                                                           "not a PDF that can be read (%2).")
+                                                .arg(what, checkError));
+    }
+    return StageResult::failure(kTitle, QStringLiteral("%1 failed: pdftk reported success, but the document it "
+                                                       "wrote has %2 instead of %3 pages.")
+                                            .arg(what, QString::number(pages), QString::number(expectedPages)));
 }
 
 } // namespace
 
-StageResult checkPdftk(Pdftk& pdftk)
+StageResult pdftkPresence(const Pdftk& pdftk)
 {
     if (pdftk.program().isEmpty()) {
         return StageResult::failure(kTitle, QStringLiteral("pdftk, which joins the pages into one PDF, was not found "
@@ -80,14 +131,19 @@ StageResult checkPdftk(Pdftk& pdftk)
                                                     .arg(native(pdftk.program())) +
                                                 kInstallHint);
     }
-    const PdftkResult result = pdftk.RunPdftkAndWait({QStringLiteral("--version")});
-    if (result.aborted) {
+    return StageResult::success();
+}
+
+StageResult pdftkVersionAnswer(const Pdftk& pdftk, const PdftkResult& versionRun)
+{
+    if (versionRun.aborted) {
         return StageResult::failure(kTitle, QStringLiteral("The conversion was stopped."));
     }
-    if (!result.ok()) {
-        return StageResult::failure(kTitle, QStringLiteral("pdftk (%1) does not work: %2. ")
-                                                    .arg(native(pdftk.program()), reasonOf(result, pdftk.program())) +
-                                                kInstallHint + toolSaid(result));
+    if (!versionRun.ok()) {
+        return StageResult::failure(kTitle,
+                                    QStringLiteral("pdftk (%1) does not work: %2. ")
+                                            .arg(native(pdftk.program()), reasonOf(versionRun, pdftk.program())) +
+                                        kInstallHint + toolSaid(versionRun));
     }
     return StageResult::success();
 }
@@ -126,7 +182,9 @@ StageResult joinPage(Pdftk& pdftk, const Workspace& workspace, int index)
 {
     const QString what = QStringLiteral("Joining page %1 (%2) to the pages before it")
                              .arg(QString::number(index + 1), native(workspace.pageFile(index)));
-    StageResult result = runStep(pdftk, joinArguments(workspace, index), workspace.chainFile(index + 1), what);
+    StageResult result =
+        runStep(pdftk, joinArguments(workspace, index), {workspace.chainFile(index), workspace.pageFile(index)},
+                workspace.chainFile(index + 1), index + 1, what);
     if (result.ok) {
         QFile::remove(workspace.chainFile(index));
     }
@@ -137,5 +195,6 @@ StageResult applyDocumentInfo(Pdftk& pdftk, const Workspace& workspace, int coun
 {
     const QString what =
         QStringLiteral("Writing the document information (%1) into the PDF").arg(native(workspace.infoFile()));
-    return runStep(pdftk, infoArguments(workspace, count), workspace.finishedFile(), what);
+    return runStep(pdftk, infoArguments(workspace, count), {workspace.chainFile(count)}, workspace.finishedFile(),
+                   count, what);
 }

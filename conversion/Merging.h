@@ -5,10 +5,13 @@
 #include <QStringList>
 
 class Pdftk;
+struct PdftkResult;
 class Workspace;
 
-// Before any work: is pdftk there and does it run? On failure the message says how to install it.
-[[nodiscard]] StageResult checkPdftk(Pdftk& pdftk);
+// Is pdftk there to be run? On failure the message says how to install it.
+[[nodiscard]] StageResult pdftkPresence(const Pdftk& pdftk);
+// Does it work, judging by how `pdftk --version` ended? On failure the message says how to install it.
+[[nodiscard]] StageResult pdftkVersionAnswer(const Pdftk& pdftk, const PdftkResult& versionRun);
 
 // tmp/tmp1.pdf as a copy of jpgtmp/0.pdf, replacing a file that is there.
 [[nodiscard]] StageResult copyFirstPageFile(const Workspace& workspace);

@@ -5,6 +5,7 @@
 #include "conversion/Normalisation.h"
 #include "conversion/PageCreation.h"
 #include "conversion/PageWorker.h"
+#include "conversion/PdftkCheck.h"
 #include "conversion/Saving.h"
 #include "imagereader/ImageReader.h"
 #include "platform/PdfPageLibrary.h"
@@ -44,8 +45,9 @@ private:
 } // namespace
 
 PdfConversionStages::PdfConversionStages(QWidget* owner, std::unique_ptr<Pdftk> pdftk,
-                                         std::unique_ptr<PdfPageLibrary> library, QString tempParent)
-    : m_owner(owner), m_pdftk(std::move(pdftk)), m_library(std::move(library)),
+                                         std::unique_ptr<PdfPageLibrary> library, std::shared_ptr<PdftkCheck> check,
+                                         QString tempParent)
+    : m_owner(owner), m_pdftk(std::move(pdftk)), m_check(std::move(check)), m_library(std::move(library)),
       m_reader(std::make_unique<ImageReader>()), m_worker(std::make_unique<PageWorker>()),
       m_normaliser(std::make_unique<ReadAheadNormaliser>(*m_reader)), m_tempParent(std::move(tempParent))
 {
@@ -61,7 +63,7 @@ void PdfConversionStages::setReaderTimeout(std::chrono::seconds timeout)
 
 StageResult PdfConversionStages::checkTools()
 {
-    return checkPdftk(*m_pdftk);
+    return m_check->result();
 }
 
 StageResult PdfConversionStages::prepareWorkspace()
@@ -132,5 +134,6 @@ void PdfConversionStages::removeWorkspace()
 void PdfConversionStages::abort()
 {
     m_reader->cancel();
+    m_check->stopWaiting();
     m_pdftk->abort();
 }

@@ -11,6 +11,7 @@ class ImageReader;
 class PageWorker;
 class ReadAheadNormaliser;
 class Pdftk;
+class PdftkCheck;
 class PdfPageLibrary;
 class QWidget;
 
@@ -19,9 +20,10 @@ class QWidget;
 class PdfConversionStages final : public ConversionStages
 {
 public:
-    // tempParent: where the workspace is made; empty for the system's temporary folder.
+    // tempParent: where the workspace is made; empty for the system's temporary folder. check: the session's
+    // answer on whether pdftk works, which checkTools() gives.
     PdfConversionStages(QWidget* owner, std::unique_ptr<Pdftk> pdftk, std::unique_ptr<PdfPageLibrary> library,
-                        QString tempParent = {});
+                        std::shared_ptr<PdftkCheck> check, QString tempParent = {});
     ~PdfConversionStages() override;
 
     StageResult checkTools() override;
@@ -43,6 +45,7 @@ public:
 private:
     QWidget* m_owner; // the window, which outlives the run that holds these stages
     std::unique_ptr<Pdftk> m_pdftk;
+    std::shared_ptr<PdftkCheck> m_check;
     std::unique_ptr<PdfPageLibrary> m_library;
     std::unique_ptr<ImageReader> m_reader;
     std::unique_ptr<PageWorker> m_worker;

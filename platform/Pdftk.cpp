@@ -7,6 +7,7 @@
 #include <QStandardPaths>
 
 #include <csignal>
+#include <memory>
 
 #include <sys/prctl.h>
 #include <unistd.h>
@@ -22,6 +23,25 @@ void killGroup(qint64 groupId)
     }
 }
 
+// How a child that has ended (or was stopped, or never started) ended; group is its process group.
+PdftkResult resultOf(QProcess& process, qint64 group, bool stopped)
+{
+    PdftkResult result;
+    result.started = process.error() != QProcess::FailedToStart;
+    if (!result.started) {
+        result.errorText = process.errorString();
+        return result;
+    }
+    result.aborted = stopped;
+    result.crashed = !stopped && process.exitStatus() == QProcess::CrashExit;
+    if (result.aborted || result.crashed) {
+        killGroup(group); // whatever the script had started when it was killed
+    }
+    result.exitCode = process.exitCode();
+    result.errorText = withoutJvmNotices(QString::fromUtf8(process.readAllStandardError()).trimmed());
+    return result;
+}
+
 } // namespace
 
 QString locatePdftk()
@@ -34,11 +54,22 @@ QString locatePdftk()
     return QStandardPaths::findExecutable(QStringLiteral("pdftk"));
 }
 
-ProcessPdftk::ProcessPdftk() : m_program(locatePdftk()) {}
+ProcessPdftk::ProcessPdftk() : ProcessPdftk(locatePdftk()) {}
 
-ProcessPdftk::ProcessPdftk(QString program) : m_program(std::move(program)) {}
+ProcessPdftk::ProcessPdftk(QString program) : ProcessPdftk(program, PdftkJvm(program, defaultPdftkCacheFolder())) {}
 
-ProcessPdftk::~ProcessPdftk() = default;
+ProcessPdftk::ProcessPdftk(QString program, PdftkJvm jvm) : m_program(std::move(program)), m_jvm(std::move(jvm)) {}
+
+ProcessPdftk::~ProcessPdftk()
+{
+    if (m_background) {
+        m_background->disconnect();
+        killGroup(m_background->processId());
+        m_background->kill();
+        m_background->waitForFinished(-1);
+        delete m_background;
+    }
+}
 
 bool ProcessPdftk::isAvailable() const
 {
@@ -59,12 +90,36 @@ PdftkResult ProcessPdftk::RunPdftkAndWait(const QStringList& arguments)
         return result;
     }
 
-    QProcess process;
+    // Every pdftk command that makes a document names its output.
+    const PdftkJvm::Start start = m_jvm.prepare(arguments.contains(QStringLiteral("output")));
+    result = runChild(arguments, start.javaToolOptions);
+    m_jvm.finished(start, result.ok());
+    if (!result.ok() && result.started && !result.aborted && !start.javaToolOptions.isEmpty()) {
+        // Whatever pdftk does on its own is what counts: once more, exactly as it is installed.
+        const PdftkResult plain = runChild(arguments, {});
+        if (start.usesArchive && (result.crashed || plain.ok())) {
+            m_jvm.discardArchive();
+        } else if (!start.usesArchive && plain.ok()) {
+            m_jvm.discardOptions();
+        }
+        result = plain;
+    }
+    return result;
+}
+
+void ProcessPdftk::setUpChild(QProcess& process, const QStringList& arguments, const QString& javaToolOptions) const
+{
     process.setProgram(m_program);
     process.setArguments(arguments);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     // update_info_utf8 and non-ASCII file names need a UTF-8 locale in the Java runtime.
     environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    if (!javaToolOptions.isEmpty()) {
+        // The user's own options come last and so have the last word.
+        const QString own = environment.value(QStringLiteral("JAVA_TOOL_OPTIONS"));
+        environment.insert(QStringLiteral("JAVA_TOOL_OPTIONS"),
+                           own.isEmpty() ? javaToolOptions : javaToolOptions + QLatin1Char(' ') + own);
+    }
     process.setProcessEnvironment(environment);
     process.setStandardInputFile(QProcess::nullDevice());
     process.setStandardOutputFile(QProcess::nullDevice());
@@ -73,7 +128,12 @@ PdftkResult ProcessPdftk::RunPdftkAndWait(const QStringList& arguments)
         // Should this program die, the tool goes with it.
         ::prctl(PR_SET_PDEATHSIG, SIGKILL);
     });
+}
 
+PdftkResult ProcessPdftk::runChild(const QStringList& arguments, const QString& javaToolOptions)
+{
+    QProcess process;
+    setUpChild(process, arguments, javaToolOptions);
     QEventLoop loop;
     QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
     QObject::connect(&process, &QProcess::errorOccurred, &loop, [&loop](QProcess::ProcessError error) {
@@ -107,25 +167,50 @@ PdftkResult ProcessPdftk::RunPdftkAndWait(const QStringList& arguments)
         process.waitForFinished(-1);
         stopped = true;
     }
+    return resultOf(process, group, stopped);
+}
 
-    result.started = process.error() != QProcess::FailedToStart;
-    if (!result.started) {
-        result.errorText = process.errorString();
-        return result;
+void ProcessPdftk::startPdftk(const QStringList& arguments, std::function<void(const PdftkResult&)> whenDone)
+{
+    PdftkResult refused;
+    if (m_aborted || m_background) {
+        refused.aborted = true;
+        whenDone(refused);
+        return;
     }
-    result.aborted = stopped;
-    result.crashed = !stopped && process.exitStatus() == QProcess::CrashExit;
-    if (result.aborted || result.crashed) {
-        killGroup(group); // whatever the script had started when it was killed
+    if (m_program.isEmpty()) {
+        refused.errorText = QStringLiteral("pdftk was not found.");
+        whenDone(refused);
+        return;
     }
-    result.exitCode = process.exitCode();
-    result.errorText = QString::fromUtf8(process.readAllStandardError()).trimmed();
-    return result;
+    m_background = new QProcess;
+    QProcess* const process = m_background;
+    setUpChild(*process, arguments, {});
+    // The process id is gone once the child has ended, and its group may still need a kill.
+    const auto group = std::make_shared<qint64>(0);
+    const auto finish = [this, process, group, whenDone = std::move(whenDone)] {
+        m_background = nullptr;
+        process->disconnect();
+        process->deleteLater();
+        whenDone(resultOf(*process, *group, m_aborted));
+    };
+    QObject::connect(process, &QProcess::finished, process, finish);
+    QObject::connect(process, &QProcess::errorOccurred, process, [finish](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart) {
+            finish();
+        }
+    });
+    process->start();
+    *group = process->processId();
 }
 
 void ProcessPdftk::abort()
 {
     m_aborted = true;
+    if (m_background) {
+        killGroup(m_background->processId());
+        m_background->kill();
+    }
     if (m_running) {
         killGroup(m_running->processId());
         m_running->kill();

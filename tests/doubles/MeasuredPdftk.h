@@ -13,6 +13,11 @@ public:
     [[nodiscard]] QString program() const override { return m_inner->program(); }
     [[nodiscard]] bool isAvailable() const override { return m_inner->isAvailable(); }
     [[nodiscard]] PdftkResult RunPdftkAndWait(const QStringList& arguments) override;
+    // Not counted: a question asked in the background, not a step of a run.
+    void startPdftk(const QStringList& arguments, std::function<void(const PdftkResult&)> whenDone) override
+    {
+        m_inner->startPdftk(arguments, std::move(whenDone));
+    }
     void abort() override { m_inner->abort(); }
 
     [[nodiscard]] int runCount() const { return m_runCount; }

@@ -1,21 +1,26 @@
 #include "conversion/InfoFile.h"
 #include "conversion/Merging.h"
+#include "conversion/PdftkCheck.h"
 #include "conversion/Workspace.h"
 #include "doubles/MeasuredPdftk.h"
 #include "platform/Pdftk.h"
 #include "support/FakePdftk.h"
 #include "support/TestFolder.h"
 
+#include <QDateTime>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTimer>
 #include <QtTest>
 
 #include <cerrno>
 #include <csignal>
 #include <functional>
+
+#include <sys/mount.h>
 
 namespace {
 
@@ -77,6 +82,57 @@ void whenChildRuns(const QString& pidFile, QTimer* poll, const std::function<voi
     poll->start(20);
 }
 
+// Pages 0 to count-1 of widths 100, 110, ... in a fresh workspace with an info file; false on failure.
+bool preparePages(Workspace& workspace, int count)
+{
+    QString error;
+    if (!workspace.create(&error) || !writeInfoFile(workspace.infoFile(), DocumentInfo{}, &error)) {
+        return false;
+    }
+    for (int i = 0; i < count; ++i) {
+        if (!makePagePdf(workspace.pageFile(i), 100 + 10 * i)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The whole chain over the workspace's count pages; the finished document's page widths, or empty on failure.
+QList<int> runChain(Pdftk& pdftk, const Workspace& workspace, int count)
+{
+    StageResult result = copyFirstPageFile(workspace);
+    for (int i = 1; result.ok && i < count; ++i) {
+        result = joinPage(pdftk, workspace, i);
+    }
+    if (result.ok) {
+        result = applyDocumentInfo(pdftk, workspace, count);
+    }
+    if (!result.ok) {
+        qWarning("%s", qPrintable(result.text));
+        return {};
+    }
+    return pageWidths(workspace.finishedFile());
+}
+
+// The installed pdftk-java launcher, copied with its own jar into folder, so that updating pdftk is touching the
+// copied jar. Empty when the installed pdftk is no such launcher.
+QString copyOfJavaPdftk(const TestFolder& folder)
+{
+    QFile launcher(QStandardPaths::findExecutable(QStringLiteral("pdftk")));
+    if (!launcher.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    QByteArray text = launcher.readAll();
+    const QRegularExpressionMatch jar =
+        QRegularExpression(QStringLiteral("[^\\s:=\"']*pdftk[^\\s:=\"'/]*\\.jar")).match(QString::fromUtf8(text));
+    const QString copy = folder.file(QStringLiteral("pdftk.jar"));
+    if (!jar.hasMatch() || !QFile::copy(jar.captured(), copy)) {
+        return {};
+    }
+    text.replace(jar.captured().toUtf8(), copy.toUtf8());
+    return writeFakePdftk(folder, text);
+}
+
 } // namespace
 
 class TestMerging : public QObject
@@ -91,6 +147,10 @@ private Q_SLOTS:
     void checkPdftk_realPdftk_passes();
     void step_pdftkFails_stopsWithMessage_data();
     void step_pdftkFails_stopsWithMessage();
+    void step_failsWithUsersJavaOptions_noJvmNoticeInMessage();
+    void join_workspaceDiskFull_saysSoNamingTheFolder();
+    void chain_classArchive_correctPdfWhateverItsState_data();
+    void chain_classArchive_correctPdfWhateverItsState();
     void copyFirstPage_pageMissing_saysWhich();
     void RunPdftkAndWait_abort_childKilledAndNoMoreRuns();
     // Leaves the application quitting, so it runs last.
@@ -168,8 +228,8 @@ void TestMerging::checkPdftk_notThereOrBroken_refusesWithInstallHint()
     } else if (kind == QLatin1String("fails")) {
         program = writeFakePdftk(scratch, "echo 'java: not found' >&2; exit 127");
     }
-    ProcessPdftk pdftk(program);
-    const StageResult result = checkPdftk(pdftk);
+    PdftkCheck check(std::make_unique<ProcessPdftk>(program));
+    const StageResult result = check.result();
     QVERIFY(!result.ok);
     QCOMPARE(result.title, QStringLiteral("Convert"));
     QVERIFY2(result.text.contains(expected), qPrintable(result.text));
@@ -181,8 +241,8 @@ void TestMerging::checkPdftk_notThereOrBroken_refusesWithInstallHint()
 
 void TestMerging::checkPdftk_realPdftk_passes()
 {
-    ProcessPdftk pdftk;
-    const StageResult result = checkPdftk(pdftk);
+    PdftkCheck check(std::make_unique<ProcessPdftk>());
+    const StageResult result = check.result();
     QVERIFY2(result.ok, qPrintable(result.text));
 }
 
@@ -199,11 +259,17 @@ void TestMerging::step_pdftkFails_stopsWithMessage_data()
                                   << "exit code 1" << "Error: Unable to find file.";
     QTest::newRow("join exits 0, writes nothing") << "join" << QByteArray("exit 0") << true << "without writing" << "";
     QTest::newRow("join writes an empty file") << "join" << QByteArray(": > \"$5\"") << true << "without writing" << "";
+    QTest::newRow("join writes garbage, exits 0") << "join" << QByteArray("echo garbage > \"$5\"") << true
+                                                  << "not a PDF that can be read" << "";
+    QTest::newRow("join writes too few pages") << "join" << QByteArray("cp \"$1\" \"$5\"") << true
+                                               << "has 1 instead of 2 pages" << "";
     QTest::newRow("join killed") << "join" << QByteArray("kill -9 $$") << true << "stopped unexpectedly" << "";
     QTest::newRow("join cannot start") << "join" << QByteArray("exit 0") << false << "could not be started" << "";
     QTest::newRow("info exits 1") << "info" << QByteArray("echo 'Error: bad info' >&2; exit 1") << true
                                   << "exit code 1" << "Error: bad info";
     QTest::newRow("info exits 0, writes nothing") << "info" << QByteArray("exit 0") << true << "without writing" << "";
+    QTest::newRow("info writes garbage, exits 0") << "info" << QByteArray("head -c 300 /dev/urandom > \"$5\"") << true
+                                                  << "not a PDF that can be read" << "";
     // clang-format on
 }
 
@@ -237,6 +303,117 @@ void TestMerging::step_pdftkFails_stopsWithMessage()
         QVERIFY2(result.text.contains(QStringLiteral("document information")), qPrintable(result.text));
     }
     QVERIFY2(result.text.contains(toolText), qPrintable(result.text));
+    // Nothing the step wrote is left to be taken for its result.
+    QVERIFY(!QFileInfo::exists(step == QLatin1String("join") ? workspace.chainFile(2) : workspace.finishedFile()));
+}
+
+void TestMerging::step_failsWithUsersJavaOptions_noJvmNoticeInMessage()
+{
+    // The JVM announces JAVA_TOOL_OPTIONS on its error output, ours and the user's alike.
+    qputenv("JAVA_TOOL_OPTIONS", "-Dpagewell.test=1");
+    Workspace workspace;
+    QVERIFY(preparePages(workspace, 2));
+    QFile page(workspace.pageFile(1));
+    QVERIFY(page.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    page.write("%PDF-1.4 not really\n");
+    page.close();
+    QVERIFY(copyFirstPageFile(workspace).ok);
+
+    ProcessPdftk pdftk;
+    const StageResult result = joinPage(pdftk, workspace, 1);
+    qunsetenv("JAVA_TOOL_OPTIONS");
+    QVERIFY(!result.ok);
+    QVERIFY2(result.text.contains(QStringLiteral("pdftk reported:")), qPrintable(result.text));
+    QVERIFY2(!result.text.contains(QStringLiteral("Picked up")), qPrintable(result.text));
+}
+
+void TestMerging::join_workspaceDiskFull_saysSoNamingTheFolder()
+{
+    TestFolder scratch;
+    const QString disk = scratch.mkdir(QStringLiteral("disk"));
+    if (::mount("pagewell-test", QFile::encodeName(disk).constData(), "tmpfs", MS_NOSUID | MS_NODEV, "size=512k") !=
+        0) {
+        QSKIP("A small disk cannot be mounted here (that takes root).");
+    }
+    const auto unmount = qScopeGuard([&disk] { ::umount2(QFile::encodeName(disk).constData(), MNT_DETACH); });
+    Workspace workspace;
+    QString error;
+    QVERIFY2(workspace.create(&error, disk), qPrintable(error));
+    QVERIFY(makePagePdf(workspace.chainFile(1), 100));
+    QVERIFY(makePagePdf(workspace.pageFile(1), 110));
+    QFile filler(workspace.path() + QStringLiteral("/filler"));
+    QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    const QByteArray block(4096, 'x');
+    while (filler.write(block) == block.size()) {
+    }
+    filler.close();
+
+    ProcessPdftk pdftk;
+    const StageResult result = joinPage(pdftk, workspace, 1);
+    QVERIFY(!result.ok);
+    QVERIFY2(result.text.contains(QStringLiteral("the disk is full")), qPrintable(result.text));
+    QVERIFY2(result.text.contains(workspace.tmpFolder()), qPrintable(result.text));
+    QVERIFY2(!result.text.contains(QStringLiteral("Internal Error")), qPrintable(result.text));
+}
+
+void TestMerging::chain_classArchive_correctPdfWhateverItsState_data()
+{
+    QTest::addColumn<QString>("state");
+    QTest::newRow("missing: the first join makes it") << QStringLiteral("missing");
+    QTest::newRow("truncated: crashes the JVM, thrown away") << QStringLiteral("truncated");
+    QTest::newRow("cache folder cannot be made") << QStringLiteral("unwritable");
+    QTest::newRow("pdftk updated: a new one replaces the stale one") << QStringLiteral("updated");
+}
+
+void TestMerging::chain_classArchive_correctPdfWhateverItsState()
+{
+    QFETCH(QString, state);
+    TestFolder scratch;
+    const QString program = copyOfJavaPdftk(scratch);
+    if (program.isEmpty()) {
+        QSKIP("The installed pdftk is not the pdftk-java launcher.");
+    }
+    QString cache = scratch.file(QStringLiteral("cache"));
+    if (state == QLatin1String("unwritable")) {
+        cache = scratch.write(QStringLiteral("cache-is-a-file"));
+    }
+    const QList<int> expected{100, 110, 120};
+    Workspace workspace;
+    QVERIFY(preparePages(workspace, 3));
+    const QString before = PdftkJvm(program, cache).archivePath();
+    if (state == QLatin1String("truncated") || state == QLatin1String("updated")) {
+        ProcessPdftk first(program, PdftkJvm(program, cache));
+        QCOMPARE(runChain(first, workspace, 3), expected);
+        QVERIFY(QFileInfo(before).size() > 0);
+    }
+    if (state == QLatin1String("truncated")) {
+        QFile archive(before);
+        QVERIFY(archive.setPermissions(archive.permissions() | QFile::WriteOwner));
+        QVERIFY(archive.resize(archive.size() * 2 / 5));
+    } else if (state == QLatin1String("updated")) {
+        QFile jar(scratch.file(QStringLiteral("pdftk.jar")));
+        QVERIFY(jar.open(QIODevice::ReadWrite));
+        QVERIFY(jar.setFileTime(QDateTime::currentDateTime().addDays(1), QFileDevice::FileModificationTime));
+    }
+
+    const PdftkJvm jvm(program, cache);
+    const QString archive = jvm.archivePath();
+    MeasuredPdftk pdftk(std::make_unique<ProcessPdftk>(program, jvm));
+    QCOMPARE(runChain(pdftk, workspace, 3), expected);
+
+    const QStringList leftovers = QDir(cache).entryList({QStringLiteral("*.tmp")}, QDir::Files | QDir::Hidden);
+    QVERIFY2(leftovers.isEmpty(), qPrintable(leftovers.join(QLatin1Char(' '))));
+    if (state == QLatin1String("missing")) {
+        QVERIFY(QFileInfo(archive).size() > 0);
+        QCOMPARE(pdftk.runCount(), 3);
+    } else if (state == QLatin1String("truncated")) {
+        QVERIFY(!QFileInfo::exists(archive));
+        QCOMPARE(pdftk.runCount(), 3);
+    } else if (state == QLatin1String("updated")) {
+        QVERIFY(archive != before);
+        QVERIFY(!QFileInfo::exists(before));
+        QVERIFY(QFileInfo(archive).size() > 0);
+    }
 }
 
 void TestMerging::copyFirstPage_pageMissing_saysWhich()
@@ -253,8 +430,8 @@ void TestMerging::RunPdftkAndWait_abort_childKilledAndNoMoreRuns()
 {
     TestFolder scratch;
     const QString pidFile = scratch.file(QStringLiteral("pid"));
-    MeasuredPdftk pdftk(
-        std::make_unique<ProcessPdftk>(writeFakePdftk(scratch, "echo $$ > '" + pidFile.toUtf8() + "'; exec sleep 600")));
+    MeasuredPdftk pdftk(std::make_unique<ProcessPdftk>(
+        writeFakePdftk(scratch, "echo $$ > '" + pidFile.toUtf8() + "'; exec sleep 600")));
     QTimer poll;
     whenChildRuns(pidFile, &poll, [&pdftk] { pdftk.abort(); });
 

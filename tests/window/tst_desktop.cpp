@@ -35,6 +35,7 @@ private Q_SLOTS:
     void deleteKey_removesSelected_labelFollows();
     void deleteKey_inTextField_editsTextOnly();
     void shortcuts_openExitMoveConvert();
+    void keyPressedWhileACommandWaits_runsAfterIt();
     void tab_reachesEveryControl_withVisibleFocus();
     void screenReader_namesValuesAndChangesHeard();
     void settingsAndFirstSave_useTheRightFolder_data();
@@ -271,6 +272,30 @@ void TestDesktop::shortcuts_openExitMoveConvert()
     // Ctrl+Q is Exit.
     QTest::keyClick(&w, Qt::Key_Q, Qt::ControlModifier);
     QVERIFY(!w.isVisible());
+}
+
+void TestDesktop::keyPressedWhileACommandWaits_runsAfterIt()
+{
+    WindowFixture f;
+    frmPrinting& w = f.open();
+    QTRY_VERIFY(w.isActiveWindow());
+    const QString more = f.folder.mkdir(QStringLiteral("more"));
+    f.folder.write(QStringLiteral("more/second.jpg"));
+    f.dialogs.openAnswers.push_back(QStringLiteral("/pictures/first.png"));
+    f.dialogs.folderAnswers.push_back(more);
+    // Ctrl+Shift+O pressed as the open dialog closes is taken while Open a File still lets the window process its
+    // events; run then, its folder's images would be emptied from the list by the open that is under way.
+    bool pressed = false;
+    f.dialogs.whileOpen = [&] {
+        if (!std::exchange(pressed, true)) {
+            QMetaObject::invokeMethod(
+                &w, [&w] { QTest::keyClick(&w, Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier); },
+                Qt::QueuedConnection);
+        }
+    };
+    QTest::keyClick(&w, Qt::Key_O, Qt::ControlModifier);
+    QTRY_COMPARE(f.entries(),
+                 (QStringList{QStringLiteral("/pictures/first.png"), more + QStringLiteral("/second.jpg")}));
 }
 
 void TestDesktop::tab_reachesEveryControl_withVisibleFocus()

@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 #include "conversion/PageCreation.h"
 #include "support/ConvertAndCheck.h"
+#include "support/FakePdftk.h"
 #include "support/ImageCorpus.h"
 #include "support/PdfProbe.h"
 #include "support/WindowFixture.h"
@@ -12,6 +13,7 @@
 #include <QSlider>
 #include <QStandardPaths>
 #include <QTest>
+#include <QTimer>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -29,6 +31,7 @@ private Q_SLOTS:
     void faults_clearMessage_listKept_nothingLeft_data();
     void faults_clearMessage_listKept_nothingLeft();
     void saveCancelled_nothingWritten_noWorkspaceLeft();
+    void toolCheckStillOut_busyAndLockedFromClick_cleanRefused();
     void nameNotUtf8_fromCommandLine_converts();
 
 private:
@@ -222,6 +225,42 @@ void TestEndToEnd::saveCancelled_nothingWritten_noWorkspaceLeft()
     QCOMPARE(filesUnder(f.workspaceParent), QStringList());
     QCOMPARE(filesUnder(f.folder.path()), before);
     QVERIFY(f.opener.opened().isEmpty());
+}
+
+void TestEndToEnd::toolCheckStillOut_busyAndLockedFromClick_cleanRefused()
+{
+    WindowFixture f;
+    const QString release = f.folder.file(QStringLiteral("release"));
+    const QByteArray real = QFile::encodeName(QStandardPaths::findExecutable(QStringLiteral("pdftk")));
+    // The start-up check takes until the test lets it answer.
+    f.useRealStages(writeFakePdftk(f.folder, "if [ \"$1\" = --version ]; then\n"
+                                             "  while [ ! -e '" +
+                                                 QFile::encodeName(release) +
+                                                 "' ]; do sleep 0.05; done\n"
+                                                 "fi\nexec '" +
+                                                 real + "' \"$@\""));
+    f.open();
+    QList<QImage> expected;
+    for (const Entry& entry : writeImages(f.folder, 2)) {
+        f.addEntries({entry.path});
+        expected.append(entry.expected);
+    }
+
+    // The first tick comes while the run waits for the answer: the only event loop after the click.
+    bool tried = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &poll, [&] {
+        poll.stop();
+        QFile(release).open(QIODevice::WriteOnly); // the answer comes once this tick is over, whatever it finds
+        tried = true;
+        QCOMPARE(f.text("Command3"), QStringLiteral("Converting..."));
+        QVERIFY(!f.toolButton(3)->isEnabled());
+        f.window->CmdToolsBar_Click(3); // Clean, as its shortcut would: refused
+        QCOMPARE(f.list()->count(), 2);
+    });
+    poll.start(10);
+    convertAndCheck(f, f.folder.file(QStringLiteral("both.pdf")), expected, 12);
+    QVERIFY(tried);
 }
 
 void TestEndToEnd::nameNotUtf8_fromCommandLine_converts()

@@ -1,0 +1,210 @@
+#include "platform/PdftkJvm.h"
+
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QStandardPaths>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+// Client compiler only, the serial collector, no shared performance file: a pdftk call is over long before the
+// optimising compiler or a parallel collector would pay off. A JVM that crashes leaves neither a core nor an error
+// report in the program's working folder (the run repeats the call without these options). A JVM that does not know
+// an option ignores it.
+const QString kOptions =
+    QStringLiteral("-XX:+IgnoreUnrecognizedVMOptions -XX:TieredStopAtLevel=1 -XX:+UseSerialGC -XX:-UsePerfData "
+                   "-Xshare:auto -XX:-CreateCoredumpOnCrash -XX:ErrorFile=/dev/null");
+
+const QString kArchivePrefix = QStringLiteral("pdftk-");
+const QString kArchiveSuffix = QStringLiteral(".jsa");
+const QString kRecordingSuffix = QStringLiteral(".tmp");
+// A recording older than this was left by a program that did not live to rename it.
+constexpr qint64 kStaleRecordingSeconds = 3600;
+// A launcher script is small; anything larger is the program itself.
+constexpr qint64 kMaxScriptBytes = 64 * 1024;
+
+// Path, size and modification time: what the JVM itself compares to tell an updated jar from an archived one.
+void addFileFacts(QCryptographicHash& hash, const QString& path)
+{
+    const QFileInfo info(path);
+    const QString real = info.canonicalFilePath();
+    hash.addData(QStringLiteral("%1|%2|%3\n")
+                     .arg(real.isEmpty() ? path : real)
+                     .arg(info.size())
+                     .arg(info.lastModified().toMSecsSinceEpoch())
+                     .toUtf8());
+}
+
+// A short name for everything the archive depends on: pdftk (and the jars its launcher names), the JVM that the
+// launcher finds on the search path, and the options.
+QString identityOf(const QString& program)
+{
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    hash.addData(kOptions.toUtf8());
+    addFileFacts(hash, program);
+    const QFileInfo programInfo(program);
+    QFile launcher(program);
+    if (programInfo.size() <= kMaxScriptBytes && launcher.open(QIODevice::ReadOnly)) {
+        // An update of pdftk replaces its jars and may leave the launcher as it was.
+        const QString text = QString::fromUtf8(launcher.readAll());
+        static const QRegularExpression jar(QStringLiteral(R"([^\s:="']+\.jar)"));
+        for (const QRegularExpressionMatch& match : jar.globalMatch(text)) {
+            addFileFacts(hash, match.captured());
+        }
+    }
+    const QString java = QFileInfo(QStandardPaths::findExecutable(QStringLiteral("java"))).canonicalFilePath();
+    if (!java.isEmpty()) {
+        addFileFacts(hash, java);
+        QDir home = QFileInfo(java).dir();
+        home.cdUp();
+        for (const char* part : {"lib/server/libjvm.so", "lib/modules", "lib/server/classes.jsa"}) {
+            addFileFacts(hash, home.filePath(QLatin1String(part)));
+        }
+    }
+    return QString::fromLatin1(hash.result().toHex().left(20));
+}
+
+// The options are split at blanks; a path inside quotes stays whole. A path with a quote of its own cannot be
+// handed over.
+bool quotable(const QString& path)
+{
+    return !path.contains(QLatin1Char('\'')) && !path.contains(QLatin1Char('"'));
+}
+
+QString quoted(const QString& path)
+{
+    return QLatin1Char('\'') + path + QLatin1Char('\'');
+}
+
+// What a clean JVM exit leaves: a non-empty file that starts with a class-data archive's magic number
+// (0xf00baba2 static, 0xf00baba8 layered, stored in the machine's byte order).
+bool looksLikeArchive(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    const QByteArray head = file.read(4);
+    if (head.size() != 4) {
+        return false;
+    }
+    quint32 magic = 0;
+    std::memcpy(&magic, head.constData(), 4);
+    return magic == 0xf00baba2u || magic == 0xf00baba8u;
+}
+
+} // namespace
+
+PdftkJvm::PdftkJvm(const QString& program, QString cacheFolder) : m_enabled(true), m_cacheFolder(std::move(cacheFolder))
+{
+    if (!m_cacheFolder.isEmpty() && !program.isEmpty()) {
+        const QString archive = QDir(m_cacheFolder).filePath(kArchivePrefix + identityOf(program) + kArchiveSuffix);
+        if (quotable(archive)) {
+            m_archive = archive;
+        }
+    }
+}
+
+PdftkJvm::Start PdftkJvm::prepare(bool writesDocument)
+{
+    Start start;
+    if (!m_enabled) {
+        return start;
+    }
+    start.javaToolOptions = kOptions;
+    if (m_archive.isEmpty() || m_archiveRefused) {
+        return start;
+    }
+    if (QFileInfo(m_archive).isFile()) {
+        start.javaToolOptions += QStringLiteral(" -XX:SharedArchiveFile=") + quoted(m_archive);
+        start.usesArchive = true;
+        return start;
+    }
+    if (!writesDocument || m_recorded) {
+        return start;
+    }
+    m_recorded = true;
+    if (!QDir().mkpath(m_cacheFolder)) {
+        return start;
+    }
+    const QDir folder(m_cacheFolder);
+    const QDateTime staleBefore = QDateTime::currentDateTimeUtc().addSecs(-kStaleRecordingSeconds);
+    for (const QFileInfo& old :
+         folder.entryInfoList({kArchivePrefix + QLatin1Char('*') + kRecordingSuffix}, QDir::Files | QDir::Hidden)) {
+        if (old.lastModified() < staleBefore) {
+            QFile::remove(old.filePath());
+        }
+    }
+    // The JVM says nothing when it cannot write the archive; find out here whether the folder takes a file.
+    const QString recording = QStringLiteral("%1.%2-%3%4")
+                                  .arg(m_archive)
+                                  .arg(QCoreApplication::applicationPid())
+                                  .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'))
+                                  .arg(kRecordingSuffix);
+    QFile probe(recording);
+    if (!probe.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        return start;
+    }
+    probe.close();
+    start.recordingFile = recording;
+    start.javaToolOptions += QStringLiteral(" -XX:ArchiveClassesAtExit=") + quoted(recording);
+    return start;
+}
+
+void PdftkJvm::finished(const Start& start, bool succeeded)
+{
+    if (start.recordingFile.isEmpty()) {
+        return;
+    }
+    const QByteArray recording = QFile::encodeName(start.recordingFile);
+    if (succeeded && looksLikeArchive(start.recordingFile) &&
+        std::rename(recording.constData(), QFile::encodeName(m_archive).constData()) == 0) {
+        // Archives of an earlier pdftk or JVM are of no more use.
+        const QDir folder(m_cacheFolder);
+        const QString kept = QFileInfo(m_archive).fileName();
+        for (const QString& name :
+             folder.entryList({kArchivePrefix + QLatin1Char('*') + kArchiveSuffix}, QDir::Files)) {
+            if (name != kept) {
+                QFile::remove(folder.filePath(name));
+            }
+        }
+        return;
+    }
+    QFile::remove(start.recordingFile);
+}
+
+void PdftkJvm::discardArchive()
+{
+    if (!m_archive.isEmpty()) {
+        QFile::remove(m_archive);
+    }
+    m_archiveRefused = true;
+}
+
+QString defaultPdftkCacheFolder()
+{
+    const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    return cache.isEmpty() ? QString() : cache + QStringLiteral("/Pagewell");
+}
+
+QString withoutJvmNotices(const QString& errorText)
+{
+    if (!errorText.contains(QLatin1String("Picked up JAVA_TOOL_OPTIONS:"))) {
+        return errorText;
+    }
+    QStringList kept;
+    for (const QString& line : errorText.split(QLatin1Char('\n'))) {
+        if (!line.startsWith(QLatin1String("Picked up JAVA_TOOL_OPTIONS:"))) {
+            kept << line;
+        }
+    }
+    return kept.join(QLatin1Char('\n')).trimmed();
+}

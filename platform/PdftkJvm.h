@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QString>
+
+// How a pdftk child's Java runtime is started. pdftk-java pays a cold JVM start for every call, and the run calls it
+// once per page; the options below (handed to the child through JAVA_TOOL_OPTIONS, so any pdftk keeps working) and
+// a class-data archive of pdftk's own classes bring each start down to a fraction.
+//
+// The archive is made once per user, pdftk and JVM, by the JVM itself at the end of the first real run
+// (-XX:ArchiveClassesAtExit), under a temporary name that is renamed into place only after a clean exit: a
+// truncated archive crashes the JVM. Its name is taken from what it was made from, so an updated pdftk or JVM
+// makes a new one. A run that fails with the archive is repeated without it (see ProcessPdftk).
+class PdftkJvm
+{
+public:
+    // What one child is started with.
+    struct Start
+    {
+        QString javaToolOptions; // empty: start the child with the environment as it is
+        bool usesArchive = false;
+        QString recordingFile; // the temporary file the JVM writes the archive to at exit, or empty
+    };
+
+    // The JVM started as pdftk starts it, with no options of ours.
+    PdftkJvm() = default;
+    // program: the pdftk that is run. cacheFolder: where the archive is kept; empty, or a folder that cannot be
+    // made or written, means no archive (the other options still apply).
+    PdftkJvm(const QString& program, QString cacheFolder);
+
+    // The options for the next child. writesDocument: a run that does the real work (a join, the info step), the
+    // only kind whose classes are worth archiving.
+    [[nodiscard]] Start prepare(bool writesDocument);
+    // The child started with start has ended; succeeded: it exited 0. A recording that succeeded is renamed into
+    // place; any other is removed.
+    void finished(const Start& start, bool succeeded);
+    // The archive is at fault (the JVM crashed with it, or failed with it and worked without it): it goes, and no
+    // other is used or made by this object.
+    void discardArchive();
+    // The options themselves are at fault (the child failed with them and worked without): none from now on.
+    void discardOptions() { m_enabled = false; }
+
+    // Where the archive of this pdftk and JVM is or will be; empty without a cache folder.
+    [[nodiscard]] QString archivePath() const { return m_archive; }
+
+private:
+    bool m_enabled = false;
+    QString m_cacheFolder;
+    QString m_archive;
+    bool m_recorded = false; // one recording per object, whether or not the JVM wrote anything
+    bool m_archiveRefused = false;
+};
+
+// Pagewell's folder in the user's cache folder (XDG_CACHE_HOME, usually ~/.cache).
+[[nodiscard]] QString defaultPdftkCacheFolder();
+
+// A child's error output without the JVM's "Picked up JAVA_TOOL_OPTIONS: ..." notice, which says nothing to a user.
+[[nodiscard]] QString withoutJvmNotices(const QString& errorText);
