@@ -6,7 +6,7 @@
 #include "platform/Pdftk.h"
 
 StagesFactory pdfStagesFactory(std::function<std::unique_ptr<Pdftk>()> makePdftk, QString tempParent,
-                               std::shared_ptr<PdftkCheck> check)
+                               std::shared_ptr<PdftkCheck> check, std::chrono::seconds readerTimeout)
 {
     if (!makePdftk) {
         makePdftk = [] { return std::make_unique<ProcessPdftk>(); };
@@ -15,9 +15,13 @@ StagesFactory pdfStagesFactory(std::function<std::unique_ptr<Pdftk>()> makePdftk
         // Asked now, in the background, so that the first run finds the answer waiting.
         check = std::make_shared<PdftkCheck>(makePdftk());
     }
-    return [makePdftk = std::move(makePdftk), check = std::move(check),
-            tempParent = std::move(tempParent)](QWidget* owner) {
-        return std::make_unique<PdfConversionStages>(owner, makePdftk(), std::make_unique<QpdfPageLibrary>(), check,
-                                                     tempParent);
+    return [makePdftk = std::move(makePdftk), check = std::move(check), tempParent = std::move(tempParent),
+            readerTimeout](QWidget* owner) {
+        auto stages = std::make_unique<PdfConversionStages>(owner, makePdftk(), std::make_unique<QpdfPageLibrary>(),
+                                                            check, tempParent);
+        if (readerTimeout.count() > 0) {
+            stages->setReaderTimeout(readerTimeout);
+        }
+        return stages;
     };
 }

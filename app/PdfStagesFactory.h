@@ -3,6 +3,7 @@
 #include "conversion/ConversionRun.h"
 
 #include <QString>
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -13,6 +14,7 @@ class PdftkCheck;
 // beside the program or on PATH when makePdftk is empty), the workspace made under tempParent (the system's
 // temporary folder when empty). Whether pdftk works is asked once for all these runs, on a pdftk of its own from
 // makePdftk, in the background from the moment the factory is made (the program's start-up), unless check is
-// given.
+// given. The image reader may take readerTimeout over one image (its default when zero).
 [[nodiscard]] StagesFactory pdfStagesFactory(std::function<std::unique_ptr<Pdftk>()> makePdftk = {},
-                                             QString tempParent = {}, std::shared_ptr<PdftkCheck> check = {});
+                                             QString tempParent = {}, std::shared_ptr<PdftkCheck> check = {},
+                                             std::chrono::seconds readerTimeout = {});

@@ -68,6 +68,11 @@ StageResult TimedStages::writeInfo(const DocumentInfo& info)
     return timed("writeInfo", [&] { return m_inner->writeInfo(info); });
 }
 
+void TimedStages::readAhead(const ImageFile& next)
+{
+    m_inner->readAhead(next);
+}
+
 StageResult TimedStages::makePage(int index, const ImageFile& image, const std::function<int()>& quality)
 {
     const double cpuBefore = processCpuSeconds();

@@ -43,6 +43,7 @@ public:
     StageResult prepareWorkspace() override;
     StageResult writeInfo(const DocumentInfo& info) override;
     StageResult makePage(int index, const ImageFile& image, const std::function<int()>& quality) override;
+    void readAhead(const ImageFile& next) override;
     StageResult copyFirstPage() override;
     StageResult join(int index) override;
     StageResult applyInfo(int count) override;

@@ -246,6 +246,9 @@ int pagesOnly(const QString& imagesDir, int quality, const QString& scratch)
     QElapsedTimer clock;
     clock.start();
     for (int i = 0; i < images.size(); ++i) {
+        if (i + 1 < images.size()) {
+            stages->readAhead(images[i + 1]);
+        }
         const StageResult page = stages->makePage(i, images[i], [quality] { return quality; });
         if (!page.ok) {
             return failWith(page.text);

@@ -77,6 +77,9 @@ ConversionRun::Outcome ConversionRun::convert(ConversionStages& stages)
     m_window.setProgressText(QStringLiteral("Preparing Files..."));
     const auto quality = [this] { return m_window.quality(); };
     for (int i = 0; i < count; ++i) {
+        if (i + 1 < count) {
+            stages.readAhead(m_window.entry(i + 1));
+        }
         if (failed(stages.makePage(i, m_window.entry(i), quality), i)) {
             return m_aborted ? Outcome::Aborted : Outcome::Failed;
         }

@@ -45,6 +45,8 @@ public:
     // jpgtmp/<index>.pdf: the one-page document of the image. quality() is read when the page is built.
     [[nodiscard]] virtual StageResult makePage(int index, const ImageFile& image,
                                                const std::function<int()>& quality) = 0;
+    // The entry whose page comes after the one makePage() is about to make: its reading may start early.
+    virtual void readAhead(const ImageFile& next) { Q_UNUSED(next) }
     // tmp/tmp1.pdf as a copy of jpgtmp/0.pdf.
     [[nodiscard]] virtual StageResult copyFirstPage() = 0;
     // tmp/tmp<index>.pdf + jpgtmp/<index>.pdf -> tmp/tmp<index+1>.pdf, then the first input goes.

@@ -2,44 +2,25 @@
 
 #include "conversion/InfoFile.h"
 #include "conversion/Merging.h"
+#include "conversion/Normalisation.h"
 #include "conversion/PageCreation.h"
+#include "conversion/PageWorker.h"
 #include "conversion/PdftkCheck.h"
 #include "conversion/Saving.h"
+#include "imagereader/ImageReader.h"
 #include "platform/PdfPageLibrary.h"
 #include "platform/Pdftk.h"
-
-#include <QCoreApplication>
-#include <QEventLoop>
-#include <QThread>
 
 #include <memory>
 
 namespace {
-
-// Runs work on a thread of its own while this thread keeps answering its events, and returns work's result.
-// Decoding or encoding a large picture takes long enough to freeze the window otherwise.
-template <typename Work> auto besideTheWindow(Work work) -> decltype(work())
-{
-    decltype(work()) result{};
-    if (QCoreApplication::instance() == nullptr) {
-        return work();
-    }
-    const std::unique_ptr<QThread> worker(QThread::create([&result, &work] { result = work(); }));
-    QEventLoop loop;
-    QObject::connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit);
-    worker->start();
-    loop.exec();
-    // The loop also ends when the application quits; the work is bounded, and its result is waited for.
-    worker->wait();
-    return result;
-}
 
 // The page library with the two long calls, drawing (which reads and encodes the picture) and writing the page,
 // done beside the window. Everything else, reading the quality among it, stays on the window's thread.
 class PageLibraryBesideTheWindow final : public PdfPageLibrary
 {
 public:
-    explicit PageLibraryBesideTheWindow(PdfPageLibrary& library) : m_library(library) {}
+    PageLibraryBesideTheWindow(PdfPageLibrary& library, PageWorker& worker) : m_library(library), m_worker(worker) {}
 
     int CreateBox(QWidget* owner, int reserved) override { return m_library.CreateBox(owner, reserved); }
     int SetNumProp(int box, int id, int value) override { return m_library.SetNumProp(box, id, value); }
@@ -47,17 +28,18 @@ public:
     int BeginDoc(int box) override { return m_library.BeginDoc(box); }
     int StretchDrawFromFile(int box, int left, int top, int width, int height, const QString& imageFile) override
     {
-        return besideTheWindow([&] { return m_library.StretchDrawFromFile(box, left, top, width, height, imageFile); });
+        return m_worker.run([&] { return m_library.StretchDrawFromFile(box, left, top, width, height, imageFile); });
     }
     int EndDoc(int box) override
     {
-        return besideTheWindow([&] { return m_library.EndDoc(box); });
+        return m_worker.run([&] { return m_library.EndDoc(box); });
     }
     int FreeBox(int box) override { return m_library.FreeBox(box); }
     [[nodiscard]] QString GetErrorMsg() const override { return m_library.GetErrorMsg(); }
 
 private:
     PdfPageLibrary& m_library;
+    PageWorker& m_worker;
 };
 
 } // namespace
@@ -66,11 +48,18 @@ PdfConversionStages::PdfConversionStages(QWidget* owner, std::unique_ptr<Pdftk> 
                                          std::unique_ptr<PdfPageLibrary> library, std::shared_ptr<PdftkCheck> check,
                                          QString tempParent)
     : m_owner(owner), m_pdftk(std::move(pdftk)), m_check(std::move(check)), m_library(std::move(library)),
-      m_tempParent(std::move(tempParent))
+      m_reader(std::make_unique<ImageReader>()), m_worker(std::make_unique<PageWorker>()),
+      m_normaliser(std::make_unique<ReadAheadNormaliser>(*m_reader)), m_tempParent(std::move(tempParent))
 {
 }
 
+// The helper ends with the run.
 PdfConversionStages::~PdfConversionStages() = default;
+
+void PdfConversionStages::setReaderTimeout(std::chrono::seconds timeout)
+{
+    m_reader->setTimeout(timeout);
+}
 
 StageResult PdfConversionStages::checkTools()
 {
@@ -98,11 +87,22 @@ StageResult PdfConversionStages::writeInfo(const DocumentInfo& info)
 StageResult PdfConversionStages::makePage(int index, const ImageFile& image, const std::function<int()>& quality)
 {
     const PageJob job{m_owner, image.shown, m_workspace.pageFile(index), m_workspace.bitmapFile()};
-    const Normaliser normalise = [&job, &image](QString* error) {
-        return besideTheWindow([&job, &image, error] { return normaliseImage(image, job.bmpPath, error); });
+    const Normaliser normalise = [this, &job, &image](QString* error) {
+        std::optional<NormalisedImage> normalised = m_normaliser->normalise(image, job.bmpPath, error);
+        // The helper reads the next image while this page is encoded.
+        if (normalised && m_next) {
+            m_normaliser->readAhead(*m_next, job.bmpPath);
+        }
+        m_next.reset();
+        return normalised;
     };
-    PageLibraryBesideTheWindow library(*m_library);
+    PageLibraryBesideTheWindow library(*m_library, *m_worker);
     return createPagePdf(library, job, normalise, quality);
+}
+
+void PdfConversionStages::readAhead(const ImageFile& next)
+{
+    m_next = next;
 }
 
 StageResult PdfConversionStages::copyFirstPage()
@@ -128,11 +128,12 @@ StageResult PdfConversionStages::saveTo(const QString& destination)
 void PdfConversionStages::removeWorkspace()
 {
     // Removing hundreds of freshly written page files can take a good part of a second.
-    besideTheWindow([this] { return m_workspace.remove(); });
+    m_worker->run([this] { return m_workspace.remove(); });
 }
 
 void PdfConversionStages::abort()
 {
+    m_reader->cancel();
     m_check->stopWaiting();
     m_pdftk->abort();
 }

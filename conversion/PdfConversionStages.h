@@ -3,14 +3,20 @@
 #include "conversion/ConversionStages.h"
 #include "conversion/Workspace.h"
 
+#include <chrono>
 #include <memory>
+#include <optional>
 
+class ImageReader;
+class PageWorker;
+class ReadAheadNormaliser;
 class Pdftk;
 class PdftkCheck;
 class PdfPageLibrary;
 class QWidget;
 
-// The real stages: a private workspace, FreeImage normalisation, our page-PDF library, pdftk, an atomic save.
+// The real stages: a private workspace, normalisation in the image-reading helper (one helper for the whole run),
+// our page-PDF library, pdftk, an atomic save.
 class PdfConversionStages final : public ConversionStages
 {
 public:
@@ -24,6 +30,7 @@ public:
     StageResult prepareWorkspace() override;
     StageResult writeInfo(const DocumentInfo& info) override;
     StageResult makePage(int index, const ImageFile& image, const std::function<int()>& quality) override;
+    void readAhead(const ImageFile& next) override;
     StageResult copyFirstPage() override;
     StageResult join(int index) override;
     StageResult applyInfo(int count) override;
@@ -31,11 +38,19 @@ public:
     void removeWorkspace() override;
     void abort() override;
 
+    // How long the helper may take over one image.
+    void setReaderTimeout(std::chrono::seconds timeout);
+    [[nodiscard]] const ImageReader& imageReader() const { return *m_reader; }
+
 private:
     QWidget* m_owner; // the window, which outlives the run that holds these stages
     std::unique_ptr<Pdftk> m_pdftk;
     std::shared_ptr<PdftkCheck> m_check;
     std::unique_ptr<PdfPageLibrary> m_library;
+    std::unique_ptr<ImageReader> m_reader;
+    std::unique_ptr<PageWorker> m_worker;
+    std::unique_ptr<ReadAheadNormaliser> m_normaliser;
+    std::optional<ImageFile> m_next; // the entry to read ahead once the current one is read
     QString m_tempParent;
     Workspace m_workspace;
 };

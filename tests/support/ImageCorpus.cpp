@@ -16,6 +16,7 @@
 // libjpeg and libpng are C headers; jpeglib.h needs stdio first.
 #include <jpeglib.h>
 #include <png.h>
+#include <zlib.h>
 
 Bitmap loadBmp(const QString& path)
 {
@@ -98,6 +99,68 @@ QImage greyPicture(int width, int height)
 }
 
 // A JPEG carrying an EXIF orientation tag, built by inserting an APP1 segment after the JFIF header.
+QByteArray headerClaiming(const QString& format, quint32 width, quint32 height)
+{
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    if (format == QLatin1String("png")) {
+        const auto chunk = [&out](const char* type, const QByteArray& data) {
+            const QByteArray typed = QByteArray(type) + data;
+            out << quint32(data.size());
+            out.writeRawData(typed.constData(), int(typed.size()));
+            out << quint32(crc32(0, reinterpret_cast<const Bytef*>(typed.constData()), uInt(typed.size())));
+        };
+        out.writeRawData("\x89PNG\r\n\x1a\n", 8);
+        QByteArray header;
+        QDataStream(&header, QIODevice::WriteOnly)
+            << width << height << quint8(8) << quint8(2) << quint8(0) << quint8(0) << quint8(0);
+        chunk("IHDR", header);
+        chunk("IDAT", qCompress(QByteArray(64, '\0')).mid(4)); // a zlib stream of a few empty rows
+        chunk("IEND", {});
+        return bytes;
+    }
+    out.setByteOrder(QDataStream::LittleEndian);
+    if (format == QLatin1String("bmp")) {
+        out.writeRawData("BM", 2);
+        out << quint32(54 + 16) << quint32(0) << quint32(54);
+        out << quint32(40) << width << height << quint16(1) << quint16(24) << quint32(0) << quint32(0) << quint32(2835)
+            << quint32(2835) << quint32(0) << quint32(0);
+        out.writeRawData(QByteArray(16, '\x7f').constData(), 16);
+    } else if (format == QLatin1String("gif")) {
+        out.writeRawData("GIF89a", 6);
+        out << quint16(width) << quint16(height) << quint8(0x80) << quint8(0) << quint8(0);
+        out << quint8(0) << quint8(0) << quint8(0) << quint8(255) << quint8(255) << quint8(255); // two colours
+        out << quint8(0x2c) << quint16(0) << quint16(0) << quint16(width) << quint16(height) << quint8(0);
+        out << quint8(2) << quint8(2) << quint8(0x4c) << quint8(0x01) << quint8(0) << quint8(0x3b);
+    } else if (format == QLatin1String("tif")) {
+        // One strip of a few bytes; the directory after the header.
+        constexpr quint16 entries = 9;
+        const quint32 dataOffset = 8 + 2 + entries * 12 + 4;
+        out.writeRawData("II*\0", 4);
+        out << quint32(8) << entries;
+        const auto entry = [&out](quint16 tag, quint16 type, quint32 value) {
+            out << tag << type << quint32(1);
+            if (type == 3) {
+                out << quint16(value) << quint16(0);
+            } else {
+                out << value;
+            }
+        };
+        entry(256, 4, width);
+        entry(257, 4, height);
+        entry(258, 3, 8);
+        entry(259, 3, 1);
+        entry(262, 3, 1); // grey: one strip of any length is plausible
+        entry(273, 4, dataOffset);
+        entry(277, 3, 1);
+        entry(278, 4, height);
+        entry(279, 4, 16);
+        out << quint32(0);
+        out.writeRawData(QByteArray(16, '\x7f').constData(), 16);
+    }
+    return bytes;
+}
+
 QByteArray jpegWithOrientation(const QImage& image, int orientation)
 {
     QByteArray jpeg;

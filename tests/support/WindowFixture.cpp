@@ -20,7 +20,7 @@ void WindowFixture::useRealStages(const QString& pdftkProgram)
     if (!pdftkProgram.isEmpty()) {
         makePdftk = [pdftkProgram] { return std::make_unique<ProcessPdftk>(pdftkProgram); };
     }
-    makeStages = pdfStagesFactory(std::move(makePdftk), workspaceParent);
+    makeStages = pdfStagesFactory(std::move(makePdftk), workspaceParent, {}, readerTimeout);
 }
 
 frmPrinting& WindowFixture::open()

@@ -11,6 +11,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSlider>
+#include <chrono>
 #include <memory>
 
 // The main window with every outside service scripted. The program folder and home are scratch folders.
@@ -40,5 +41,6 @@ struct WindowFixture : ScriptedDesktop
     std::shared_ptr<ScriptedStages::Log> stagesLog = std::make_shared<ScriptedStages::Log>();
     StagesFactory makeStages;
     QString workspaceParent;
+    std::chrono::seconds readerTimeout{0}; // how long the image reader may take over one image; 0: its default
     std::unique_ptr<frmPrinting> window;
 };

@@ -64,6 +64,27 @@ bool processGone(qint64 pid)
     return afterName > 0 && line.mid(afterName + 2, 1) == "Z";
 }
 
+// Children of this process that are the image-reading helper.
+QList<qint64> imageReadersRunning()
+{
+    QList<qint64> found;
+    const QString self = QString::number(QCoreApplication::applicationPid());
+    for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+        if (!status.open(QIODevice::ReadOnly)) {
+            continue;
+        }
+        const QString text = QString::fromUtf8(status.readAll());
+        if (text.contains(QStringLiteral("\nPPid:\t%1\n").arg(self)) &&
+            QFileInfo(QStringLiteral("/proc/%1/exe").arg(pid))
+                .symLinkTarget()
+                .endsWith(QLatin1String("pagewell-imagereader"))) {
+            found << pid.toLongLong();
+        }
+    }
+    return found;
+}
+
 // Closes the window as soon as `ready` says so, checking whenever the run lets events through.
 void closeWhen(WindowFixture& f, QTimer* poll, const std::function<bool()>& ready)
 {
@@ -100,11 +121,26 @@ int closeDuringRun(int argc, char** argv)
     const QByteArray waitInJoin = "echo $$ > '" + QFile::encodeName(pidFile) + "'; exec sleep 600";
     f.useRealStages(mode == QLatin1String("join") ? writeJoiningFakePdftk(f.folder, waitInJoin) : QString());
     f.open();
-    f.addEntries(images(f, mode == QLatin1String("join") ? 3 : 40, QSize(300, 200)));
+    if (mode == QLatin1String("reader")) {
+        // An image the reader loops on for ever.
+        const QString hang = f.folder.file(QStringLiteral("loops.png"));
+        QFile::copy(QStringLiteral(PAGEWELL_HOSTILE_DIR "/iff-endless-loop.png"), hang);
+        f.addEntries({hang});
+    } else {
+        f.addEntries(images(f, mode == QLatin1String("join") ? 3 : 40, QSize(300, 200)));
+    }
     f.find<QLineEdit>("txtPath")->setText(f.folder.path());
     f.dialogs.saveAnswers.push_back(f.folder.file(QStringLiteral("never.pdf")));
     QTimer poll;
     closeWhen(f, &poll, [&] {
+        if (mode == QLatin1String("reader")) {
+            const QList<qint64> readers = imageReadersRunning();
+            if (readers.isEmpty()) {
+                return false;
+            }
+            QFile out(pidFile);
+            return out.open(QIODevice::WriteOnly) && out.write(QByteArray::number(readers.first())) > 0;
+        }
         // The label reads "0%" before the run starts: wait for a page's percentage.
         return mode == QLatin1String("join") ? readPid(pidFile) > 0
                                              : f.text("lblPB").startsWith(QStringLiteral("Preparing Files...")) &&
@@ -240,6 +276,28 @@ void TestFaults::run_unusableEntry_namesItListKeptNothingLeft_data()
     QTest::newRow("folder named x.jpg") << "folder" << "x.jpg" << "is a folder";
     QTest::newRow("deleted after it was added") << "deleted" << "gone.jpg" << "not there any more";
     QTest::newRow("made unreadable after it was added") << "unreadable" << "secret.png" << "Permission denied";
+    QTest::newRow("FIFO named x.jpg") << "fifo" << "x.jpg" << "it is a FIFO";
+    QTest::newRow("PNG claiming 60000 x 60000") << "claims" << "huge.png" << "claims 60000 \u00d7 60000 pixels";
+    QTest::newRow("TIFF claiming 60000 x 60000") << "claims" << "huge.tif" << "claims 60000 \u00d7 60000 pixels";
+    QTest::newRow("GIF claiming 60000 x 60000") << "claims" << "huge.gif" << "claims 60000 \u00d7 60000 pixels";
+    QTest::newRow("BMP claiming 60000 x 60000") << "claims" << "huge.bmp" << "claims 60000 \u00d7 60000 pixels";
+    QTest::newRow("PNG wider than a page's picture") << "wide" << "panorama.png" << "65,500 pixels a side";
+    // Reproducers of faults found by fuzzing, in tests/hostile: each must end in a message, never take the
+    // program down, keep it waiting or let it allocate gigabytes.
+    const auto corpus = [](const char* tag, const char* file, const char* reason) {
+        QTest::newRow(tag) << "corpus" << file << reason;
+    };
+    corpus("PSD: heap overflow in the reader", "psd-heap-overflow.jpg", "stopped unexpectedly");
+    corpus("PSD: negative-size copy in the reader", "psd-negative-size-copy.psd", "stopped unexpectedly");
+    corpus("IFF: the reader loops for ever", "iff-endless-loop.png", "took longer than 5 s");
+    corpus("TIFF cut in half: earlier strips repeated", "tiff-truncated-repeats-strips.tif", "damaged or incomplete");
+    corpus("ICO: 41 bytes claiming a huge bitmap", "ico-huge-allocation.ico", "pixels a side");
+    corpus("ICO: directory cut short", "ico-uninitialised.ico", "pixels a side");
+    corpus("DDS named .jpg: uncaught exception", "dds-uncaught-exception.jpg", "DDS, a kind of image this program");
+    corpus("PBM named .jpg: segmentation fault", "pbm-segfault.jpg", "PBM, a kind of image this program");
+    corpus("XBM named .jpg: endless loop", "xbm-endless-loop.jpg", "XBM, a kind of image this program");
+    corpus("RAS named .jpg: endless decoding", "ras-endless-decode.jpg", "RAS, a kind of image this program");
+    corpus("TARGA named .jpg: 3 GB for 27 bytes", "tga-huge-allocation.jpg", "TARGA, a kind of image this program");
     // clang-format on
 }
 
@@ -253,11 +311,21 @@ void TestFaults::run_unusableEntry_namesItListKeptNothingLeft()
     }
     WindowFixture f;
     f.workspaceParent.clear();
+    f.readerTimeout = std::chrono::seconds(5);
     f.useRealStages();
     f.open();
     const QStringList good = images(f, 2);
     const QString bad = f.folder.file(fileName);
-    if (kind == QLatin1String("empty")) {
+    const QString suffix = QFileInfo(fileName).suffix();
+    if (kind == QLatin1String("fifo")) {
+        QVERIFY(::mkfifo(QFile::encodeName(bad).constData(), 0600) == 0);
+    } else if (kind == QLatin1String("claims")) {
+        f.folder.write(fileName, headerClaiming(suffix, 60000, 60000));
+    } else if (kind == QLatin1String("wide")) {
+        f.folder.write(fileName, headerClaiming(suffix, 70000, 10));
+    } else if (kind == QLatin1String("corpus")) {
+        QVERIFY(QFile::copy(QStringLiteral(PAGEWELL_HOSTILE_DIR "/") + fileName, bad));
+    } else if (kind == QLatin1String("empty")) {
         f.folder.write(fileName);
     } else if (kind == QLatin1String("truncated")) {
         const Sample sample = fileName.endsWith(QLatin1String(".jpg"))   ? Sample::JpegBaseline420
@@ -277,6 +345,7 @@ void TestFaults::run_unusableEntry_namesItListKeptNothingLeft()
         QVERIFY(QFile::setPermissions(bad, QFileDevice::Permissions()));
     }
     f.find<QLineEdit>("txtPath")->setText(f.folder.path());
+    f.find<QLineEdit>("txtTitle")->setText(QStringLiteral("Holiday"));
     f.dialogs.saveAnswers.push_back(f.folder.file(QStringLiteral("out.pdf")));
     const FileSnapshot before = snapshot();
 
@@ -286,6 +355,9 @@ void TestFaults::run_unusableEntry_namesItListKeptNothingLeft()
     const auto message = f.messages.shown().first();
     QCOMPARE(message.icon, MessageIcon::Critical);
     QVERIFY2(message.text.contains(bad) && message.text.contains(reason), qPrintable(message.text));
+    QVERIFY2(!message.text.contains(QStringLiteral("tmp.bmp")), qPrintable(message.text));
+    QCOMPARE(imageReadersRunning(), QList<qint64>());
+    QCOMPARE(f.text("txtTitle"), QStringLiteral("Holiday"));
     QCOMPARE(f.entries(), (QStringList{good.at(0), bad, good.at(1)}));
     QCOMPARE(f.list()->currentRow(), 1);
     QVERIFY(f.find<QWidget>("Command3")->isEnabled());
@@ -304,6 +376,7 @@ void TestFaults::run_faultUnderneath_messageDestinationIntactNothingLeft_data()
     QTest::newRow("pdftk killed in the middle of a join") << "killed" << "stopped unexpectedly" << false;
     QTest::newRow("pdftk missing") << "missing" << "pdftk" << false;
     QTest::newRow("temporary folder is not a folder") << "tmpdir" << "temporary folder" << false;
+    QTest::newRow("temporary folder full while pages are made (file size limit)") << "tmpfull" << "has no room" << false;
     QTest::newRow("destination folder read-only") << "readonly" << "cannot be written to" << true;
     QTest::newRow("destination file read-only") << "readonlyfile" << "read-only" << true;
     QTest::newRow("destination folder gone") << "gone" << "does not exist" << true;
@@ -349,7 +422,10 @@ void TestFaults::run_faultUnderneath_messageDestinationIntactNothingLeft()
     const QString notAFolder = f.folder.write(QStringLiteral("plain file"), "not a folder");
     rlimit fileSize = {};
     ::getrlimit(RLIMIT_FSIZE, &fileSize);
-    if (fault == QLatin1String("full")) {
+    if (fault == QLatin1String("tmpfull")) {
+        const rlimit small{64 * 1024, fileSize.rlim_max};
+        ::setrlimit(RLIMIT_FSIZE, &small);
+    } else if (fault == QLatin1String("full")) {
         // The disk fills up while the user picks the destination (writes beyond 4 KiB fail), and has room again
         // when the user is asked the second time.
         f.dialogs.whileOpen = [&f, &fileSize] {
@@ -459,6 +535,7 @@ void TestFaults::windowClosed_duringRun_applicationExitsCleanly_data()
     QTest::addColumn<QString>("mode");
     QTest::newRow("while pages are made") << "pages";
     QTest::newRow("while pdftk joins") << "join";
+    QTest::newRow("while the image reader loops") << "reader";
 }
 
 void TestFaults::windowClosed_duringRun_applicationExitsCleanly()
@@ -471,7 +548,7 @@ void TestFaults::windowClosed_duringRun_applicationExitsCleanly()
     const ChildRun child = runSelf({QString::fromLatin1(kCloseDuringRun), mode, pidFile}, false);
 
     QVERIFY2(child.exitCode == 0, qPrintable(child.output));
-    if (mode == QLatin1String("join")) {
+    if (mode != QLatin1String("pages")) {
         QVERIFY(processGone(readPid(pidFile)));
     }
     verifyNothingElseChanged(before, {pidFile});
