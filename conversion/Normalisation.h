@@ -4,6 +4,8 @@
 
 #include <optional>
 
+class ImageReader;
+
 // The pixel size of a normalised image; it sets the size of its page.
 struct NormalisedImage
 {
@@ -15,8 +17,13 @@ struct NormalisedImage
 // after the last "." of the name, lower-cased. -1 (FIF_UNKNOWN) when the name has no extension in the table.
 [[nodiscard]] int formatForExtension(const QString& imagePath);
 
-// Reads an image with FreeImage and writes it to bmpPath as a BMP file, upright and with at most 8 bits per
-// channel. bmpPath is removed first, so after a failure it never holds an earlier image. On failure *error
-// gets a sentence that names the file and says what is wrong.
+// Has the image-reading helper read an image and write it to bmpPath as a BMP file, upright, with at most 8 bits
+// per channel and transparent pixels white. bmpPath is removed first, so after a failure it never holds an
+// earlier image. On failure *error gets a sentence that names the file and says what is wrong. The window stays
+// live while the helper works.
+[[nodiscard]] std::optional<NormalisedImage> normaliseImage(ImageReader& reader, const QString& imagePath,
+                                                            const QString& bmpPath, QString* error);
+
+// The same with a helper of its own for this one image.
 [[nodiscard]] std::optional<NormalisedImage> normaliseImage(const QString& imagePath, const QString& bmpPath,
                                                             QString* error);

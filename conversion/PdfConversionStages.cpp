@@ -4,6 +4,7 @@
 #include "conversion/Merging.h"
 #include "conversion/PageCreation.h"
 #include "conversion/Saving.h"
+#include "imagereader/ImageReader.h"
 #include "platform/PdfPageLibrary.h"
 #include "platform/Pdftk.h"
 
@@ -46,8 +47,7 @@ public:
     int BeginDoc(int box) override { return m_library.BeginDoc(box); }
     int StretchDrawFromFile(int box, int left, int top, int width, int height, const QString& imageFile) override
     {
-        return besideTheWindow(
-            [&] { return m_library.StretchDrawFromFile(box, left, top, width, height, imageFile); });
+        return besideTheWindow([&] { return m_library.StretchDrawFromFile(box, left, top, width, height, imageFile); });
     }
     int EndDoc(int box) override
     {
@@ -64,11 +64,18 @@ private:
 
 PdfConversionStages::PdfConversionStages(QWidget* owner, std::unique_ptr<Pdftk> pdftk,
                                          std::unique_ptr<PdfPageLibrary> library, QString tempParent)
-    : m_owner(owner), m_pdftk(std::move(pdftk)), m_library(std::move(library)), m_tempParent(std::move(tempParent))
+    : m_owner(owner), m_pdftk(std::move(pdftk)), m_library(std::move(library)),
+      m_reader(std::make_unique<ImageReader>()), m_tempParent(std::move(tempParent))
 {
 }
 
+// The helper ends with the run.
 PdfConversionStages::~PdfConversionStages() = default;
+
+void PdfConversionStages::setReaderTimeout(std::chrono::seconds timeout)
+{
+    m_reader->setTimeout(timeout);
+}
 
 StageResult PdfConversionStages::checkTools()
 {
@@ -96,8 +103,8 @@ StageResult PdfConversionStages::writeInfo(const DocumentInfo& info)
 StageResult PdfConversionStages::makePage(int index, const QString& imagePath, const std::function<int()>& quality)
 {
     const PageJob job{m_owner, imagePath, m_workspace.pageFile(index), m_workspace.bitmapFile()};
-    const Normaliser normalise = [&job](QString* error) {
-        return besideTheWindow([&job, error] { return normaliseImage(job.imagePath, job.bmpPath, error); });
+    const Normaliser normalise = [this, &job](QString* error) {
+        return normaliseImage(*m_reader, job.imagePath, job.bmpPath, error);
     };
     PageLibraryBesideTheWindow library(*m_library);
     return createPagePdf(library, job, normalise, quality);
@@ -131,5 +138,6 @@ void PdfConversionStages::removeWorkspace()
 
 void PdfConversionStages::abort()
 {
+    m_reader->cancel();
     m_pdftk->abort();
 }

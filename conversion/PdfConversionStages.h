@@ -5,12 +5,15 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <chrono>
 #include <memory>
 
+class ImageReader;
 class Pdftk;
 class PdfPageLibrary;
 
-// The real stages: a private workspace, FreeImage normalisation, our page-PDF library, pdftk, an atomic save.
+// The real stages: a private workspace, normalisation in the image-reading helper (one helper for the whole run),
+// our page-PDF library, pdftk, an atomic save.
 class PdfConversionStages final : public ConversionStages
 {
 public:
@@ -30,6 +33,9 @@ public:
     void removeWorkspace() override;
     void abort() override;
 
+    // How long the helper may take over one image.
+    void setReaderTimeout(std::chrono::seconds timeout);
+    [[nodiscard]] const ImageReader& imageReader() const { return *m_reader; }
     [[nodiscard]] const Pdftk& pdftk() const { return *m_pdftk; }
     [[nodiscard]] const Workspace& workspace() const { return m_workspace; }
 
@@ -37,6 +43,7 @@ private:
     QPointer<QWidget> m_owner;
     std::unique_ptr<Pdftk> m_pdftk;
     std::unique_ptr<PdfPageLibrary> m_library;
+    std::unique_ptr<ImageReader> m_reader;
     QString m_tempParent;
     Workspace m_workspace;
 };

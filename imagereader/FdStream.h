@@ -1,0 +1,48 @@
+#pragma once
+
+#include <FreeImage.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+// A file descriptor as FreeImage's I/O handle, buffered both ways: the plugins read and write in small pieces,
+// and a system call for each would cost more than the decoding. A failed write keeps its errno.
+class FdStream
+{
+public:
+    explicit FdStream(int fd);
+    ~FdStream();
+    FdStream(const FdStream&) = delete;
+    FdStream& operator=(const FdStream&) = delete;
+
+    [[nodiscard]] FreeImageIO* io() { return &m_io; }
+    [[nodiscard]] fi_handle handle() { return this; }
+
+    // Goes back to the start of the file, as a fresh reader expects.
+    void rewind();
+    // Bytes read from position `offset` into `buffer`, without moving the stream: up to `size`.
+    [[nodiscard]] std::size_t readAt(std::int64_t offset, void* buffer, std::size_t size) const;
+    // Writes what is buffered; false (and error() says why) when the file would not take it all.
+    [[nodiscard]] bool flush();
+    [[nodiscard]] int error() const { return m_error; }
+    [[nodiscard]] std::int64_t size() const;
+
+private:
+    static unsigned DLL_CALLCONV readProc(void* buffer, unsigned size, unsigned count, fi_handle handle);
+    static unsigned DLL_CALLCONV writeProc(void* buffer, unsigned size, unsigned count, fi_handle handle);
+    static int DLL_CALLCONV seekProc(fi_handle handle, long offset, int origin);
+    static long DLL_CALLCONV tellProc(fi_handle handle);
+
+    std::size_t read(unsigned char* out, std::size_t wanted);
+    bool write(const unsigned char* data, std::size_t length);
+
+    int m_fd;
+    FreeImageIO m_io{};
+    std::int64_t m_position = 0;     // the logical position that FreeImage sees
+    std::vector<unsigned char> m_in; // bytes of the file from m_inStart on
+    std::int64_t m_inStart = 0;
+    std::vector<unsigned char> m_out; // bytes to be written at m_outStart
+    std::int64_t m_outStart = 0;
+    int m_error = 0;
+};

@@ -1,0 +1,199 @@
+#include "imagereader/HeaderFacts.h"
+
+#include "imagereader/FdStream.h"
+
+#include <array>
+#include <vector>
+
+namespace {
+
+// JPEG headers before the first scan (thumbnails and colour profiles included) fit comfortably in this.
+constexpr std::int64_t jpegHeaderLimit = 8 * 1024 * 1024;
+constexpr int maxChunks = 4096;
+
+unsigned big16(const unsigned char* p)
+{
+    return unsigned(p[0]) << 8 | p[1];
+}
+
+std::uint32_t big32(const unsigned char* p)
+{
+    return std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 | p[3];
+}
+
+unsigned little16(const unsigned char* p)
+{
+    return unsigned(p[0]) | unsigned(p[1]) << 8;
+}
+
+// Reads a file forward in blocks, one byte at a time for the caller.
+class ByteReader
+{
+public:
+    ByteReader(const FdStream& file, std::int64_t start, std::int64_t limit)
+        : m_file(file), m_position(start), m_limit(limit)
+    {
+    }
+    bool next(unsigned char* c)
+    {
+        if (m_index == m_block.size()) {
+            if (m_position >= m_limit) {
+                return false;
+            }
+            m_block.resize(64 * 1024);
+            m_block.resize(m_file.readAt(m_position, m_block.data(), m_block.size()));
+            m_position += std::int64_t(m_block.size());
+            m_index = 0;
+            if (m_block.empty()) {
+                return false;
+            }
+        }
+        *c = m_block[m_index++];
+        return true;
+    }
+    bool read(unsigned char* out, std::size_t n)
+    {
+        for (std::size_t i = 0; i < n; ++i) {
+            if (!next(out + i)) {
+                return false;
+            }
+        }
+        return true;
+    }
+    bool skip(std::int64_t n)
+    {
+        const auto buffered = std::int64_t(m_block.size() - m_index);
+        if (n <= buffered) {
+            m_index += std::size_t(n);
+            return true;
+        }
+        m_position += n - buffered;
+        m_index = m_block.size();
+        return m_position <= m_limit;
+    }
+
+private:
+    const FdStream& m_file;
+    std::int64_t m_position;
+    std::int64_t m_limit;
+    std::vector<unsigned char> m_block;
+    std::size_t m_index = 0;
+};
+
+} // namespace
+
+std::optional<ClaimedSize> gifClaimedSize(const FdStream& file)
+{
+    ByteReader in(file, 0, file.size());
+    std::array<unsigned char, 13> header{};
+    if (!in.read(header.data(), header.size())) {
+        return std::nullopt;
+    }
+    ClaimedSize size{little16(&header[6]), little16(&header[8])};
+    if ((header[10] & 0x80) != 0 && !in.skip(3LL << ((header[10] & 7) + 1))) {
+        return size;
+    }
+    // The first image descriptor, past any extensions.
+    for (int blocks = 0; blocks < maxChunks; ++blocks) {
+        unsigned char kind = 0;
+        if (!in.next(&kind)) {
+            return size;
+        }
+        if (kind == 0x2c) {
+            std::array<unsigned char, 8> descriptor{};
+            if (in.read(descriptor.data(), descriptor.size())) {
+                size.width = std::max<std::int64_t>(size.width, little16(&descriptor[0]) + little16(&descriptor[4]));
+                size.height = std::max<std::int64_t>(size.height, little16(&descriptor[2]) + little16(&descriptor[6]));
+            }
+            return size;
+        }
+        if (kind != 0x21) {
+            return size;
+        }
+        unsigned char label = 0;
+        unsigned char length = 0;
+        if (!in.next(&label)) {
+            return size;
+        }
+        while (in.next(&length) && length != 0) {
+            if (!in.skip(length)) {
+                return size;
+            }
+        }
+    }
+    return size;
+}
+
+std::optional<ClaimedSize> iffClaimedSize(const FdStream& file)
+{
+    std::array<unsigned char, 12> form{};
+    if (file.readAt(0, form.data(), form.size()) != form.size()) {
+        return std::nullopt;
+    }
+    std::int64_t offset = 12;
+    for (int chunks = 0; chunks < maxChunks; ++chunks) {
+        std::array<unsigned char, 12> chunk{};
+        if (file.readAt(offset, chunk.data(), chunk.size()) < 12) {
+            return std::nullopt;
+        }
+        const std::uint32_t length = big32(&chunk[4]);
+        if (chunk[0] == 'B' && chunk[1] == 'M' && chunk[2] == 'H' && chunk[3] == 'D') {
+            return ClaimedSize{big16(&chunk[8]), big16(&chunk[10])};
+        }
+        offset += 8 + std::int64_t(length) + (length & 1);
+    }
+    return std::nullopt;
+}
+
+JpegFacts readJpegFacts(const FdStream& file)
+{
+    JpegFacts facts;
+    ByteReader in(file, 0, jpegHeaderLimit);
+    unsigned char start[2] = {};
+    if (!in.read(start, 2) || start[0] != 0xff || start[1] != 0xd8) {
+        return facts;
+    }
+    for (;;) {
+        unsigned char c = 0;
+        do {
+            if (!in.next(&c)) {
+                return facts;
+            }
+        } while (c != 0xff);
+        do {
+            if (!in.next(&c)) {
+                return facts;
+            }
+        } while (c == 0xff);
+        const unsigned marker = c;
+        if (marker == 0xda || marker == 0xd9) { // start of scan, end of image
+            return facts;
+        }
+        if (marker == 0x01 || (marker >= 0xd0 && marker <= 0xd7)) { // markers without a length
+            continue;
+        }
+        unsigned char lengthBytes[2] = {};
+        if (!in.read(lengthBytes, 2)) {
+            return facts;
+        }
+        const unsigned length = big16(lengthBytes);
+        if (length < 2) {
+            return facts;
+        }
+        const bool frame = marker >= 0xc0 && marker <= 0xcf && marker != 0xc4 && marker != 0xc8 && marker != 0xcc;
+        if (marker == 0xee || frame) {
+            std::vector<unsigned char> body(length - 2);
+            if (!in.read(body.data(), body.size())) {
+                return facts;
+            }
+            if (marker == 0xee && body.size() >= 5 && std::equal(body.begin(), body.begin() + 5, "Adobe")) {
+                facts.adobeMarker = true;
+            }
+            if (frame && body.size() >= 6) {
+                facts.components = body[5];
+            }
+        } else if (!in.skip(length - 2)) {
+            return facts;
+        }
+    }
+}

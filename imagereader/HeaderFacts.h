@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+class FdStream;
+
+// What a file's own header says, read without FreeImage: for the formats whose FreeImage reader cannot stop after
+// the header, and for the JPEG facts FreeImage does not report. Every read is bounded, whatever the file holds.
+
+struct ClaimedSize
+{
+    std::int64_t width = 0;
+    std::int64_t height = 0;
+};
+
+// A GIF's largest claim: its logical screen or any image of its first frame's descriptor.
+[[nodiscard]] std::optional<ClaimedSize> gifClaimedSize(const FdStream& file);
+
+// An IFF (ILBM or PBM) picture's size from its BMHD chunk.
+[[nodiscard]] std::optional<ClaimedSize> iffClaimedSize(const FdStream& file);
+
+// The number of colour components and whether Adobe's marker is there, from the markers before the first scan;
+// a file too broken to say gives zeros. Reads at most a few megabytes, in blocks.
+struct JpegFacts
+{
+    int components = 0;
+    bool adobeMarker = false;
+};
+[[nodiscard]] JpegFacts readJpegFacts(const FdStream& file);

@@ -1,0 +1,435 @@
+#include "imagereader/ImageDecoding.h"
+
+#include "imagereader/FdStream.h"
+#include "imagereader/FormatTable.h"
+#include "imagereader/HeaderFacts.h"
+#include "platform/FreeImageBitmap.h"
+
+#include <FreeImage.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <string>
+#include <vector>
+
+using imagereader::Reply;
+using imagereader::Request;
+using imagereader::Status;
+
+namespace {
+
+using Bitmap = FreeImageBitmap;
+
+// What FreeImage's readers report while one file is read. A reader that complains has met damage: libjpeg goes
+// on after missing data and fills the rest with grey, libtiff repeats earlier strips for missing ones.
+std::vector<std::string>* s_messages = nullptr;
+
+void DLL_CALLCONV collectMessage(FREE_IMAGE_FORMAT /*format*/, const char* message)
+{
+    if (s_messages != nullptr && message != nullptr && s_messages->size() < 64) {
+        s_messages->emplace_back(message);
+    }
+}
+
+class MessageScope
+{
+public:
+    MessageScope() { s_messages = &m_messages; }
+    ~MessageScope() { s_messages = nullptr; }
+    MessageScope(const MessageScope&) = delete;
+    MessageScope& operator=(const MessageScope&) = delete;
+    [[nodiscard]] const std::vector<std::string>& messages() const { return m_messages; }
+
+private:
+    std::vector<std::string> m_messages;
+};
+
+bool contains(const std::string& text, const char* part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+// The first message that says pixels are missing or wrong. libjpeg also warns about harmless things (extraneous
+// bytes between markers); every other reader speaks only when something is wrong.
+std::string damage(FREE_IMAGE_FORMAT format, const std::vector<std::string>& messages)
+{
+    for (const std::string& message : messages) {
+        if (format != FIF_JPEG) {
+            return message;
+        }
+        if (!contains(message, "extraneous bytes") &&
+            (contains(message, "Premature end") || contains(message, "premature end") ||
+             contains(message, "Corrupt JPEG data") || contains(message, "Invalid SOS parameters") ||
+             contains(message, "Inconsistent progression"))) {
+            return message;
+        }
+    }
+    return {};
+}
+
+bool isMemoryMessage(const std::vector<std::string>& messages)
+{
+    return std::any_of(messages.begin(), messages.end(), [](const std::string& m) {
+        return contains(m, "emory allocation") || contains(m, "ut of memory") || contains(m, "nsufficient memory");
+    });
+}
+
+Reply reply(Status status, std::string detail = {})
+{
+    Reply r;
+    r.status = status;
+    std::snprintf(r.detail, sizeof r.detail, "%s", detail.c_str());
+    return r;
+}
+
+std::string trimmed(std::string text)
+{
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' || text.back() == '.')) {
+        text.pop_back();
+    }
+    return text;
+}
+
+// The table's format when the content agrees with the extension; otherwise the first table format that
+// recognises the content; failing that the extension's (its reader then decides).
+FREE_IMAGE_FORMAT chooseFormat(FdStream& in, const char* fileName)
+{
+    const auto byExtension = FREE_IMAGE_FORMAT(formatForFileName(fileName));
+    const auto validates = [&in](FREE_IMAGE_FORMAT format) {
+        in.rewind();
+        return FreeImage_ValidateFromHandle(format, in.io(), in.handle()) != FALSE;
+    };
+    if (byExtension != FIF_UNKNOWN && validates(byExtension)) {
+        return byExtension;
+    }
+    int count = 0;
+    const int* formats = tableFormatsByProbeOrder(&count);
+    for (int i = 0; i < count; ++i) {
+        if (formats[i] != byExtension && validates(FREE_IMAGE_FORMAT(formats[i]))) {
+            return FREE_IMAGE_FORMAT(formats[i]);
+        }
+    }
+    return byExtension;
+}
+
+struct Claim
+{
+    std::int64_t width = 0;
+    std::int64_t height = 0;
+    std::int64_t bitsPerPixel = 0;
+};
+
+std::string claimText(const Claim& claim)
+{
+    return "it claims " + std::to_string(claim.width) + " \u00d7 " + std::to_string(claim.height) + " pixels";
+}
+
+// Refuses a claim beyond the limits, in words; empty when it is within them.
+std::string refusal(const Claim& claim)
+{
+    if (claim.width > imagereader::maxSide || claim.height > imagereader::maxSide) {
+        return claimText(claim) + ", more than the 65,500 pixels a side that a page's picture can have";
+    }
+    if (claim.width * claim.height > imagereader::maxPixels) {
+        return claimText(claim) + ", more than the 250 megapixels this program reads";
+    }
+    const std::int64_t bytes = (claim.width * claim.bitsPerPixel + 31) / 32 * 4 * claim.height;
+    if (bytes > imagereader::maxDecodedBytes) {
+        return claimText(claim) + " of " + std::to_string(claim.bitsPerPixel) +
+               " bits each, more than the memory this program gives one image (1 GiB)";
+    }
+    return {};
+}
+
+// What the header claims, read without decoding a pixel; nothing when the header cannot even be read.
+std::optional<Claim> claimedSize(FdStream& in, FREE_IMAGE_FORMAT format, int flags)
+{
+    if (format == FIF_GIF || format == FIF_IFF) {
+        const std::optional<ClaimedSize> size = format == FIF_GIF ? gifClaimedSize(in) : iffClaimedSize(in);
+        if (!size) {
+            return std::nullopt;
+        }
+        return Claim{size->width, size->height, format == FIF_GIF ? 32 : 24};
+    }
+    in.rewind();
+    const Bitmap header(FreeImage_LoadFromHandle(format, in.io(), in.handle(), flags | FIF_LOAD_NOPIXELS));
+    if (!header) {
+        return std::nullopt;
+    }
+    return Claim{FreeImage_GetWidth(header.get()), FreeImage_GetHeight(header.get()), FreeImage_GetBPP(header.get())};
+}
+
+// FreeImage takes every CMYK JPEG for Adobe's kind, which stores 255 - ink, and with JPEG_CMYK hands over
+// 255 - stored. That is the ink for Adobe's files and 255 - ink for plain ones, which store the ink itself.
+// Without a colour profile each channel shows as (1 - ink) * (1 - black).
+Bitmap cmykToRgb(FIBITMAP* cmyk, bool adobeMarker)
+{
+    const unsigned width = FreeImage_GetWidth(cmyk);
+    const unsigned height = FreeImage_GetHeight(cmyk);
+    Bitmap rgb(FreeImage_Allocate(int(width), int(height), 24));
+    if (!rgb || FreeImage_GetBPP(cmyk) != 32) {
+        return nullptr;
+    }
+    for (unsigned y = 0; y < height; ++y) {
+        const BYTE* in = FreeImage_GetScanLine(cmyk, int(y));
+        BYTE* out = FreeImage_GetScanLine(rgb.get(), int(y));
+        for (unsigned x = 0; x < width; ++x, in += 4, out += 3) {
+            const auto paper = [&](int i) { return adobeMarker ? 255 - in[i] : int(in[i]); }; // 255 - ink
+            const int black = paper(3);
+            out[FI_RGBA_RED] = BYTE((paper(0) * black + 127) / 255);
+            out[FI_RGBA_GREEN] = BYTE((paper(1) * black + 127) / 255);
+            out[FI_RGBA_BLUE] = BYTE((paper(2) * black + 127) / 255);
+        }
+    }
+    return rgb;
+}
+
+bool alphaAllZero(FIBITMAP* bitmap)
+{
+    const unsigned width = FreeImage_GetWidth(bitmap);
+    const unsigned height = FreeImage_GetHeight(bitmap);
+    for (unsigned y = 0; y < height; ++y) {
+        const BYTE* pixel = FreeImage_GetScanLine(bitmap, int(y));
+        for (unsigned x = 0; x < width; ++x, pixel += 4) {
+            if (pixel[FI_RGBA_ALPHA] != 0) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+// A 32-bit picture as 24 bits, every pixel blended onto white by its alpha: transparent is white on the page.
+// Only a BMP file's alpha that is zero everywhere means nothing: many 32-bit BMP files leave that byte unused.
+Bitmap flattenOnWhite(Bitmap bitmap, FREE_IMAGE_FORMAT source)
+{
+    FIBITMAP* dib = bitmap.get();
+    const bool unusedAlpha = source == FIF_BMP && alphaAllZero(dib);
+    if (!unusedAlpha) {
+        const unsigned width = FreeImage_GetWidth(dib);
+        const unsigned height = FreeImage_GetHeight(dib);
+        for (unsigned y = 0; y < height; ++y) {
+            BYTE* pixel = FreeImage_GetScanLine(dib, int(y));
+            for (unsigned x = 0; x < width; ++x, pixel += 4) {
+                const unsigned alpha = pixel[FI_RGBA_ALPHA];
+                if (alpha == 255) {
+                    continue;
+                }
+                const unsigned white = 255 * (255 - alpha);
+                pixel[FI_RGBA_RED] = BYTE((pixel[FI_RGBA_RED] * alpha + white + 127) / 255);
+                pixel[FI_RGBA_GREEN] = BYTE((pixel[FI_RGBA_GREEN] * alpha + white + 127) / 255);
+                pixel[FI_RGBA_BLUE] = BYTE((pixel[FI_RGBA_BLUE] * alpha + white + 127) / 255);
+            }
+        }
+    }
+    return Bitmap(FreeImage_ConvertTo24Bits(dib));
+}
+
+// Float samples are taken as 0 for black to 1 for white, as the programs that write them mean it. BMP holds 1, 4,
+// 8, 16, 24 and 32 bits per pixel; everything else comes down to that first. Transparency is settled here, where
+// the source is known: the result never carries alpha.
+Bitmap toPagePixels(Bitmap bitmap, FREE_IMAGE_FORMAT source)
+{
+    bitmap = toEightBitsPerChannel(std::move(bitmap));
+    if (!bitmap) {
+        return nullptr;
+    }
+    const unsigned bpp = FreeImage_GetBPP(bitmap.get());
+    if (bpp <= 8 && FreeImage_IsTransparent(bitmap.get())) {
+        bitmap.reset(FreeImage_ConvertTo32Bits(bitmap.get()));
+        return bitmap ? flattenOnWhite(std::move(bitmap), source) : nullptr;
+    }
+    if (bpp == 32) {
+        return flattenOnWhite(std::move(bitmap), source);
+    }
+    if (FreeImage_FIFSupportsExportBPP(FIF_BMP, int(bpp))) {
+        return bitmap;
+    }
+    return Bitmap(FreeImage_ConvertTo24Bits(bitmap.get()));
+}
+
+// Never enlarged; proportions kept; at least one pixel a side.
+void fitInto(unsigned width, unsigned height, unsigned maxWidth, unsigned maxHeight, unsigned* outWidth,
+             unsigned* outHeight)
+{
+    if (width <= maxWidth && height <= maxHeight) {
+        *outWidth = width;
+        *outHeight = height;
+        return;
+    }
+    const double scale = std::min(double(maxWidth) / width, double(maxHeight) / height);
+    *outWidth = std::max(1u, unsigned(std::lround(width * scale)));
+    *outHeight = std::max(1u, unsigned(std::lround(height * scale)));
+}
+
+Reply writePreview(Bitmap bitmap, const Request& request, FdStream& out)
+{
+    const unsigned maxWidth = std::clamp<unsigned>(request.maxWidth, 1, imagereader::maxPreviewSide);
+    const unsigned maxHeight = std::clamp<unsigned>(request.maxHeight, 1, imagereader::maxPreviewSide);
+    unsigned width = 0;
+    unsigned height = 0;
+    fitInto(FreeImage_GetWidth(bitmap.get()), FreeImage_GetHeight(bitmap.get()), maxWidth, maxHeight, &width, &height);
+    if (FreeImage_GetBPP(bitmap.get()) != 24) {
+        bitmap.reset(FreeImage_ConvertTo24Bits(bitmap.get()));
+    }
+    if (bitmap && (width != FreeImage_GetWidth(bitmap.get()) || height != FreeImage_GetHeight(bitmap.get()))) {
+        bitmap.reset(FreeImage_Rescale(bitmap.get(), int(width), int(height), FILTER_BILINEAR));
+    }
+    if (bitmap) {
+        bitmap.reset(FreeImage_ConvertTo32Bits(bitmap.get()));
+    }
+    if (!bitmap) {
+        return reply(Status::NoMemory);
+    }
+    imagereader::PreviewHeader header;
+    header.width = width;
+    header.height = height;
+    bool written = out.io()->write_proc(&header, sizeof header, 1, out.handle()) == 1;
+    for (int y = int(height) - 1; written && y >= 0; --y) {
+        BYTE* row = FreeImage_GetScanLine(bitmap.get(), y);
+        for (unsigned x = 0; x < width; ++x) {
+            row[4 * x + FI_RGBA_ALPHA] = 0xff;
+        }
+        written = out.io()->write_proc(row, width * 4, 1, out.handle()) == 1;
+    }
+    if (!written || !out.flush()) {
+        Reply failed = reply(Status::WriteFailed);
+        failed.error = out.error();
+        return failed;
+    }
+    Reply done = reply(Status::Ok);
+    done.width = int(width);
+    done.height = int(height);
+    return done;
+}
+
+Reply decode(int inputFd, int outputFd, const Request& request, const char** formatName)
+{
+    FdStream in(inputFd);
+    if (in.size() <= 0) {
+        return reply(Status::Damaged, "the file is empty");
+    }
+    const FREE_IMAGE_FORMAT format = chooseFormat(in, request.fileName);
+    if (format == FIF_UNKNOWN) {
+        in.rewind();
+        const FREE_IMAGE_FORMAT other = FreeImage_GetFileTypeFromHandle(in.io(), in.handle());
+        if (other != FIF_UNKNOWN) {
+            return reply(Status::NotAnImage, std::string("it is a ") + FreeImage_GetFormatFromFIF(other) +
+                                                 " file, a kind this program does not read");
+        }
+        return reply(Status::NotAnImage);
+    }
+    *formatName = FreeImage_GetFormatFromFIF(format);
+    const bool recognised = [&] {
+        in.rewind();
+        return FreeImage_ValidateFromHandle(format, in.io(), in.handle()) != FALSE;
+    }();
+
+    int flags = 0;
+    JpegFacts jpeg;
+    if (format == FIF_JPEG) {
+        // Photos are stored as the camera held them; the orientation tag says how to show them.
+        flags |= JPEG_EXIFROTATE;
+        jpeg = readJpegFacts(in);
+        if (jpeg.components == 4) {
+            flags |= JPEG_CMYK;
+        }
+    }
+
+    MessageScope messages;
+    const std::optional<Claim> claim = claimedSize(in, format, flags);
+    if (!claim) {
+        if (!recognised) {
+            return reply(Status::NotAnImage);
+        }
+        return reply(Status::Damaged, messages.messages().empty() ? std::string() : messages.messages().back());
+    }
+    if (const std::string refused = refusal(*claim); !refused.empty()) {
+        return reply(Status::TooLarge, refused);
+    }
+    if (request.mode == imagereader::Mode::Preview && format == FIF_JPEG) {
+        // libjpeg decodes at 1/2, 1/4 or 1/8 of the size when asked for a smaller picture.
+        const unsigned wanted = std::max(request.maxWidth, request.maxHeight);
+        flags |= int(std::clamp<unsigned>(wanted, 1, imagereader::maxPreviewSide)) << 16;
+    }
+
+    Bitmap bitmap;
+    try {
+        in.rewind();
+        bitmap.reset(FreeImage_LoadFromHandle(format, in.io(), in.handle(), flags));
+    } catch (const std::bad_alloc&) {
+        return reply(Status::NoMemory);
+    }
+    if (isMemoryMessage(messages.messages())) {
+        return reply(Status::NoMemory);
+    }
+    if (!bitmap) {
+        if (!recognised) {
+            return reply(Status::NotAnImage);
+        }
+        return reply(Status::Damaged,
+                     messages.messages().empty() ? std::string() : trimmed(messages.messages().back()));
+    }
+    if (const std::string damaged = damage(format, messages.messages()); !damaged.empty()) {
+        return reply(Status::Damaged, trimmed(damaged));
+    }
+    if (FreeImage_GetWidth(bitmap.get()) == 0 || FreeImage_GetHeight(bitmap.get()) == 0 ||
+        !FreeImage_HasPixels(bitmap.get())) {
+        return reply(Status::Damaged, "it holds no pixels");
+    }
+
+    if ((flags & JPEG_CMYK) != 0 && FreeImage_GetBPP(bitmap.get()) == 32) {
+        bitmap = cmykToRgb(bitmap.get(), jpeg.adobeMarker);
+    } else {
+        bitmap = toPagePixels(std::move(bitmap), format);
+    }
+    if (!bitmap) {
+        return reply(Status::NoMemory);
+    }
+
+    FdStream out(outputFd);
+    Reply result;
+    if (request.mode == imagereader::Mode::Preview) {
+        result = writePreview(std::move(bitmap), request, out);
+    } else {
+        const bool saved = FreeImage_SaveToHandle(FIF_BMP, bitmap.get(), out.io(), out.handle(), BMP_DEFAULT) != FALSE;
+        if (!out.flush() || !saved) {
+            result = reply(Status::WriteFailed);
+            result.error = out.error();
+        } else {
+            result = reply(Status::Ok);
+            result.width = int(FreeImage_GetWidth(bitmap.get()));
+            result.height = int(FreeImage_GetHeight(bitmap.get()));
+        }
+    }
+    return result;
+}
+
+} // namespace
+
+void initialiseDecoding()
+{
+    FreeImage_Initialise(FALSE);
+    FreeImage_SetOutputMessage(&collectMessage);
+}
+
+Reply decodeImage(int inputFd, int outputFd, const Request& request)
+{
+    if (request.magic != imagereader::protocolMagic ||
+        (request.mode != imagereader::Mode::Page && request.mode != imagereader::Mode::Preview) ||
+        request.fileName[sizeof request.fileName - 1] != '\0') {
+        return reply(Status::BadRequest);
+    }
+    Reply result;
+    const char* formatName = "";
+    try {
+        result = decode(inputFd, outputFd, request, &formatName);
+    } catch (const std::bad_alloc&) {
+        result = reply(Status::NoMemory);
+    }
+    std::snprintf(result.format, sizeof result.format, "%s", formatName != nullptr ? formatName : "");
+    return result;
+}

@@ -1,0 +1,429 @@
+#include "imagereader/ImageReader.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/prctl.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using imagereader::Status;
+
+namespace {
+
+const QString helperName = QStringLiteral("pagewell-imagereader");
+constexpr qsizetype errorOutputKept = 4096;
+
+QString systemError(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+QString kindOfSpecialFile(mode_t mode)
+{
+    if (S_ISFIFO(mode)) {
+        return QStringLiteral("a FIFO (named pipe)");
+    }
+    if (S_ISSOCK(mode)) {
+        return QStringLiteral("a socket");
+    }
+    if (S_ISCHR(mode) || S_ISBLK(mode)) {
+        return QStringLiteral("a device");
+    }
+    return QStringLiteral("not a regular file");
+}
+
+bool sendRequest(int socket, const imagereader::Request& request, int inputFd, int outputFd)
+{
+    alignas(cmsghdr) char control[CMSG_SPACE(2 * sizeof(int))] = {};
+    iovec part{const_cast<imagereader::Request*>(&request), sizeof request};
+    msghdr message{};
+    message.msg_iov = &part;
+    message.msg_iovlen = 1;
+    message.msg_control = control;
+    message.msg_controllen = sizeof control;
+    cmsghdr* c = CMSG_FIRSTHDR(&message);
+    c->cmsg_level = SOL_SOCKET;
+    c->cmsg_type = SCM_RIGHTS;
+    c->cmsg_len = CMSG_LEN(2 * sizeof(int));
+    const int fds[2] = {inputFd, outputFd};
+    std::memcpy(CMSG_DATA(c), fds, sizeof fds);
+    ssize_t sent = 0;
+    do {
+        sent = ::sendmsg(socket, &message, MSG_NOSIGNAL);
+    } while (sent < 0 && errno == EINTR);
+    return sent == ssize_t(sizeof request);
+}
+
+} // namespace
+
+QString describeReadFailure(const QString& imagePath, const ReaderOutcome& outcome)
+{
+    const QString cannot = QStringLiteral("The image \"%1\" could not be read: %2.");
+    const QString detail = QString::fromUtf8(outcome.reply.detail);
+    switch (outcome.kind) {
+    case ReaderOutcome::Kind::Replied:
+        break;
+    case ReaderOutcome::Kind::Crashed:
+        return cannot.arg(imagePath, QStringLiteral("the image is damaged (the reader stopped unexpectedly)"));
+    case ReaderOutcome::Kind::TimedOut:
+        return cannot.arg(imagePath,
+                          QStringLiteral("reading the image took longer than %1 s").arg(outcome.timeoutSeconds));
+    case ReaderOutcome::Kind::CpuLimit:
+        return cannot.arg(imagePath, QStringLiteral("reading the image used more processor time than this program "
+                                                    "allows (%1 s)")
+                                         .arg(imagereader::cpuReserveSeconds));
+    case ReaderOutcome::Kind::NotStarted:
+        return cannot.arg(imagePath, QStringLiteral("the image reader could not be started (%1)").arg(outcome.detail));
+    case ReaderOutcome::Kind::Cancelled:
+        return cannot.arg(imagePath, QStringLiteral("reading was stopped"));
+    }
+    switch (outcome.reply.status) {
+    case Status::Ok:
+        return {};
+    case Status::NotAnImage:
+        if (!detail.isEmpty()) {
+            return QStringLiteral("\"%1\" is not an image this program can read: %2.").arg(imagePath, detail);
+        }
+        return QStringLiteral("\"%1\" is not an image this program can read.").arg(imagePath);
+    case Status::Damaged: {
+        QString text = QStringLiteral("\"%1\" is not an image this program can read: its %2 data is damaged or "
+                                      "incomplete")
+                           .arg(imagePath, QString::fromLatin1(outcome.reply.format));
+        if (!detail.isEmpty()) {
+            text += QStringLiteral(" (%1)").arg(detail);
+        }
+        return text + QLatin1Char('.');
+    }
+    case Status::TooLarge:
+        return cannot.arg(imagePath, detail);
+    case Status::NoMemory:
+        return cannot.arg(imagePath, QStringLiteral("it needs more memory than this program gives one image"));
+    case Status::WriteFailed:
+        return cannot.arg(
+            imagePath, QStringLiteral("its picture could not be written (%1)").arg(systemError(outcome.reply.error)));
+    case Status::BadRequest:
+        break;
+    }
+    return cannot.arg(imagePath, QStringLiteral("the image reader did not understand the request"));
+}
+
+int openImageFile(const QString& imagePath, QString* error)
+{
+    const auto fail = [&](const QString& text) {
+        if (error != nullptr) {
+            *error = text;
+        }
+        return -1;
+    };
+    const QByteArray name = QFile::encodeName(imagePath);
+    struct stat info = {};
+    if (::stat(name.constData(), &info) != 0) {
+        const int cause = errno;
+        if (cause == ENOENT || cause == ENOTDIR) {
+            return fail(QStringLiteral("\"%1\" cannot be opened: it is not there any more (moved, renamed or "
+                                       "deleted after it was added to the list).")
+                            .arg(imagePath));
+        }
+        return fail(QStringLiteral("\"%1\" cannot be opened: %2.").arg(imagePath, systemError(cause)));
+    }
+    if (S_ISDIR(info.st_mode)) {
+        return fail(QStringLiteral("\"%1\" is a folder, not an image.").arg(imagePath));
+    }
+    // Opening a FIFO waits for a writer, and opening a device can do anything: such files are not opened at all.
+    const auto special = [&](mode_t mode) {
+        return fail(QStringLiteral("\"%1\" is not an image file: it is %2.").arg(imagePath, kindOfSpecialFile(mode)));
+    };
+    if (!S_ISREG(info.st_mode)) {
+        return special(info.st_mode);
+    }
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        return fail(QStringLiteral("\"%1\" cannot be opened: %2.").arg(imagePath, systemError(errno)));
+    }
+    // It may have been replaced between the look and the open.
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return special(info.st_mode);
+    }
+    if (info.st_size == 0) {
+        ::close(fd);
+        return fail(QStringLiteral("\"%1\" is empty.").arg(imagePath));
+    }
+    return fd;
+}
+
+QString locateImageReader()
+{
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    QStringList candidates;
+#ifdef PAGEWELL_BUILD_DIR
+    const QString buildFolder = QStringLiteral(PAGEWELL_BUILD_DIR);
+    if (programFolder == buildFolder || programFolder.startsWith(buildFolder + QLatin1Char('/'))) {
+        candidates << buildFolder + QLatin1Char('/') + helperName;
+    }
+#endif
+    candidates << programFolder + QLatin1Char('/') + helperName;
+#ifdef PAGEWELL_INSTALL_LIBEXECDIR
+    candidates << QStringLiteral(PAGEWELL_INSTALL_LIBEXECDIR "/pagewell/") + helperName;
+#endif
+    for (const QString& candidate : std::as_const(candidates)) {
+        const QFileInfo info(candidate);
+        if (info.isFile() && info.isExecutable()) {
+            return candidate;
+        }
+    }
+    return {};
+}
+
+ImageReader::ImageReader(QObject* parent) : QObject(parent), m_timer(new QTimer(this))
+{
+    qRegisterMetaType<ReaderOutcome>();
+    m_timer->setSingleShot(true);
+    connect(m_timer, &QTimer::timeout, this, &ImageReader::onTimeout);
+}
+
+ImageReader::~ImageReader()
+{
+    killHelper();
+}
+
+qint64 ImageReader::processId() const
+{
+    return m_process ? m_process->processId() : 0;
+}
+
+bool ImageReader::ensureRunning(QString* error)
+{
+    if (m_process && m_process->state() == QProcess::Running && m_socket >= 0) {
+        return true;
+    }
+    killHelper();
+    const QString program = locateImageReader();
+    if (program.isEmpty()) {
+        *error = QStringLiteral("%1 was not found beside the program or where it is installed").arg(helperName);
+        return false;
+    }
+    int pair[2] = {-1, -1};
+    if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, pair) != 0) {
+        *error = systemError(errno);
+        return false;
+    }
+    m_process = std::make_unique<QProcess>();
+    m_process->setProgram(program);
+    m_process->setArguments({QStringLiteral("--serve")});
+    m_process->setStandardInputFile(QProcess::nullDevice());
+    const int childEnd = pair[1];
+    m_process->setChildProcessModifier([childEnd] {
+        // Its own session and process group, so that a kill reaches everything it is; dies with the program;
+        // never leaves a core file; the socket becomes its descriptor 3.
+        ::setsid();
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        const rlimit noCore{0, 0};
+        ::setrlimit(RLIMIT_CORE, &noCore);
+        if (childEnd == imagereader::socketDescriptor) {
+            ::fcntl(childEnd, F_SETFD, 0);
+        } else {
+            ::dup2(childEnd, imagereader::socketDescriptor);
+        }
+    });
+    const auto keepErrorOutput = [this] {
+        if (!m_process) {
+            return;
+        }
+        m_errorOutput += m_process->readAllStandardError();
+        m_errorOutput += m_process->readAllStandardOutput();
+        if (m_errorOutput.size() > errorOutputKept) {
+            m_errorOutput = m_errorOutput.right(errorOutputKept);
+        }
+    };
+    connect(m_process.get(), &QProcess::readyReadStandardError, this, keepErrorOutput);
+    connect(m_process.get(), &QProcess::readyReadStandardOutput, this, keepErrorOutput);
+    connect(m_process.get(), &QProcess::finished, this, &ImageReader::onProcessFinished);
+    m_process->start();
+    const bool started = m_process->waitForStarted(10000);
+    ::close(childEnd);
+    if (!started) {
+        *error = m_process->errorString();
+        ::close(pair[0]);
+        m_process->disconnect(this);
+        m_process.reset();
+        return false;
+    }
+    m_socket = pair[0];
+    m_notifier = std::make_unique<QSocketNotifier>(m_socket, QSocketNotifier::Read);
+    connect(m_notifier.get(), &QSocketNotifier::activated, this, &ImageReader::onSocketReadable);
+    return true;
+}
+
+bool ImageReader::start(const imagereader::Request& request, int inputFd, int outputFd, QString* error)
+{
+    QString reason;
+    if (m_busy) {
+        reason = QStringLiteral("it is still reading another image");
+    } else {
+        // A helper that died while idle is noticed only here; one fresh start is worth a try.
+        for (int attempt = 0; attempt < 2 && reason.isEmpty(); ++attempt) {
+            if (!ensureRunning(&reason)) {
+                break;
+            }
+            if (sendRequest(m_socket, request, inputFd, outputFd)) {
+                m_busy = true;
+                m_timer->start(m_timeout);
+                return true;
+            }
+            reason = systemError(errno);
+            killHelper();
+            if (attempt == 0) {
+                reason.clear();
+            }
+        }
+    }
+    if (error != nullptr) {
+        *error = reason;
+    }
+    return false;
+}
+
+ReaderOutcome ImageReader::read(const imagereader::Request& request, int inputFd, int outputFd)
+{
+    ReaderOutcome result;
+    result.timeoutSeconds = int(m_timeout.count());
+    if (!start(request, inputFd, outputFd, &result.detail)) {
+        result.kind = ReaderOutcome::Kind::NotStarted;
+        return result;
+    }
+    result.kind = ReaderOutcome::Kind::Cancelled;
+    QEventLoop loop;
+    m_waiting = &loop;
+    m_waitResult = &result;
+    loop.exec();
+    m_waiting = nullptr;
+    m_waitResult = nullptr;
+    if (m_busy) {
+        // The loop ended without an answer: the application is quitting.
+        cancel();
+    }
+    return result;
+}
+
+void ImageReader::cancel()
+{
+    const bool wasBusy = m_busy;
+    killHelper();
+    if (wasBusy && m_waiting != nullptr) {
+        m_waitResult->kind = ReaderOutcome::Kind::Cancelled;
+        m_waiting->quit();
+    }
+}
+
+void ImageReader::stop()
+{
+    cancel();
+}
+
+void ImageReader::onSocketReadable()
+{
+    imagereader::Reply reply;
+    const ssize_t got = ::recv(m_socket, &reply, sizeof reply, MSG_DONTWAIT);
+    if (got < 0 && (errno == EAGAIN || errno == EINTR)) {
+        return;
+    }
+    if (got != ssize_t(sizeof reply) || reply.magic != imagereader::protocolMagic || !m_busy) {
+        // The helper went away or said something it should not: it is not to be trusted with the next image.
+        m_notifier->setEnabled(false);
+        if (m_busy && m_process) {
+            return; // onProcessFinished() tells how it ended
+        }
+        killHelper();
+        return;
+    }
+    reply.detail[sizeof reply.detail - 1] = '\0';
+    reply.format[sizeof reply.format - 1] = '\0';
+    ReaderOutcome outcome;
+    outcome.kind = ReaderOutcome::Kind::Replied;
+    outcome.reply = reply;
+    outcome.timeoutSeconds = int(m_timeout.count());
+    if (!m_keepRunning || reply.cpuSeconds > imagereader::cpuLimitSeconds - imagereader::cpuReserveSeconds) {
+        killHelper();
+    }
+    finish(outcome);
+}
+
+void ImageReader::onProcessFinished()
+{
+    if (!m_process) {
+        return;
+    }
+    const bool wasBusy = m_busy;
+    ReaderOutcome outcome;
+    outcome.timeoutSeconds = int(m_timeout.count());
+    outcome.kind = m_process->exitStatus() == QProcess::CrashExit && m_process->exitCode() == SIGXCPU
+                       ? ReaderOutcome::Kind::CpuLimit
+                       : ReaderOutcome::Kind::Crashed;
+    outcome.detail = QString::fromLocal8Bit(m_errorOutput).trimmed();
+    // This runs inside the process's own signal: let it go later.
+    m_process->disconnect(this);
+    m_process.release()->deleteLater();
+    killHelper();
+    if (wasBusy) {
+        finish(outcome);
+    }
+}
+
+void ImageReader::onTimeout()
+{
+    if (!m_busy) {
+        return;
+    }
+    killHelper();
+    ReaderOutcome outcome;
+    outcome.kind = ReaderOutcome::Kind::TimedOut;
+    outcome.timeoutSeconds = int(m_timeout.count());
+    finish(outcome);
+}
+
+void ImageReader::finish(ReaderOutcome outcome)
+{
+    m_busy = false;
+    m_timer->stop();
+    if (m_waiting != nullptr) {
+        *m_waitResult = outcome;
+        m_waiting->quit();
+    }
+    Q_EMIT finished(outcome);
+}
+
+void ImageReader::killHelper()
+{
+    m_busy = false;
+    m_timer->stop();
+    m_notifier.reset();
+    if (m_socket >= 0) {
+        ::close(m_socket);
+        m_socket = -1;
+    }
+    if (m_process) {
+        m_process->disconnect(this);
+        const qint64 group = m_process->processId();
+        if (group > 0) {
+            ::kill(-pid_t(group), SIGKILL);
+        }
+        m_process->kill();
+        m_process->waitForFinished(-1);
+        m_process.reset();
+    }
+    m_errorOutput.clear();
+}
