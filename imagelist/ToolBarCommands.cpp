@@ -71,7 +71,7 @@ void ToolBarCommands::openAFile()
         m_t.List1->clear();
         m_t.List1->addItem(chosen);
         // A file the preview cannot show still joins the list; the preview keeps its picture.
-        (void)m_t.prewImage->loadimg(chosen);
+        m_t.prewImage->loadimg(chosen);
         m_t.txtTitle->setText(titleFromPath(chosen));
     }
     dialogs.setFilename(QString());
