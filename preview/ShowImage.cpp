@@ -136,10 +136,12 @@ void ShowImage::pictureRead(const QString& path, const QImage& image, const QStr
     m_noteDelay.stop();
     m_immagine->setLoadingNote(false);
     if (image.isNull()) {
-        // A failed re-read keeps the picture already shown, quietly: it was read well before.
-        if (!reading.sharpen) {
-            Q_EMIT loadFinished(path, reason.isEmpty() ? tr("The picture could not be read.") : reason);
+        if (reading.sharpen) {
+            // The file changed or went away since: keep the picture shown, quietly, and stop asking.
+            m_tempPath.clear();
+            return;
         }
+        Q_EMIT loadFinished(path, reason.isEmpty() ? tr("The picture could not be read.") : reason);
         return;
     }
     m_temp = image;
