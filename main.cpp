@@ -1,13 +1,11 @@
 #include "app/CommandLine.h"
+#include "app/Desktop.h"
+#include "app/PdfStagesFactory.h"
 #include "app/ProgramArt.h"
 #include "app/frmPrinting.h"
-#include "conversion/PdfConversionStages.h"
 #include "platform/Clock.h"
 #include "platform/DocumentOpener.h"
 #include "platform/MessageBoxes.h"
-#include "platform/Pdftk.h"
-#include "platform/PropertyStore.h"
-#include "platform/QpdfPageLibrary.h"
 #include "platform/QtSystemDialogs.h"
 #include "platform/Skin.h"
 
@@ -43,32 +41,14 @@ int main(int argc, char* argv[])
                                  QStringLiteral("[images...]"));
     parser.process(app);
 
-    QtSystemDialogs dialogs;
-    QtMessageBoxes messages;
-    QtDocumentOpener opener;
-    SystemClock clock;
-    PagewellSkin skin;
-    MemoryPropertyStore previewStore;
-
-    AppServices services;
-    services.dialogs = &dialogs;
-    services.messages = &messages;
-    services.opener = &opener;
-    services.clock = &clock;
-    services.skin = &skin;
-    services.previewStore = &previewStore;
+    Desktop<QtSystemDialogs, QtMessageBoxes, QtDocumentOpener, SystemClock, PagewellSkin> desktop;
+    AppServices services = desktop.services(pdfStagesFactory());
     services.programFolder = QCoreApplication::applicationDirPath();
     services.homeFolder = QDir::homePath();
     services.configFolder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
     services.installedProgram = runsFromInstalledPlace(services.programFolder);
-    frmPrinting* mainWindow = nullptr;
-    services.makeStages = [&mainWindow] {
-        return std::make_unique<PdfConversionStages>(mainWindow, std::make_unique<ProcessPdftk>(),
-                                                     std::make_unique<QpdfPageLibrary>());
-    };
 
     frmPrinting window(services);
-    mainWindow = &window;
     window.addDroppedPaths(commandLineFiles(parser.positionalArguments(), QDir::currentPath()));
     window.show();
     return QApplication::exec();

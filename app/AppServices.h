@@ -1,18 +1,17 @@
 #pragma once
 
+#include "conversion/ConversionRun.h"
+
 #include <QString>
-#include <functional>
-#include <memory>
 
 class Clock;
-class ConversionStages;
 class DocumentOpener;
 class MessageBoxes;
 class PropertyStore;
 class Skin;
 class SystemDialogs;
 
-// Everything the main window reaches outside itself. main.cpp hands in the real ones, tests scripted ones.
+// Everything the main window reaches outside itself. Desktop (Desktop.h) puts them together.
 struct AppServices
 {
     SystemDialogs* dialogs = nullptr;
@@ -21,7 +20,7 @@ struct AppServices
     Clock* clock = nullptr;
     Skin* skin = nullptr;
     PropertyStore* previewStore = nullptr;
-    std::function<std::unique_ptr<ConversionStages>()> makeStages;
+    StagesFactory makeStages;
     QString programFolder; // the settings file lives here; Browse falls back to it
     QString homeFolder;    // the output folder starts below it
     // The user's configuration folder (the system's one when empty): the settings file lives there when the

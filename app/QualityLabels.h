@@ -5,7 +5,8 @@
 // The slider's range; the settings file's quality is accepted only inside it.
 inline constexpr int kMinimumQuality = 1;
 inline constexpr int kMaximumQuality = 100;
-inline constexpr int kDefaultQuality = 80;
+// Where the slider starts; the page library has a default of its own that the run always overrides.
+inline constexpr int kSliderDefaultQuality = 80;
 
 // "80%": the position in decimal followed by a percent sign.
 QString qualityPercentText(int position);

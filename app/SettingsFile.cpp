@@ -1,17 +1,18 @@
 #include "app/SettingsFile.h"
 
+#include "platform/AtomicReplace.h"
+#include "platform/PosixFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 #include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cmath>
-#include <cstring>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -30,24 +31,6 @@ bool isControl(char c)
 {
     return static_cast<unsigned char>(c) < 0x20 && c != '\t';
 }
-
-class FileDescriptor
-{
-public:
-    explicit FileDescriptor(int fd) : m_fd(fd) {}
-    ~FileDescriptor()
-    {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    [[nodiscard]] int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 struct Line
 {
@@ -274,26 +257,17 @@ bool writeSettingsFile(const QString& path, const SettingsValues& values, QStrin
     if (!QFileInfo(folder).isDir() && !QDir().mkpath(folder)) {
         return fail(QStringLiteral("the folder could not be created"));
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return fail(file.errorString());
+    // Only ever an ordinary file: a FIFO, device or socket under this name, or a link to one, is left alone.
+    AtomicReplace file(path, AtomicReplace::Durability::Synced);
+    int cause = file.open();
+    if (cause == 0) {
+        const QByteArray bytes = formatSettings(values);
+        cause = writeAll(file.fd(), bytes.constData(), std::size_t(bytes.size()));
     }
-    const QByteArray bytes = formatSettings(values);
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        const QString cause = file.errorString();
-        file.cancelWriting();
-        return fail(cause);
+    if (cause == 0) {
+        cause = file.commit();
     }
-    // On disk before the rename, so that a power cut leaves the old file or the new one, not an empty one.
-    if (::fsync(file.handle()) != 0) {
-        const QString cause = QString::fromLocal8Bit(std::strerror(errno));
-        file.cancelWriting();
-        return fail(cause);
-    }
-    if (!file.commit()) {
-        return fail(file.errorString());
-    }
-    return true;
+    return cause == 0 || fail(writeFailureReason(cause));
 }
 
 SettingsRead readSettingsFile(const QString& path)

@@ -21,7 +21,7 @@ struct SettingsValues
     QString author;
     QString subject;
     QString keywords;
-    int quality = kDefaultQuality;
+    int quality = kSliderDefaultQuality;
 };
 
 // What could be read; a value that could not be read is left empty (std::nullopt) and its field keeps its text.
@@ -48,8 +48,10 @@ QString settingsFileLocation(const QString& programFolder, const QString& fallba
 QByteArray formatSettings(const SettingsValues& values);
 
 // Replaces the file as a whole: the bytes go to a temporary file beside it, which is then renamed over it, so a
-// crash or a full disk never leaves half a file. The folder is made when missing. On failure returns false and,
-// when error is given, a sentence naming the file and the cause.
+// crash or a full disk never leaves half a file. The folder is made when missing. Only an ordinary file (or a link to
+// one) is ever replaced: a FIFO, socket or device under this name, or a link to one of those or to nothing, is left
+// as it is and the write fails. On failure returns false and, when error is given, a sentence naming the file and
+// the cause.
 [[nodiscard]] bool writeSettingsFile(const QString& path, const SettingsValues& values, QString* error);
 
 // Never fails and never reports: a missing file, a folder, a FIFO or device, or an unreadable file gives nothing

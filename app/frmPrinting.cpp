@@ -49,7 +49,7 @@ struct ToolBarButton
     const char* toolTip;
 };
 
-const ToolBarButton ToolBarButtons[] = {
+const ToolBarButton kToolBarButtons[] = {
     {"Open a File", "Open an Image File"},
     {"Add Folder", "Add Image Files from a Folder"},
     {"Close", "Close This Image File"},
@@ -59,7 +59,8 @@ const ToolBarButton ToolBarButtons[] = {
     {"Move Up", "Up"},
 };
 
-const QString DropHint = QStringLiteral("Drag & Drop Files Here");
+const QString kDropHint = QStringLiteral("Drag & Drop Files Here");
+const QString kConvertCaption = QStringLiteral("Convert To PDF Now");
 
 QFont windowFont()
 {
@@ -115,8 +116,8 @@ void frmPrinting::buildControls()
     auto* toolBarLayout = new QHBoxLayout(toolBarFrame);
     toolBarLayout->setContentsMargins(8, 4, 8, 4);
     toolBarLayout->setSpacing(2);
-    for (int index = 0; index < int(std::size(ToolBarButtons)); ++index) {
-        const ToolBarButton& spec = ToolBarButtons[index];
+    for (int index = 0; index < int(std::size(kToolBarButtons)); ++index) {
+        const ToolBarButton& spec = kToolBarButtons[index];
         auto* button = new QToolButton(toolBarFrame);
         button->setObjectName(QStringLiteral("CmdToolsBar_%1").arg(index));
         button->setText(QString::fromLatin1(spec.caption));
@@ -151,7 +152,7 @@ void frmPrinting::buildControls()
     listStack->setStackingMode(QStackedLayout::StackAll);
     m_List1 = new ImageListWidget(listHolder);
     m_List1->setObjectName(QStringLiteral("List1"));
-    m_List1->setHint(DropHint);
+    m_List1->setHint(kDropHint);
     m_picDoor = new DropPanel(m_List1, listHolder);
     m_picDoor->setObjectName(QStringLiteral("picDoor"));
     m_picDoor->setAlignment(Qt::AlignCenter);
@@ -232,7 +233,7 @@ void frmPrinting::buildControls()
     m_Slider1->setPageStep(10);
     m_Slider1->setTickPosition(QSlider::TicksBelow);
     m_Slider1->setTickInterval(10);
-    m_Slider1->setValue(kDefaultQuality);
+    m_Slider1->setValue(kSliderDefaultQuality);
     connect(m_Slider1, &QSlider::valueChanged, this, &frmPrinting::refreshQualityLabels);
     connect(m_Slider1, &QSlider::sliderPressed, this,
             [this] { m_lblQuality->setText(qualityPercentText(m_Slider1->value())); });
@@ -250,7 +251,7 @@ void frmPrinting::buildControls()
     outputRow->addWidget(m_cmdBrowse);
     body->addLayout(outputRow);
 
-    m_Command3 = new QPushButton(QStringLiteral("Convert To PDF Now"), central);
+    m_Command3 = new QPushButton(kConvertCaption, central);
     m_Command3->setObjectName(QStringLiteral("Command3"));
     m_Command3->setIcon(convertIcon());
     m_Command3->setIconSize(QSize(32, 32));
@@ -307,7 +308,7 @@ void frmPrinting::buildMenus()
     menuA->addSeparator()->setObjectName(QStringLiteral("menuSS"));
     QAction* menuAbout = addAction(menuA, QStringLiteral("menuAbout"), QStringLiteral("About"));
     connect(menuWeb, &QAction::triggered, this,
-            [this] { m_services.opener->openUrl(QUrl(QString::fromLatin1(WebsiteAddress))); });
+            [this] { m_services.opener->openUrl(QUrl(QString::fromLatin1(kWebsiteAddress))); });
     connect(menuAbout, &QAction::triggered, this, &frmPrinting::showAbout);
 }
 
@@ -363,25 +364,9 @@ void frmPrinting::Form_Load()
     m_dialogs = std::make_unique<CCommonDialogs>(*m_services.dialogs, m_services.programFolder);
     m_dialogs->Init(this);
 
-    ToolBarTargets targets;
-    targets.window = this;
-    targets.List1 = m_List1;
-    targets.picDoor = m_picDoor;
-    targets.txtTitle = m_txtTitle;
-    targets.prewImage = m_prewImage;
-    targets.dialogs = m_dialogs.get();
-    targets.focusSweep = [this] { focusSweep(); };
-    targets.addFolder = [this] { addFolder(); };
-    targets.exit = [this] { close(); };
-    targets.listLocked = [this] { return m_List1->isLocked(); };
-    m_commands = std::make_unique<ToolBarCommands>(std::move(targets));
-
-    RunControls controls{this,          m_List1,       m_txtTitle, m_txtCreateFor, m_txtCreationDate,
-                         m_txtSubject,  m_txtKeywords, m_txtPath,  m_Slider1,      m_Command3,
-                         m_CmdToolsBar, m_pb,          m_lblPB,    m_prewImage};
-    RunServices runServices{m_dialogs.get(), m_services.messages, m_services.opener, m_services.makeStages,
-                            [this] { saveSettings(); }};
-    m_run = std::make_unique<ConversionRun>(std::move(controls), std::move(runServices));
+    m_commands = std::make_unique<ToolBarCommands>(*m_List1, static_cast<ToolBarWindow&>(*this));
+    m_run = std::make_unique<ConversionRun>(static_cast<RunWindow&>(*this),
+                                            RunServices{m_services.messages, m_services.opener, m_services.makeStages});
     connect(m_Command3, &QPushButton::clicked, this, [this] {
         if (m_unloaded) {
             return; // a closed window starts no run
@@ -398,7 +383,7 @@ void frmPrinting::Form_Load()
     const QString configFolder = m_services.configFolder.isEmpty()
                                      ? QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation)
                                      : m_services.configFolder;
-    m_settingsPath = m_services.installedProgram ? ::settingsFilePath(configFolder)
+    m_settingsPath = m_services.installedProgram ? settingsFilePath(configFolder)
                                                  : settingsFileLocation(m_services.programFolder, configFolder);
     loadSettings();
     // 8
@@ -424,11 +409,6 @@ void frmPrinting::closeEvent(QCloseEvent* event)
     // Closing cannot be refused and saves nothing; a run under way stops and cleans up after itself.
     Form_Unload();
     event->accept();
-}
-
-bool frmPrinting::isConverting() const
-{
-    return m_run && m_run->isRunning();
 }
 
 bool frmPrinting::eventFilter(QObject* watched, QEvent* event)
@@ -470,10 +450,10 @@ void frmPrinting::removeSelected()
 
 void frmPrinting::loadSettings()
 {
-    if (!QFileInfo::exists(settingsFilePath())) {
+    if (!QFileInfo::exists(settingsPath())) {
         return;
     }
-    const SettingsRead read = readSettingsFile(settingsFilePath());
+    const SettingsRead read = readSettingsFile(settingsPath());
     if (read.title) {
         m_txtTitle->setText(*read.title);
     }
@@ -498,7 +478,7 @@ void frmPrinting::saveSettings()
                                 m_Slider1->value()};
     QString ignored;
     // A program folder that cannot be written loses the settings quietly; the run goes on.
-    (void)writeSettingsFile(settingsFilePath(), values, &ignored);
+    (void)writeSettingsFile(settingsPath(), values, &ignored);
 }
 
 void frmPrinting::refreshQualityLabels()
@@ -528,9 +508,132 @@ void frmPrinting::endIfUnloaded()
     }
 }
 
-void frmPrinting::focusSweep()
+void frmPrinting::sweepToolBar()
 {
-    ::focusSweep(m_CmdToolsBar);
+    focusSweep(m_CmdToolsBar);
+}
+
+void frmPrinting::sweepToolBar(bool enable)
+{
+    focusSweep(m_CmdToolsBar, enable);
+}
+
+int frmPrinting::entryCount() const
+{
+    return m_List1->count();
+}
+
+QString frmPrinting::entry(int index) const
+{
+    return m_List1->item(index)->text();
+}
+
+int frmPrinting::quality() const
+{
+    return m_Slider1->value();
+}
+
+DocumentInfo frmPrinting::documentInfo() const
+{
+    return {m_txtTitle->text(), m_txtCreateFor->text(), m_txtCreationDate->text(), m_txtSubject->text(),
+            m_txtKeywords->text()};
+}
+
+QString frmPrinting::outputFolder() const
+{
+    return m_txtPath->text();
+}
+
+void frmPrinting::setOutputFolder(const QString& folder)
+{
+    m_txtPath->setText(folder);
+}
+
+void frmPrinting::setBusy(bool busy)
+{
+    m_Command3->setText(busy ? QStringLiteral("Converting...") : kConvertCaption);
+    m_Command3->setEnabled(!busy);
+    if (busy) {
+        for (QAbstractButton* button : std::as_const(m_CmdToolsBar)) {
+            button->setEnabled(false);
+        }
+    }
+}
+
+void frmPrinting::setListLocked(bool locked)
+{
+    m_List1->setLocked(locked);
+}
+
+bool frmPrinting::listLocked() const
+{
+    return m_List1->isLocked();
+}
+
+void frmPrinting::setProgressText(const QString& text)
+{
+    m_lblPB->setText(text);
+}
+
+void frmPrinting::setProgressPercent(int percent)
+{
+    m_pb->setValue(percent);
+}
+
+void frmPrinting::selectEntry(int index)
+{
+    m_List1->setCurrentRow(index);
+}
+
+void frmPrinting::prepareFileDialog(const QString& title, const QString& filter)
+{
+    m_dialogs->setFilter(filter);
+    m_dialogs->setFilename(QString());
+    m_dialogs->setTitle(title);
+}
+
+QString frmPrinting::askSaveFile(const QString& title, const QString& filter)
+{
+    prepareFileDialog(title, filter);
+    return m_dialogs->ShowSave() ? m_dialogs->Filename() : QString();
+}
+
+std::optional<QString> frmPrinting::askOpenFile(const QString& title, const QString& filter)
+{
+    prepareFileDialog(title, filter);
+    if (!m_dialogs->ShowOpen()) {
+        return std::nullopt;
+    }
+    const QString chosen = m_dialogs->Filename();
+    m_dialogs->setFilename(QString());
+    return chosen;
+}
+
+void frmPrinting::clearAfterSave()
+{
+    m_List1->clear();
+    m_prewImage->Cls();
+    QApplication::beep();
+}
+
+void frmPrinting::hideDropPanel()
+{
+    m_picDoor->hide();
+}
+
+void frmPrinting::showInPreview(const QString& path)
+{
+    m_prewImage->loadimg(path);
+}
+
+void frmPrinting::clearPreview()
+{
+    m_prewImage->Cls();
+}
+
+void frmPrinting::setDocumentTitle(const QString& title)
+{
+    m_txtTitle->setText(title);
 }
 
 void frmPrinting::addFolder()
@@ -558,17 +661,17 @@ void frmPrinting::addFolder()
                 return !m_unloaded; // a closed window ends the scan
             });
         handOver();
-        m_List1->setHint(DropHint);
+        m_List1->setHint(kDropHint);
     }
     repaint();
-    focusSweep();
+    sweepToolBar();
 }
 
 void frmPrinting::browseOutputFolder()
 {
     const std::optional<QString> folder = m_services.dialogs->folder(this, QStringLiteral("Please select a folder:"));
     m_txtPath->setText(folder && !folder->isEmpty() ? *folder : m_services.programFolder + QStringLiteral("/output"));
-    focusSweep();
+    sweepToolBar();
 }
 
 void frmPrinting::showAbout()
@@ -576,7 +679,7 @@ void frmPrinting::showAbout()
     m_services.messages->show(this, MessageIcon::None, QStringLiteral("about"),
                               QStringLiteral("Pagewell %1 \u00a9 2026 the Pagewell developers. All rights reserved.")
                                   .arg(QStringLiteral(PAGEWELL_VERSION)));
-    focusSweep();
+    sweepToolBar();
 }
 
 void frmPrinting::showPageNumber(int row)

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "app/AppServices.h"
+#include "conversion/RunWindow.h"
+#include "imagelist/ToolBarWindow.h"
 
 #include <QList>
 #include <QMainWindow>
@@ -23,24 +25,21 @@ class ShowImage;
 class ToolBarCommands;
 
 // The program's one window: the image list and its tool bar, the preview, the document information,
-// the quality, the output folder and the convert button.
-class frmPrinting final : public QMainWindow
+// the quality, the output folder and the convert button. A run and the tool bar reach it through their interfaces.
+class frmPrinting final : public QMainWindow, private RunWindow, private ToolBarWindow
 {
     Q_OBJECT
 public:
-    static constexpr auto WebsiteAddress = "https://pagewell.org";
+    static constexpr auto kWebsiteAddress = "https://pagewell.org";
 
     explicit frmPrinting(AppServices services, QWidget* parent = nullptr);
     ~frmPrinting() override;
 
     // The one entry for the tool bar and the menu items that stand for its buttons.
     void CmdToolsBar_Click(int Index);
-    // Gives the focus to each tool-bar button in turn, ending on the last that can take it.
-    void focusSweep();
     [[nodiscard]] CCommonDialogs& commonDialogs() const { return *m_dialogs; }
-    [[nodiscard]] bool isConverting() const;
     // Where the settings are read at start-up and written by a run; decided once at start-up.
-    [[nodiscard]] QString settingsFilePath() const { return m_settingsPath; }
+    [[nodiscard]] QString settingsPath() const { return m_settingsPath; }
     // Appends the paths that pass the image test, in the order given, as a drop of these files would (images named
     // on the command line come this way). Nothing joins while a run owns the list. Returns how many joined.
     int addDroppedPaths(const QStringList& paths);
@@ -61,13 +60,42 @@ private:
     void Form_Unload();
     void endIfUnloaded();
     void loadSettings();
-    void saveSettings();
     void refreshQualityLabels();
     void refreshCreationDate();
-    void addFolder();
     void browseOutputFolder();
     void showAbout();
     void showPageNumber(int row);
+    void prepareFileDialog(const QString& title, const QString& filter);
+
+    // RunWindow
+    QWidget* owner() override { return this; }
+    int entryCount() const override;
+    QString entry(int index) const override;
+    int quality() const override;
+    DocumentInfo documentInfo() const override;
+    QString outputFolder() const override;
+    void setOutputFolder(const QString& folder) override;
+    void setBusy(bool busy) override;
+    void setListLocked(bool locked) override;
+    void setProgressText(const QString& text) override;
+    void setProgressPercent(int percent) override;
+    void selectEntry(int index) override;
+    QString askSaveFile(const QString& title, const QString& filter) override;
+    void clearAfterSave() override;
+    void sweepToolBar(bool enable) override;
+    void saveSettings() override;
+
+    // ToolBarWindow
+    bool listLocked() const override;
+    void hideDropPanel() override;
+    void repaintWindow() override { repaint(); }
+    void sweepToolBar() override;
+    void addFolder() override;
+    void exitProgram() override { close(); }
+    std::optional<QString> askOpenFile(const QString& title, const QString& filter) override;
+    void showInPreview(const QString& path) override;
+    void clearPreview() override;
+    void setDocumentTitle(const QString& title) override;
 
     AppServices m_services;
     std::unique_ptr<CCommonDialogs> m_dialogs;

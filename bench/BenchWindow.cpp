@@ -1,17 +1,10 @@
 #include "bench/BenchWindow.h"
 
-#include "conversion/PdfConversionStages.h"
-#include "platform/Pdftk.h"
-#include "platform/QpdfPageLibrary.h"
+#include "app/PdfStagesFactory.h"
+#include "doubles/MeasuredPdftk.h"
 
 #include <QCoreApplication>
 #include <QDir>
-
-bool BenchWindow::Opener::openUrl(const QUrl&)
-{
-    m_owner.openedAtNs = m_owner.clock.nsecsElapsed();
-    return true;
-}
 
 BenchWindow::BenchWindow(const QString& scratchParent)
     : m_scratch(scratchParent + QStringLiteral("/pagewell-bench-XXXXXX"))
@@ -21,21 +14,18 @@ BenchWindow::BenchWindow(const QString& scratchParent)
     QDir(root).mkpath(QStringLiteral("home"));
     QDir(root).mkpath(QStringLiteral("temp"));
 
-    AppServices services;
-    services.dialogs = &dialogs;
-    services.messages = &messages;
-    services.opener = &m_opener;
-    services.clock = &m_systemClock;
-    services.skin = &m_skin;
-    services.previewStore = &m_previewStore;
+    m_desktop.opener.onOpen = [this](const QUrl&) { openedAtNs = clock.nsecsElapsed(); };
+    const QString workspaceParent = root + QStringLiteral("/temp");
+    AppServices services = m_desktop.services([this, workspaceParent](QWidget* owner) {
+        times = StageTimes{};
+        auto pdftk = std::make_unique<MeasuredPdftk>(std::make_unique<ProcessPdftk>());
+        const MeasuredPdftk& measured = *pdftk;
+        const StagesFactory real =
+            pdfStagesFactory([&pdftk]() -> std::unique_ptr<Pdftk> { return std::move(pdftk); }, workspaceParent);
+        return std::make_unique<TimedStages>(real(owner), times, measured);
+    });
     services.programFolder = root + QStringLiteral("/program");
     services.homeFolder = root + QStringLiteral("/home");
-    services.makeStages = [this, workspaceParent = root + QStringLiteral("/temp")]() -> std::unique_ptr<ConversionStages> {
-        times = StageTimes{};
-        auto real = std::make_unique<PdfConversionStages>(m_window.get(), std::make_unique<ProcessPdftk>(),
-                                                          std::make_unique<QpdfPageLibrary>(), workspaceParent);
-        return std::make_unique<TimedStages>(std::move(real), times);
-    };
     m_window = std::make_unique<frmPrinting>(services);
     m_window->show();
     QCoreApplication::processEvents();

@@ -1,7 +1,6 @@
 #include "bench/TimedStages.h"
 
-#include "conversion/PdfConversionStages.h"
-#include "platform/Pdftk.h"
+#include "doubles/MeasuredPdftk.h"
 
 #include <QElapsedTimer>
 
@@ -17,15 +16,15 @@ double processCpuSeconds()
            double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-TimedStages::TimedStages(std::unique_ptr<PdfConversionStages> inner, StageTimes& times)
-    : m_inner(std::move(inner)), m_times(times)
+TimedStages::TimedStages(std::unique_ptr<ConversionStages> inner, StageTimes& times, const MeasuredPdftk& pdftk)
+    : m_inner(std::move(inner)), m_times(times), m_pdftk(pdftk)
 {
 }
 
 TimedStages::~TimedStages()
 {
-    m_times.pdftkSeconds = m_inner->pdftk().childSeconds();
-    m_times.pdftkRuns = m_inner->pdftk().runCount();
+    m_times.pdftkSeconds = m_pdftk.childSeconds();
+    m_times.pdftkRuns = m_pdftk.runCount();
 }
 
 template <typename Call> auto TimedStages::timed(const char* stage, Call call, double* also)

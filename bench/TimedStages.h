@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-class PdfConversionStages;
+class MeasuredPdftk;
 
 // What the timed stages saw in one run.
 struct StageTimes
@@ -23,12 +23,12 @@ struct StageTimes
 // machine.
 [[nodiscard]] double processCpuSeconds();
 
-// Passes every call to the real stages and adds up how long they took. The pdftk figures are taken when the run
-// lets go of its stages.
+// Passes every call to the real stages and adds up how long they took. The pdftk figures are taken from the
+// measured pdftk of those stages when the run lets go of them.
 class TimedStages final : public ConversionStages
 {
 public:
-    TimedStages(std::unique_ptr<PdfConversionStages> inner, StageTimes& times);
+    TimedStages(std::unique_ptr<ConversionStages> inner, StageTimes& times, const MeasuredPdftk& pdftk);
     ~TimedStages() override;
 
     StageResult checkTools() override;
@@ -45,6 +45,7 @@ public:
 private:
     template <typename Call> auto timed(const char* stage, Call call, double* also = nullptr);
 
-    std::unique_ptr<PdfConversionStages> m_inner;
+    std::unique_ptr<ConversionStages> m_inner;
     StageTimes& m_times;
+    const MeasuredPdftk& m_pdftk;
 };

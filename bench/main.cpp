@@ -5,6 +5,7 @@
 //   pagewell-bench --preview FILE                  shows one image in the preview through "Open a File"
 // Run each set in its own process so that peak_rss_mib belongs to that set alone.
 
+#include "app/PdfStagesFactory.h"
 #include "bench/BenchImages.h"
 #include "bench/BenchWindow.h"
 #include "bench/Figures.h"
@@ -12,9 +13,6 @@
 #include "bench/Peers.h"
 #include "bench/PreviewTiming.h"
 #include "bench/UiStallMeter.h"
-#include "conversion/PdfConversionStages.h"
-#include "platform/Pdftk.h"
-#include "platform/QpdfPageLibrary.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -158,14 +156,14 @@ int pagesOnly(const QString& imagesDir, int quality, const QString& scratch)
     for (const QString& file : dir.entryList(QDir::Files, QDir::Name)) {
         images << dir.absoluteFilePath(file);
     }
-    PdfConversionStages stages(nullptr, std::make_unique<ProcessPdftk>(), std::make_unique<QpdfPageLibrary>(), scratch);
-    if (!stages.prepareWorkspace().ok) {
+    const std::unique_ptr<ConversionStages> stages = pdfStagesFactory({}, scratch)(nullptr);
+    if (!stages->prepareWorkspace().ok) {
         return failWith(QStringLiteral("Cannot make a workspace in \"%1\".").arg(scratch));
     }
     QElapsedTimer clock;
     clock.start();
     for (int i = 0; i < images.size(); ++i) {
-        const StageResult page = stages.makePage(i, images[i], [quality] { return quality; });
+        const StageResult page = stages->makePage(i, images[i], [quality] { return quality; });
         if (!page.ok) {
             return failWith(page.text);
         }
@@ -264,8 +262,8 @@ int main(int argc, char* argv[])
                         parser.isSet(uniformRows));
     }
     if (parser.isSet(set) && parser.isSet(images)) {
-        return convertSet(parser.value(set), parser.value(images), parser.value(quality).toInt(),
-                          parser.value(scratch), parser.value(magickConfig), !parser.isSet(noPeers));
+        return convertSet(parser.value(set), parser.value(images), parser.value(quality).toInt(), parser.value(scratch),
+                          parser.value(magickConfig), !parser.isSet(noPeers));
     }
     parser.showHelp(2);
 }

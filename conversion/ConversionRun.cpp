@@ -1,34 +1,16 @@
 #include "conversion/ConversionRun.h"
 
 #include "conversion/RunProgress.h"
+#include "conversion/RunWindow.h"
 #include "conversion/Saving.h"
-#include "dialogs/CCommonDialogs.h"
-#include "imagelist/FocusSweep.h"
-#include "imagelist/ImageListWidget.h"
 #include "platform/DocumentOpener.h"
 #include "platform/MessageBoxes.h"
-#include "preview/ShowImage.h"
 
-#include <QAbstractButton>
-#include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
-#include <QLabel>
-#include <QLineEdit>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QSlider>
 #include <QUrl>
 
-namespace {
-
-const QString ConvertCaption = QStringLiteral("Convert To PDF Now");
-
-} // namespace
-
-ConversionRun::ConversionRun(RunControls controls, RunServices services)
-    : m_c(std::move(controls)), m_s(std::move(services))
-{
-}
+ConversionRun::ConversionRun(RunWindow& window, RunServices services) : m_window(window), m_s(std::move(services)) {}
 
 void ConversionRun::requestAbort()
 {
@@ -43,14 +25,14 @@ void ConversionRun::Command3_Click()
     if (m_running) {
         return;
     }
-    if (m_c.List1->count() < 1) {
-        m_s.messages->show(m_c.window, MessageIcon::Exclamation, QStringLiteral("Add File"),
+    if (m_window.entryCount() < 1) {
+        m_s.messages->show(m_window.owner(), MessageIcon::Exclamation, QStringLiteral("Add File"),
                            QStringLiteral("Please add a file"));
-        sweepToolBar(false);
+        m_window.sweepToolBar(false);
         return;
     }
 
-    std::unique_ptr<ConversionStages> stages = m_s.makeStages();
+    std::unique_ptr<ConversionStages> stages = m_s.makeStages(m_window.owner());
     m_running = true;
     m_aborted = false;
     m_stages = stages.get();
@@ -60,13 +42,13 @@ void ConversionRun::Command3_Click()
     }
     m_stages = nullptr;
     m_running = false;
-    m_c.List1->setLocked(false);
+    m_window.setListLocked(false);
     if (outcome == Outcome::Aborted) {
         return; // the window is going away; nothing more to show
     }
     if (outcome != Outcome::Saved) {
-        setBusy(false);
-        sweepToolBar(true);
+        m_window.setBusy(false);
+        m_window.sweepToolBar(true);
     }
 }
 
@@ -77,32 +59,24 @@ ConversionRun::Outcome ConversionRun::convert(ConversionStages& stages)
         return Outcome::Failed;
     }
 
-    setBusy(true);
-    m_c.List1->setLocked(true);
-    const int count = m_c.List1->count();
+    m_window.setBusy(true);
+    m_window.setListLocked(true);
+    const int count = m_window.entryCount();
 
     // The output folder, one level; an existing folder is fine and any other failure is not ours to report.
-    QDir().mkdir(m_c.txtPath->text());
+    QDir().mkdir(m_window.outputFolder());
     if (failed(stages.prepareWorkspace())) {
         return Outcome::Failed;
     }
-    if (m_s.saveSettings) {
-        m_s.saveSettings();
-    }
-    const DocumentInfo info{m_c.txtTitle->text(), m_c.txtCreateFor->text(), m_c.txtCreationDate->text(),
-                            m_c.txtSubject->text(), m_c.txtKeywords->text()};
-    if (failed(stages.writeInfo(info))) {
+    m_window.saveSettings();
+    if (failed(stages.writeInfo(m_window.documentInfo()))) {
         return Outcome::Failed;
     }
 
-    m_c.lblPB->setText(QStringLiteral("Preparing Files..."));
-    m_c.pb->setMaximum(100);
-    m_c.pb->setMinimum(0);
-
-    QSlider* slider = m_c.Slider1;
+    m_window.setProgressText(QStringLiteral("Preparing Files..."));
+    const auto quality = [this] { return m_window.quality(); };
     for (int i = 0; i < count; ++i) {
-        const QString entry = m_c.List1->item(i)->text();
-        if (failed(stages.makePage(i, entry, [slider] { return slider->value(); }), i)) {
+        if (failed(stages.makePage(i, m_window.entry(i), quality), i)) {
             return m_aborted ? Outcome::Aborted : Outcome::Failed;
         }
         showProgress(QStringLiteral("Preparing Files..."), i, count);
@@ -111,8 +85,8 @@ ConversionRun::Outcome ConversionRun::convert(ConversionStages& stages)
         }
     }
 
-    m_c.pb->setValue(100);
-    m_c.lblPB->setText(QStringLiteral("Now Start Creating..."));
+    m_window.setProgressPercent(100);
+    m_window.setProgressText(QStringLiteral("Now Start Creating..."));
     if (failed(stages.copyFirstPage())) {
         return Outcome::Failed;
     }
@@ -129,22 +103,17 @@ ConversionRun::Outcome ConversionRun::convert(ConversionStages& stages)
         return m_aborted ? Outcome::Aborted : Outcome::Failed;
     }
 
-    QString outputFolder = m_c.txtPath->text();
+    QString outputFolder = m_window.outputFolder();
     if (outputFolder.endsWith(QLatin1Char('/'))) {
         outputFolder.chop(1);
-        m_c.txtPath->setText(outputFolder);
+        m_window.setOutputFolder(outputFolder);
     }
 
-    CCommonDialogs& dialogs = *m_s.dialogs;
-    dialogs.setFilter(QStringLiteral("PDF Files(*.pdf)|*.pdf"));
-    dialogs.setFilename(QString());
-    dialogs.setTitle(QStringLiteral("Save"));
-    const bool chosen = dialogs.ShowSave();
+    QString destination = m_window.askSaveFile(QStringLiteral("Save"), QStringLiteral("PDF Files(*.pdf)|*.pdf"));
     if (m_aborted) {
         return Outcome::Aborted;
     }
-    QString destination = dialogs.Filename();
-    if (!chosen || destination.isEmpty()) {
+    if (destination.isEmpty()) {
         finishWithoutSaving(QStringLiteral("Nothing was saved."));
         return Outcome::NotSaved;
     }
@@ -153,17 +122,14 @@ ConversionRun::Outcome ConversionRun::convert(ConversionStages& stages)
         return Outcome::Failed;
     }
 
-    m_c.pb->setValue(0);
-    m_c.lblPB->setText(QStringLiteral("Removing Temporary Files..."));
+    m_window.setProgressPercent(0);
+    m_window.setProgressText(QStringLiteral("Removing Temporary Files..."));
     stages.removeWorkspace();
-    m_c.lblPB->setText(QStringLiteral("Done."));
-    m_c.Command3->setEnabled(true);
-    m_c.Command3->setText(ConvertCaption);
+    m_window.setProgressText(QStringLiteral("Done."));
+    m_window.setBusy(false);
     m_s.opener->openUrl(QUrl::fromLocalFile(destination));
-    m_c.List1->clear();
-    m_c.prewImage->Cls();
-    QApplication::beep();
-    sweepToolBar(true);
+    m_window.clearAfterSave();
+    m_window.sweepToolBar(true);
     return Outcome::Saved;
 }
 
@@ -175,12 +141,12 @@ bool ConversionRun::failed(const StageResult& result, int entryToSelect)
     if (m_aborted) {
         return true;
     }
-    m_c.pb->setValue(0);
-    m_c.lblPB->setText(QStringLiteral("Stopped: nothing was saved."));
-    if (entryToSelect >= 0 && entryToSelect < m_c.List1->count()) {
-        m_c.List1->setCurrentRow(entryToSelect);
+    m_window.setProgressPercent(0);
+    m_window.setProgressText(QStringLiteral("Stopped: nothing was saved."));
+    if (entryToSelect >= 0 && entryToSelect < m_window.entryCount()) {
+        m_window.selectEntry(entryToSelect);
     }
-    m_s.messages->show(m_c.window, MessageIcon::Critical, result.title, result.text);
+    m_s.messages->show(m_window.owner(), MessageIcon::Critical, result.title, result.text);
     return true;
 }
 
@@ -190,26 +156,10 @@ bool ConversionRun::yieldAndCheck()
     return !m_aborted;
 }
 
-void ConversionRun::setBusy(bool busy)
-{
-    m_c.Command3->setText(busy ? QStringLiteral("Converting...") : ConvertCaption);
-    m_c.Command3->setEnabled(!busy);
-    if (busy) {
-        for (QAbstractButton* button : std::as_const(m_c.CmdToolsBar)) {
-            button->setEnabled(false);
-        }
-    }
-}
-
 void ConversionRun::finishWithoutSaving(const QString& status)
 {
-    m_c.pb->setValue(0);
-    m_c.lblPB->setText(status);
-}
-
-void ConversionRun::sweepToolBar(bool enable)
-{
-    focusSweep(m_c.CmdToolsBar, enable);
+    m_window.setProgressPercent(0);
+    m_window.setProgressText(status);
 }
 
 void ConversionRun::showProgress(const QString& text, int index, int count)
@@ -218,6 +168,6 @@ void ConversionRun::showProgress(const QString& text, int index, int count)
     if (percent < 0) {
         return; // a single entry has no percentage: the texts stay as they are
     }
-    m_c.pb->setValue(percent);
-    m_c.lblPB->setText(text + QString::number(percent) + QLatin1Char('%'));
+    m_window.setProgressPercent(percent);
+    m_window.setProgressText(text + QString::number(percent) + QLatin1Char('%'));
 }

@@ -92,7 +92,7 @@ StageResult checkPdftk(Pdftk& pdftk)
     return StageResult::success();
 }
 
-StageResult copyFirstPage(const Workspace& workspace)
+StageResult copyFirstPageFile(const Workspace& workspace)
 {
     const QString source = workspace.pageFile(0);
     const QString target = workspace.chainFile(1);
@@ -133,7 +133,7 @@ StageResult joinPage(Pdftk& pdftk, const Workspace& workspace, int index)
     return result;
 }
 
-StageResult applyInfo(Pdftk& pdftk, const Workspace& workspace, int count)
+StageResult applyDocumentInfo(Pdftk& pdftk, const Workspace& workspace, int count)
 {
     const QString what =
         QStringLiteral("Writing the document information (%1) into the PDF").arg(native(workspace.infoFile()));

@@ -11,7 +11,7 @@ class Workspace;
 [[nodiscard]] StageResult checkPdftk(Pdftk& pdftk);
 
 // tmp/tmp1.pdf as a copy of jpgtmp/0.pdf, replacing a file that is there.
-[[nodiscard]] StageResult copyFirstPage(const Workspace& workspace);
+[[nodiscard]] StageResult copyFirstPageFile(const Workspace& workspace);
 
 // The pdftk arguments of join number index (1 to N-1) and of the info step for count pages.
 [[nodiscard]] QStringList joinArguments(const Workspace& workspace, int index);
@@ -21,4 +21,4 @@ class Workspace;
 [[nodiscard]] StageResult joinPage(Pdftk& pdftk, const Workspace& workspace, int index);
 
 // The info step: tmp/tmp<count>.pdf with tmp/info.txt -> tmp/tmpx.pdf.
-[[nodiscard]] StageResult applyInfo(Pdftk& pdftk, const Workspace& workspace, int count);
+[[nodiscard]] StageResult applyDocumentInfo(Pdftk& pdftk, const Workspace& workspace, int count);

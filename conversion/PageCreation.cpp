@@ -11,9 +11,9 @@
 
 namespace {
 
-const QString productName = QStringLiteral("Pagewell");
-const QString pdfTitle = QStringLiteral("PDF");
-const QString imageTitle = QStringLiteral("Image");
+const QString kProductName = QStringLiteral("Pagewell");
+const QString kPdfTitle = QStringLiteral("PDF");
+const QString kImageTitle = QStringLiteral("Image");
 
 // Releases the box on every way out.
 class BoxGuard
@@ -60,16 +60,16 @@ int pageUnits(int px)
 PageSize pageGeometry(int widthPx, int heightPx)
 {
     PageSize page{pageUnits(widthPx), pageUnits(heightPx)};
-    if (page.width <= maxPageSideUnits && page.height <= maxPageSideUnits) {
+    if (page.width <= kSixteenBitPageSideLimit && page.height <= kSixteenBitPageSideLimit) {
         return page;
     }
     // The longer side becomes the limit; the other follows the image's own proportions.
     if (widthPx >= heightPx) {
-        page.width = maxPageSideUnits;
-        page.height = int(std::lround(double(maxPageSideUnits) * heightPx / widthPx));
+        page.width = kSixteenBitPageSideLimit;
+        page.height = int(std::lround(double(kSixteenBitPageSideLimit) * heightPx / widthPx));
     } else {
-        page.height = maxPageSideUnits;
-        page.width = int(std::lround(double(maxPageSideUnits) * widthPx / heightPx));
+        page.height = kSixteenBitPageSideLimit;
+        page.width = int(std::lround(double(kSixteenBitPageSideLimit) * widthPx / heightPx));
     }
     page.width = std::max(page.width, 1);
     page.height = std::max(page.height, 1);
@@ -85,7 +85,7 @@ StageResult CheckPdfResult(const PdfPageLibrary& library, int result, const QStr
     if (reason.isEmpty()) {
         reason = QStringLiteral("The PDF library gave no reason.");
     }
-    return StageResult::failure(pdfTitle,
+    return StageResult::failure(kPdfTitle,
                                 QStringLiteral("The page for \"%1\" could not be made. %2").arg(imagePath, reason));
 }
 
@@ -116,12 +116,12 @@ StageResult createPagePdf(PdfPageLibrary& library, const PageJob& job, const Nor
         if (normaliseError.isEmpty()) {
             normaliseError = QStringLiteral("\"%1\" could not be prepared for its page.").arg(job.imagePath);
         }
-        return StageResult::failure(imageTitle, normaliseError);
+        return StageResult::failure(kImageTitle, normaliseError);
     }
     const PageSize page = pageGeometry(image->widthPx, image->heightPx);
 
     if (StageResult drawn = firstFailure({
-            [&] { return check(library.SetStrProp(box, PdfPageLibrary::ProductName, productName)); },
+            [&] { return check(library.SetStrProp(box, PdfPageLibrary::ProductName, kProductName)); },
             [&] { return setNum(PdfPageLibrary::PageWidth, page.width); },
             [&] { return setNum(PdfPageLibrary::PageHeight, page.height); },
             [&] { return setNum(PdfPageLibrary::Setting31, 2); },
@@ -137,7 +137,7 @@ StageResult createPagePdf(PdfPageLibrary& library, const PageJob& job, const Nor
     }
     if (!QFileInfo(job.pagePath).isFile()) {
         return StageResult::failure(
-            pdfTitle, QStringLiteral("The page for \"%1\" could not be made. The page file \"%2\" was not written.")
+            kPdfTitle, QStringLiteral("The page for \"%1\" could not be made. The page file \"%2\" was not written.")
                           .arg(job.imagePath, job.pagePath));
     }
     return StageResult::success();

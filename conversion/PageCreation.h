@@ -19,13 +19,13 @@ struct PageSize
 };
 
 // The largest page side the page geometry allows, in 0.1 mm.
-inline constexpr int maxPageSideUnits = 32767;
+inline constexpr int kSixteenBitPageSideLimit = 32767;
 
 // Pixels to 0.1 mm at 0.376 units per pixel (about 96 dpi), rounded to the nearest unit: 800 -> 2128,
 // 12320 -> 32766. Not limited.
 [[nodiscard]] int pageUnits(int px);
 
-// The page for an image of this pixel size. When a side would exceed maxPageSideUnits the whole page is
+// The page for an image of this pixel size. When a side would exceed kSixteenBitPageSideLimit the whole page is
 // scaled down to fit, keeping its proportions; no side becomes smaller than 1.
 [[nodiscard]] PageSize pageGeometry(int widthPx, int heightPx);
 

@@ -112,7 +112,7 @@ StageResult PdfConversionStages::makePage(int index, const QString& imagePath, c
 
 StageResult PdfConversionStages::copyFirstPage()
 {
-    return ::copyFirstPage(m_workspace);
+    return copyFirstPageFile(m_workspace);
 }
 
 StageResult PdfConversionStages::join(int index)
@@ -122,7 +122,7 @@ StageResult PdfConversionStages::join(int index)
 
 StageResult PdfConversionStages::applyInfo(int count)
 {
-    return ::applyInfo(*m_pdftk, m_workspace, count);
+    return applyDocumentInfo(*m_pdftk, m_workspace, count);
 }
 
 StageResult PdfConversionStages::saveTo(const QString& destination)

@@ -3,14 +3,13 @@
 #include "conversion/ConversionStages.h"
 #include "conversion/Workspace.h"
 
-#include <QPointer>
-#include <QWidget>
 #include <chrono>
 #include <memory>
 
 class ImageReader;
 class Pdftk;
 class PdfPageLibrary;
+class QWidget;
 
 // The real stages: a private workspace, normalisation in the image-reading helper (one helper for the whole run),
 // our page-PDF library, pdftk, an atomic save.
@@ -36,11 +35,9 @@ public:
     // How long the helper may take over one image.
     void setReaderTimeout(std::chrono::seconds timeout);
     [[nodiscard]] const ImageReader& imageReader() const { return *m_reader; }
-    [[nodiscard]] const Pdftk& pdftk() const { return *m_pdftk; }
-    [[nodiscard]] const Workspace& workspace() const { return m_workspace; }
 
 private:
-    QPointer<QWidget> m_owner;
+    QWidget* m_owner; // the window, which outlives the run that holds these stages
     std::unique_ptr<Pdftk> m_pdftk;
     std::unique_ptr<PdfPageLibrary> m_library;
     std::unique_ptr<ImageReader> m_reader;

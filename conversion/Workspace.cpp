@@ -1,48 +1,27 @@
 #include "conversion/Workspace.h"
 
+#include "platform/PosixFile.h"
+
 #include <QDir>
 #include <QFile>
 
 #include <cerrno>
 #include <cstring>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-struct FdCloser
-{
-    int fd = -1;
-    ~FdCloser()
-    {
-        if (fd >= 0) {
-            ::close(fd);
-        }
-    }
-};
-
-struct DirCloser
-{
-    void operator()(DIR* dir) const { ::closedir(dir); }
-};
-
 // The names in the folder open as folderFd, without "." and "..". Taken in full before anything is removed,
 // so that the listing is not disturbed by the removals.
 bool listFolder(int folderFd, std::vector<std::string>* names)
 {
-    const int listFd = ::openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (listFd < 0) {
-        return false;
-    }
-    std::unique_ptr<DIR, DirCloser> dir(::fdopendir(listFd));
-    if (!dir) {
-        ::close(listFd);
+    const DirectoryHandle dir(FileDescriptor(::openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC)));
+    if (dir.get() == nullptr) {
         return false;
     }
     errno = 0;
@@ -68,25 +47,25 @@ bool removeEntry(int parentFd, const char* name)
     }
 
     bool emptied = false;
-    int folderFd = ::openat(parentFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (folderFd < 0 && errno == EACCES) {
+    FileDescriptor folder(::openat(parentFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (!folder.isOpen() && errno == EACCES) {
         // A folder we may not read or search: give ourselves the right, then try again.
         if (::fchmodat(parentFd, name, (info.st_mode & 07777) | S_IRWXU, 0) == 0) {
-            folderFd = ::openat(parentFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            folder = FileDescriptor(::openat(parentFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
         }
     }
-    if (folderFd >= 0) {
-        FdCloser closer{folderFd};
+    if (folder.isOpen()) {
         struct stat opened = {};
-        if (::fstat(folderFd, &opened) == 0 && (opened.st_mode & S_IRWXU) != S_IRWXU) {
+        if (::fstat(folder.get(), &opened) == 0 && (opened.st_mode & S_IRWXU) != S_IRWXU) {
             // Removing entries needs write and search permission on the folder.
-            (void)::fchmod(folderFd, (opened.st_mode & 07777) | S_IRWXU);
+            (void)::fchmod(folder.get(), (opened.st_mode & 07777) | S_IRWXU);
         }
         std::vector<std::string> names;
-        emptied = listFolder(folderFd, &names);
+        emptied = listFolder(folder.get(), &names);
         for (const std::string& entry : names) {
-            emptied = removeEntry(folderFd, entry.c_str()) && emptied;
+            emptied = removeEntry(folder.get(), entry.c_str()) && emptied;
         }
+        folder.close();
     }
     if (::unlinkat(parentFd, name, AT_REMOVEDIR) == 0) {
         return true;
@@ -111,12 +90,12 @@ bool DeleteFolderTree(const QString& folder)
         parent = cleaned.left(slash);
     }
 
-    const int parentFd = ::open(QFile::encodeName(parent).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (parentFd < 0) {
+    const FileDescriptor parentFolder(
+        ::open(QFile::encodeName(parent).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!parentFolder.isOpen()) {
         return errno == ENOENT;
     }
-    FdCloser closer{parentFd};
-    return removeEntry(parentFd, QFile::encodeName(name).constData());
+    return removeEntry(parentFolder.get(), QFile::encodeName(name).constData());
 }
 
 Workspace::~Workspace()
@@ -135,7 +114,7 @@ bool Workspace::create(QString* error, const QString& parentFolder)
         if (error) {
             *error = QStringLiteral("The temporary folder %1 cannot be written to, so the conversion cannot start: "
                                     "%2. Check that the folder exists and that there is free space on its disk.")
-                         .arg(QDir::toNativeSeparators(parent), QString::fromLocal8Bit(std::strerror(cause)));
+                         .arg(QDir::toNativeSeparators(parent), errnoText(cause));
         }
         return false;
     }
@@ -145,7 +124,7 @@ bool Workspace::create(QString* error, const QString& parentFolder)
             const int cause = errno;
             if (error) {
                 *error = QStringLiteral("The working folder %1 could not be made: %2.")
-                             .arg(QDir::toNativeSeparators(sub), QString::fromLocal8Bit(std::strerror(cause)));
+                             .arg(QDir::toNativeSeparators(sub), errnoText(cause));
             }
             remove();
             return false;

@@ -12,8 +12,8 @@
 namespace {
 
 // The longest starting name the open dialog takes, and the longest path the save dialog gives back.
-constexpr qsizetype maxOpenStartName = 260;
-constexpr qsizetype maxSavePath = 254;
+constexpr qsizetype kMaxOpenStartName = 260;
+constexpr qsizetype kMaxSavePath = 254;
 
 bool canList(const QString& folder)
 {
@@ -205,7 +205,7 @@ bool CCommonDialogs::ShowOpen()
 {
     FileDialogRequest request;
     request.startName = Filename();
-    if (request.startName.size() > maxOpenStartName) {
+    if (request.startName.size() > kMaxOpenStartName) {
         return false;
     }
     request.caption = Title();
@@ -262,7 +262,7 @@ bool CCommonDialogs::ShowSave()
     }
 
     const std::optional<QString> chosen = m_dialogs.saveFile(m_owner.data(), request);
-    if (!chosen || chosen->size() > maxSavePath) {
+    if (!chosen || chosen->size() > kMaxSavePath) {
         return false;
     }
     takeChosenFile(*chosen);

@@ -57,10 +57,10 @@ int fontPixelHeight(int points, int dpiY)
 
 QString fontRequestFamily(const QString& fontName)
 {
-    constexpr qsizetype maxCharacters = 31;
+    constexpr qsizetype kMaxCharacters = 31;
     QString family = textBeforeNul(fontName);
-    if (family.size() > maxCharacters) {
-        qsizetype cut = maxCharacters;
+    if (family.size() > kMaxCharacters) {
+        qsizetype cut = kMaxCharacters;
         if (family.at(cut - 1).isHighSurrogate()) {
             --cut;
         }

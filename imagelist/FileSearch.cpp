@@ -1,6 +1,7 @@
 #include "imagelist/FileSearch.h"
 
 #include "imagelist/ImageTest.h"
+#include "platform/PosixFile.h"
 
 #include <QFile>
 
@@ -9,7 +10,6 @@
 #include <utility>
 #include <vector>
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -27,24 +27,6 @@ struct Entry
     QString name;
     QByteArray nativeName;
     bool isFolder = false;
-};
-
-class DirectoryHandle
-{
-public:
-    explicit DirectoryHandle(DIR* dir) : m_dir(dir) {}
-    ~DirectoryHandle()
-    {
-        if (m_dir != nullptr) {
-            ::closedir(m_dir);
-        }
-    }
-    DirectoryHandle(const DirectoryHandle&) = delete;
-    DirectoryHandle& operator=(const DirectoryHandle&) = delete;
-    [[nodiscard]] DIR* get() const { return m_dir; }
-
-private:
-    DIR* m_dir;
 };
 
 QString joined(const QString& folder, const QString& name)
@@ -70,15 +52,11 @@ bool readFolder(const QByteArray& nativePath, bool followLink, std::set<std::pai
                 std::vector<Entry>& entries)
 {
     const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | (followLink ? 0 : O_NOFOLLOW);
-    const int fd = ::open(nativePath.constData(), flags);
-    if (fd < 0) {
-        return false;
-    }
-    DirectoryHandle dir(::fdopendir(fd));
+    const DirectoryHandle dir(FileDescriptor(::open(nativePath.constData(), flags)));
     if (dir.get() == nullptr) {
-        ::close(fd);
         return false;
     }
+    const int fd = dir.fd();
     struct stat self = {};
     if (::fstat(fd, &self) != 0 || !seen.insert({self.st_dev, self.st_ino}).second) {
         return true; // already searched in this scan: nothing new here

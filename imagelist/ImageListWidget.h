@@ -15,7 +15,6 @@ public:
     void setLocked(bool locked) { m_locked = locked; }
     // A line shown in the middle of the list while it is empty.
     void setHint(const QString& hint);
-    [[nodiscard]] QString hint() const { return m_hint; }
     [[nodiscard]] bool isLocked() const { return m_locked; }
     // Appends the dropped files that pass the image test, in the order given. Returns how many joined.
     int takeDrop(const QMimeData* data);

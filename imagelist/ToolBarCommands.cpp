@@ -1,22 +1,20 @@
 #include "imagelist/ToolBarCommands.h"
 
-#include "dialogs/CCommonDialogs.h"
 #include "imagelist/TitleFromPath.h"
-#include "preview/ShowImage.h"
+#include "imagelist/ToolBarWindow.h"
 
 #include <QCoreApplication>
-#include <QLineEdit>
 #include <QListWidget>
 
-ToolBarCommands::ToolBarCommands(ToolBarTargets targets) : m_t(std::move(targets)) {}
+ToolBarCommands::ToolBarCommands(QListWidget& list, ToolBarWindow& window) : m_list(list), m_window(window) {}
 
 void ToolBarCommands::CmdToolsBar_Click(int Index)
 {
-    m_t.picDoor->hide();
+    m_window.hideDropPanel();
     QCoreApplication::processEvents();
 
     // While a run owns the list only leaving the program is allowed; the run reads one list throughout.
-    if (Index != ExitProgram && m_t.listLocked && m_t.listLocked()) {
+    if (Index != ExitProgram && m_window.listLocked()) {
         return;
     }
 
@@ -25,22 +23,22 @@ void ToolBarCommands::CmdToolsBar_Click(int Index)
         openAFile();
         break;
     case AddFolder:
-        m_t.addFolder();
-        m_t.picDoor->hide();
+        m_window.addFolder();
+        m_window.hideDropPanel();
         QCoreApplication::processEvents();
         break;
     case CloseFile:
-        m_t.List1->clear();
-        m_t.prewImage->Cls();
+        m_list.clear();
+        m_window.clearPreview();
         break;
     case Clean:
-        m_t.List1->clear();
+        m_list.clear();
         break;
     case MoveDown:
         exchangeSelected(+1);
         break;
     case ExitProgram:
-        m_t.exit();
+        m_window.exitProgram();
         break;
     case MoveUp:
         exchangeSelected(-1);
@@ -52,41 +50,33 @@ void ToolBarCommands::CmdToolsBar_Click(int Index)
 
 void ToolBarCommands::openAFile()
 {
-    CCommonDialogs& dialogs = *m_t.dialogs;
-    dialogs.setFilter(QString::fromLatin1(ImageFilter));
-    dialogs.setFilename(QString());
-    dialogs.setTitle(QStringLiteral("Open Files"));
-    const bool confirmed = dialogs.ShowOpen();
+    const std::optional<QString> chosen =
+        m_window.askOpenFile(QStringLiteral("Open Files"), QString::fromLatin1(kImageFilter));
 
-    m_t.window->repaint();
-    m_t.picDoor->hide();
+    m_window.repaintWindow();
+    m_window.hideDropPanel();
     QCoreApplication::processEvents();
-    m_t.focusSweep();
+    m_window.sweepToolBar();
 
-    if (!confirmed) {
-        return; // a cancelled dialog keeps the list as it was
+    // A cancelled dialog keeps the list as it was.
+    if (chosen && !chosen->isEmpty()) {
+        m_list.clear();
+        m_list.addItem(*chosen);
+        // A file the preview cannot show still joins the list.
+        m_window.showInPreview(*chosen);
+        m_window.setDocumentTitle(titleFromPath(*chosen));
     }
-    const QString chosen = dialogs.Filename();
-    if (!chosen.isEmpty()) {
-        m_t.List1->clear();
-        m_t.List1->addItem(chosen);
-        // A file the preview cannot show still joins the list; the preview keeps its picture.
-        m_t.prewImage->loadimg(chosen);
-        m_t.txtTitle->setText(titleFromPath(chosen));
-    }
-    dialogs.setFilename(QString());
 }
 
 void ToolBarCommands::exchangeSelected(int offset)
 {
-    QListWidget* list = m_t.List1;
-    const int selected = list->currentRow();
+    const int selected = m_list.currentRow();
     const int other = selected + offset;
-    if (selected < 0 || other < 0 || other >= list->count()) {
+    if (selected < 0 || other < 0 || other >= m_list.count()) {
         return;
     }
-    const QString kept = list->item(selected)->text();
-    list->item(selected)->setText(list->item(other)->text());
-    list->item(other)->setText(kept);
-    list->setCurrentRow(other);
+    const QString kept = m_list.item(selected)->text();
+    m_list.item(selected)->setText(m_list.item(other)->text());
+    m_list.item(other)->setText(kept);
+    m_list.setCurrentRow(other);
 }

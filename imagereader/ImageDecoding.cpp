@@ -3,7 +3,7 @@
 #include "imagereader/FdStream.h"
 #include "imagereader/FormatTable.h"
 #include "imagereader/HeaderFacts.h"
-#include "platform/FreeImageBitmap.h"
+#include "pagepdf/FreeImageBitmap.h"
 
 #include <FreeImage.h>
 

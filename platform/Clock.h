@@ -15,14 +15,3 @@ class SystemClock final : public Clock
 public:
     [[nodiscard]] QDateTime now() const override { return QDateTime::currentDateTime(); }
 };
-
-class FixedClock final : public Clock
-{
-public:
-    explicit FixedClock(QDateTime moment) : m_moment(std::move(moment)) {}
-    [[nodiscard]] QDateTime now() const override { return m_moment; }
-    void set(QDateTime moment) { m_moment = std::move(moment); }
-
-private:
-    QDateTime m_moment;
-};

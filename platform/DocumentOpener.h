@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QList>
 #include <QUrl>
 
 // Opens a document or web address with the desktop's associated program.
@@ -15,18 +14,4 @@ class QtDocumentOpener final : public DocumentOpener
 {
 public:
     bool openUrl(const QUrl& url) override;
-};
-
-class ScriptedDocumentOpener final : public DocumentOpener
-{
-public:
-    bool openUrl(const QUrl& url) override
-    {
-        m_opened.append(url);
-        return true;
-    }
-    const QList<QUrl>& opened() const { return m_opened; }
-
-private:
-    QList<QUrl> m_opened;
 };

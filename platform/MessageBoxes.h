@@ -6,7 +6,7 @@ class QWidget;
 
 enum class MessageIcon { None, Information, Exclamation, Critical };
 
-// Modal message boxes; tests answer them through ScriptedMessageBoxes.
+// Modal message boxes; tests answer them through a scripted stand-in.
 class MessageBoxes
 {
 public:

@@ -1,7 +1,6 @@
 #include "platform/Pdftk.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QProcess>
@@ -83,9 +82,6 @@ PdftkResult ProcessPdftk::RunPdftkAndWait(const QStringList& arguments)
         }
     });
 
-    QElapsedTimer timer;
-    timer.start();
-    ++m_runCount;
     QProcess* const outerRunning = m_running;
     QEventLoop* const outerLoop = m_loop;
     m_running = &process;
@@ -111,7 +107,6 @@ PdftkResult ProcessPdftk::RunPdftkAndWait(const QStringList& arguments)
         process.waitForFinished(-1);
         stopped = true;
     }
-    m_childNanoseconds += timer.nsecsElapsed();
 
     result.started = process.error() != QProcess::FailedToStart;
     if (!result.started) {

@@ -18,7 +18,7 @@ struct PdftkResult
     [[nodiscard]] bool ok() const { return started && !crashed && !aborted && exitCode == 0; }
 };
 
-// The pdftk command-line tool, run as a child program. Tests put a scripted one in its place.
+// The pdftk command-line tool, run as a child program.
 class Pdftk
 {
 public:
@@ -33,9 +33,6 @@ public:
     [[nodiscard]] virtual PdftkResult RunPdftkAndWait(const QStringList& arguments) = 0;
     // The window is closing: kill a running child at once and start no more.
     virtual void abort() = 0;
-    // Wall time spent in children and the number of children started, since construction.
-    [[nodiscard]] virtual double childSeconds() const = 0;
-    [[nodiscard]] virtual int runCount() const = 0;
 };
 
 // pdftk beside the running program if it is there and executable, otherwise the one on PATH; empty if neither.
@@ -57,14 +54,10 @@ public:
     [[nodiscard]] bool isAvailable() const override;
     [[nodiscard]] PdftkResult RunPdftkAndWait(const QStringList& arguments) override;
     void abort() override;
-    [[nodiscard]] double childSeconds() const override { return double(m_childNanoseconds) / 1e9; }
-    [[nodiscard]] int runCount() const override { return m_runCount; }
 
 private:
     QString m_program;
     QProcess* m_running = nullptr;
     QEventLoop* m_loop = nullptr;
     bool m_aborted = false;
-    qint64 m_childNanoseconds = 0;
-    int m_runCount = 0;
 };

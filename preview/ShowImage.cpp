@@ -177,15 +177,15 @@ void ShowImage::ReadProperties(const PropertyStore& store)
     m_temp = store.read(QStringLiteral("Picture"), QImage()).value<QImage>();
     m_tempPath.clear();
     m_immagine->setFrameShape(
-        store.read(QStringLiteral("BorderStyle"), DefaultBorderStyle).toInt() == 0 ? QFrame::NoFrame : QFrame::Box);
-    m_backColor = store.read(QStringLiteral("BackColor"), DefaultBackColor).toUInt();
+        store.read(QStringLiteral("BorderStyle"), kDefaultBorderStyle).toInt() == 0 ? QFrame::NoFrame : QFrame::Box);
+    m_backColor = store.read(QStringLiteral("BackColor"), kDefaultBackColor).toUInt();
 }
 
 void ShowImage::WriteProperties(PropertyStore& store) const
 {
     store.write(QStringLiteral("Picture"), m_temp, QImage());
-    store.write(QStringLiteral("BorderStyle"), BorderStyle(), DefaultBorderStyle);
-    store.write(QStringLiteral("BackColor"), m_backColor, DefaultBackColor);
+    store.write(QStringLiteral("BorderStyle"), BorderStyle(), kDefaultBorderStyle);
+    store.write(QStringLiteral("BackColor"), m_backColor, kDefaultBackColor);
 }
 
 QImage ShowImage::surfaceImage() const

@@ -18,8 +18,8 @@ class ShowImage final : public QWidget
 {
     Q_OBJECT
 public:
-    static constexpr quint32 DefaultBackColor = 0x8000000F; // the system's button-face colour
-    static constexpr int DefaultBorderStyle = 1;
+    static constexpr quint32 kDefaultBackColor = 0x8000000F; // the system's button-face colour
+    static constexpr int kDefaultBorderStyle = 1;
 
     explicit ShowImage(QWidget* parent = nullptr);
     ~ShowImage() override;
@@ -79,5 +79,5 @@ private:
     std::optional<Reading> m_reading;
     QTimer m_sharpenDelay; // a drag of the window's edge asks for one re-read, not one per step
     QTimer m_noteDelay;    // a quick read shows no note at all
-    quint32 m_backColor = DefaultBackColor;
+    quint32 m_backColor = kDefaultBackColor;
 };

@@ -1,39 +1,31 @@
 #include "support/WindowFixture.h"
 
-#include "conversion/PdfConversionStages.h"
+#include "app/PdfStagesFactory.h"
 #include "platform/Pdftk.h"
-#include "platform/QpdfPageLibrary.h"
 
 #include <QTest>
 
-WindowFixture::WindowFixture(const QDateTime& now) : clock(now)
+WindowFixture::WindowFixture(const QDateTime& now)
 {
+    clock.set(now);
     programFolder = folder.mkdir(QStringLiteral("program"));
     homeFolder = folder.mkdir(QStringLiteral("home"));
     workspaceParent = folder.mkdir(QStringLiteral("temp"));
-    makeStages = [log = stagesLog] { return std::make_unique<ScriptedStages>(log); };
+    makeStages = [log = stagesLog](QWidget*) { return std::make_unique<ScriptedStages>(log); };
 }
 
 void WindowFixture::useRealStages(const QString& pdftkProgram)
 {
-    makeStages = [this, pdftkProgram]() -> std::unique_ptr<ConversionStages> {
-        auto pdftk = pdftkProgram.isEmpty() ? std::make_unique<ProcessPdftk>()
-                                            : std::make_unique<ProcessPdftk>(pdftkProgram);
-        return std::make_unique<PdfConversionStages>(window.get(), std::move(pdftk),
-                                                     std::make_unique<QpdfPageLibrary>(), workspaceParent);
-    };
+    std::function<std::unique_ptr<Pdftk>()> makePdftk;
+    if (!pdftkProgram.isEmpty()) {
+        makePdftk = [pdftkProgram] { return std::make_unique<ProcessPdftk>(pdftkProgram); };
+    }
+    makeStages = pdfStagesFactory(std::move(makePdftk), workspaceParent);
 }
 
 frmPrinting& WindowFixture::open()
 {
-    AppServices services;
-    services.dialogs = &dialogs;
-    services.messages = &messages;
-    services.opener = &opener;
-    services.clock = &clock;
-    services.skin = &skin;
-    services.previewStore = &previewStore;
-    services.makeStages = [this] { return makeStages(); };
+    AppServices services = this->services([this](QWidget* owner) { return makeStages(owner); });
     services.programFolder = programFolder;
     services.homeFolder = homeFolder;
     window = std::make_unique<frmPrinting>(services);

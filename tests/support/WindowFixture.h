@@ -1,13 +1,8 @@
 #pragma once
 
 #include "app/frmPrinting.h"
-#include "platform/Clock.h"
-#include "platform/DocumentOpener.h"
-#include "platform/PropertyStore.h"
-#include "platform/ScriptedMessageBoxes.h"
-#include "platform/ScriptedSkin.h"
-#include "platform/ScriptedSystemDialogs.h"
-#include "support/ScriptedStages.h"
+#include "doubles/ScriptedDesktop.h"
+#include "doubles/ScriptedStages.h"
 #include "support/TestFolder.h"
 
 #include <QAbstractButton>
@@ -19,8 +14,8 @@
 #include <memory>
 
 // The main window with every outside service scripted. The program folder and home are scratch folders.
-// By default runs use ScriptedStages; set realStages to build the real ones instead.
-struct WindowFixture
+// By default runs use ScriptedStages; useRealStages() builds the real ones instead.
+struct WindowFixture : ScriptedDesktop
 {
     explicit WindowFixture(const QDateTime& now = QDateTime(QDate(2026, 12, 7), QTime(9, 30, 15)));
 
@@ -42,14 +37,8 @@ struct WindowFixture
     TestFolder folder;
     QString programFolder;
     QString homeFolder;
-    ScriptedSystemDialogs dialogs;
-    ScriptedMessageBoxes messages;
-    ScriptedDocumentOpener opener;
-    FixedClock clock;
-    ScriptedSkin skin;
-    MemoryPropertyStore previewStore;
     std::shared_ptr<ScriptedStages::Log> stagesLog = std::make_shared<ScriptedStages::Log>();
-    std::function<std::unique_ptr<ConversionStages>()> makeStages;
+    StagesFactory makeStages;
     QString workspaceParent;
     std::unique_ptr<frmPrinting> window;
 };

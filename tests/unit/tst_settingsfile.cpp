@@ -1,7 +1,9 @@
 #include "app/SettingsFile.h"
 #include "support/TestFolder.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTest>
 
 #include <sys/stat.h>
@@ -185,22 +187,56 @@ private Q_SLOTS:
         QCOMPARE(describe(readSettingsFile(path)), nothing);
     }
 
-    void read_notAnOrdinaryFile_countsAsAbsent()
+    void read_missingOrLinked_givesWhatTheLinkedFileHolds()
     {
         TestFolder folder;
         const QStringList nothing{"absent", "absent", "absent", "absent", "absent"};
         QCOMPARE(describe(readSettingsFile(folder.file("missing/setting.dll"))), nothing);
-        QCOMPARE(describe(readSettingsFile(folder.mkdir("setting.dll"))), nothing);
-
-        // A FIFO with no writer would block an ordinary open for good.
-        const QString fifo = folder.file("fifo.dll");
-        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-        QCOMPARE(describe(readSettingsFile(fifo)), nothing);
 
         const QStringList example{"<New PDF Document>", "<Pagewell>", "<New Subject>", "<>", "80"};
         const QString target = folder.write("real.dll", kExampleFile);
         QVERIFY(QFile::link(target, folder.file("link.dll")));
         QCOMPARE(describe(readSettingsFile(folder.file("link.dll"))), example);
+    }
+
+    void notAnOrdinaryFile_readGivesNothingAndWriteLeavesItAlone_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("folder") << "folder";
+        // A FIFO with no writer would block an ordinary open for good.
+        QTest::newRow("FIFO") << "FIFO";
+        // Like a link to /dev/null: a file renamed over the link's target would replace the device.
+        QTest::newRow("link to a FIFO") << "link to a FIFO";
+        QTest::newRow("link to nothing") << "link to nothing";
+    }
+
+    void notAnOrdinaryFile_readGivesNothingAndWriteLeavesItAlone()
+    {
+        QFETCH(QString, kind);
+        TestFolder folder;
+        const QString path = settingsFilePath(folder.path());
+        const QByteArray fifo = QFile::encodeName(kind == "FIFO" ? path : folder.file("fifo"));
+        QCOMPARE(::mkfifo(fifo.constData(), 0600), 0);
+        if (kind == "folder") {
+            folder.mkdir("setting.dll");
+        } else if (kind != "FIFO") {
+            QVERIFY(QFile::link(kind == "link to nothing" ? folder.file("nothing") : QFile::decodeName(fifo), path));
+        }
+        const auto listing = [&] {
+            return QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        };
+        const QStringList before = listing();
+
+        QCOMPARE(describe(readSettingsFile(path)), (QStringList{"absent", "absent", "absent", "absent", "absent"}));
+        QString error;
+        QVERIFY(!writeSettingsFile(path, {"t", "a", "s", "k", 10}, &error));
+        QVERIFY2(error.contains(path), qPrintable(error));
+
+        QCOMPARE(listing(), before);
+        struct stat info = {};
+        QCOMPARE(::stat(fifo.constData(), &info), 0);
+        QVERIFY(S_ISFIFO(info.st_mode));
+        QCOMPARE(QFileInfo(path).isSymLink(), kind.startsWith("link"));
     }
 
     void parseQuality_text_givesSixteenBitNumber_data()

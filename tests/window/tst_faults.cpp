@@ -1,3 +1,4 @@
+#include "support/FakePdftk.h"
 #include "support/FileSnapshot.h"
 #include "support/ImageCorpus.h"
 #include "support/PdfProbe.h"
@@ -63,19 +64,6 @@ bool processGone(qint64 pid)
     return afterName > 0 && line.mid(afterName + 2, 1) == "Z";
 }
 
-// A stand-in for pdftk: a shell script that answers --version and does `joinBody` for a join (its arguments are
-// chain page cat output result dont_ask); anything else goes to the real pdftk.
-QString fakePdftk(const TestFolder& folder, const QByteArray& joinBody)
-{
-    const QByteArray real = QFile::encodeName(QStandardPaths::findExecutable(QStringLiteral("pdftk")));
-    const QString path = folder.write(QStringLiteral("bin/pdftk"), "#!/bin/sh\n"
-                                                                   "[ \"$1\" = --version ] && exit 0\n"
-                                                                   "if [ \"$3\" = cat ]; then\n" +
-                                                                       joinBody + "\nfi\nexec '" + real + "' \"$@\"\n");
-    QFile::setPermissions(path, QFile::Permissions(0x7755));
-    return path;
-}
-
 // Closes the window as soon as `ready` says so, checking whenever the run lets events through.
 void closeWhen(WindowFixture& f, QTimer* poll, const std::function<bool()>& ready)
 {
@@ -110,7 +98,7 @@ int closeDuringRun(int argc, char** argv)
     WindowFixture f;
     f.workspaceParent.clear(); // the system's temporary folder, which the parent watches
     const QByteArray waitInJoin = "echo $$ > '" + QFile::encodeName(pidFile) + "'; exec sleep 600";
-    f.useRealStages(mode == QLatin1String("join") ? fakePdftk(f.folder, waitInJoin) : QString());
+    f.useRealStages(mode == QLatin1String("join") ? writeJoiningFakePdftk(f.folder, waitInJoin) : QString());
     f.open();
     f.addEntries(images(f, mode == QLatin1String("join") ? 3 : 40, QSize(300, 200)));
     f.find<QLineEdit>("txtPath")->setText(f.folder.path());
@@ -191,7 +179,7 @@ ChildRun runSelf(const QStringList& arguments, bool asNobody)
 
 } // namespace
 
-class FaultsTest : public QObject
+class TestFaults : public QObject
 {
     Q_OBJECT
 
@@ -217,7 +205,7 @@ private:
     }
 };
 
-bool FaultsTest::ranAsOrdinaryUser()
+bool TestFaults::ranAsOrdinaryUser()
 {
     if (::geteuid() != 0) {
         return false;
@@ -232,13 +220,13 @@ bool FaultsTest::ranAsOrdinaryUser()
     }
     [&] {
         QVERIFY2(child.exitCode == 0, qPrintable(child.output));
-        QVERIFY2(child.output.contains(QStringLiteral("PASS   : FaultsTest::") + test.section(QLatin1Char(':'), 0, 0)),
+        QVERIFY2(child.output.contains(QStringLiteral("PASS   : TestFaults::") + test.section(QLatin1Char(':'), 0, 0)),
                  qPrintable(child.output));
     }();
     return true;
 }
 
-void FaultsTest::run_unusableEntry_namesItListKeptNothingLeft_data()
+void TestFaults::run_unusableEntry_namesItListKeptNothingLeft_data()
 {
     // clang-format off
     QTest::addColumn<QString>("kind");
@@ -255,7 +243,7 @@ void FaultsTest::run_unusableEntry_namesItListKeptNothingLeft_data()
     // clang-format on
 }
 
-void FaultsTest::run_unusableEntry_namesItListKeptNothingLeft()
+void TestFaults::run_unusableEntry_namesItListKeptNothingLeft()
 {
     QFETCH(QString, kind);
     QFETCH(QString, fileName);
@@ -303,11 +291,11 @@ void FaultsTest::run_unusableEntry_namesItListKeptNothingLeft()
     QVERIFY(f.find<QWidget>("Command3")->isEnabled());
     QVERIFY(f.dialogs.saveRequests.isEmpty());
     QVERIFY(f.opener.opened().isEmpty());
-    verifyNothingElseChanged(before, {f.window->settingsFilePath()});
+    verifyNothingElseChanged(before, {f.window->settingsPath()});
     QFile::setPermissions(bad, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
 
-void FaultsTest::run_faultUnderneath_messageDestinationIntactNothingLeft_data()
+void TestFaults::run_faultUnderneath_messageDestinationIntactNothingLeft_data()
 {
     // clang-format off
     QTest::addColumn<QString>("fault");
@@ -321,7 +309,7 @@ void FaultsTest::run_faultUnderneath_messageDestinationIntactNothingLeft_data()
     // clang-format on
 }
 
-void FaultsTest::run_faultUnderneath_messageDestinationIntactNothingLeft()
+void TestFaults::run_faultUnderneath_messageDestinationIntactNothingLeft()
 {
     QFETCH(QString, fault);
     QFETCH(QString, reason);
@@ -333,7 +321,7 @@ void FaultsTest::run_faultUnderneath_messageDestinationIntactNothingLeft()
     QString pdftk;
     if (fault == QLatin1String("killed")) {
         // It writes part of its output, then dies as if the system had killed it.
-        pdftk = fakePdftk(f.folder, "printf '%%PDF-1.4 partial' > \"$5\"; kill -9 $$");
+        pdftk = writeJoiningFakePdftk(f.folder, "printf '%%PDF-1.4 partial' > \"$5\"; kill -9 $$");
     } else if (fault == QLatin1String("missing")) {
         pdftk = f.folder.file(QStringLiteral("nowhere/pdftk"));
     }
@@ -372,7 +360,7 @@ void FaultsTest::run_faultUnderneath_messageDestinationIntactNothingLeft()
         QVERIFY2(f.messages.shown().isEmpty(), qPrintable(f.messages.shown().value(0).text));
         QCOMPARE(f.text("lblPB"), QStringLiteral("Done."));
         QCOMPARE(PdfProbe::info(destination).value(QStringLiteral("Pages")).toInt(), entries.size());
-        verifyNothingElseChanged(before, {f.window->settingsFilePath(), destination});
+        verifyNothingElseChanged(before, {f.window->settingsPath(), destination});
         return;
     }
     QCOMPARE(f.messages.shown().size(), 1);
@@ -384,10 +372,10 @@ void FaultsTest::run_faultUnderneath_messageDestinationIntactNothingLeft()
     QVERIFY(f.find<QWidget>("Command3")->isEnabled());
     QVERIFY(f.opener.opened().isEmpty());
     QCOMPARE(contents(destination), QByteArray("the album from last year"));
-    verifyNothingElseChanged(before, {f.window->settingsFilePath()});
+    verifyNothingElseChanged(before, {f.window->settingsPath()});
 }
 
-void FaultsTest::run_titleWithLineBreaks_oneLineNoKeyAdded()
+void TestFaults::run_titleWithLineBreaks_oneLineNoKeyAdded()
 {
     WindowFixture f;
     f.useRealStages();
@@ -413,14 +401,14 @@ void FaultsTest::run_titleWithLineBreaks_oneLineNoKeyAdded()
     QCOMPARE(keys, (QStringList{"Author", "CreationDate", "Creator", "Keywords", "Producer", "Subject", "Title"}));
 }
 
-void FaultsTest::windowClosed_duringJoin_toolStoppedNothingLeft()
+void TestFaults::windowClosed_duringJoin_toolStoppedNothingLeft()
 {
     WindowFixture f;
     f.workspaceParent.clear();
     const QString pidFile = f.folder.file(QStringLiteral("pid"));
     const QString childPidFile = f.folder.file(QStringLiteral("child pid"));
     // Like the real pdftk, the script starts the program that does the work as its own child.
-    f.useRealStages(fakePdftk(f.folder, "sleep 600 & echo $! > '" + QFile::encodeName(childPidFile) + "'; echo $$ > '" +
+    f.useRealStages(writeJoiningFakePdftk(f.folder, "sleep 600 & echo $! > '" + QFile::encodeName(childPidFile) + "'; echo $$ > '" +
                                             QFile::encodeName(pidFile) + "'; wait"));
     f.open();
     f.addEntries(images(f, 3));
@@ -438,17 +426,17 @@ void FaultsTest::windowClosed_duringJoin_toolStoppedNothingLeft()
     QTRY_VERIFY_WITH_TIMEOUT(processGone(readPid(childPidFile)), 20000);
     QVERIFY(f.messages.shown().isEmpty());
     QVERIFY(f.dialogs.saveRequests.isEmpty());
-    verifyNothingElseChanged(before, {f.window->settingsFilePath(), pidFile, childPidFile});
+    verifyNothingElseChanged(before, {f.window->settingsPath(), pidFile, childPidFile});
 }
 
-void FaultsTest::windowClosed_duringRun_applicationExitsCleanly_data()
+void TestFaults::windowClosed_duringRun_applicationExitsCleanly_data()
 {
     QTest::addColumn<QString>("mode");
     QTest::newRow("while pages are made") << "pages";
     QTest::newRow("while pdftk joins") << "join";
 }
 
-void FaultsTest::windowClosed_duringRun_applicationExitsCleanly()
+void TestFaults::windowClosed_duringRun_applicationExitsCleanly()
 {
     QFETCH(QString, mode);
     TestFolder scratch;
@@ -471,7 +459,7 @@ int main(int argc, char** argv)
     }
     ScratchEnvironment scratch;
     QApplication app(argc, argv);
-    FaultsTest test;
+    TestFaults test;
     return QTest::qExec(&test, argc, argv);
 }
 

@@ -1,4 +1,4 @@
-#include "platform/QpdfPageLibrary.h"
+#include "pagepdf/QpdfPageLibrary.h"
 #include "support/PdfProbe.h"
 #include "support/TestFolder.h"
 

@@ -13,7 +13,7 @@
 
 // The window as a desktop program: files from the command line, keyboard use, the settings file's place, and the
 // program's own art.
-class DesktopTest : public QObject
+class TestDesktop : public QObject
 {
     Q_OBJECT
 
@@ -38,14 +38,8 @@ namespace {
 std::unique_ptr<frmPrinting> openWindow(WindowFixture& f, Skin& skin, const QString& programFolder,
                                         const QString& configFolder, bool installed)
 {
-    AppServices services;
-    services.dialogs = &f.dialogs;
-    services.messages = &f.messages;
-    services.opener = &f.opener;
-    services.clock = &f.clock;
+    AppServices services = f.services(f.makeStages);
     services.skin = &skin;
-    services.previewStore = &f.previewStore;
-    services.makeStages = f.makeStages;
     services.programFolder = programFolder;
     services.homeFolder = f.homeFolder;
     services.configFolder = configFolder;
@@ -60,7 +54,7 @@ std::unique_ptr<frmPrinting> openWindow(WindowFixture& f, Skin& skin, const QStr
 
 } // namespace
 
-void DesktopTest::commandLineFiles_givesFullPaths_data()
+void TestDesktop::commandLineFiles_givesFullPaths_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QStringList>("expected");
@@ -75,14 +69,14 @@ void DesktopTest::commandLineFiles_givesFullPaths_data()
         << QStringList{"", "file://server/share/a.jpg", "/pics/z.bmp"} << QStringList{"/pics/z.bmp"};
 }
 
-void DesktopTest::commandLineFiles_givesFullPaths()
+void TestDesktop::commandLineFiles_givesFullPaths()
 {
     QFETCH(QStringList, arguments);
     QFETCH(QStringList, expected);
     QCOMPARE(commandLineFiles(arguments, QStringLiteral("/home/ann")), expected);
 }
 
-void DesktopTest::addDroppedPaths_imagesJoinInOrder_panelHides()
+void TestDesktop::addDroppedPaths_imagesJoinInOrder_panelHides()
 {
     WindowFixture f;
     frmPrinting& w = f.open();
@@ -100,7 +94,7 @@ void DesktopTest::addDroppedPaths_imagesJoinInOrder_panelHides()
     QCOMPARE(f.list()->currentRow(), -1); // adding never selects
 }
 
-void DesktopTest::addDroppedPaths_noImagesOrRunUnderWay_nothingChanges()
+void TestDesktop::addDroppedPaths_noImagesOrRunUnderWay_nothingChanges()
 {
     WindowFixture f;
     frmPrinting& w = f.open();
@@ -124,7 +118,7 @@ void DesktopTest::addDroppedPaths_noImagesOrRunUnderWay_nothingChanges()
     QVERIFY(!f.entries().contains(QStringLiteral("/p/late.jpg")));
 }
 
-void DesktopTest::deleteKey_removesSelected_labelFollows_data()
+void TestDesktop::deleteKey_removesSelected_labelFollows_data()
 {
     QTest::addColumn<int>("count");
     QTest::addColumn<int>("selected");
@@ -139,7 +133,7 @@ void DesktopTest::deleteKey_removesSelected_labelFollows_data()
     QTest::newRow("nothing selected: nothing removed") << 2 << -1 << QStringList{"0", "1"} << 0 << QString();
 }
 
-void DesktopTest::deleteKey_removesSelected_labelFollows()
+void TestDesktop::deleteKey_removesSelected_labelFollows()
 {
     QFETCH(int, count);
     QFETCH(int, selected);
@@ -172,7 +166,7 @@ void DesktopTest::deleteKey_removesSelected_labelFollows()
     QCOMPARE(f.text("lblPageNum"), label.isEmpty() ? labelBefore : label);
 }
 
-void DesktopTest::deleteKey_inTextField_editsTextOnly()
+void TestDesktop::deleteKey_inTextField_editsTextOnly()
 {
     WindowFixture f;
     f.open();
@@ -187,7 +181,7 @@ void DesktopTest::deleteKey_inTextField_editsTextOnly()
     QCOMPARE(f.entries().size(), 2);
 }
 
-void DesktopTest::shortcuts_openExitMoveConvert()
+void TestDesktop::shortcuts_openExitMoveConvert()
 {
     WindowFixture f;
     frmPrinting& w = f.open();
@@ -232,7 +226,7 @@ void DesktopTest::shortcuts_openExitMoveConvert()
     QVERIFY(!w.isVisible());
 }
 
-void DesktopTest::tab_reachesEveryControl_withVisibleFocus()
+void TestDesktop::tab_reachesEveryControl_withVisibleFocus()
 {
     WindowFixture f;
     PagewellSkin skin; // the look the program really has
@@ -272,7 +266,7 @@ void DesktopTest::tab_reachesEveryControl_withVisibleFocus()
     window->close();
 }
 
-void DesktopTest::settings_keptAcrossRestarts_inTheRightFolder_data()
+void TestDesktop::settings_keptAcrossRestarts_inTheRightFolder_data()
 {
     QTest::addColumn<QString>("programFolder"); // relative to the test folder
     QTest::addColumn<bool>("installed");
@@ -283,7 +277,7 @@ void DesktopTest::settings_keptAcrossRestarts_inTheRightFolder_data()
     QTest::newRow("installed program") << "program" << true << false;
 }
 
-void DesktopTest::settings_keptAcrossRestarts_inTheRightFolder()
+void TestDesktop::settings_keptAcrossRestarts_inTheRightFolder()
 {
     QFETCH(QString, programFolder);
     QFETCH(bool, installed);
@@ -297,7 +291,7 @@ void DesktopTest::settings_keptAcrossRestarts_inTheRightFolder()
     ScriptedSkin skin;
     {
         auto first = openWindow(f, skin, program, config, installed);
-        QCOMPARE(first->settingsFilePath(), expected);
+        QCOMPARE(first->settingsPath(), expected);
         first->findChild<QLineEdit*>(QStringLiteral("txtTitle"))->setText(QStringLiteral("Holiday \"2026\""));
         first->findChild<QSlider*>(QStringLiteral("Slider1"))->setValue(37);
         first->addDroppedPaths({QStringLiteral("/p/a.jpg")});
@@ -313,7 +307,7 @@ void DesktopTest::settings_keptAcrossRestarts_inTheRightFolder()
     QCOMPARE(second->findChild<QSlider*>(QStringLiteral("Slider1"))->value(), 37);
 }
 
-void DesktopTest::art_iconsAndPicture_sharpAtDoubleScale()
+void TestDesktop::art_iconsAndPicture_sharpAtDoubleScale()
 {
     for (int index = 0; index < 7; ++index) {
         const QIcon icon = toolBarIcon(index);
@@ -347,5 +341,5 @@ void DesktopTest::art_iconsAndPicture_sharpAtDoubleScale()
     QCOMPARE(fitted.pixelColor(fitted.width() / 6, fitted.height() * 3 / 4), QColor(Qt::white));
 }
 
-QTEST_MAIN(DesktopTest)
+QTEST_MAIN(TestDesktop)
 #include "tst_desktop.moc"

@@ -1,5 +1,5 @@
 #include "conversion/PageCreation.h"
-#include "platform/QpdfPageLibrary.h"
+#include "pagepdf/QpdfPageLibrary.h"
 #include "support/PdfProbe.h"
 #include "support/TestFolder.h"
 
@@ -132,7 +132,7 @@ private:
     }
 
 private Q_SLOTS:
-    void pageGeometry_data()
+    void pageGeometry_pixelSizes_unitsWithinLimit_data()
     {
         QTest::addColumn<QSize>("pixels");
         QTest::addColumn<QSize>("units");
@@ -147,11 +147,11 @@ private Q_SLOTS:
         QTest::newRow("thin side stays 1") << QSize(100000, 1) << QSize(32767, 1);
     }
 
-    void pageGeometry()
+    void pageGeometry_pixelSizes_unitsWithinLimit()
     {
         QFETCH(QSize, pixels);
         QFETCH(QSize, units);
-        const PageSize page = ::pageGeometry(pixels.width(), pixels.height());
+        const PageSize page = pageGeometry(pixels.width(), pixels.height());
         QCOMPARE(QSize(page.width, page.height), units);
     }
 

@@ -11,7 +11,7 @@
 #include <QUrl>
 
 // The run's order, texts and enabling, with stages that do no file work.
-class ConversionRunTest : public QObject
+class TestConversionRun : public QObject
 {
     Q_OBJECT
 
@@ -34,7 +34,7 @@ private:
     static QStringList images(int count);
 };
 
-QStringList ConversionRunTest::images(int count)
+QStringList TestConversionRun::images(int count)
 {
     QStringList paths;
     for (int i = 0; i < count; ++i) {
@@ -43,7 +43,7 @@ QStringList ConversionRunTest::images(int count)
     return paths;
 }
 
-void ConversionRunTest::progressPercent_values_data()
+void TestConversionRun::progressPercent_values_data()
 {
     QTest::addColumn<int>("index");
     QTest::addColumn<int>("count");
@@ -56,14 +56,14 @@ void ConversionRunTest::progressPercent_values_data()
     QTest::newRow("1 of 4") << 1 << 4 << 33;
 }
 
-void ConversionRunTest::progressPercent_values()
+void TestConversionRun::progressPercent_values()
 {
     QFETCH(int, index);
     QFETCH(int, count);
     QTEST(progressPercent(index, count), "percent");
 }
 
-void ConversionRunTest::emptyList_refusedWithMessage_nothingWritten()
+void TestConversionRun::emptyList_refusedWithMessage_nothingWritten()
 {
     WindowFixture f;
     f.open();
@@ -73,12 +73,12 @@ void ConversionRunTest::emptyList_refusedWithMessage_nothingWritten()
     QCOMPARE(f.messages.shown().first().text, QStringLiteral("Please add a file"));
     QCOMPARE(f.messages.shown().first().icon, MessageIcon::Exclamation);
     QVERIFY(f.stagesLog->calls.isEmpty());
-    QVERIFY(!QFile::exists(f.window->settingsFilePath()));
+    QVERIFY(!QFile::exists(f.window->settingsPath()));
     QVERIFY(!QFile::exists(f.homeFolder + QStringLiteral("/output")));
     QCOMPARE(f.window->focusWidget(), f.toolButton(6));
 }
 
-void ConversionRunTest::oneImage_stagesInOrder_noJoin_doneAndCleared()
+void TestConversionRun::oneImage_stagesInOrder_noJoin_doneAndCleared()
 {
     WindowFixture f;
     f.open();
@@ -113,13 +113,13 @@ void ConversionRunTest::oneImage_stagesInOrder_noJoin_doneAndCleared()
     QCOMPARE(f.dialogs.saveRequests.first().caption, QStringLiteral("Save"));
     QCOMPARE(f.messages.shown().size(), 0);
     // The settings were written at the start of the run.
-    QFile settings(f.window->settingsFilePath());
+    QFile settings(f.window->settingsPath());
     QVERIFY(settings.open(QIODevice::ReadOnly));
     QCOMPARE(settings.readAll(), QByteArray("\"New PDF Document\"\r\n\"Pagewell\"\r\n\"New Subject\"\r\n\"k\"\r\n\"80\"\r\n"));
     QVERIFY(QFile::exists(f.homeFolder + QStringLiteral("/output")));
 }
 
-void ConversionRunTest::twoImages_oneJoin_progressTexts()
+void TestConversionRun::twoImages_oneJoin_progressTexts()
 {
     WindowFixture f;
     f.open();
@@ -137,7 +137,7 @@ void ConversionRunTest::twoImages_oneJoin_progressTexts()
     QCOMPARE(f.stagesLog->calls.filter(QStringLiteral("join:")), QStringList{"join:1"});
 }
 
-void ConversionRunTest::fiftyOneImages_joinTextsRoundDown()
+void TestConversionRun::fiftyOneImages_joinTextsRoundDown()
 {
     WindowFixture f;
     f.open();
@@ -163,7 +163,7 @@ void ConversionRunTest::fiftyOneImages_joinTextsRoundDown()
     QVERIFY(f.stagesLog->calls.contains(QStringLiteral("applyInfo:51")));
 }
 
-void ConversionRunTest::duringRun_controlsDisabled_listLocked_menuIgnored()
+void TestConversionRun::duringRun_controlsDisabled_listLocked_menuIgnored()
 {
     WindowFixture f;
     f.open();
@@ -200,7 +200,7 @@ void ConversionRunTest::duringRun_controlsDisabled_listLocked_menuIgnored()
     QCOMPARE(f.find<ImageListWidget>("List1")->takeDrop(&data), 1);
 }
 
-void ConversionRunTest::quality_readAfreshForEveryPage()
+void TestConversionRun::quality_readAfreshForEveryPage()
 {
     WindowFixture f;
     f.open();
@@ -215,7 +215,7 @@ void ConversionRunTest::quality_readAfreshForEveryPage()
     QCOMPARE(f.stagesLog->qualities, (QList<int>{80, 30, 30}));
 }
 
-void ConversionRunTest::pageFailure_messageNamesEntry_listKept_entrySelected()
+void TestConversionRun::pageFailure_messageNamesEntry_listKept_entrySelected()
 {
     WindowFixture f;
     f.open();
@@ -239,7 +239,7 @@ void ConversionRunTest::pageFailure_messageNamesEntry_listKept_entrySelected()
     QVERIFY(f.window->isVisible()); // the program goes on
 }
 
-void ConversionRunTest::toolsMissing_refusedBeforeAnyWork()
+void TestConversionRun::toolsMissing_refusedBeforeAnyWork()
 {
     WindowFixture f;
     f.open();
@@ -249,11 +249,11 @@ void ConversionRunTest::toolsMissing_refusedBeforeAnyWork()
     QCOMPARE(f.messages.shown().size(), 1);
     QCOMPARE(f.stagesLog->calls.first(), QStringLiteral("checkTools"));
     QVERIFY(f.stagesLog->calls.filter(QStringLiteral("prepareWorkspace")).isEmpty());
-    QVERIFY(!QFile::exists(f.window->settingsFilePath()));
+    QVERIFY(!QFile::exists(f.window->settingsPath()));
     QCOMPARE(f.list()->count(), 2);
 }
 
-void ConversionRunTest::saveCancelled_nothingSavedOrOpened_listKept()
+void TestConversionRun::saveCancelled_nothingSavedOrOpened_listKept()
 {
     WindowFixture f;
     f.open();
@@ -271,7 +271,7 @@ void ConversionRunTest::saveCancelled_nothingSavedOrOpened_listKept()
     QCOMPARE(f.messages.shown().size(), 0);
 }
 
-void ConversionRunTest::outputPath_trailingSlashTrimmedOnce_nameGetsPdf()
+void TestConversionRun::outputPath_trailingSlashTrimmedOnce_nameGetsPdf()
 {
     WindowFixture f;
     f.open();
@@ -285,7 +285,7 @@ void ConversionRunTest::outputPath_trailingSlashTrimmedOnce_nameGetsPdf()
     QVERIFY(f.stagesLog->calls.contains("saveTo:" + f.folder.file(QStringLiteral("book.pdf"))));
 }
 
-void ConversionRunTest::windowClosedMidRun_runStopsAndCleansUp()
+void TestConversionRun::windowClosedMidRun_runStopsAndCleansUp()
 {
     WindowFixture f;
     f.open();
@@ -305,5 +305,5 @@ void ConversionRunTest::windowClosedMidRun_runStopsAndCleansUp()
     QCOMPARE(f.skin.calls.last(), QStringLiteral("Detach"));
 }
 
-QTEST_MAIN(ConversionRunTest)
+QTEST_MAIN(TestConversionRun)
 #include "tst_conversionrun.moc"

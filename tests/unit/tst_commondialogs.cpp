@@ -1,5 +1,5 @@
 #include "dialogs/CCommonDialogs.h"
-#include "platform/ScriptedSystemDialogs.h"
+#include "doubles/ScriptedSystemDialogs.h"
 #include "support/TestFolder.h"
 
 #include <QDir>
@@ -59,7 +59,7 @@ private:
     ScriptedSystemDialogs& m_inner;
 };
 
-const QString imageFilter =
+const QString kImageFilter =
     QStringLiteral("JPG Files(*.jpg)|*.jpg|JPEG Files(*.jpeg)|*.jpeg|TIF Files(*.tif)|*.tif|TIFF Files(*.tiff)|*.tiff|"
                    "BMP Files(*.BMP)|*.bmp|GIF Files(*.gif)|*.gif|PNG Files(*.png)|*.png|All Files(*.*)|*.*");
 
@@ -193,7 +193,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("filter");
         QTest::addColumn<QStringList>("expected");
-        QTest::newRow("image filter") << imageFilter
+        QTest::newRow("image filter") << kImageFilter
                                       << QStringList{"JPG Files(*.jpg) (*.jpg)", "JPEG Files(*.jpeg) (*.jpeg)",
                                                      "TIF Files(*.tif) (*.tif)", "TIFF Files(*.tiff) (*.tiff)",
                                                      "BMP Files(*.BMP) (*.bmp)", "GIF Files(*.gif) (*.gif)",

@@ -1,7 +1,9 @@
 #include "conversion/InfoFile.h"
 #include "conversion/Merging.h"
 #include "conversion/Workspace.h"
+#include "doubles/MeasuredPdftk.h"
 #include "platform/Pdftk.h"
+#include "support/FakePdftk.h"
 #include "support/TestFolder.h"
 
 #include <QPainter>
@@ -54,14 +56,6 @@ QList<int> pageWidths(const QString& pdf)
         widths.append(qRound(it.next().captured(1).toDouble()));
     }
     return widths;
-}
-
-// A stand-in for pdftk: a shell script with the given body.
-QString fakePdftk(const TestFolder& scratch, const QByteArray& body, bool executable = true)
-{
-    const QString path = scratch.write(QStringLiteral("bin/pdftk"), "#!/bin/sh\n" + body + "\n");
-    QFile::setPermissions(path, executable ? QFile::Permissions(0x7755) : QFile::Permissions(0x6644));
-    return path;
 }
 
 qint64 readPid(const QString& pidFile)
@@ -126,8 +120,8 @@ void TestMerging::chain_pages_joinedInListOrderWithInformation()
         QVERIFY(makePagePdf(workspace.pageFile(i), expectedWidths.last()));
     }
 
-    ProcessPdftk pdftk;
-    StageResult result = copyFirstPage(workspace);
+    MeasuredPdftk pdftk(std::make_unique<ProcessPdftk>());
+    StageResult result = copyFirstPageFile(workspace);
     QVERIFY2(result.ok, qPrintable(result.text));
     for (int i = 1; i < count; ++i) {
         result = joinPage(pdftk, workspace, i);
@@ -135,7 +129,7 @@ void TestMerging::chain_pages_joinedInListOrderWithInformation()
         QVERIFY(!QFileInfo::exists(workspace.chainFile(i)));
         QVERIFY(QFileInfo::exists(workspace.chainFile(i + 1)));
     }
-    result = applyInfo(pdftk, workspace, count);
+    result = applyDocumentInfo(pdftk, workspace, count);
     QVERIFY2(result.ok, qPrintable(result.text));
     QCOMPARE(pdftk.runCount(), count);
     QVERIFY(QFileInfo::exists(workspace.chainFile(count)));
@@ -170,9 +164,9 @@ void TestMerging::checkPdftk_notThereOrBroken_refusesWithInstallHint()
     if (kind == QLatin1String("missing")) {
         program = scratch.file(QStringLiteral("bin/pdftk"));
     } else if (kind == QLatin1String("not-executable")) {
-        program = fakePdftk(scratch, "exit 0", false);
+        program = writeFakePdftk(scratch, "exit 0", false);
     } else if (kind == QLatin1String("fails")) {
-        program = fakePdftk(scratch, "echo 'java: not found' >&2; exit 127");
+        program = writeFakePdftk(scratch, "echo 'java: not found' >&2; exit 127");
     }
     ProcessPdftk pdftk(program);
     const StageResult result = checkPdftk(pdftk);
@@ -231,9 +225,9 @@ void TestMerging::step_pdftkFails_stopsWithMessage()
     QFile::copy(workspace.chainFile(1), workspace.chainFile(2));
     QFile::copy(workspace.chainFile(1), workspace.finishedFile());
 
-    ProcessPdftk pdftk(fakePdftk(scratch, script, executable));
+    ProcessPdftk pdftk(writeFakePdftk(scratch, script, executable));
     const StageResult result =
-        step == QLatin1String("join") ? joinPage(pdftk, workspace, 1) : applyInfo(pdftk, workspace, 1);
+        step == QLatin1String("join") ? joinPage(pdftk, workspace, 1) : applyDocumentInfo(pdftk, workspace, 1);
     QVERIFY(!result.ok);
     QCOMPARE(result.title, QStringLiteral("Convert"));
     QVERIFY2(result.text.contains(expected), qPrintable(result.text));
@@ -250,7 +244,7 @@ void TestMerging::copyFirstPage_pageMissing_saysWhich()
     Workspace workspace;
     QString error;
     QVERIFY2(workspace.create(&error), qPrintable(error));
-    const StageResult result = copyFirstPage(workspace);
+    const StageResult result = copyFirstPageFile(workspace);
     QVERIFY(!result.ok);
     QVERIFY2(result.text.contains(workspace.pageFile(0)), qPrintable(result.text));
 }
@@ -259,7 +253,8 @@ void TestMerging::RunPdftkAndWait_abort_childKilledAndNoMoreRuns()
 {
     TestFolder scratch;
     const QString pidFile = scratch.file(QStringLiteral("pid"));
-    ProcessPdftk pdftk(fakePdftk(scratch, "echo $$ > '" + pidFile.toUtf8() + "'; exec sleep 600"));
+    MeasuredPdftk pdftk(
+        std::make_unique<ProcessPdftk>(writeFakePdftk(scratch, "echo $$ > '" + pidFile.toUtf8() + "'; exec sleep 600")));
     QTimer poll;
     whenChildRuns(pidFile, &poll, [&pdftk] { pdftk.abort(); });
 
@@ -283,7 +278,7 @@ void TestMerging::RunPdftkAndWait_applicationQuits_childKilled()
 {
     TestFolder scratch;
     const QString pidFile = scratch.file(QStringLiteral("pid"));
-    ProcessPdftk pdftk(fakePdftk(scratch, "echo $$ > '" + pidFile.toUtf8() + "'; exec sleep 600"));
+    ProcessPdftk pdftk(writeFakePdftk(scratch, "echo $$ > '" + pidFile.toUtf8() + "'; exec sleep 600"));
     QTimer poll;
     whenChildRuns(pidFile, &poll, [] { QCoreApplication::quit(); });
 

@@ -5,9 +5,10 @@
 #include <map>
 #include <memory>
 
-// The page-PDF library itself: images are read with FreeImage, compressed to JPEG with TurboJPEG and placed on
-// a single page that qpdf writes. An image is compressed when it is drawn, so a box holds only its JPEG data,
-// never the decoded picture. Colour images use 4:2:0 chroma subsampling below quality 90 and 4:4:4 from 90 up.
+// The page-PDF library itself: images are read straight from a plain BMP file (PlainBmpMapping) or with FreeImage
+// (EncodableBitmap), compressed to JPEG with TurboJPEG (JpegEncoding) and placed on a single page that qpdf writes
+// (PageWriting). An image is compressed when it is drawn, so a box holds only its JPEG data, never the decoded
+// picture.
 class QpdfPageLibrary final : public PdfPageLibrary
 {
 public:
@@ -25,8 +26,9 @@ public:
     int FreeBox(int box) override;
     [[nodiscard]] QString GetErrorMsg() const override;
 
-    // Largest page side accepted, in 0.1 mm: 200 inches, the page size limit that PDF viewers keep to.
-    static constexpr int maxPageUnits = 50800;
+    // Largest page side accepted, in 0.1 mm: 200 inches, the page size that PDF viewers keep to. Larger than the
+    // page geometry's own 16-bit limit, so every page the run asks for fits.
+    static constexpr int kViewerPageSideLimit = 50800;
 
 private:
     struct Box;
@@ -34,7 +36,6 @@ private:
     Box* findBox(int box);
     int fail(const QString& message);
     int drawFromFile(Box& box, int left, int top, int width, int height, const QString& imageFile);
-    int writeDocument(Box& box);
 
     std::map<int, std::unique_ptr<Box>> m_boxes;
     int m_nextBox = 1;

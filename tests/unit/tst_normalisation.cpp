@@ -39,7 +39,7 @@ class TestNormalisation : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void formatForExtension_data()
+    void formatForExtension_paths_formatOfLastExtension_data()
     {
         QTest::addColumn<QString>("path");
         QTest::addColumn<int>("format");
@@ -62,11 +62,11 @@ private Q_SLOTS:
         QTest::newRow("not in the table") << "/p/a.webp" << int(FIF_UNKNOWN);
     }
 
-    void formatForExtension()
+    void formatForExtension_paths_formatOfLastExtension()
     {
         QFETCH(QString, path);
         QFETCH(int, format);
-        QCOMPARE(::formatForExtension(path), format);
+        QCOMPARE(formatForExtension(path), format);
     }
 
     void normalise_supportedFile_bmpShowsPicture_data()

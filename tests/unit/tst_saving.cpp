@@ -158,6 +158,7 @@ void TestSaving::saveDocument_cannotSave_messageAndNothingChanged_data()
     QTest::newRow("parent is a file") << "tmpx.pdf" << "plain/Album.pdf" << "not a folder";
     QTest::newRow("folder missing") << "tmpx.pdf" << "gone/Album.pdf" << "does not exist";
     QTest::newRow("destination is a folder") << "tmpx.pdf" << "folder" << "folder of that name";
+    QTest::newRow("destination is a FIFO") << "tmpx.pdf" << "pipe.pdf" << "other than an ordinary file";
     QTest::newRow("finished document missing") << "missing.pdf" << "out/Album.pdf" << "could not be read";
     // clang-format on
 }
@@ -172,6 +173,7 @@ void TestSaving::saveDocument_cannotSave_messageAndNothingChanged()
     scratch.write(QStringLiteral("plain"), "plain");
     scratch.write(QStringLiteral("folder/inside.pdf"), "inside");
     scratch.write(QStringLiteral("out/Album.pdf"), "original");
+    QCOMPARE(::mkfifo(QFile::encodeName(scratch.file(QStringLiteral("pipe.pdf"))).constData(), 0600), 0);
     const QStringList before = entries(scratch.path());
     const QString destination = scratch.file(destinationName);
 

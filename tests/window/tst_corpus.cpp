@@ -1,7 +1,7 @@
 #include "conversion/PageCreation.h"
-#include "platform/QpdfPageLibrary.h"
+#include "pagepdf/QpdfPageLibrary.h"
+#include "support/ConvertAndCheck.h"
 #include "support/ImageCorpus.h"
-#include "support/PdfProbe.h"
 #include "support/WindowFixture.h"
 
 #include <QDir>
@@ -11,7 +11,7 @@
 
 // Every kind of image file a user may put in the list gives a page that shows the picture: the page is rendered
 // and compared with the source pixels (transparent parts on white).
-class CorpusTest : public QObject
+class TestCorpus : public QObject
 {
     Q_OBJECT
 
@@ -20,37 +20,14 @@ private Q_SLOTS:
     void page_sample_showsPicture_data();
     void page_sample_showsPicture();
     void run_oddSamples_pagesShowPictures();
-
-private:
-    static void verifyPage(const QString& pdf, int page, const QImage& expected, double tolerance);
 };
 
-void CorpusTest::initTestCase()
+void TestCorpus::initTestCase()
 {
     QVERIFY2(!QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty(), "poppler-utils is not installed");
 }
 
-void CorpusTest::verifyPage(const QString& pdf, int page, const QImage& expected, double tolerance)
-{
-    const QList<QSizeF> sizes = PdfProbe::pageSizes(pdf);
-    QVERIFY(sizes.size() >= page);
-    const PageSize units = pageGeometry(expected.width(), expected.height());
-    const QSizeF points(units.width * 72.0 / 254.0, units.height * 72.0 / 254.0);
-    QVERIFY2(qAbs(sizes.at(page - 1).width() - points.width()) < 0.05 &&
-                 qAbs(sizes.at(page - 1).height() - points.height()) < 0.05,
-             qPrintable(QStringLiteral("page %1 is %2 x %3 pt, expected %4 x %5")
-                            .arg(page)
-                            .arg(sizes.at(page - 1).width())
-                            .arg(sizes.at(page - 1).height())
-                            .arg(points.width())
-                            .arg(points.height())));
-    const QImage rendered = PdfProbe::renderPageAt(pdf, page, expected.size());
-    const double difference = PdfProbe::meanDifference(rendered, expected);
-    QVERIFY2(difference >= 0 && difference < tolerance,
-             qPrintable(QStringLiteral("page %1 differs from the picture by %2").arg(page).arg(difference)));
-}
-
-void CorpusTest::page_sample_showsPicture_data()
+void TestCorpus::page_sample_showsPicture_data()
 {
     QTest::addColumn<QString>("fileName");
     QTest::addColumn<int>("sample");
@@ -102,7 +79,7 @@ void CorpusTest::page_sample_showsPicture_data()
     row("12320 wide, exactly the largest page", "wide.png", Sample::QtPng, 4, QSize(12320, 40));
 }
 
-void CorpusTest::page_sample_showsPicture()
+void TestCorpus::page_sample_showsPicture()
 {
     QFETCH(QString, fileName);
     QFETCH(int, sample);
@@ -120,7 +97,7 @@ void CorpusTest::page_sample_showsPicture()
     verifyPage(job.pagePath, 1, expected, tolerance);
 }
 
-void CorpusTest::run_oddSamples_pagesShowPictures()
+void TestCorpus::run_oddSamples_pagesShowPictures()
 {
     // The odd ones through the whole window with the real pdftk: they come out in order, each one right.
     const QList<std::tuple<Sample, QString, QSize>> samples = {
@@ -139,21 +116,8 @@ void CorpusTest::run_oddSamples_pagesShowPictures()
         QVERIFY2(!expected.last().isNull(), qPrintable(path));
         f.addEntries({path});
     }
-    const QString destination = f.folder.file(QStringLiteral("corpus.pdf"));
-    f.dialogs.saveAnswers.push_back(destination);
-
-    f.click(QStringLiteral("Command3"));
-
-    QVERIFY2(f.messages.shown().isEmpty(), qPrintable(f.messages.shown().value(0).text));
-    QCOMPARE(f.text("lblPB"), QStringLiteral("Done."));
-    QString report;
-    QVERIFY2(PdfProbe::passesQpdfCheck(destination, &report), qPrintable(report));
-    QCOMPARE(PdfProbe::info(destination).value(QStringLiteral("Pages")).toInt(), samples.size());
-    for (int i = 0; i < expected.size(); ++i) {
-        verifyPage(destination, i + 1, expected.at(i), 6);
-    }
-    QCOMPARE(QDir(f.workspaceParent).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
+    convertAndCheck(f, f.folder.file(QStringLiteral("corpus.pdf")), expected, 6);
 }
 
-QTEST_MAIN(CorpusTest)
+QTEST_MAIN(TestCorpus)
 #include "tst_corpus.moc"

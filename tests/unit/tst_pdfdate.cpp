@@ -1,6 +1,6 @@
 #include "app/PdfDate.h"
 #include "app/QualityLabels.h"
-#include "platform/Clock.h"
+#include "doubles/FixedClock.h"
 
 #include <QRegularExpression>
 #include <QTest>

@@ -7,7 +7,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
-class PreviewTest : public QObject
+class TestPreview : public QObject
 {
     Q_OBJECT
 
@@ -30,7 +30,7 @@ private Q_SLOTS:
     void surfaceMouse_raisesControlEvents();
 };
 
-void PreviewTest::fitPicture_workedExamples_data()
+void TestPreview::fitPicture_workedExamples_data()
 {
     QTest::addColumn<int>("pw");
     QTest::addColumn<int>("ph");
@@ -46,7 +46,7 @@ void PreviewTest::fitPicture_workedExamples_data()
     QTest::newRow("1:3 fits the height") << 300 << 900 << 895 << 0 << 1105 << 3315;
 }
 
-void PreviewTest::fitPicture_workedExamples()
+void TestPreview::fitPicture_workedExamples()
 {
     QFETCH(int, pw);
     QFETCH(int, ph);
@@ -57,7 +57,7 @@ void PreviewTest::fitPicture_workedExamples()
     QTEST(fit.h, "h");
 }
 
-void PreviewTest::fitPicture_ratioEqualToBox_data()
+void TestPreview::fitPicture_ratioEqualToBox_data()
 {
     QTest::addColumn<int>("pw");
     QTest::addColumn<int>("ph");
@@ -69,7 +69,7 @@ void PreviewTest::fitPicture_ratioEqualToBox_data()
     QTest::newRow("portrait equal ratio takes the full width") << 200 << 400 << 300 << 600 << false;
 }
 
-void PreviewTest::fitPicture_ratioEqualToBox()
+void TestPreview::fitPicture_ratioEqualToBox()
 {
     QFETCH(int, bw);
     QFETCH(int, bh);
@@ -88,7 +88,7 @@ void PreviewTest::fitPicture_ratioEqualToBox()
     QCOMPARE(fit.h, bh);
 }
 
-void PreviewTest::fitPicture_noArea_givesEmptyRect()
+void TestPreview::fitPicture_noArea_givesEmptyRect()
 {
     QCOMPARE(fitPicture(0, 10, 100, 100).w, 0);
     QCOMPARE(fitPicture(10, 10, 100, 0).h, 0);
@@ -123,7 +123,7 @@ bool near(QColor a, QColor b, int tolerance)
 
 } // namespace
 
-void PreviewTest::loadimg_file_shownUprightFittedAndCentred_data()
+void TestPreview::loadimg_file_shownUprightFittedAndCentred_data()
 {
     QTest::addColumn<QString>("fileName");
     QTest::addColumn<int>("sample"); // -1: a camera-sized JPEG
@@ -137,7 +137,7 @@ void PreviewTest::loadimg_file_shownUprightFittedAndCentred_data()
     QTest::newRow("JPEG 8000 x 6000") << "big.jpg" << -1 << QSize(8000, 6000);
 }
 
-void PreviewTest::loadimg_file_shownUprightFittedAndCentred()
+void TestPreview::loadimg_file_shownUprightFittedAndCentred()
 {
     QFETCH(QString, fileName);
     QFETCH(int, sample);
@@ -176,7 +176,7 @@ void PreviewTest::loadimg_file_shownUprightFittedAndCentred()
     QCOMPARE(surface.pixelColor(after), QColor(Qt::white));
 }
 
-void PreviewTest::resize_larger_readsPictureAgain()
+void TestPreview::resize_larger_readsPictureAgain()
 {
     TestFolder folder;
     const QString file = folder.file(QStringLiteral("photo.jpg"));
@@ -195,7 +195,7 @@ void PreviewTest::resize_larger_readsPictureAgain()
     QCOMPARE(preview.Picture().size(), QSize(400, 300));
 }
 
-void PreviewTest::showImageInfo_noPicture_surfaceUntouched()
+void TestPreview::showImageInfo_noPicture_surfaceUntouched()
 {
     ShowImage preview;
     preview.resize(100, 100);
@@ -207,7 +207,7 @@ void PreviewTest::showImageInfo_noPicture_surfaceUntouched()
     QCOMPARE(before.pixelColor(50, 50), QColor(Qt::red));
 }
 
-void PreviewTest::cls_thenResize_redrawsHeldPicture()
+void TestPreview::cls_thenResize_redrawsHeldPicture()
 {
     ShowImage preview;
     preview.setBackColor(0x00FFFFFF);
@@ -224,7 +224,7 @@ void PreviewTest::cls_thenResize_redrawsHeldPicture()
     QCOMPARE(preview.surfaceImage().pixelColor(60, 60), QColor(Qt::blue));
 }
 
-void PreviewTest::loadimg_unreadable_reportsAndKeepsPicture()
+void TestPreview::loadimg_unreadable_reportsAndKeepsPicture()
 {
     TestFolder folder;
     const QString text = folder.write(QStringLiteral("notes.png"), "this is not a picture");
@@ -242,7 +242,7 @@ void PreviewTest::loadimg_unreadable_reportsAndKeepsPicture()
     QCOMPARE(preview.surfaceImage().pixelColor(40, 40), QColor(Qt::green));
 }
 
-void PreviewTest::backColor_change_repaintsAndMarksChanged()
+void TestPreview::backColor_change_repaintsAndMarksChanged()
 {
     ShowImage preview;
     preview.resize(100, 50);
@@ -257,7 +257,7 @@ void PreviewTest::backColor_change_repaintsAndMarksChanged()
     QCOMPARE(surface.pixelColor(50, 25), QColor(Qt::blue));
 }
 
-void PreviewTest::borderStyle_change_doesNotRedraw()
+void TestPreview::borderStyle_change_doesNotRedraw()
 {
     ShowImage preview;
     preview.resize(60, 60);
@@ -270,7 +270,7 @@ void PreviewTest::borderStyle_change_doesNotRedraw()
     QCOMPARE(changed.first().first().toString(), QStringLiteral("BorderStyle"));
 }
 
-void PreviewTest::properties_defaultsNotStored_readBackAsDefaults()
+void TestPreview::properties_defaultsNotStored_readBackAsDefaults()
 {
     MemoryPropertyStore store;
     ShowImage preview;
@@ -283,12 +283,12 @@ void PreviewTest::properties_defaultsNotStored_readBackAsDefaults()
     fresh.setBorderStyle(0);
     fresh.setBackColor(0x123456);
     fresh.ReadProperties(store);
-    QCOMPARE(fresh.BorderStyle(), ShowImage::DefaultBorderStyle);
-    QCOMPARE(fresh.BackColor(), ShowImage::DefaultBackColor);
+    QCOMPARE(fresh.BorderStyle(), ShowImage::kDefaultBorderStyle);
+    QCOMPARE(fresh.BackColor(), ShowImage::kDefaultBackColor);
     QVERIFY(fresh.Picture().isNull());
 }
 
-void PreviewTest::properties_roundTrip()
+void TestPreview::properties_roundTrip()
 {
     MemoryPropertyStore store;
     ShowImage preview;
@@ -306,7 +306,7 @@ void PreviewTest::properties_roundTrip()
     QCOMPARE(restored.Picture().size(), QSize(4, 3));
 }
 
-void PreviewTest::surfaceMouse_raisesControlEvents()
+void TestPreview::surfaceMouse_raisesControlEvents()
 {
     ShowImage preview;
     preview.resize(100, 100);
@@ -328,5 +328,5 @@ void PreviewTest::surfaceMouse_raisesControlEvents()
     QCOMPARE(doubles.count(), 1);
 }
 
-QTEST_MAIN(PreviewTest)
+QTEST_MAIN(TestPreview)
 #include "tst_preview.moc"

@@ -1,4 +1,4 @@
-#include "platform/FreeImageBitmap.h"
+#include "pagepdf/FreeImageBitmap.h"
 
 #include <cmath>
 

@@ -11,7 +11,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
-class MainWindowTest : public QObject
+class TestMainWindow : public QObject
 {
     Q_OBJECT
 
@@ -41,7 +41,7 @@ private Q_SLOTS:
     void drops_onPanelThenList_appendImagesInOrder_hidePanel();
 };
 
-void MainWindowTest::startup_noSettingsFile_controlsShowInitialState()
+void TestMainWindow::startup_noSettingsFile_controlsShowInitialState()
 {
     WindowFixture f;
     frmPrinting& w = f.open();
@@ -78,10 +78,10 @@ void MainWindowTest::startup_noSettingsFile_controlsShowInitialState()
         QCOMPARE(f.toolButton(i)->toolTip(), tips.at(i));
         QCOMPARE(f.toolButton(i)->iconSize(), QSize(32, 32));
     }
-    QVERIFY(!QFile::exists(w.settingsFilePath())); // nothing is written at start-up
+    QVERIFY(!QFile::exists(w.settingsPath())); // nothing is written at start-up
 }
 
-void MainWindowTest::startup_settingsFile_fillsFieldsAndQuality()
+void TestMainWindow::startup_settingsFile_fillsFieldsAndQuality()
 {
     WindowFixture f;
     QFile file(f.programFolder + QStringLiteral("/setting.dll"));
@@ -99,7 +99,7 @@ void MainWindowTest::startup_settingsFile_fillsFieldsAndQuality()
     QCOMPARE(f.text("txtCreationDate"), pdfDateString(f.clock.now()));
 }
 
-void MainWindowTest::startup_skinCallsInOrder_detachOnClose()
+void TestMainWindow::startup_skinCallsInOrder_detachOnClose()
 {
     WindowFixture f;
     f.open();
@@ -109,7 +109,7 @@ void MainWindowTest::startup_skinCallsInOrder_detachOnClose()
     QCOMPARE(f.skin.calls.count(QStringLiteral("Detach")), 1);
 }
 
-void MainWindowTest::startup_skinUnavailable_windowStillWorks()
+void TestMainWindow::startup_skinUnavailable_windowStillWorks()
 {
     PagewellSkin missing(QStringLiteral(":/skin/not-there.qss"));
     PagewellSkin real;
@@ -117,13 +117,8 @@ void MainWindowTest::startup_skinUnavailable_windowStillWorks()
         WindowFixture f;
         f.open();
         // Swap in the real skin layer by opening a second window with it.
-        AppServices services;
-        services.dialogs = &f.dialogs;
-        services.messages = &f.messages;
-        services.opener = &f.opener;
-        services.clock = &f.clock;
+        AppServices services = f.services(f.makeStages);
         services.skin = skin;
-        services.makeStages = f.makeStages;
         services.programFolder = f.programFolder;
         services.homeFolder = f.homeFolder;
         frmPrinting window(services);
@@ -136,7 +131,7 @@ void MainWindowTest::startup_skinUnavailable_windowStillWorks()
     }
 }
 
-void MainWindowTest::tabOrder_startsWithTitleThenCreationDate()
+void TestMainWindow::tabOrder_startsWithTitleThenCreationDate()
 {
     WindowFixture f;
     frmPrinting& w = f.open();
@@ -152,7 +147,7 @@ void MainWindowTest::tabOrder_startsWithTitleThenCreationDate()
     }
 }
 
-void MainWindowTest::quality_slider_labelsFollowStrictLimits_data()
+void TestMainWindow::quality_slider_labelsFollowStrictLimits_data()
 {
     QTest::addColumn<int>("position");
     QTest::addColumn<QString>("word");
@@ -166,7 +161,7 @@ void MainWindowTest::quality_slider_labelsFollowStrictLimits_data()
     QTest::newRow("1") << 1 << "Low";
 }
 
-void MainWindowTest::quality_slider_labelsFollowStrictLimits()
+void TestMainWindow::quality_slider_labelsFollowStrictLimits()
 {
     QFETCH(int, position);
     WindowFixture f;
@@ -178,7 +173,7 @@ void MainWindowTest::quality_slider_labelsFollowStrictLimits()
     QTEST(f.text("lblQtt"), "word");
 }
 
-void MainWindowTest::now_button_takesDateFromClock()
+void TestMainWindow::now_button_takesDateFromClock()
 {
     WindowFixture f;
     f.open();
@@ -189,7 +184,7 @@ void MainWindowTest::now_button_takesDateFromClock()
     QCOMPARE(f.text("txtCreationDate").size(), 22);
 }
 
-void MainWindowTest::openAFile_confirmed_replacesListAndTakesTitle()
+void TestMainWindow::openAFile_confirmed_replacesListAndTakesTitle()
 {
     WindowFixture f;
     f.open();
@@ -212,7 +207,7 @@ void MainWindowTest::openAFile_confirmed_replacesListAndTakesTitle()
     QTRY_COMPARE_WITH_TIMEOUT(f.find<ShowImage>("prewImage")->Picture().size(), QSize(40, 30), 30000);
 }
 
-void MainWindowTest::openAFile_cancelled_keepsListAndTitle()
+void TestMainWindow::openAFile_cancelled_keepsListAndTitle()
 {
     WindowFixture f;
     f.open();
@@ -223,7 +218,7 @@ void MainWindowTest::openAFile_cancelled_keepsListAndTitle()
     QCOMPARE(f.text("txtTitle"), QStringLiteral("Mine"));
 }
 
-void MainWindowTest::openAFile_notAnImage_stillJoinsList()
+void TestMainWindow::openAFile_notAnImage_stillJoinsList()
 {
     WindowFixture f;
     f.open();
@@ -240,7 +235,7 @@ void MainWindowTest::openAFile_notAnImage_stillJoinsList()
     QCOMPARE(preview->Picture().size(), QSize(10, 10));
 }
 
-void MainWindowTest::menuAdd_behavesLikeOpenAFile()
+void TestMainWindow::menuAdd_behavesLikeOpenAFile()
 {
     WindowFixture f;
     f.open();
@@ -251,17 +246,17 @@ void MainWindowTest::menuAdd_behavesLikeOpenAFile()
     QVERIFY(!f.find<QWidget>("picDoor")->isVisible());
 }
 
-void MainWindowTest::menuExit_closesWindow()
+void TestMainWindow::menuExit_closesWindow()
 {
     WindowFixture f;
     f.open();
     QVERIFY(f.window->isVisible());
     f.find<QAction>("menuExit")->trigger();
     QVERIFY(!f.window->isVisible());
-    QVERIFY(!QFile::exists(f.window->settingsFilePath())); // nothing saved at shut-down
+    QVERIFY(!QFile::exists(f.window->settingsPath())); // nothing saved at shut-down
 }
 
-void MainWindowTest::toolBarClick_hidesGettingStartedPanel()
+void TestMainWindow::toolBarClick_hidesGettingStartedPanel()
 {
     WindowFixture f;
     f.open();
@@ -271,7 +266,7 @@ void MainWindowTest::toolBarClick_hidesGettingStartedPanel()
     QVERIFY(f.list()->isVisible());
 }
 
-void MainWindowTest::closeAndClean_emptyList_onlyCloseBlanksPreview()
+void TestMainWindow::closeAndClean_emptyList_onlyCloseBlanksPreview()
 {
     WindowFixture f;
     f.open();
@@ -297,7 +292,7 @@ void MainWindowTest::closeAndClean_emptyList_onlyCloseBlanksPreview()
     QVERIFY(f.window->isVisible());
 }
 
-void MainWindowTest::move_selected_data()
+void TestMainWindow::move_selected_data()
 {
     QTest::addColumn<int>("button");
     QTest::addColumn<int>("selected");
@@ -311,7 +306,7 @@ void MainWindowTest::move_selected_data()
     QTest::newRow("up with nothing selected") << 6 << -1 << "a b c d e" << -1;
 }
 
-void MainWindowTest::move_selected()
+void TestMainWindow::move_selected()
 {
     QFETCH(int, button);
     QFETCH(int, selected);
@@ -328,7 +323,7 @@ void MainWindowTest::move_selected()
     }
 }
 
-void MainWindowTest::pageNumber_followsSelection()
+void TestMainWindow::pageNumber_followsSelection()
 {
     WindowFixture f;
     f.open();
@@ -340,7 +335,7 @@ void MainWindowTest::pageNumber_followsSelection()
     QCOMPARE(f.text("lblPageNum"), QStringLiteral("Page Number of Selected File: 1"));
 }
 
-void MainWindowTest::about_showsNotice_thenFocusOnLastToolButton()
+void TestMainWindow::about_showsNotice_thenFocusOnLastToolButton()
 {
     WindowFixture f;
     f.open();
@@ -352,15 +347,15 @@ void MainWindowTest::about_showsNotice_thenFocusOnLastToolButton()
     QCOMPARE(f.window->focusWidget(), f.toolButton(6));
 }
 
-void MainWindowTest::website_opensAddress()
+void TestMainWindow::website_opensAddress()
 {
     WindowFixture f;
     f.open();
     f.find<QAction>("menuWeb")->trigger();
-    QCOMPARE(f.opener.opened(), QList<QUrl>{QUrl(QString::fromLatin1(frmPrinting::WebsiteAddress))});
+    QCOMPARE(f.opener.opened(), QList<QUrl>{QUrl(QString::fromLatin1(frmPrinting::kWebsiteAddress))});
 }
 
-void MainWindowTest::browse_confirmedAndCancelled()
+void TestMainWindow::browse_confirmedAndCancelled()
 {
     WindowFixture f;
     f.open();
@@ -375,7 +370,7 @@ void MainWindowTest::browse_confirmedAndCancelled()
     QCOMPARE(f.text("txtPath"), f.programFolder + QStringLiteral("/output"));
 }
 
-void MainWindowTest::addFolder_appendsTreeInOrder_cancelAddsNothing()
+void TestMainWindow::addFolder_appendsTreeInOrder_cancelAddsNothing()
 {
     WindowFixture f;
     f.open();
@@ -424,7 +419,7 @@ QMimeData* filesData(const QStringList& paths)
 
 } // namespace
 
-void MainWindowTest::drops_onPanelThenList_appendImagesInOrder_hidePanel()
+void TestMainWindow::drops_onPanelThenList_appendImagesInOrder_hidePanel()
 {
     WindowFixture f;
     f.open();
@@ -450,5 +445,5 @@ void MainWindowTest::drops_onPanelThenList_appendImagesInOrder_hidePanel()
     QCOMPARE(f.list()->currentRow(), -1); // drops select nothing
 }
 
-QTEST_MAIN(MainWindowTest)
+QTEST_MAIN(TestMainWindow)
 #include "tst_mainwindow.moc"

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+// What the tool-bar commands need of the main window beyond the list itself.
+class ToolBarWindow
+{
+public:
+    virtual ~ToolBarWindow() = default;
+
+    // True while a run owns the list.
+    [[nodiscard]] virtual bool listLocked() const = 0;
+    virtual void hideDropPanel() = 0;
+    virtual void repaintWindow() = 0;
+    // Gives the focus to each tool-bar button in turn, ending on the last that can take it.
+    virtual void sweepToolBar() = 0;
+    // Asks for a folder and appends its images.
+    virtual void addFolder() = 0;
+    virtual void exitProgram() = 0;
+    // Asks for one file to open; nothing when the user cancelled.
+    [[nodiscard]] virtual std::optional<QString> askOpenFile(const QString& title, const QString& filter) = 0;
+    // Shows the file in the preview; a file the preview cannot show leaves it as it was.
+    virtual void showInPreview(const QString& path) = 0;
+    virtual void clearPreview() = 0;
+    virtual void setDocumentTitle(const QString& title) = 0;
+};

@@ -1,0 +1,100 @@
+#include "platform/PosixFile.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include <unistd.h>
+
+FileDescriptor& FileDescriptor::operator=(FileDescriptor&& other) noexcept
+{
+    if (this != &other) {
+        close();
+        m_fd = other.release();
+    }
+    return *this;
+}
+
+int FileDescriptor::release()
+{
+    const int fd = m_fd;
+    m_fd = -1;
+    return fd;
+}
+
+int FileDescriptor::close()
+{
+    if (m_fd < 0) {
+        return 0;
+    }
+    // Linux releases the descriptor even when close fails, so it is never retried.
+    const int result = ::close(release());
+    return result == 0 ? 0 : errno;
+}
+
+DirectoryHandle::DirectoryHandle(FileDescriptor folder)
+{
+    m_dir = ::fdopendir(folder.get());
+    if (m_dir != nullptr) {
+        (void)folder.release(); // now closedir's to close
+    }
+}
+
+DirectoryHandle::~DirectoryHandle()
+{
+    if (m_dir != nullptr) {
+        ::closedir(m_dir);
+    }
+}
+
+int DirectoryHandle::fd() const
+{
+    return m_dir != nullptr ? ::dirfd(m_dir) : -1;
+}
+
+int writeAll(int fd, const void* data, std::size_t size)
+{
+    const auto* next = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t written = ::write(fd, next, size);
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return errno;
+        }
+        next += written;
+        size -= std::size_t(written);
+    }
+    return 0;
+}
+
+QString errnoText(int cause)
+{
+    return QString::fromLocal8Bit(std::strerror(cause));
+}
+
+QString writeFailureReason(int cause)
+{
+    switch (cause) {
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("the folder cannot be written to (permission denied)");
+    case EROFS:
+        return QStringLiteral("the folder is on a read-only disk");
+    case ENOSPC:
+    case EDQUOT:
+        return QStringLiteral("the disk is full");
+    case EFBIG:
+        return QStringLiteral("the file is larger than this system allows (file size limit)");
+    case ENOENT:
+        return QStringLiteral("the folder does not exist");
+    case ENOTDIR:
+        return QStringLiteral("a part of the path is not a folder");
+    case EISDIR:
+        return QStringLiteral("a folder of that name is there");
+    case notOrdinaryFile:
+        return QStringLiteral("that name belongs to something other than an ordinary file");
+    default:
+        return errnoText(cause);
+    }
+}

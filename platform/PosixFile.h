@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QString>
+
+#include <cstddef>
+
+#include <dirent.h>
+
+// An open file descriptor, closed when it goes out of scope.
+class FileDescriptor
+{
+public:
+    FileDescriptor() = default;
+    explicit FileDescriptor(int fd) : m_fd(fd) {}
+    ~FileDescriptor() { close(); }
+    FileDescriptor(FileDescriptor&& other) noexcept : m_fd(other.release()) {}
+    FileDescriptor& operator=(FileDescriptor&& other) noexcept;
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+
+    [[nodiscard]] int get() const { return m_fd; }
+    [[nodiscard]] bool isOpen() const { return m_fd >= 0; }
+    // Gives up ownership: the caller closes what comes back.
+    [[nodiscard]] int release();
+    // 0, or the errno of a failed close (which can report a write that did not reach the disk).
+    int close();
+
+private:
+    int m_fd = -1;
+};
+
+// A folder being listed, closed when it goes out of scope.
+class DirectoryHandle
+{
+public:
+    // Lists the folder open as folder, taking it over; on failure the descriptor is closed and the handle is empty.
+    explicit DirectoryHandle(FileDescriptor folder);
+    ~DirectoryHandle();
+    DirectoryHandle(const DirectoryHandle&) = delete;
+    DirectoryHandle& operator=(const DirectoryHandle&) = delete;
+
+    [[nodiscard]] DIR* get() const { return m_dir; }
+    // The descriptor of the listed folder, for the *at() calls; -1 when empty.
+    [[nodiscard]] int fd() const;
+
+private:
+    DIR* m_dir = nullptr;
+};
+
+// Not an errno value: a name that was to be written belongs to something other than an ordinary file (a FIFO,
+// socket or device, or a link to one of those or to nothing).
+inline constexpr int notOrdinaryFile = -1;
+
+// Writes all of data, carrying on after short writes and interruptions. 0, or the errno of the failure.
+[[nodiscard]] int writeAll(int fd, const void* data, std::size_t size);
+
+// The system's text for an errno value.
+[[nodiscard]] QString errnoText(int cause);
+
+// Why a file could not be written, in plain words for a message ("the disk is full"); the system's text for the
+// causes that have no plainer wording.
+[[nodiscard]] QString writeFailureReason(int cause);

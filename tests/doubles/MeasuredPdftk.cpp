@@ -1,0 +1,16 @@
+#include "doubles/MeasuredPdftk.h"
+
+#include <QElapsedTimer>
+
+PdftkResult MeasuredPdftk::RunPdftkAndWait(const QStringList& arguments)
+{
+    QElapsedTimer timer;
+    timer.start();
+    PdftkResult result = m_inner->RunPdftkAndWait(arguments);
+    // A call refused before a child was started (pdftk missing, the run stopped) is no run.
+    if (result.started) {
+        ++m_runCount;
+        m_childNanoseconds += timer.nsecsElapsed();
+    }
+    return result;
+}

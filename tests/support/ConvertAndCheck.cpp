@@ -1,0 +1,46 @@
+#include "support/ConvertAndCheck.h"
+
+#include "conversion/PageCreation.h"
+#include "support/PdfProbe.h"
+#include "support/WindowFixture.h"
+
+#include <QDir>
+#include <QTest>
+
+void verifyPage(const QString& pdf, int page, const QImage& expected, double tolerance)
+{
+    const QList<QSizeF> sizes = PdfProbe::pageSizes(pdf);
+    QVERIFY(sizes.size() >= page);
+    const PageSize units = pageGeometry(expected.width(), expected.height());
+    const QSizeF points(units.width * 72.0 / 254.0, units.height * 72.0 / 254.0);
+    QVERIFY2(qAbs(sizes.at(page - 1).width() - points.width()) < 0.05 &&
+                 qAbs(sizes.at(page - 1).height() - points.height()) < 0.05,
+             qPrintable(QStringLiteral("page %1 is %2 x %3 pt, expected %4 x %5")
+                            .arg(page)
+                            .arg(sizes.at(page - 1).width())
+                            .arg(sizes.at(page - 1).height())
+                            .arg(points.width())
+                            .arg(points.height())));
+    const QImage rendered = PdfProbe::renderPageAt(pdf, page, expected.size());
+    const double difference = PdfProbe::meanDifference(rendered, expected);
+    QVERIFY2(difference >= 0 && difference < tolerance,
+             qPrintable(QStringLiteral("page %1 differs from the picture by %2").arg(page).arg(difference)));
+}
+
+void convertAndCheck(WindowFixture& f, const QString& destination, const QList<QImage>& expected, double tolerance)
+{
+    f.dialogs.saveAnswers.push_back(destination);
+
+    f.click(QStringLiteral("Command3"));
+
+    QVERIFY2(f.messages.shown().isEmpty(), qPrintable(f.messages.shown().value(0).text));
+    QCOMPARE(f.text("lblPB"), QStringLiteral("Done."));
+    QString report;
+    QVERIFY2(PdfProbe::passesQpdfCheck(destination, &report), qPrintable(report));
+    QCOMPARE(PdfProbe::info(destination).value(QStringLiteral("Pages")).toInt(), expected.size());
+    for (int i = 0; i < expected.size() && !QTest::currentTestFailed(); ++i) {
+        verifyPage(destination, i + 1, expected.at(i), tolerance);
+    }
+    QCOMPARE(QDir(f.workspaceParent).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System),
+             QStringList());
+}
