@@ -709,7 +709,7 @@ void frmPrinting::hideDropPanel()
 
 void frmPrinting::showInPreview(const QString& path)
 {
-    (void)m_prewImage->loadimg(path);
+    m_prewImage->loadimg(path);
 }
 
 void frmPrinting::clearPreview()

@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
+#include <FreeImage.h>
 #include <turbojpeg.h>
 
 #include <cmath>
@@ -60,28 +61,39 @@ bool writeFile(const QString& path, const unsigned char* data, unsigned long siz
 
 } // namespace
 
+namespace {
+
+// Photo number n as 8-bit RGB rows, top first.
+std::vector<unsigned char> photoPixels(int n, int width, int height)
+{
+    std::vector<unsigned char> rgb(std::size_t(width) * std::size_t(height) * 3);
+    Grain grain(0x9e3779b9u * std::uint32_t(n + 1));
+    const double phase = n * 0.7;
+    for (int y = 0; y < height; ++y) {
+        unsigned char* row = rgb.data() + std::size_t(y) * std::size_t(width) * 3;
+        const double fy = double(y) / height;
+        for (int x = 0; x < width; ++x) {
+            const double fx = double(x) / width;
+            // A sky-to-ground gradient with soft shapes, so that the picture is not pure noise.
+            const double shape = 40.0 * std::sin(fx * 9.0 + phase) * std::cos(fy * 7.0 - phase);
+            row[3 * x + 0] = clampByte(int(90 + 120 * fy + shape) + grain.next(28));
+            row[3 * x + 1] = clampByte(int(140 - 40 * fy + 0.5 * shape) + grain.next(28));
+            row[3 * x + 2] = clampByte(int(200 - 150 * fy - shape) + grain.next(28));
+        }
+    }
+    return rgb;
+}
+
+} // namespace
+
 bool makePhotos(const QString& dir, int count, int width, int height, QString* error)
 {
     if (!QDir().mkpath(dir)) {
         return fail(error, QStringLiteral("Cannot make the folder \"%1\".").arg(dir));
     }
     const std::unique_ptr<void, TurboDeleter> encoder(tjInitCompress());
-    std::vector<unsigned char> rgb(std::size_t(width) * std::size_t(height) * 3);
     for (int n = 0; n < count; ++n) {
-        Grain grain(0x9e3779b9u * std::uint32_t(n + 1));
-        const double phase = n * 0.7;
-        for (int y = 0; y < height; ++y) {
-            unsigned char* row = rgb.data() + std::size_t(y) * std::size_t(width) * 3;
-            const double fy = double(y) / height;
-            for (int x = 0; x < width; ++x) {
-                const double fx = double(x) / width;
-                // A sky-to-ground gradient with soft shapes, so that the picture is not pure noise.
-                const double shape = 40.0 * std::sin(fx * 9.0 + phase) * std::cos(fy * 7.0 - phase);
-                row[3 * x + 0] = clampByte(int(90 + 120 * fy + shape) + grain.next(28));
-                row[3 * x + 1] = clampByte(int(140 - 40 * fy + 0.5 * shape) + grain.next(28));
-                row[3 * x + 2] = clampByte(int(200 - 150 * fy - shape) + grain.next(28));
-            }
-        }
+        const std::vector<unsigned char> rgb = photoPixels(n, width, height);
         unsigned char* jpeg = nullptr;
         unsigned long size = 0;
         if (tjCompress2(encoder.get(), rgb.data(), width, 0, height, TJPF_RGB, &jpeg, &size, TJSAMP_420, 92, 0) != 0) {
@@ -94,6 +106,29 @@ bool makePhotos(const QString& dir, int count, int width, int height, QString* e
         if (!written) {
             return false;
         }
+    }
+    return true;
+}
+
+bool makeTiff(const QString& path, int width, int height, QString* error)
+{
+    const std::vector<unsigned char> rgb = photoPixels(0, width, height);
+    const std::unique_ptr<FIBITMAP, decltype(&FreeImage_Unload)> bitmap(FreeImage_Allocate(width, height, 24),
+                                                                         &FreeImage_Unload);
+    if (!bitmap) {
+        return fail(error, QStringLiteral("Cannot hold a %1 x %2 picture.").arg(width).arg(height));
+    }
+    for (int y = 0; y < height; ++y) {
+        const unsigned char* from = rgb.data() + std::size_t(y) * std::size_t(width) * 3;
+        BYTE* to = FreeImage_GetScanLine(bitmap.get(), height - 1 - y);
+        for (int x = 0; x < width; ++x, from += 3, to += 3) {
+            to[FI_RGBA_RED] = from[0];
+            to[FI_RGBA_GREEN] = from[1];
+            to[FI_RGBA_BLUE] = from[2];
+        }
+    }
+    if (!FreeImage_Save(FIF_TIFF, bitmap.get(), QFile::encodeName(path).constData(), TIFF_NONE)) {
+        return fail(error, QStringLiteral("Cannot write \"%1\".").arg(path));
     }
     return true;
 }

@@ -9,6 +9,9 @@
 // Writes count JPEG photos of width x height (quality 92, 4:2:0) as dir/photo-NNN.jpg. Returns false on failure.
 [[nodiscard]] bool makePhotos(const QString& dir, int count, int width, int height, QString* error);
 
+// Writes photo number 0 of makePhotos as an uncompressed 24-bit TIFF, as scanners and cameras write them.
+[[nodiscard]] bool makeTiff(const QString& path, int width, int height, QString* error);
+
 // Writes count PNG screenshots of width x height as dir/screen-NNN.png.
 [[nodiscard]] bool makeScreenshots(const QString& dir, int count, int width, int height, QString* error);
 

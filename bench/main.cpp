@@ -2,13 +2,16 @@
 //   pagewell-bench --make DIR                      makes the image sets and the scan tree under DIR
 //   pagewell-bench --set NAME --images DIR [...]   converts the set through the window, then the floor and peers
 //   pagewell-bench --scan DIR                      scans a folder tree through "Add Folder"
+//   pagewell-bench --preview FILE                  shows one image in the preview through "Open a File"
 // Run each set in its own process so that peak_rss_mib belongs to that set alone.
 
 #include "app/PdfStagesFactory.h"
 #include "bench/BenchImages.h"
 #include "bench/BenchWindow.h"
+#include "bench/Figures.h"
 #include "bench/Floor.h"
 #include "bench/Peers.h"
+#include "bench/PreviewTiming.h"
 #include "bench/UiStallMeter.h"
 #include "conversion/InfoFile.h"
 #include "conversion/Merging.h"
@@ -39,24 +42,6 @@
 
 namespace {
 
-void figure(const char* name, double value)
-{
-    std::printf("%s %.4g\n", name, value);
-    std::fflush(stdout);
-}
-
-void count(const char* name, qint64 value)
-{
-    std::printf("%s %lld\n", name, static_cast<long long>(value));
-    std::fflush(stdout);
-}
-
-int failWith(const QString& message)
-{
-    std::fprintf(stderr, "pagewell-bench: %s\n", qPrintable(message));
-    return 1;
-}
-
 // The number of pages of a PDF file, or -1 when qpdf cannot read it.
 qint64 pdfPageCount(const QString& path)
 {
@@ -69,21 +54,6 @@ qint64 pdfPageCount(const QString& path)
     }
 }
 
-// The most memory this process has held at once, from the kernel's high-water mark.
-double peakRssMiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        return -1;
-    }
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:")) {
-            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
-        }
-    }
-    return -1;
-}
-
 int makeAll(const QString& dir)
 {
     QString error;
@@ -93,6 +63,8 @@ int makeAll(const QString& dir)
                     makePhotos(dir + QStringLiteral("/small51"), 51, 640, 480, &error) &&
                     makePhotos(dir + QStringLiteral("/small20"), 20, 640, 480, &error) &&
                     makePhotos(dir + QStringLiteral("/huge"), 1, 8000, 6000, &error) &&
+                    makePhotos(dir + QStringLiteral("/photo24mp"), 1, 6000, 4000, &error) &&
+                    makeTiff(dir + QStringLiteral("/scan-20mp.tif"), 5472, 3648, &error) &&
                     makeScanTree(dir + QStringLiteral("/tree"), 10000, &error);
     return ok ? 0 : failWith(error);
 }
@@ -325,8 +297,13 @@ int main(int argc, char* argv[])
     const QCommandLineOption uniformRows(QStringLiteral("uniform-rows"),
                                          QStringLiteral("What-if: give the list uniform row sizes before the scan."));
     const QCommandLineOption noPeers(QStringLiteral("no-peers"), QStringLiteral("Skip img2pdf and ImageMagick."));
-    parser.addOptions(
-        {make, set, images, scan, pages, quality, scratch, magickConfig, scanLimit, uniformRows, noPeers});
+    const QCommandLineOption preview(QStringLiteral("preview"),
+                                     QStringLiteral("Show this image in the preview through Open a File."),
+                                     QStringLiteral("file"));
+    const QCommandLineOption repeats(QStringLiteral("repeats"), QStringLiteral("Preview this often (default 6)."),
+                                     QStringLiteral("n"), QStringLiteral("6"));
+    parser.addOptions({make, set, images, scan, pages, quality, scratch, magickConfig, scanLimit, uniformRows, noPeers,
+                       preview, repeats});
     parser.process(app);
 
     if (parser.isSet(make)) {
@@ -334,6 +311,9 @@ int main(int argc, char* argv[])
     }
     if (parser.isSet(pages)) {
         return pagesOnly(parser.value(pages), parser.value(quality).toInt(), parser.value(scratch));
+    }
+    if (parser.isSet(preview)) {
+        return measurePreview(parser.value(preview), parser.value(scratch), parser.value(repeats).toInt());
     }
     if (parser.isSet(scan)) {
         return scanTree(parser.value(scan), parser.value(scratch), parser.value(scanLimit).toDouble(),

@@ -57,6 +57,19 @@ echo "== scan: 10,000 files in 100 folders through Add Folder"
 "$bench" --scan "$work/sets/tree" --scratch "$work" --scan-limit-s "${SCAN_LIMIT_S:-90}" 2> >(filter) |
     tee "$work/scan.txt"
 
+# The preview: each picture through "Open a File" in a process of its own, so that the peak memory is its own.
+declare -A previews=(
+    [preview24]="$work/sets/photo24mp/photo-000.jpg"
+    [preview48]="$work/sets/huge/photo-000.jpg"
+    [preview20tif]="$work/sets/scan-20mp.tif"
+)
+declare -A previewAbout=([preview24]="JPEG 6000x4000" [preview48]="JPEG 8000x6000" [preview20tif]="TIFF 5472x3648")
+for p in preview24 preview48 preview20tif; do
+    echo "== $p: ${previewAbout[$p]} in the preview"
+    "$bench" --preview "${previews[$p]}" --scratch "$work" \
+        2> >(grep -vE 'propagateSizeHints|XDG_RUNTIME_DIR' >&2) | tee "$work/$p.txt"
+done
+
 # value SET NAME: one figure of one set.
 value() { awk -v n="$2" '$1 == n { print $2 }' "$work/$1.txt"; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (a == "" || b == "" || b + 0 == 0) print "n/a"; else printf "%.3f", a / b }'; }
@@ -102,3 +115,7 @@ flat=$(ratio "$(value small peak_rss_mib)" "$(value small20 peak_rss_mib)")
 printf '%-8s %-42s %10s %10s  %s\n' small "peak_rss_mib(small) / peak_rss_mib(small20)" "$flat" 0.9-1.1 "$(within "$flat" 0.9 1.1)"
 hugeLimit=$(awk -v d="$(value huge largest_decoded_mib)" 'BEGIN { printf "%.1f", 3 * d + 80 }')
 row huge "peak_rss_mib / (3 x decoded + 80 MiB)" "$(ratio "$(value huge peak_rss_mib)" "$hugeLimit")" 1
+for p in preview24 preview48 preview20tif; do
+    row "$p" "preview_ms / 300" "$(ratio "$(value "$p" preview_ms)" 300)" 1
+    row "$p" "preview_peak_rss_mib / 64" "$(ratio "$(value "$p" preview_peak_rss_mib)" 64)" 1
+done

@@ -1,114 +1,14 @@
 #include "preview/ShowImage.h"
 
+#include "imagereader/PreviewRead.h"
 #include "platform/PropertyStore.h"
 #include "preview/FitArithmetic.h"
+#include "preview/ShowImageSurface.h"
 
-#include <QImageReader>
-#include <QMouseEvent>
-#include <QPainter>
+#include <cmath>
 
-namespace {
-
-int vbButton(Qt::MouseButtons buttons)
-{
-    int value = 0;
-    if (buttons & Qt::LeftButton) {
-        value |= 1;
-    }
-    if (buttons & Qt::RightButton) {
-        value |= 2;
-    }
-    if (buttons & Qt::MiddleButton) {
-        value |= 4;
-    }
-    return value;
-}
-
-int vbShift(Qt::KeyboardModifiers modifiers)
-{
-    int value = 0;
-    if (modifiers & Qt::ShiftModifier) {
-        value |= 1;
-    }
-    if (modifiers & Qt::ControlModifier) {
-        value |= 2;
-    }
-    if (modifiers & Qt::AltModifier) {
-        value |= 4;
-    }
-    return value;
-}
-
-} // namespace
-
-ShowImageSurface::ShowImageSurface(QWidget* parent) : QFrame(parent)
-{
-    setObjectName(QStringLiteral("immagine"));
-    setMouseTracking(true);
-}
-
-void ShowImageSurface::clearTo(const QColor& color)
-{
-    m_canvasColor = color;
-    if (m_canvas.size() != size()) {
-        m_canvas = QPixmap(size());
-    }
-    m_canvas.fill(color);
-    update();
-}
-
-void ShowImageSurface::paintPicture(const QImage& picture, const QRect& target, const QColor& background)
-{
-    clearTo(background);
-    QPainter painter(&m_canvas);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(target, picture);
-    update();
-}
-
-void ShowImageSurface::paintEvent(QPaintEvent* event)
-{
-    {
-        QPainter painter(this);
-        painter.drawPixmap(0, 0, m_canvas);
-    }
-    QFrame::paintEvent(event); // the border, over the canvas
-}
-
-void ShowImageSurface::resizeEvent(QResizeEvent* event)
-{
-    QFrame::resizeEvent(event);
-    // A new size starts blank; the control paints the picture again right after.
-    QPixmap grown(size());
-    grown.fill(m_canvasColor.isValid() ? m_canvasColor : palette().color(QPalette::Button));
-    m_canvas = grown;
-}
-
-void ShowImageSurface::mousePressEvent(QMouseEvent* event)
-{
-    const QPointF at = event->position();
-    Q_EMIT mousePressed(vbButton(event->buttons()), vbShift(event->modifiers()), float(at.x()), float(at.y()));
-}
-
-void ShowImageSurface::mouseReleaseEvent(QMouseEvent* event)
-{
-    if (rect().contains(event->position().toPoint())) {
-        Q_EMIT clicked();
-    }
-}
-
-void ShowImageSurface::mouseDoubleClickEvent(QMouseEvent*)
-{
-    Q_EMIT doubleClicked();
-}
-
-void ShowImageSurface::mouseMoveEvent(QMouseEvent* event)
-{
-    const QPointF at = event->position();
-    Q_EMIT mouseMoved(vbButton(event->buttons()), vbShift(event->modifiers()), float(at.x()), float(at.y()));
-}
-
-ShowImage::ShowImage(QWidget* parent) : QWidget(parent), m_immagine(new ShowImageSurface(this))
+ShowImage::ShowImage(QWidget* parent)
+    : QWidget(parent), m_immagine(new ShowImageSurface(this)), m_reader(new PreviewRead(this))
 {
     m_immagine->setFrameShape(QFrame::Box);
     m_immagine->setLineWidth(1);
@@ -117,7 +17,17 @@ ShowImage::ShowImage(QWidget* parent) : QWidget(parent), m_immagine(new ShowImag
     connect(m_immagine, &ShowImageSurface::doubleClicked, this, &ShowImage::DblClick);
     connect(m_immagine, &ShowImageSurface::mouseMoved, this, &ShowImage::MouseMove);
     connect(m_immagine, &ShowImageSurface::mousePressed, this, &ShowImage::MouseDown);
+    connect(m_reader, &PreviewRead::finished, this, &ShowImage::pictureRead);
+
+    m_sharpenDelay.setSingleShot(true);
+    m_sharpenDelay.setInterval(150);
+    connect(&m_sharpenDelay, &QTimer::timeout, this, &ShowImage::sharpenIfEnlarged);
+    m_noteDelay.setSingleShot(true);
+    m_noteDelay.setInterval(300);
+    connect(&m_noteDelay, &QTimer::timeout, this, [this] { m_immagine->setLoadingNote(isLoading()); });
 }
+
+ShowImage::~ShowImage() = default;
 
 int ShowImage::BorderStyle() const
 {
@@ -132,6 +42,8 @@ void ShowImage::setBorderStyle(int New_BorderStyle)
 
 void ShowImage::Cls()
 {
+    // A picture still being read must not appear after the preview was blanked (Close, the end of a run).
+    stopReading();
     m_immagine->clearTo(colorFromValue(m_backColor, palette()));
 }
 
@@ -145,7 +57,7 @@ void ShowImage::setBackColor(quint32 New_BackColor)
     m_backColor = New_BackColor;
     Q_EMIT PropertyChanged(QStringLiteral("BackColor"));
     // The background shows at once, with or without a picture.
-    Cls();
+    m_immagine->clearTo(colorFromValue(m_backColor, palette()));
     showImageInfo();
 }
 
@@ -156,7 +68,9 @@ QImage ShowImage::Picture() const
 
 void ShowImage::setPicture(const QImage& New_Picture)
 {
+    stopReading();
     m_temp = New_Picture;
+    m_tempPath.clear();
     Q_EMIT PropertyChanged(QStringLiteral("Picture"));
     showImageInfo();
 }
@@ -175,25 +89,93 @@ void ShowImage::showImageInfo()
     m_immagine->paintPicture(m_temp, QRect(fit.x, fit.y, fit.w, fit.h), background);
 }
 
-bool ShowImage::loadimg(const QString& nome, QString* error)
+void ShowImage::loadimg(const QString& nome)
 {
-    QImageReader reader(nome);
-    reader.setAutoTransform(true);
-    QImage loaded = reader.read();
-    if (loaded.isNull()) {
-        if (error) {
-            *error = reader.errorString();
-        }
-        return false;
+    startReading({nome, deviceBox(), false});
+}
+
+bool ShowImage::isLoading() const
+{
+    return m_reading.has_value() && !m_reading->sharpen;
+}
+
+QSize ShowImage::deviceBox() const
+{
+    const qreal ratio = devicePixelRatioF();
+    return {std::max(1, int(std::ceil(width() * ratio))), std::max(1, int(std::ceil(height() * ratio)))};
+}
+
+void ShowImage::startReading(const Reading& reading)
+{
+    m_sharpenDelay.stop();
+    m_reading = reading;
+    m_reader->request(reading.path, reading.box);
+    if (!reading.sharpen) {
+        m_noteDelay.start();
     }
-    m_temp = std::move(loaded);
+}
+
+void ShowImage::stopReading()
+{
+    m_sharpenDelay.stop();
+    m_noteDelay.stop();
+    m_immagine->setLoadingNote(false);
+    if (m_reading) {
+        m_reader->cancel();
+        m_reading.reset();
+    }
+}
+
+void ShowImage::pictureRead(const QString& path, const QImage& image, const QString& reason)
+{
+    if (!m_reading || m_reading->path != path) {
+        return;
+    }
+    const Reading reading = *m_reading;
+    m_reading.reset();
+    m_noteDelay.stop();
+    m_immagine->setLoadingNote(false);
+    if (image.isNull()) {
+        if (reading.sharpen) {
+            // The file changed or went away since: keep the picture shown, quietly, and stop asking.
+            m_tempPath.clear();
+            return;
+        }
+        Q_EMIT loadFinished(path, reason.isEmpty() ? tr("The picture could not be read.") : reason);
+        return;
+    }
+    m_temp = image;
+    m_tempPath = path;
+    m_tempBox = reading.box;
     showImageInfo();
-    return true;
+    if (!reading.sharpen) {
+        Q_EMIT loadFinished(path, QString());
+    }
+    sharpenIfEnlarged(); // the window may have grown while the file was read
+}
+
+void ShowImage::sharpenIfEnlarged()
+{
+    if (m_reading || m_tempPath.isEmpty() || m_temp.isNull()) {
+        return;
+    }
+    // Never enlarged: a picture that fits its box with room on both sides is the whole file already.
+    const bool whole = m_temp.width() < m_tempBox.width() && m_temp.height() < m_tempBox.height();
+    const QSize box = deviceBox();
+    if (whole || (box.width() <= m_tempBox.width() && box.height() <= m_tempBox.height())) {
+        return;
+    }
+    const FitRect fit = fitPicture(m_temp.width(), m_temp.height(), box.width(), box.height());
+    if (fit.w > m_temp.width() + 1 || fit.h > m_temp.height() + 1) {
+        startReading({m_tempPath, box, true});
+    }
 }
 
 void ShowImage::ReadProperties(const PropertyStore& store)
 {
+    stopReading();
     m_temp = store.read(QStringLiteral("Picture"), QImage()).value<QImage>();
+    m_tempPath.clear();
     m_immagine->setFrameShape(
         store.read(QStringLiteral("BorderStyle"), kDefaultBorderStyle).toInt() == 0 ? QFrame::NoFrame : QFrame::Box);
     m_backColor = store.read(QStringLiteral("BackColor"), kDefaultBackColor).toUInt();
@@ -235,4 +217,7 @@ void ShowImage::resizeEvent(QResizeEvent* event)
     m_immagine->resize(m_immagine->width(), height());
     m_immagine->resize(width(), height());
     showImageInfo();
+    if (!m_tempPath.isEmpty()) {
+        m_sharpenDelay.start();
+    }
 }

@@ -1,40 +1,19 @@
 #pragma once
 
-#include <QFrame>
 #include <QImage>
-#include <QPixmap>
+#include <QSize>
+#include <QTimer>
+#include <QWidget>
 
+#include <optional>
+
+class PreviewRead;
 class PropertyStore;
-
-// The drawing surface: keeps what was painted on it until it is cleared or painted again.
-class ShowImageSurface final : public QFrame
-{
-    Q_OBJECT
-public:
-    explicit ShowImageSurface(QWidget* parent);
-    void clearTo(const QColor& color);
-    void paintPicture(const QImage& picture, const QRect& target, const QColor& background);
-
-Q_SIGNALS:
-    void clicked();
-    void doubleClicked();
-    void mouseMoved(int button, int shift, float x, float y);
-    void mousePressed(int button, int shift, float x, float y);
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-
-private:
-    QPixmap m_canvas;
-    QColor m_canvasColor;
-};
+class ShowImageSurface;
 
 // Shows one picture fitted into its rectangle, proportions kept, centred along the axis with room to spare.
+// loadimg reads the file in the isolated image reader, at the size the preview needs in device pixels and
+// upright, without holding up the window.
 class ShowImage final : public QWidget
 {
     Q_OBJECT
@@ -43,6 +22,7 @@ public:
     static constexpr int kDefaultBorderStyle = 1;
 
     explicit ShowImage(QWidget* parent = nullptr);
+    ~ShowImage() override;
 
     [[nodiscard]] int BorderStyle() const;
     void setBorderStyle(int New_BorderStyle);
@@ -52,8 +32,9 @@ public:
     [[nodiscard]] QImage Picture() const;
     void setPicture(const QImage& New_Picture);
     void showImageInfo();
-    // Loads and shows the file; on failure returns false with the loader's error and keeps what was shown.
-    [[nodiscard]] bool loadimg(const QString& nome, QString* error = nullptr);
+    // Starts reading the file and returns at once; loadFinished tells how it went. A newer loadimg, Cls or a new
+    // Picture supersedes a read still under way. A file that cannot be read leaves what was shown.
+    void loadimg(const QString& nome);
 
     void ReadProperties(const PropertyStore& store);
     void WriteProperties(PropertyStore& store) const;
@@ -69,12 +50,34 @@ Q_SIGNALS:
     void MouseDown(int Button, int Shift, float X, float Y);
     // The container should save the control's settings again.
     void PropertyChanged(const QString& name);
+    // The read that loadimg started has ended: the picture is shown, or error says why the file could not be read.
+    void loadFinished(const QString& nome, const QString& error);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    struct Reading
+    {
+        QString path;
+        QSize box;    // device pixels the picture was asked to fit in
+        bool sharpen; // a re-read of the held picture for a larger size, not a loadimg
+    };
+
+    [[nodiscard]] bool isLoading() const;
+    [[nodiscard]] QSize deviceBox() const;
+    void startReading(const Reading& reading);
+    void stopReading();
+    void pictureRead(const QString& path, const QImage& image, const QString& reason);
+    void sharpenIfEnlarged();
+
     ShowImageSurface* m_immagine;
-    QImage m_temp; // the held picture at its natural size
+    PreviewRead* m_reader;
+    QImage m_temp;      // the held picture, read at the size it is shown at
+    QString m_tempPath; // the file it came from (empty for a picture given as Picture)
+    QSize m_tempBox;    // the device size it was read for
+    std::optional<Reading> m_reading;
+    QTimer m_sharpenDelay; // a drag of the window's edge asks for one re-read, not one per step
+    QTimer m_noteDelay;    // a quick read shows no note at all
     quint32 m_backColor = kDefaultBackColor;
 };

@@ -248,6 +248,52 @@ QByteArray encodeJpeg(const std::vector<JSAMPLE>& samples, int width, int height
     return bytes;
 }
 
+// ZSoft PCX, version 5: per row the red, green and blue planes, each run-length encoded on its own.
+QByteArray pcx24(const QImage& picture)
+{
+    const int width = picture.width();
+    const int height = picture.height();
+    const int bytesPerLine = (width + 1) & ~1; // even, as the format asks
+    QByteArray header(128, '\0');
+    auto put16 = [&header](int at, int value) {
+        header[at] = char(value & 0xff);
+        header[at + 1] = char(value >> 8);
+    };
+    header[0] = char(10); // manufacturer
+    header[1] = char(5);  // version
+    header[2] = char(1);  // run-length encoding
+    header[3] = char(8);  // bits per pixel and plane
+    put16(8, width - 1);
+    put16(10, height - 1);
+    put16(12, 72);
+    put16(14, 72);
+    header[65] = char(3); // planes
+    put16(66, bytesPerLine);
+    put16(68, 1); // colour
+    QByteArray bytes = header;
+    for (int y = 0; y < height; ++y) {
+        for (int plane = 0; plane < 3; ++plane) {
+            QByteArray line(bytesPerLine, '\0');
+            for (int x = 0; x < width; ++x) {
+                const QRgb c = picture.pixel(x, y);
+                line[x] = char(plane == 0 ? qRed(c) : (plane == 1 ? qGreen(c) : qBlue(c)));
+            }
+            for (int x = 0; x < bytesPerLine;) {
+                int run = 1;
+                while (x + run < bytesPerLine && run < 63 && line[x + run] == line[x]) {
+                    ++run;
+                }
+                if (run > 1 || uchar(line[x]) >= 0xc0) {
+                    bytes += char(0xc0 | run);
+                }
+                bytes += line[x];
+                x += run;
+            }
+        }
+    }
+    return bytes;
+}
+
 std::vector<JSAMPLE> rgbSamples(const QImage& picture)
 {
     std::vector<JSAMPLE> samples;
@@ -644,6 +690,44 @@ QImage writeSample(Sample sample, const QString& path, QSize size)
     }
     case Sample::BmpTopDown:
         return writeFile(path, topDownBmp(picture)) ? picture : QImage();
+    case Sample::Pcx24:
+        return writeFile(path, pcx24(picture)) ? picture : QImage();
     }
     return {};
+}
+
+QImage writeLargeJpeg(const QString& path, QSize size)
+{
+    const QImage small = makeTestPicture(96, 72);
+    FILE* file = std::fopen(QFile::encodeName(path).constData(), "wb");
+    if (file == nullptr) {
+        return {};
+    }
+    jpeg_compress_struct cinfo = {};
+    jpeg_error_mgr errors = {};
+    cinfo.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&cinfo);
+    jpeg_stdio_dest(&cinfo, file);
+    cinfo.image_width = JDIMENSION(size.width());
+    cinfo.image_height = JDIMENSION(size.height());
+    cinfo.input_components = 3;
+    cinfo.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, 90, TRUE);
+    jpeg_start_compress(&cinfo, TRUE);
+    std::vector<JSAMPLE> row(std::size_t(size.width()) * 3);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        const int y = int(cinfo.next_scanline) * small.height() / size.height();
+        for (int x = 0; x < size.width(); ++x) {
+            const QRgb c = small.pixel(x * small.width() / size.width(), y);
+            row[std::size_t(x) * 3] = JSAMPLE(qRed(c));
+            row[std::size_t(x) * 3 + 1] = JSAMPLE(qGreen(c));
+            row[std::size_t(x) * 3 + 2] = JSAMPLE(qBlue(c));
+        }
+        JSAMPLE* rows[] = {row.data()};
+        jpeg_write_scanlines(&cinfo, rows, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    return std::fclose(file) == 0 ? small : QImage();
 }

@@ -77,8 +77,14 @@ enum class Sample
     Bmp32,
     Bmp32UnusedAlpha, // alpha byte 0 everywhere, as many writers leave it: not a transparent picture
     BmpTopDown,       // negative height, rows stored top first
+    // PCX
+    Pcx24, // three 8-bit planes, run-length encoded, written by hand (nothing here writes PCX)
 };
 
 // Writes a sample file of makeTestPicture() and returns the picture the page has to show (transparent parts are
 // seen on white). A null image when the file could not be written.
 QImage writeSample(Sample sample, const QString& path, QSize size = QSize(96, 64));
+
+// A camera-sized JPEG written row by row, so that the test never holds its pixels: the test picture at 96 x 72,
+// enlarged without smoothing to size. Returns that small picture, or a null image when the file was not written.
+QImage writeLargeJpeg(const QString& path, QSize size);

@@ -1,6 +1,7 @@
 #include "platform/PropertyStore.h"
 #include "preview/FitArithmetic.h"
 #include "preview/ShowImage.h"
+#include "support/ImageCorpus.h"
 #include "support/TestFolder.h"
 
 #include <QSignalSpy>
@@ -16,10 +17,12 @@ private Q_SLOTS:
     void fitPicture_ratioEqualToBox_data();
     void fitPicture_ratioEqualToBox();
     void fitPicture_noArea_givesEmptyRect();
-    void loadimg_picture_drawnFittedAndCentred();
+    void loadimg_file_shownUprightFittedAndCentred_data();
+    void loadimg_file_shownUprightFittedAndCentred();
+    void resize_larger_readsPictureAgain();
     void showImageInfo_noPicture_surfaceUntouched();
     void cls_thenResize_redrawsHeldPicture();
-    void loadimg_notAnImage_reportsAndKeepsPicture();
+    void loadimg_unreadable_reportsAndKeepsPicture();
     void backColor_change_repaintsAndMarksChanged();
     void borderStyle_change_doesNotRedraw();
     void properties_defaultsNotStored_readBackAsDefaults();
@@ -100,25 +103,96 @@ QImage solid(int w, int h, QColor color)
     return image;
 }
 
+// Loads the file and waits for the answer about it; error is empty when the picture is shown.
+[[nodiscard]] bool load(ShowImage& preview, const QString& file, QString* error)
+{
+    QSignalSpy finished(&preview, &ShowImage::loadFinished);
+    preview.loadimg(file);
+    if (!finished.wait(60000) || finished.first().at(0).toString() != file) {
+        return false;
+    }
+    *error = finished.first().at(1).toString();
+    return true;
+}
+
+bool near(QColor a, QColor b, int tolerance)
+{
+    return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance &&
+           std::abs(a.blue() - b.blue()) <= tolerance;
+}
+
 } // namespace
 
-void TestPreview::loadimg_picture_drawnFittedAndCentred()
+void TestPreview::loadimg_file_shownUprightFittedAndCentred_data()
 {
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<int>("sample"); // -1: a camera-sized JPEG
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("PNG, wide: full width, bars above and below")
+        << "wide ü.png" << int(Sample::QtPng) << QSize(300, 100);
+    QTest::newRow("TIFF") << "scan.tif" << int(Sample::TiffLzw) << QSize(96, 64);
+    QTest::newRow("TIFF named .jpg, read by its content") << "scan.jpg" << int(Sample::TiffLzw) << QSize(64, 96);
+    QTest::newRow("PCX") << "paint.pcx" << int(Sample::Pcx24) << QSize(97, 64);
+    QTest::newRow("JPEG turned by EXIF orientation 6") << "camera.jpg" << int(Sample::JpegExifRotated) << QSize(96, 64);
+    QTest::newRow("JPEG 8000 x 6000") << "big.jpg" << -1 << QSize(8000, 6000);
+}
+
+void TestPreview::loadimg_file_shownUprightFittedAndCentred()
+{
+    QFETCH(QString, fileName);
+    QFETCH(int, sample);
+    QFETCH(QSize, size);
     TestFolder folder;
-    const QString file = folder.file(QStringLiteral("wide picture ü.png"));
-    QVERIFY(solid(300, 100, Qt::red).save(file));
+    const QString file = folder.file(fileName);
+    const QImage expected = sample < 0 ? writeLargeJpeg(file, size) : writeSample(Sample(sample), file, size);
+    QVERIFY2(!expected.isNull(), "the sample could not be written");
 
     ShowImage preview;
     preview.setBackColor(0x00FFFFFF); // white, as 0x00BBGGRR
     preview.resize(200, 200);
     preview.show();
-    QVERIFY(preview.loadimg(file));
+    QString error;
+    QVERIFY(load(preview, file, &error));
+    QCOMPARE(error, QString());
 
-    // 3:1 in a square box: full width, 67 high (200 / 3 = 66.67), centred vertically from y = 66.
+    // Read at the size it is shown at, never larger: a camera photo is not held whole.
+    QVERIFY(preview.Picture().width() <= 200 && preview.Picture().height() <= 200);
+    const FitRect fit = fitPicture(expected.width(), expected.height(), 200, 200);
     const QImage surface = preview.surfaceImage();
-    QCOMPARE(surface.pixelColor(100, 100), QColor(Qt::red));
-    QCOMPARE(surface.pixelColor(100, 40), QColor(Qt::white));
-    QCOMPARE(surface.pixelColor(100, 160), QColor(Qt::white));
+    // The four coloured corners and the middle land where the upright picture has them.
+    for (const QPointF at :
+         {QPointF(0.1, 0.1), QPointF(0.9, 0.1), QPointF(0.1, 0.9), QPointF(0.9, 0.9), QPointF(0.5, 0.5)}) {
+        const QColor want = expected.pixelColor(int(at.x() * expected.width()), int(at.y() * expected.height()));
+        const QColor got = surface.pixelColor(fit.x + int(at.x() * fit.w), fit.y + int(at.y() * fit.h));
+        QVERIFY2(
+            near(got, want, 40),
+            qPrintable(
+                QStringLiteral("at %1,%2: %3 instead of %4").arg(at.x()).arg(at.y()).arg(got.name(), want.name())));
+    }
+    // Centred: the room left over is background on both sides.
+    const QPoint before = fit.x > 2 ? QPoint(fit.x / 2, 100) : QPoint(100, fit.y / 2);
+    const QPoint after = fit.x > 2 ? QPoint(199 - fit.x / 2, 100) : QPoint(100, 199 - fit.y / 2);
+    QCOMPARE(surface.pixelColor(before), QColor(Qt::white));
+    QCOMPARE(surface.pixelColor(after), QColor(Qt::white));
+}
+
+void TestPreview::resize_larger_readsPictureAgain()
+{
+    TestFolder folder;
+    const QString file = folder.file(QStringLiteral("photo.jpg"));
+    QVERIFY(makeTestPicture(1600, 1200).save(file, "JPG"));
+    ShowImage preview;
+    preview.resize(200, 200);
+    preview.show();
+    QString error;
+    QVERIFY(load(preview, file, &error));
+    QCOMPARE(error, QString());
+    QCOMPARE(preview.Picture().size(), QSize(200, 150));
+
+    preview.resize(400, 300); // no longer enough pixels for the new size: read again
+    QTRY_COMPARE_WITH_TIMEOUT(preview.Picture().size(), QSize(400, 300), 30000);
+    preview.resize(100, 100); // smaller: the picture in hand will do
+    QCOMPARE(preview.Picture().size(), QSize(400, 300));
 }
 
 void TestPreview::showImageInfo_noPicture_surfaceUntouched()
@@ -150,7 +224,7 @@ void TestPreview::cls_thenResize_redrawsHeldPicture()
     QCOMPARE(preview.surfaceImage().pixelColor(60, 60), QColor(Qt::blue));
 }
 
-void TestPreview::loadimg_notAnImage_reportsAndKeepsPicture()
+void TestPreview::loadimg_unreadable_reportsAndKeepsPicture()
 {
     TestFolder folder;
     const QString text = folder.write(QStringLiteral("notes.png"), "this is not a picture");
@@ -160,9 +234,10 @@ void TestPreview::loadimg_notAnImage_reportsAndKeepsPicture()
     preview.setPicture(solid(8, 8, Qt::green));
 
     QString error;
-    QVERIFY(!preview.loadimg(text, &error));
+    QVERIFY(load(preview, text, &error));
     QVERIFY(!error.isEmpty());
-    QVERIFY(!preview.loadimg(folder.file(QStringLiteral("missing.jpg")), &error));
+    QVERIFY(load(preview, folder.file(QStringLiteral("missing.jpg")), &error));
+    QVERIFY(!error.isEmpty());
     QCOMPARE(preview.Picture().pixelColor(0, 0), QColor(Qt::green));
     QCOMPARE(preview.surfaceImage().pixelColor(40, 40), QColor(Qt::green));
 }

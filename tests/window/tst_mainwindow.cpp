@@ -206,8 +206,8 @@ void TestMainWindow::openAFile_confirmed_replacesListAndTakesTitle()
     QCOMPARE(f.dialogs.openRequests.first().caption, QStringLiteral("Open Files"));
     QCOMPARE(f.dialogs.openRequests.first().filters.size(), 8);
     QCOMPARE(f.window->commonDialogs().Filename(), QString());
-    QCOMPARE(f.find<ShowImage>("prewImage")->Picture().size(), QSize(40, 30));
     QCOMPARE(f.window->focusWidget(), f.toolButton(6));
+    QTRY_COMPARE_WITH_TIMEOUT(f.find<ShowImage>("prewImage")->Picture().size(), QSize(40, 30), 30000);
 }
 
 void TestMainWindow::openAFile_cancelledOrSpecialFile_keepsListAndTitle()
@@ -237,9 +237,12 @@ void TestMainWindow::openAFile_notAnImage_stillJoinsList()
     preview->setPicture(makeTestPicture(10, 10));
     const QString fake = f.folder.write(QStringLiteral("Zeugnis größer.jpg"), "not really a jpeg");
     f.dialogs.openAnswers.push_back(fake);
+    QSignalSpy read(preview, &ShowImage::loadFinished);
     f.window->CmdToolsBar_Click(0);
     QCOMPARE(f.entries(), QStringList{fake});
     QCOMPARE(f.text("txtTitle"), QStringLiteral("Zeugnis größer"));
+    QVERIFY(read.wait(30000));
+    QVERIFY(!read.first().at(1).toString().isEmpty());
     QCOMPARE(preview->Picture().size(), QSize(10, 10));
 }
 
