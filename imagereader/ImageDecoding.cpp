@@ -187,21 +187,6 @@ Bitmap cmykToRgb(FIBITMAP* cmyk, bool adobeMarker)
     return rgb;
 }
 
-bool alphaAllZero(FIBITMAP* bitmap)
-{
-    const unsigned width = FreeImage_GetWidth(bitmap);
-    const unsigned height = FreeImage_GetHeight(bitmap);
-    for (unsigned y = 0; y < height; ++y) {
-        const BYTE* pixel = FreeImage_GetScanLine(bitmap, int(y));
-        for (unsigned x = 0; x < width; ++x, pixel += 4) {
-            if (pixel[FI_RGBA_ALPHA] != 0) {
-                return false;
-            }
-        }
-    }
-    return true;
-}
-
 // A 32-bit picture as 24 bits, every pixel blended onto white by its alpha: transparent is white on the page.
 // Only a BMP file's alpha that is zero everywhere means nothing: many 32-bit BMP files leave that byte unused.
 Bitmap flattenOnWhite(Bitmap bitmap, FREE_IMAGE_FORMAT source)
@@ -209,21 +194,7 @@ Bitmap flattenOnWhite(Bitmap bitmap, FREE_IMAGE_FORMAT source)
     FIBITMAP* dib = bitmap.get();
     const bool unusedAlpha = source == FIF_BMP && alphaAllZero(dib);
     if (!unusedAlpha) {
-        const unsigned width = FreeImage_GetWidth(dib);
-        const unsigned height = FreeImage_GetHeight(dib);
-        for (unsigned y = 0; y < height; ++y) {
-            BYTE* pixel = FreeImage_GetScanLine(dib, int(y));
-            for (unsigned x = 0; x < width; ++x, pixel += 4) {
-                const unsigned alpha = pixel[FI_RGBA_ALPHA];
-                if (alpha == 255) {
-                    continue;
-                }
-                const unsigned white = 255 * (255 - alpha);
-                pixel[FI_RGBA_RED] = BYTE((pixel[FI_RGBA_RED] * alpha + white + 127) / 255);
-                pixel[FI_RGBA_GREEN] = BYTE((pixel[FI_RGBA_GREEN] * alpha + white + 127) / 255);
-                pixel[FI_RGBA_BLUE] = BYTE((pixel[FI_RGBA_BLUE] * alpha + white + 127) / 255);
-            }
-        }
+        blendOntoWhite(dib);
     }
     return Bitmap(FreeImage_ConvertTo24Bits(dib));
 }

@@ -33,34 +33,8 @@ bool paletteIsGrey(FIBITMAP* bitmap)
 // padding (as in many 32-bit BMP files), not a wholly transparent picture, so it is left alone.
 void compositeOnWhite(FIBITMAP* bitmap)
 {
-    const unsigned width = FreeImage_GetWidth(bitmap);
-    const unsigned height = FreeImage_GetHeight(bitmap);
-    bool alphaUsed = false;
-    for (unsigned y = 0; y < height && !alphaUsed; ++y) {
-        const BYTE* pixel = FreeImage_GetScanLine(bitmap, int(y));
-        for (unsigned x = 0; x < width; ++x, pixel += 4) {
-            if (pixel[FI_RGBA_ALPHA] != 0) {
-                alphaUsed = true;
-                break;
-            }
-        }
-    }
-    if (!alphaUsed) {
-        return;
-    }
-    for (unsigned y = 0; y < height; ++y) {
-        BYTE* pixel = FreeImage_GetScanLine(bitmap, int(y));
-        for (unsigned x = 0; x < width; ++x, pixel += 4) {
-            const unsigned alpha = pixel[FI_RGBA_ALPHA];
-            if (alpha == 255) {
-                continue;
-            }
-            const unsigned white = 255 * (255 - alpha);
-            pixel[FI_RGBA_RED] = BYTE((pixel[FI_RGBA_RED] * alpha + white + 127) / 255);
-            pixel[FI_RGBA_GREEN] = BYTE((pixel[FI_RGBA_GREEN] * alpha + white + 127) / 255);
-            pixel[FI_RGBA_BLUE] = BYTE((pixel[FI_RGBA_BLUE] * alpha + white + 127) / 255);
-            pixel[FI_RGBA_ALPHA] = 255;
-        }
+    if (!alphaAllZero(bitmap)) {
+        blendOntoWhite(bitmap);
     }
 }
 

@@ -77,3 +77,38 @@ FreeImageBitmap toEightBitsPerChannel(FreeImageBitmap bitmap)
         return Bitmap(FreeImage_ConvertToStandardType(source, TRUE));
     }
 }
+
+bool alphaAllZero(FIBITMAP* bitmap)
+{
+    const unsigned width = FreeImage_GetWidth(bitmap);
+    const unsigned height = FreeImage_GetHeight(bitmap);
+    for (unsigned y = 0; y < height; ++y) {
+        const BYTE* pixel = FreeImage_GetScanLine(bitmap, int(y));
+        for (unsigned x = 0; x < width; ++x, pixel += 4) {
+            if (pixel[FI_RGBA_ALPHA] != 0) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+void blendOntoWhite(FIBITMAP* bitmap)
+{
+    const unsigned width = FreeImage_GetWidth(bitmap);
+    const unsigned height = FreeImage_GetHeight(bitmap);
+    for (unsigned y = 0; y < height; ++y) {
+        BYTE* pixel = FreeImage_GetScanLine(bitmap, int(y));
+        for (unsigned x = 0; x < width; ++x, pixel += 4) {
+            const unsigned alpha = pixel[FI_RGBA_ALPHA];
+            if (alpha == 255) {
+                continue;
+            }
+            const unsigned white = 255 * (255 - alpha);
+            pixel[FI_RGBA_RED] = BYTE((pixel[FI_RGBA_RED] * alpha + white + 127) / 255);
+            pixel[FI_RGBA_GREEN] = BYTE((pixel[FI_RGBA_GREEN] * alpha + white + 127) / 255);
+            pixel[FI_RGBA_BLUE] = BYTE((pixel[FI_RGBA_BLUE] * alpha + white + 127) / 255);
+            pixel[FI_RGBA_ALPHA] = 255;
+        }
+    }
+}

@@ -15,3 +15,9 @@ using FreeImageBitmap = std::unique_ptr<FIBITMAP, FreeImageDeleter>;
 // float), down to an ordinary 8-bit-per-channel bitmap. Floats are taken as 0..1 and clipped. An ordinary
 // bitmap comes back as it is; nothing comes back when FreeImage cannot convert.
 [[nodiscard]] FreeImageBitmap toEightBitsPerChannel(FreeImageBitmap bitmap);
+
+// Whether every pixel of a 32-bit bitmap has alpha 0: in many 32-bit BMP files that byte is unused padding.
+[[nodiscard]] bool alphaAllZero(FIBITMAP* bitmap);
+
+// Blends every pixel of a 32-bit bitmap onto white by its alpha, in place, and makes it opaque.
+void blendOntoWhite(FIBITMAP* bitmap);
