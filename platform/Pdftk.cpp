@@ -8,6 +8,7 @@
 
 #include <csignal>
 #include <memory>
+#include <optional>
 
 #include <sys/prctl.h>
 #include <unistd.h>
@@ -41,6 +42,52 @@ PdftkResult resultOf(QProcess& process, qint64 group, bool stopped)
     result.errorText = withoutJvmNotices(QString::fromUtf8(process.readAllStandardError()).trimmed());
     return result;
 }
+
+// The JVM that writes pdftk's class-data archive in the background. It belongs to the application, not to the run
+// that asked for it: a run that ends leaves it working; the application's end stops it, and nothing of it is left.
+class ArchiveDumpProcess final : public QProcess
+{
+public:
+    explicit ArchiveDumpProcess(PdftkJvm::ArchiveDump dump)
+        : QProcess(QCoreApplication::instance()), m_dump(std::move(dump))
+    {
+        connect(this, &QProcess::finished, this, [this] {
+            end(exitStatus() == QProcess::NormalExit && exitCode() == 0);
+            deleteLater();
+        });
+        connect(this, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
+            if (error == QProcess::FailedToStart) {
+                end(false);
+                deleteLater();
+            }
+        });
+    }
+    ~ArchiveDumpProcess() override
+    {
+        if (state() != QProcess::NotRunning) {
+            killGroup(processId());
+            kill();
+            waitForFinished(-1);
+        }
+        end(false);
+    }
+    ArchiveDumpProcess(const ArchiveDumpProcess&) = delete;
+    ArchiveDumpProcess& operator=(const ArchiveDumpProcess&) = delete;
+
+    [[nodiscard]] const PdftkJvm::ArchiveDump& dump() const { return m_dump; }
+
+private:
+    void end(bool succeeded)
+    {
+        if (!m_ended) {
+            m_ended = true;
+            PdftkJvm::dumpEnded(m_dump, succeeded);
+        }
+    }
+
+    PdftkJvm::ArchiveDump m_dump;
+    bool m_ended = false;
+};
 
 } // namespace
 
@@ -104,10 +151,27 @@ PdftkResult ProcessPdftk::RunPdftkAndWait(const QStringList& arguments)
         }
         result = plain;
     }
+    if (std::optional<PdftkJvm::ArchiveDump> dump = m_jvm.archiveToMake()) {
+        startArchiveDump(std::move(*dump));
+    }
     return result;
 }
 
-void ProcessPdftk::setUpChild(QProcess& process, const QStringList& arguments, const QString& javaToolOptions) const
+void ProcessPdftk::startArchiveDump(PdftkJvm::ArchiveDump dump) const
+{
+    if (!QCoreApplication::instance()) {
+        PdftkJvm::dumpEnded(dump, false);
+        return;
+    }
+    auto* process = new ArchiveDumpProcess(std::move(dump));
+    // pdftk's launcher with the dump's options writes the archive and ends without running pdftk.
+    setUpChild(*process, {QStringLiteral("--version")}, process->dump().javaToolOptions, ChildPriority::Low);
+    process->setStandardErrorFile(QProcess::nullDevice());
+    process->start();
+}
+
+void ProcessPdftk::setUpChild(QProcess& process, const QStringList& arguments, const QString& javaToolOptions,
+                              ChildPriority priority) const
 {
     process.setProgram(m_program);
     process.setArguments(arguments);
@@ -123,10 +187,14 @@ void ProcessPdftk::setUpChild(QProcess& process, const QStringList& arguments, c
     process.setProcessEnvironment(environment);
     process.setStandardInputFile(QProcess::nullDevice());
     process.setStandardOutputFile(QProcess::nullDevice());
-    process.setChildProcessModifier([] {
+    process.setChildProcessModifier([priority] {
         ::setpgid(0, 0);
         // Should this program die, the tool goes with it.
         ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (priority == ChildPriority::Low) {
+            // Work for later runs gives way to this one.
+            [[maybe_unused]] const int niceness = ::nice(10);
+        }
     });
 }
 

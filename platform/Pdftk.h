@@ -69,7 +69,15 @@ public:
     void abort() override;
 
 private:
-    void setUpChild(QProcess& process, const QStringList& arguments, const QString& javaToolOptions) const;
+    enum class ChildPriority
+    {
+        Normal,
+        Low
+    };
+    void setUpChild(QProcess& process, const QStringList& arguments, const QString& javaToolOptions,
+                    ChildPriority priority = ChildPriority::Normal) const;
+    // Writes pdftk's class-data archive in the background; the application owns the child.
+    void startArchiveDump(PdftkJvm::ArchiveDump dump) const;
     // One child with these JAVA_TOOL_OPTIONS of ours (none when empty), waited for.
     [[nodiscard]] PdftkResult runChild(const QStringList& arguments, const QString& javaToolOptions);
 

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QSet>
 #include <QStandardPaths>
 
 #include <cstdio>
@@ -15,17 +16,22 @@
 
 namespace {
 
-// Client compiler only, the serial collector, no shared performance file: a pdftk call is over long before the
-// optimising compiler or a parallel collector would pay off. A JVM that crashes leaves neither a core nor an error
-// report in the program's working folder (the run repeats the call without these options). A JVM that does not know
-// an option ignores it. The JDK's own locale data loads faster than the CLDR data a JVM starts with by default; pdftk
-// formats no dates or numbers by locale, so its output is the same.
+// Client compiler only, no shared performance file: a pdftk call is over long before the optimising compiler would
+// pay off. A JVM that crashes leaves neither a core nor an error report in the program's working folder (the run
+// repeats the call without these options). A JVM that does not know an option ignores it. The JDK's own locale data
+// loads faster than the CLDR data a JVM starts with by default; pdftk formats no dates or numbers by locale, so its
+// output is the same.
 const QString kOptions =
-    QStringLiteral("-XX:+IgnoreUnrecognizedVMOptions -XX:TieredStopAtLevel=1 -XX:+UseSerialGC -XX:-UsePerfData "
-                   "-Xshare:auto -XX:-CreateCoredumpOnCrash -XX:ErrorFile=/dev/null -Djava.locale.providers=COMPAT");
+    QStringLiteral("-XX:+IgnoreUnrecognizedVMOptions -XX:TieredStopAtLevel=1 -XX:-UsePerfData -Xshare:auto "
+                   "-XX:-CreateCoredumpOnCrash -XX:ErrorFile=/dev/null -Djava.locale.providers=COMPAT");
+// With the archive: the collector whose heap the archive's ready-made objects (the module graph, interned strings)
+// are mapped into; the JVM skips building them. Without it: the serial collector, the quickest to start.
+const QString kWithArchive = QStringLiteral("-XX:+UseG1GC");
+const QString kWithoutArchive = QStringLiteral("-XX:+UseSerialGC");
 
 const QString kArchivePrefix = QStringLiteral("pdftk-");
 const QString kArchiveSuffix = QStringLiteral(".jsa");
+const QString kClassListSuffix = QStringLiteral(".classes");
 const QString kRecordingSuffix = QStringLiteral(".tmp");
 // A recording older than this was left by a program that did not live to rename it.
 constexpr qint64 kStaleRecordingSeconds = 3600;
@@ -49,7 +55,7 @@ void addFileFacts(QCryptographicHash& hash, const QString& path)
 QString identityOf(const QString& program)
 {
     QCryptographicHash hash(QCryptographicHash::Sha256);
-    hash.addData(kOptions.toUtf8());
+    hash.addData((kOptions + kWithArchive).toUtf8());
     addFileFacts(hash, program);
     const QFileInfo programInfo(program);
     QFile launcher(program);
@@ -85,8 +91,8 @@ QString quoted(const QString& path)
     return QLatin1Char('\'') + path + QLatin1Char('\'');
 }
 
-// What a clean JVM exit leaves: a non-empty file that starts with a class-data archive's magic number
-// (0xf00baba2 static, 0xf00baba8 layered, stored in the machine's byte order).
+// What a clean dump leaves: a file that starts with a static class-data archive's magic number, stored in the
+// machine's byte order.
 bool looksLikeArchive(const QString& path)
 {
     QFile file(path);
@@ -99,7 +105,42 @@ bool looksLikeArchive(const QString& path)
     }
     quint32 magic = 0;
     std::memcpy(&magic, head.constData(), 4);
-    return magic == 0xf00baba2u || magic == 0xf00baba8u;
+    return magic == 0xf00baba2u;
+}
+
+// A name beside target that no other program or object uses: the JVM writes there, and only a finished file is
+// renamed to target.
+QString temporaryNameFor(const QString& target)
+{
+    return QStringLiteral("%1.%2-%3%4")
+        .arg(target)
+        .arg(QCoreApplication::applicationPid())
+        .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'))
+        .arg(kRecordingSuffix);
+}
+
+// Removes the recordings of a program that did not live to rename them.
+void removeStaleRecordings(const QDir& folder)
+{
+    const QDateTime staleBefore = QDateTime::currentDateTimeUtc().addSecs(-kStaleRecordingSeconds);
+    for (const QFileInfo& old :
+         folder.entryInfoList({kArchivePrefix + QLatin1Char('*') + kRecordingSuffix}, QDir::Files | QDir::Hidden)) {
+        if (old.lastModified() < staleBefore) {
+            QFile::remove(old.filePath());
+        }
+    }
+}
+
+bool renameInto(const QString& from, const QString& to)
+{
+    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+}
+
+// The archives asked for in this program's life (the main thread's, as every pdftk child is).
+QSet<QString>& dumpsAsked()
+{
+    static QSet<QString> asked;
+    return asked;
 }
 
 } // namespace
@@ -107,9 +148,10 @@ bool looksLikeArchive(const QString& path)
 PdftkJvm::PdftkJvm(const QString& program, QString cacheFolder) : m_enabled(true), m_cacheFolder(std::move(cacheFolder))
 {
     if (!m_cacheFolder.isEmpty() && !program.isEmpty()) {
-        const QString archive = QDir(m_cacheFolder).filePath(kArchivePrefix + identityOf(program) + kArchiveSuffix);
-        if (quotable(archive)) {
-            m_archive = archive;
+        const QString stem = QDir(m_cacheFolder).filePath(kArchivePrefix + identityOf(program));
+        if (quotable(stem)) {
+            m_archive = stem + kArchiveSuffix;
+            m_classList = stem + kClassListSuffix;
         }
     }
 }
@@ -121,42 +163,33 @@ PdftkJvm::Start PdftkJvm::prepare(bool writesDocument)
         return start;
     }
     start.javaToolOptions = kOptions;
-    if (m_archive.isEmpty() || m_archiveRefused) {
-        return start;
-    }
-    if (QFileInfo(m_archive).isFile()) {
-        start.javaToolOptions += QStringLiteral(" -XX:SharedArchiveFile=") + quoted(m_archive);
+    if (!m_archive.isEmpty() && !m_archiveRefused && QFileInfo(m_archive).isFile()) {
+        // A JVM that cannot use the archive (damaged, or made for other settings) would quietly start without any,
+        // the JDK's own included; with -Xshare:on it stops at once, and the call is repeated without the archive,
+        // which goes.
+        start.javaToolOptions +=
+            QLatin1Char(' ') + kWithArchive + QStringLiteral(" -Xshare:on -XX:SharedArchiveFile=") + quoted(m_archive);
         start.usesArchive = true;
         return start;
     }
-    if (!writesDocument || m_recorded) {
+    start.javaToolOptions += QLatin1Char(' ') + kWithoutArchive;
+    if (m_archive.isEmpty() || m_archiveRefused || !writesDocument || m_recorded || QFileInfo::exists(m_classList)) {
         return start;
     }
     m_recorded = true;
     if (!QDir().mkpath(m_cacheFolder)) {
         return start;
     }
-    const QDir folder(m_cacheFolder);
-    const QDateTime staleBefore = QDateTime::currentDateTimeUtc().addSecs(-kStaleRecordingSeconds);
-    for (const QFileInfo& old :
-         folder.entryInfoList({kArchivePrefix + QLatin1Char('*') + kRecordingSuffix}, QDir::Files | QDir::Hidden)) {
-        if (old.lastModified() < staleBefore) {
-            QFile::remove(old.filePath());
-        }
-    }
-    // The JVM says nothing when it cannot write the archive; find out here whether the folder takes a file.
-    const QString recording = QStringLiteral("%1.%2-%3%4")
-                                  .arg(m_archive)
-                                  .arg(QCoreApplication::applicationPid())
-                                  .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'))
-                                  .arg(kRecordingSuffix);
+    removeStaleRecordings(QDir(m_cacheFolder));
+    // The JVM says nothing when it cannot write the list; find out here whether the folder takes a file.
+    const QString recording = temporaryNameFor(m_classList);
     QFile probe(recording);
     if (!probe.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
         return start;
     }
     probe.close();
     start.recordingFile = recording;
-    start.javaToolOptions += QStringLiteral(" -XX:ArchiveClassesAtExit=") + quoted(recording);
+    start.javaToolOptions += QStringLiteral(" -XX:DumpLoadedClassList=") + quoted(recording);
     return start;
 }
 
@@ -165,21 +198,44 @@ void PdftkJvm::finished(const Start& start, bool succeeded)
     if (start.recordingFile.isEmpty()) {
         return;
     }
-    const QByteArray recording = QFile::encodeName(start.recordingFile);
-    if (succeeded && looksLikeArchive(start.recordingFile) &&
-        std::rename(recording.constData(), QFile::encodeName(m_archive).constData()) == 0) {
-        // Archives of an earlier pdftk or JVM are of no more use.
-        const QDir folder(m_cacheFolder);
-        const QString kept = QFileInfo(m_archive).fileName();
-        for (const QString& name :
-             folder.entryList({kArchivePrefix + QLatin1Char('*') + kArchiveSuffix}, QDir::Files)) {
-            if (name != kept) {
-                QFile::remove(folder.filePath(name));
-            }
-        }
+    if (!(succeeded && QFileInfo(start.recordingFile).size() > 0 && renameInto(start.recordingFile, m_classList))) {
+        QFile::remove(start.recordingFile);
+    }
+}
+
+std::optional<PdftkJvm::ArchiveDump> PdftkJvm::archiveToMake()
+{
+    if (!m_enabled || m_archive.isEmpty() || m_archiveRefused || dumpsAsked().contains(m_archive) ||
+        QFileInfo::exists(m_archive) || !QFileInfo(m_classList).isFile()) {
+        return std::nullopt;
+    }
+    dumpsAsked().insert(m_archive);
+    ArchiveDump dump;
+    dump.archive = m_archive;
+    dump.temporaryFile = temporaryNameFor(m_archive);
+    dump.javaToolOptions = kOptions + QLatin1Char(' ') + kWithArchive +
+                           QStringLiteral(" -Xshare:dump -XX:SharedClassListFile=") + quoted(m_classList) +
+                           QStringLiteral(" -XX:SharedArchiveFile=") + quoted(dump.temporaryFile);
+    return dump;
+}
+
+void PdftkJvm::dumpEnded(const ArchiveDump& dump, bool succeeded)
+{
+    if (!(succeeded && looksLikeArchive(dump.temporaryFile) && renameInto(dump.temporaryFile, dump.archive))) {
+        QFile::remove(dump.temporaryFile);
         return;
     }
-    QFile::remove(start.recordingFile);
+    // The archives and class lists of an earlier pdftk or JVM are of no more use.
+    const QFileInfo archive(dump.archive);
+    const QString stem = archive.completeBaseName();
+    const QDir folder = archive.dir();
+    for (const QString& name : folder.entryList(
+             {kArchivePrefix + QLatin1Char('*') + kArchiveSuffix, kArchivePrefix + QLatin1Char('*') + kClassListSuffix},
+             QDir::Files)) {
+        if (QFileInfo(name).completeBaseName() != stem) {
+            QFile::remove(folder.filePath(name));
+        }
+    }
 }
 
 void PdftkJvm::discardArchive()

@@ -2,13 +2,16 @@
 
 #include <QString>
 
+#include <optional>
+
 // How a pdftk child's Java runtime is started. pdftk-java pays a cold JVM start for every call, and the run calls it
 // once per page; the options below (handed to the child through JAVA_TOOL_OPTIONS, so any pdftk keeps working) and
-// a class-data archive of pdftk's own classes bring each start down to a fraction.
+// a class-data archive of the JDK's and pdftk's classes bring each start down to a fraction.
 //
-// The archive is made once per user, pdftk and JVM, by the JVM itself at the end of the first real run
-// (-XX:ArchiveClassesAtExit), under a temporary name that is renamed into place only after a clean exit: a
-// truncated archive crashes the JVM. Its name is taken from what it was made from, so an updated pdftk or JVM
+// The archive is made once per user, pdftk and JVM, in two steps that add no JVM start to a run: the first real
+// join lists the classes it loads (-XX:DumpLoadedClassList), and a background JVM of low priority then writes the
+// archive from that list (-Xshare:dump), under a temporary name that is renamed into place only after a clean exit:
+// a truncated archive crashes the JVM. Its name is taken from what it was made from, so an updated pdftk or JVM
 // makes a new one. A run that fails with the archive is repeated without it (see ProcessPdftk).
 class PdftkJvm
 {
@@ -18,7 +21,16 @@ public:
     {
         QString javaToolOptions; // empty: start the child with the environment as it is
         bool usesArchive = false;
-        QString recordingFile; // the temporary file the JVM writes the archive to at exit, or empty
+        QString recordingFile; // the temporary file the JVM lists its loaded classes in, or empty
+    };
+
+    // The background JVM that writes the archive: pdftk's launcher started with these options (it dumps and ends
+    // without running pdftk), writing temporaryFile, which becomes archive when it ends cleanly.
+    struct ArchiveDump
+    {
+        QString javaToolOptions;
+        QString temporaryFile;
+        QString archive;
     };
 
     // The JVM started as pdftk starts it, with no options of ours.
@@ -30,9 +42,15 @@ public:
     // The options for the next child. writesDocument: a run that does the real work (a join, the info step), the
     // only kind whose classes are worth archiving.
     [[nodiscard]] Start prepare(bool writesDocument);
-    // The child started with start has ended; succeeded: it exited 0. A recording that succeeded is renamed into
-    // place; any other is removed.
+    // The child started with start has ended; succeeded: it exited 0. A class list that was written is kept for
+    // the archive; any other recording is removed.
     void finished(const Start& start, bool succeeded);
+    // The archive to make in the background now, if there is a class list and no archive yet. Asked for once per
+    // archive in a program's life, so a JVM that cannot dump is not asked again and again.
+    [[nodiscard]] std::optional<ArchiveDump> archiveToMake();
+    // The background JVM has ended (succeeded: it exited 0) or was stopped: its archive is renamed into place, and
+    // the files of an earlier pdftk or JVM go, or the temporary file is removed.
+    static void dumpEnded(const ArchiveDump& dump, bool succeeded);
     // The archive is at fault (the JVM crashed with it, or failed with it and worked without it): it goes, and no
     // other is used or made by this object.
     void discardArchive();
@@ -46,6 +64,7 @@ private:
     bool m_enabled = false;
     QString m_cacheFolder;
     QString m_archive;
+    QString m_classList;
     bool m_recorded = false; // one recording per object, whether or not the JVM wrote anything
     bool m_archiveRefused = false;
 };
