@@ -160,8 +160,7 @@ PdftkResult ProcessPdftk::RunPdftkAndWait(const QStringList& arguments)
 void ProcessPdftk::startArchiveDump(PdftkJvm::ArchiveDump dump) const
 {
     if (!QCoreApplication::instance()) {
-        PdftkJvm::dumpEnded(dump, false);
-        return;
+        return; // nothing would own the child
     }
     auto* process = new ArchiveDumpProcess(std::move(dump));
     // pdftk's launcher with the dump's options writes the archive and ends without running pdftk.
