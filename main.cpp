@@ -2,6 +2,7 @@
 #include "app/Desktop.h"
 #include "app/PdfStagesFactory.h"
 #include "app/ProgramArt.h"
+#include "app/Translations.h"
 #include "app/frmPrinting.h"
 #include "platform/Clock.h"
 #include "platform/DocumentOpener.h"
@@ -36,6 +37,7 @@ bool runsFromInstalledPlace(const QString& programFolder)
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    const Translations translations(userLanguages());
     QApplication::setApplicationName(QStringLiteral("Pagewell"));
     QApplication::setApplicationVersion(QStringLiteral(PAGEWELL_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("org.pagewell.Pagewell"));

@@ -1,5 +1,7 @@
 #include "app/QualityLabels.h"
 
+#include <QCoreApplication>
+
 QString qualityPercentText(int position)
 {
     return QString::number(position) + QLatin1Char('%');
@@ -8,13 +10,13 @@ QString qualityPercentText(int position)
 QString qualityWord(int position)
 {
     if (position > 79) {
-        return QStringLiteral("Best");
+        return QCoreApplication::translate("QualityLabels", "Best");
     }
     if (position > 59) {
-        return QStringLiteral("Good");
+        return QCoreApplication::translate("QualityLabels", "Good");
     }
     if (position > 29) {
-        return QStringLiteral("Medium");
+        return QCoreApplication::translate("QualityLabels", "Medium");
     }
-    return QStringLiteral("Low");
+    return QCoreApplication::translate("QualityLabels", "Low");
 }

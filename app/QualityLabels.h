@@ -11,5 +11,5 @@ inline constexpr int kSliderDefaultQuality = 80;
 // "80%": the position in decimal followed by a percent sign.
 QString qualityPercentText(int position);
 
-// "Best" above 79, "Good" above 59, "Medium" above 29, otherwise "Low".
+// "Best" above 79, "Good" above 59, "Medium" above 29, otherwise "Low", in the user's language.
 QString qualityWord(int position);

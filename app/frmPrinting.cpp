@@ -51,17 +51,17 @@ struct ToolBarButton
 };
 
 const ToolBarButton kToolBarButtons[] = {
-    {"Open a File", "Open an Image File"},
-    {"Add Folder", "Add Image Files from a Folder"},
-    {"Close", "Close This Image File"},
-    {"Clean", "Remove all from File List"},
-    {"Move Down", "Move selected Down"},
-    {"Exit", "Exit"},
-    {"Move Up", "Up"},
+    {QT_TRANSLATE_NOOP("frmPrinting", "Open a File"), QT_TRANSLATE_NOOP("frmPrinting", "Open an Image File")},
+    {QT_TRANSLATE_NOOP("frmPrinting", "Add Folder"), QT_TRANSLATE_NOOP("frmPrinting", "Add Image Files from a Folder")},
+    {QT_TRANSLATE_NOOP("frmPrinting", "Close"), QT_TRANSLATE_NOOP("frmPrinting", "Close This Image File")},
+    {QT_TRANSLATE_NOOP("frmPrinting", "Clean"), QT_TRANSLATE_NOOP("frmPrinting", "Remove all from File List")},
+    {QT_TRANSLATE_NOOP("frmPrinting", "Move Down"), QT_TRANSLATE_NOOP("frmPrinting", "Move selected Down")},
+    {QT_TRANSLATE_NOOP("frmPrinting", "Exit"), QT_TRANSLATE_NOOP("frmPrinting", "Exit")},
+    {QT_TRANSLATE_NOOP("frmPrinting", "Move Up"), QT_TRANSLATE_NOOP("frmPrinting", "Up")},
 };
 
-const QString kDropHint = QStringLiteral("Drag & Drop Files Here");
-const QString kConvertCaption = QStringLiteral("Convert To PDF Now");
+const char* const kDropHint = QT_TRANSLATE_NOOP("frmPrinting", "Drag & Drop Files Here");
+const char* const kConvertCaption = QT_TRANSLATE_NOOP("frmPrinting", "Convert To PDF Now");
 
 QFont windowFont()
 {
@@ -88,6 +88,7 @@ void nameAfterCaption(QLabel* caption, QWidget* control, const QString& descript
     if (name.endsWith(QLatin1Char(':'))) {
         name.chop(1);
     }
+    name = name.trimmed(); // French puts a space before the colon
     control->setAccessibleName(name);
     control->setAccessibleDescription(description);
 }
@@ -133,9 +134,9 @@ void frmPrinting::buildControls()
         const ToolBarButton& spec = kToolBarButtons[index];
         auto* button = new QToolButton(toolBarFrame);
         button->setObjectName(QStringLiteral("CmdToolsBar_%1").arg(index));
-        button->setText(QString::fromLatin1(spec.caption));
-        button->setToolTip(QString::fromLatin1(spec.toolTip));
-        button->setAccessibleName(QString::fromLatin1(spec.caption));
+        button->setText(tr(spec.caption));
+        button->setToolTip(tr(spec.toolTip));
+        button->setAccessibleName(tr(spec.caption));
         button->setIcon(toolBarIcon(index));
         button->setIconSize(QSize(32, 32));
         button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
@@ -159,14 +160,14 @@ void frmPrinting::buildControls()
     body->addLayout(upper, 1);
 
     auto* listColumn = new QVBoxLayout;
-    QLabel* listCaption = captionLabel(QStringLiteral("Label2"), QStringLiteral("File List:"), central);
+    QLabel* listCaption = captionLabel(QStringLiteral("Label2"), tr("File List:"), central);
     listColumn->addWidget(listCaption);
     auto* listHolder = new QWidget(central);
     auto* listStack = new QStackedLayout(listHolder);
     listStack->setStackingMode(QStackedLayout::StackAll);
     m_List1 = new ImageListWidget(listHolder);
     m_List1->setObjectName(QStringLiteral("List1"));
-    m_List1->setHint(kDropHint);
+    m_List1->setHint(tr(kDropHint));
     m_picDoor = new DropPanel(m_List1, listHolder);
     m_picDoor->setObjectName(QStringLiteral("picDoor"));
     m_picDoor->setAlignment(Qt::AlignCenter);
@@ -178,26 +179,25 @@ void frmPrinting::buildControls()
                                             "DropPanel:focus { border: 2px solid #3b78c4; }"));
     // Tab stops on the guide while it shows, so that a screen reader reads its steps.
     m_picDoor->setFocusPolicy(Qt::TabFocus);
-    m_picDoor->setAccessibleName(QStringLiteral("Getting started"));
+    m_picDoor->setAccessibleName(tr("Getting started"));
     m_picDoor->setAccessibleDescription(gettingStartedText());
     nameAfterCaption(listCaption, m_List1,
-                     QStringLiteral("The images in page order. Alt+Up and Alt+Down move the selected image, "
-                                    "Delete removes it."));
+                     tr("The images in page order. Alt+Up and Alt+Down move the selected image, "
+                        "Delete removes it."));
     m_picDoor->installEventFilter(this);
     listStack->addWidget(m_List1);
     listStack->addWidget(m_picDoor);
     listStack->setCurrentWidget(m_picDoor);
     listColumn->addWidget(listHolder, 1);
-    m_lblPageNum =
-        captionLabel(QStringLiteral("lblPageNum"), QStringLiteral("Page Number Of Selected File: 0"), central);
+    m_lblPageNum = captionLabel(QStringLiteral("lblPageNum"), tr("Page Number Of Selected File: 0"), central);
     listColumn->addWidget(m_lblPageNum);
     upper->addLayout(listColumn, 5);
 
     m_prewImage = new ShowImage(central);
     m_prewImage->setObjectName(QStringLiteral("prewImage"));
     m_prewImage->setMinimumSize(200, 230);
-    m_prewImage->setAccessibleName(QStringLiteral("Preview"));
-    m_prewImage->setAccessibleDescription(QStringLiteral("The image opened last"));
+    m_prewImage->setAccessibleName(tr("Preview"));
+    m_prewImage->setAccessibleDescription(tr("The image opened last"));
     if (m_services.previewStore) {
         m_prewImage->ReadProperties(*m_services.previewStore);
     }
@@ -224,17 +224,17 @@ void frmPrinting::buildControls()
     m_txtTitle = textBox(QStringLiteral("txtTitle"), QStringLiteral("New PDF Document"), fields);
     m_txtCreateFor = textBox(QStringLiteral("txtCreateFor"), QStringLiteral("Pagewell"), fields);
     m_txtCreationDate = textBox(QStringLiteral("txtCreationDate"), QString(), fields);
-    m_Command1 = new QPushButton(QStringLiteral("Now"), fields);
+    m_Command1 = new QPushButton(tr("Now"), fields);
     m_Command1->setObjectName(QStringLiteral("Command1"));
     m_txtSubject = textBox(QStringLiteral("txtSubject"), QStringLiteral("New Subject"), fields);
     m_txtKeywords = textBox(QStringLiteral("txtKeywords"), QString(), fields);
-    addField(QStringLiteral("lblTitle"), QStringLiteral("PDF Document Title:"), m_txtTitle);
-    addField(QStringLiteral("lblCreateFor"), QStringLiteral("PDF Author:"), m_txtCreateFor);
-    addField(QStringLiteral("lblCreationDate"), QStringLiteral("Creation Date:"), m_txtCreationDate, m_Command1,
-             QStringLiteral("As the PDF keeps it: D:, then year, month, day, hours, minutes and seconds"));
-    m_Command1->setAccessibleDescription(QStringLiteral("Sets the creation date to the current time"));
-    addField(QStringLiteral("lblSubject"), QStringLiteral("Subject:"), m_txtSubject);
-    addField(QStringLiteral("lblKeywords"), QStringLiteral("Keywords:"), m_txtKeywords);
+    addField(QStringLiteral("lblTitle"), tr("PDF Document Title:"), m_txtTitle);
+    addField(QStringLiteral("lblCreateFor"), tr("PDF Author:"), m_txtCreateFor);
+    addField(QStringLiteral("lblCreationDate"), tr("Creation Date:"), m_txtCreationDate, m_Command1,
+             tr("As the PDF keeps it: D:, then year, month, day, hours, minutes and seconds"));
+    m_Command1->setAccessibleDescription(tr("Sets the creation date to the current time"));
+    addField(QStringLiteral("lblSubject"), tr("Subject:"), m_txtSubject);
+    addField(QStringLiteral("lblKeywords"), tr("Keywords:"), m_txtKeywords);
     fieldsLayout->setRowStretch(row, 1);
     fieldsLayout->setColumnStretch(0, 1);
     fields->setMinimumWidth(260);
@@ -247,13 +247,13 @@ void frmPrinting::buildControls()
 
     // Quality row, slider, output folder, convert button and progress across the full width.
     auto* qualityRow = new QHBoxLayout;
-    QLabel* qualityCaption = captionLabel(QStringLiteral("lblJPG"), QStringLiteral("Compress Quality:"), central);
+    QLabel* qualityCaption = captionLabel(QStringLiteral("lblJPG"), tr("Compress Quality:"), central);
     qualityRow->addWidget(qualityCaption);
     m_lblQuality = captionLabel(QStringLiteral("lblQuality"), QStringLiteral("100%"), central);
     qualityRow->addWidget(m_lblQuality);
     qualityRow->addStretch(1);
-    m_lblQtt = captionLabel(QStringLiteral("lblQtt"), QStringLiteral("Good"), central);
-    m_lblQtt->setAccessibleDescription(QStringLiteral("Quality"));
+    m_lblQtt = captionLabel(QStringLiteral("lblQtt"), tr("Good"), central);
+    m_lblQtt->setAccessibleDescription(tr("Quality"));
     qualityRow->addWidget(m_lblQtt);
     body->addLayout(qualityRow);
 
@@ -272,20 +272,20 @@ void frmPrinting::buildControls()
     body->addWidget(m_Slider1);
 
     auto* outputRow = new QHBoxLayout;
-    QLabel* pathCaption = captionLabel(QStringLiteral("Label3"), QStringLiteral("Output Path:"), central);
+    QLabel* pathCaption = captionLabel(QStringLiteral("Label3"), tr("Output Path:"), central);
     outputRow->addWidget(pathCaption);
     m_txtPath = textBox(QStringLiteral("txtPath"), m_services.homeFolder + QStringLiteral("/output"), central);
-    m_txtPath->setToolTip(QStringLiteral("Select a Folder to Output"));
+    m_txtPath->setToolTip(tr("Select a Folder to Output"));
     nameAfterCaption(pathCaption, m_txtPath, m_txtPath->toolTip());
     outputRow->addWidget(m_txtPath, 1);
-    m_cmdBrowse = new QPushButton(QStringLiteral("Browse"), central);
+    m_cmdBrowse = new QPushButton(tr("Browse"), central);
     m_cmdBrowse->setObjectName(QStringLiteral("cmdBrowse"));
-    m_cmdBrowse->setToolTip(QStringLiteral("Select an Output Folder"));
+    m_cmdBrowse->setToolTip(tr("Select an Output Folder"));
     connect(m_cmdBrowse, &QPushButton::clicked, this, &frmPrinting::browseOutputFolder);
     outputRow->addWidget(m_cmdBrowse);
     body->addLayout(outputRow);
 
-    m_Command3 = new QPushButton(kConvertCaption, central);
+    m_Command3 = new QPushButton(tr(kConvertCaption), central);
     m_Command3->setObjectName(QStringLiteral("Command3"));
     m_Command3->setIcon(convertIcon());
     m_Command3->setIconSize(QSize(32, 32));
@@ -293,7 +293,7 @@ void frmPrinting::buildControls()
     bold.setBold(true);
     m_Command3->setFont(bold);
     m_Command3->setAccessibleDescription(
-        QStringLiteral("Makes one PDF of the listed images and asks where to save it (Ctrl+Return)"));
+        tr("Makes one PDF of the listed images and asks where to save it (Ctrl+Return)"));
     body->addWidget(m_Command3);
 
     m_pb = new QProgressBar(central);
@@ -301,11 +301,11 @@ void frmPrinting::buildControls()
     m_pb->setRange(0, 100);
     m_pb->setValue(0);
     m_pb->setTextVisible(false);
-    m_pb->setAccessibleName(QStringLiteral("Conversion progress"));
+    m_pb->setAccessibleName(tr("Conversion progress"));
     body->addWidget(m_pb);
     m_lblPB = captionLabel(QStringLiteral("lblPB"), QStringLiteral("0%"), central);
     m_lblPB->setAlignment(Qt::AlignCenter);
-    m_lblPB->setAccessibleDescription(QStringLiteral("Conversion status"));
+    m_lblPB->setAccessibleDescription(tr("Conversion status"));
     QFont small = font();
     small.setBold(true);
     small.setPointSizeF(7.5);
@@ -335,21 +335,21 @@ void frmPrinting::buildMenus()
         return action;
     };
     // The mnemonics (Alt+F, Alt+A) open the menus from the keyboard.
-    QMenu* menuFile = menuBar()->addMenu(QStringLiteral("&File"));
+    QMenu* menuFile = menuBar()->addMenu(tr("&File"));
     menuFile->setObjectName(QStringLiteral("menuFile"));
-    QAction* menuAdd = addAction(menuFile, QStringLiteral("menuAdd"), QStringLiteral("&Open an Image"));
+    QAction* menuAdd = addAction(menuFile, QStringLiteral("menuAdd"), tr("&Open an Image"));
     menuAdd->setShortcut(QKeySequence::Open);
     menuFile->addSeparator()->setObjectName(QStringLiteral("menuS"));
-    QAction* menuExit = addAction(menuFile, QStringLiteral("menuExit"), QStringLiteral("E&xit"));
+    QAction* menuExit = addAction(menuFile, QStringLiteral("menuExit"), tr("E&xit"));
     menuExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     connect(menuAdd, &QAction::triggered, this, [this] { CmdToolsBar_Click(OpenAFile); });
     connect(menuExit, &QAction::triggered, this, [this] { CmdToolsBar_Click(ExitProgram); });
 
-    QMenu* menuA = menuBar()->addMenu(QStringLiteral("&About"));
+    QMenu* menuA = menuBar()->addMenu(tr("&About", "menu"));
     menuA->setObjectName(QStringLiteral("menuA"));
-    QAction* menuWeb = addAction(menuA, QStringLiteral("menuWeb"), QStringLiteral("&Website"));
+    QAction* menuWeb = addAction(menuA, QStringLiteral("menuWeb"), tr("&Website"));
     menuA->addSeparator()->setObjectName(QStringLiteral("menuSS"));
-    QAction* menuAbout = addAction(menuA, QStringLiteral("menuAbout"), QStringLiteral("&About"));
+    QAction* menuAbout = addAction(menuA, QStringLiteral("menuAbout"), tr("&About", "menu item"));
     connect(menuWeb, &QAction::triggered, this,
             [this] { m_services.opener->openUrl(QUrl(QString::fromLatin1(kWebsiteAddress))); });
     connect(menuAbout, &QAction::triggered, this, &frmPrinting::showAbout);
@@ -427,7 +427,7 @@ void frmPrinting::Form_Load()
     // 5: the labels follow the slider, whatever their first texts were.
     refreshQualityLabels();
     // 6
-    setWindowTitle(QStringLiteral("Free Pagewell"));
+    setWindowTitle(tr("Free Pagewell"));
     // 7
     const QString configFolder = m_services.configFolder.isEmpty()
                                      ? QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation)
@@ -629,7 +629,7 @@ void frmPrinting::setOutputFolder(const QString& folder)
 
 void frmPrinting::setBusy(bool busy)
 {
-    m_Command3->setText(busy ? QStringLiteral("Converting...") : kConvertCaption);
+    m_Command3->setText(busy ? tr("Converting...") : tr(kConvertCaption));
     m_Command3->setEnabled(!busy);
     if (busy) {
         for (QAbstractButton* button : std::as_const(m_CmdToolsBar)) {
@@ -724,9 +724,9 @@ void frmPrinting::setDocumentTitle(const QString& title)
 
 void frmPrinting::addFolder()
 {
-    const std::optional<QString> folder = m_services.dialogs->folder(this, QStringLiteral("Please select a folder:"));
+    const std::optional<QString> folder = m_services.dialogs->folder(this, tr("Please select a folder:"));
     if (folder && !folder->isEmpty()) {
-        m_List1->setHint(QStringLiteral("Searching Files..."));
+        m_List1->setHint(tr("Searching Files..."));
         // The list gets what was found in batches, once per yield: laying out a long list after every single
         // entry would make a big tree's scan take minutes. Yielding every few milliseconds keeps the window live.
         QList<QByteArray> found;
@@ -747,7 +747,7 @@ void frmPrinting::addFolder()
                 return !m_unloaded; // a closed window ends the scan
             });
         handOver();
-        m_List1->setHint(kDropHint);
+        m_List1->setHint(tr(kDropHint));
     }
     repaint();
     sweepToolBar();
@@ -755,20 +755,20 @@ void frmPrinting::addFolder()
 
 void frmPrinting::browseOutputFolder()
 {
-    const std::optional<QString> folder = m_services.dialogs->folder(this, QStringLiteral("Please select a folder:"));
+    const std::optional<QString> folder = m_services.dialogs->folder(this, tr("Please select a folder:"));
     m_txtPath->setText(folder && !folder->isEmpty() ? *folder : m_services.programFolder + QStringLiteral("/output"));
     sweepToolBar();
 }
 
 void frmPrinting::showAbout()
 {
-    m_services.messages->show(this, MessageIcon::None, QStringLiteral("about"),
-                              QStringLiteral("Pagewell %1 \u00a9 2026 the Pagewell developers. All rights reserved.")
-                                  .arg(QStringLiteral(PAGEWELL_VERSION)));
+    m_services.messages->show(
+        this, MessageIcon::None, tr("about"),
+        tr("Pagewell %1 © 2026 the Pagewell developers. All rights reserved.").arg(QStringLiteral(PAGEWELL_VERSION)));
     sweepToolBar();
 }
 
 void frmPrinting::showPageNumber(int row)
 {
-    m_lblPageNum->setText(QStringLiteral("Page Number of Selected File: %1").arg(row + 1));
+    m_lblPageNum->setText(tr("Page Number of Selected File: %1").arg(row + 1));
 }

@@ -10,6 +10,23 @@
 #include <QDir>
 #include <QUrl>
 
+namespace {
+
+// The titles the stages give their messages, shown in the user's language.
+[[maybe_unused]] const char* const kStageTitles[] = {
+    QT_TRANSLATE_NOOP("ConversionRun", "Convert"),
+    QT_TRANSLATE_NOOP("ConversionRun", "Save"),
+    QT_TRANSLATE_NOOP("ConversionRun", "PDF"),
+    QT_TRANSLATE_NOOP("ConversionRun", "Image"),
+};
+
+QString stageTitle(const QString& title)
+{
+    return QCoreApplication::translate("ConversionRun", title.toUtf8().constData());
+}
+
+} // namespace
+
 ConversionRun::ConversionRun(RunWindow& window, RunServices services) : m_window(window), m_s(std::move(services)) {}
 
 void ConversionRun::requestAbort()
@@ -26,8 +43,9 @@ void ConversionRun::Command3_Click()
         return;
     }
     if (m_window.entryCount() < 1) {
-        m_s.messages->show(m_window.owner(), MessageIcon::Exclamation, QStringLiteral("Add File"),
-                           QStringLiteral("Please add a file"));
+        m_s.messages->show(m_window.owner(), MessageIcon::Exclamation,
+                           QCoreApplication::translate("ConversionRun", "Add File"),
+                           QCoreApplication::translate("ConversionRun", "Please add a file"));
         m_window.sweepToolBar(false);
         return;
     }
@@ -74,7 +92,7 @@ ConversionRun::Outcome ConversionRun::convert(ConversionStages& stages)
         return Outcome::Failed;
     }
 
-    m_window.setProgressText(QStringLiteral("Preparing Files..."));
+    m_window.setProgressText(QCoreApplication::translate("ConversionRun", "Preparing Files..."));
     const auto quality = [this] { return m_window.quality(); };
     for (int i = 0; i < count; ++i) {
         if (i + 1 < count) {
@@ -83,14 +101,14 @@ ConversionRun::Outcome ConversionRun::convert(ConversionStages& stages)
         if (failed(stages.makePage(i, m_window.entry(i), quality), i)) {
             return m_aborted ? Outcome::Aborted : Outcome::Failed;
         }
-        showProgress(QStringLiteral("Preparing Files..."), i, count);
+        showProgress(QCoreApplication::translate("ConversionRun", "Preparing Files..."), i, count);
         if (!yieldAndCheck()) {
             return Outcome::Aborted;
         }
     }
 
     m_window.setProgressPercent(100);
-    m_window.setProgressText(QStringLiteral("Now Start Creating..."));
+    m_window.setProgressText(QCoreApplication::translate("ConversionRun", "Now Start Creating..."));
     if (failed(stages.copyFirstPage())) {
         return Outcome::Failed;
     }
@@ -98,7 +116,7 @@ ConversionRun::Outcome ConversionRun::convert(ConversionStages& stages)
         if (failed(stages.join(i))) {
             return m_aborted ? Outcome::Aborted : Outcome::Failed;
         }
-        showProgress(QStringLiteral("Creating..."), i, count);
+        showProgress(QCoreApplication::translate("ConversionRun", "Creating..."), i, count);
         if (!yieldAndCheck()) {
             return Outcome::Aborted;
         }
@@ -116,12 +134,13 @@ ConversionRun::Outcome ConversionRun::convert(ConversionStages& stages)
     // The finished document is only ever given up by a cancel: a save that fails says why and asks again.
     QString destination;
     for (;;) {
-        destination = m_window.askSaveFile(QStringLiteral("Save"), QStringLiteral("PDF Files(*.pdf)|*.pdf"));
+        destination = m_window.askSaveFile(QCoreApplication::translate("ConversionRun", "Save"),
+                                           QCoreApplication::translate("ConversionRun", "PDF Files(*.pdf)|*.pdf"));
         if (m_aborted) {
             return Outcome::Aborted;
         }
         if (destination.isEmpty()) {
-            finishWithoutSaving(QStringLiteral("Nothing was saved."));
+            finishWithoutSaving(QCoreApplication::translate("ConversionRun", "Nothing was saved."));
             return Outcome::NotSaved;
         }
         destination = withPdfExtension(destination);
@@ -129,21 +148,22 @@ ConversionRun::Outcome ConversionRun::convert(ConversionStages& stages)
         if (saved.ok) {
             break;
         }
-        m_s.messages->show(m_window.owner(), MessageIcon::Critical, saved.title,
-                           saved.text + QStringLiteral("\n\nChoose another name or folder, or cancel to end without "
-                                                       "saving."));
+        m_s.messages->show(m_window.owner(), MessageIcon::Critical, stageTitle(saved.title),
+                           saved.text + QCoreApplication::translate(
+                                            "ConversionRun", "\n\nChoose another name or folder, or cancel to end "
+                                                             "without saving."));
         if (m_aborted) {
             return Outcome::Aborted;
         }
     }
 
     m_window.setProgressPercent(0);
-    m_window.setProgressText(QStringLiteral("Removing Temporary Files..."));
+    m_window.setProgressText(QCoreApplication::translate("ConversionRun", "Removing Temporary Files..."));
     stages.removeWorkspace();
     if (m_aborted) {
         return Outcome::Aborted; // the window closed meanwhile: the document is saved, but nothing opens it now
     }
-    m_window.setProgressText(QStringLiteral("Done."));
+    m_window.setProgressText(QCoreApplication::translate("ConversionRun", "Done."));
     m_window.setBusy(false);
     m_s.opener->openUrl(QUrl::fromLocalFile(destination));
     m_window.clearAfterSave();
@@ -160,11 +180,11 @@ bool ConversionRun::failed(const StageResult& result, int entryToSelect)
         return true;
     }
     m_window.setProgressPercent(0);
-    m_window.setProgressText(QStringLiteral("Stopped: nothing was saved."));
+    m_window.setProgressText(QCoreApplication::translate("ConversionRun", "Stopped: nothing was saved."));
     if (entryToSelect >= 0 && entryToSelect < m_window.entryCount()) {
         m_window.selectEntry(entryToSelect);
     }
-    m_s.messages->show(m_window.owner(), MessageIcon::Critical, result.title, result.text);
+    m_s.messages->show(m_window.owner(), MessageIcon::Critical, stageTitle(result.title), result.text);
     return true;
 }
 

@@ -1,5 +1,6 @@
 #include "conversion/InfoFile.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 
@@ -56,7 +57,7 @@ bool writeInfoFile(const QString& path, const DocumentInfo& info, QString* error
         }
     }
     if (error) {
-        *error = QStringLiteral("The document information could not be written to %1: %2.")
+        *error = QCoreApplication::translate("InfoFile", "The document information could not be written to %1: %2.")
                      .arg(QDir::toNativeSeparators(path), file.errorString());
     }
     return false;

@@ -4,6 +4,7 @@
 #include "pagepdf/PdfPageCount.h"
 #include "platform/Pdftk.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -13,8 +14,11 @@
 namespace {
 
 const QString kTitle = QStringLiteral("Convert");
-const QString kInstallHint = QStringLiteral("Install it, for example with the Debian package pdftk-java "
-                                            "(sudo apt install pdftk-java), and convert again.");
+QString installHint()
+{
+    return QCoreApplication::translate("Merging", "Install it, for example with the Debian package pdftk-java "
+                                                  "(sudo apt install pdftk-java), and convert again.");
+}
 constexpr qsizetype kMaxToolText = 1500;
 
 QString native(const QString& path)
@@ -26,12 +30,13 @@ QString native(const QString& path)
 QString reasonOf(const PdftkResult& result, const QString& program)
 {
     if (!result.started) {
-        return QStringLiteral("pdftk (%1) could not be started (%2)").arg(native(program), result.errorText);
+        return QCoreApplication::translate("Merging", "pdftk (%1) could not be started (%2)")
+            .arg(native(program), result.errorText);
     }
     if (result.crashed) {
-        return QStringLiteral("pdftk stopped unexpectedly");
+        return QCoreApplication::translate("Merging", "pdftk stopped unexpectedly");
     }
-    return QStringLiteral("pdftk ended with exit code %1").arg(result.exitCode);
+    return QCoreApplication::translate("Merging", "pdftk ended with exit code %1").arg(result.exitCode);
 }
 
 QString toolSaid(const PdftkResult& result)
@@ -43,7 +48,7 @@ QString toolSaid(const PdftkResult& result)
     if (text.size() > kMaxToolText) {
         text = text.left(kMaxToolText) + QStringLiteral(" …");
     }
-    return QStringLiteral("\n\npdftk reported:\n") + text;
+    return QCoreApplication::translate("Merging", "\n\npdftk reported:\n") + text;
 }
 
 // Why the workspace folder could not take a file of about bytes, in plain words naming it; empty when nothing is
@@ -51,18 +56,19 @@ QString toolSaid(const PdftkResult& result)
 QString folderProblem(const QString& folder, qint64 bytes)
 {
     if (!QFileInfo(folder).isDir()) {
-        return QStringLiteral("the folder %1 is not there any more").arg(native(folder));
+        return QCoreApplication::translate("Merging", "the folder %1 is not there any more").arg(native(folder));
     }
     struct statvfs space = {};
     if (::statvfs(QFile::encodeName(folder).constData(), &space) != 0) {
         return {};
     }
     if ((space.f_flag & ST_RDONLY) != 0) {
-        return QStringLiteral("the folder %1 is on a read-only disk").arg(native(folder));
+        return QCoreApplication::translate("Merging", "the folder %1 is on a read-only disk").arg(native(folder));
     }
     const qint64 free = qint64(space.f_bavail) * qint64(space.f_frsize);
     if (free < bytes || space.f_favail == 0) {
-        return QStringLiteral("the disk is full (the folder %1 has %2 KB free, about %3 KB are needed)")
+        return QCoreApplication::translate("Merging",
+                                           "the disk is full (the folder %1 has %2 KB free, about %3 KB are needed)")
             .arg(native(folder), QString::number(free / 1024), QString::number(bytes / 1024 + 1));
     }
     return {};
@@ -77,7 +83,7 @@ StageResult runStep(Pdftk& pdftk, const QStringList& arguments, const QStringLis
     QFile::remove(output);
     const PdftkResult result = pdftk.RunPdftkAndWait(arguments);
     if (result.aborted) {
-        return StageResult::failure(kTitle, QStringLiteral("The conversion was stopped."));
+        return StageResult::failure(kTitle, QCoreApplication::translate("Merging", "The conversion was stopped."));
     }
     const QFileInfo written(output);
     const bool wrote = written.isFile() && written.size() > 0;
@@ -95,25 +101,31 @@ StageResult runStep(Pdftk& pdftk, const QStringList& arguments, const QStringLis
     }
     const QString problem = folderProblem(written.absolutePath(), needed);
     if (!problem.isEmpty()) {
-        return StageResult::failure(kTitle, QStringLiteral("%1 failed: %2.").arg(what, problem));
+        return StageResult::failure(kTitle,
+                                    QCoreApplication::translate("Merging", "%1 failed: %2.").arg(what, problem));
     }
     if (!result.ok()) {
         return StageResult::failure(
-            kTitle, QStringLiteral("%1 failed: %2.").arg(what, reasonOf(result, pdftk.program())) + toolSaid(result));
+            kTitle,
+            QCoreApplication::translate("Merging", "%1 failed: %2.").arg(what, reasonOf(result, pdftk.program())) +
+                toolSaid(result));
     }
     if (!wrote) {
-        return StageResult::failure(
-            kTitle,
-            QStringLiteral("%1 failed: pdftk ended without writing %2.").arg(what, native(output)) + toolSaid(result));
+        return StageResult::failure(kTitle,
+                                    QCoreApplication::translate("Merging", "%1 failed: pdftk ended without writing %2.")
+                                            .arg(what, native(output)) +
+                                        toolSaid(result));
     }
     if (pages < 0) {
-        return StageResult::failure(kTitle, QStringLiteral("%1 failed: pdftk reported success, but what it wrote is "
+        return StageResult::failure(
+            kTitle, QCoreApplication::translate("Merging", "%1 failed: pdftk reported success, but what it wrote is "
                                                            "not a PDF that can be read (%2).")
-                                                .arg(what, checkError));
+                        .arg(what, checkError));
     }
-    return StageResult::failure(kTitle, QStringLiteral("%1 failed: pdftk reported success, but the document it "
+    return StageResult::failure(
+        kTitle, QCoreApplication::translate("Merging", "%1 failed: pdftk reported success, but the document it "
                                                        "wrote has %2 instead of %3 pages.")
-                                            .arg(what, QString::number(pages), QString::number(expectedPages)));
+                    .arg(what, QString::number(pages), QString::number(expectedPages)));
 }
 
 } // namespace
@@ -121,15 +133,17 @@ StageResult runStep(Pdftk& pdftk, const QStringList& arguments, const QStringLis
 StageResult pdftkPresence(const Pdftk& pdftk)
 {
     if (pdftk.program().isEmpty()) {
-        return StageResult::failure(kTitle, QStringLiteral("pdftk, which joins the pages into one PDF, was not found "
+        return StageResult::failure(
+            kTitle, QCoreApplication::translate("Merging", "pdftk, which joins the pages into one PDF, was not found "
                                                            "beside Pagewell or on the search path (PATH). ") +
-                                                kInstallHint);
+                        installHint());
     }
     if (!pdftk.isAvailable()) {
-        return StageResult::failure(kTitle, QStringLiteral("pdftk, which joins the pages into one PDF, was not found "
+        return StageResult::failure(
+            kTitle, QCoreApplication::translate("Merging", "pdftk, which joins the pages into one PDF, was not found "
                                                            "at %1, or it cannot be run. ")
-                                                    .arg(native(pdftk.program())) +
-                                                kInstallHint);
+                            .arg(native(pdftk.program())) +
+                        installHint());
     }
     return StageResult::success();
 }
@@ -137,13 +151,13 @@ StageResult pdftkPresence(const Pdftk& pdftk)
 StageResult pdftkVersionAnswer(const Pdftk& pdftk, const PdftkResult& versionRun)
 {
     if (versionRun.aborted) {
-        return StageResult::failure(kTitle, QStringLiteral("The conversion was stopped."));
+        return StageResult::failure(kTitle, QCoreApplication::translate("Merging", "The conversion was stopped."));
     }
     if (!versionRun.ok()) {
         return StageResult::failure(kTitle,
-                                    QStringLiteral("pdftk (%1) does not work: %2. ")
+                                    QCoreApplication::translate("Merging", "pdftk (%1) does not work: %2. ")
                                             .arg(native(pdftk.program()), reasonOf(versionRun, pdftk.program())) +
-                                        kInstallHint + toolSaid(versionRun));
+                                        installHint() + toolSaid(versionRun));
     }
     return StageResult::success();
 }
@@ -153,15 +167,17 @@ StageResult copyFirstPageFile(const Workspace& workspace)
     const QString source = workspace.pageFile(0);
     const QString target = workspace.chainFile(1);
     if (!QFileInfo(source).isFile()) {
-        return StageResult::failure(kTitle, QStringLiteral("The first page %1 is missing, so the document cannot be "
+        return StageResult::failure(
+            kTitle, QCoreApplication::translate("Merging", "The first page %1 is missing, so the document cannot be "
                                                            "put together.")
-                                                .arg(native(source)));
+                        .arg(native(source)));
     }
     QFile::remove(target);
     QFile file(source);
     if (!file.copy(target)) {
-        return StageResult::failure(kTitle, QStringLiteral("The first page %1 could not be copied to %2: %3.")
-                                                .arg(native(source), native(target), file.errorString()));
+        return StageResult::failure(
+            kTitle, QCoreApplication::translate("Merging", "The first page %1 could not be copied to %2: %3.")
+                        .arg(native(source), native(target), file.errorString()));
     }
     return StageResult::success();
 }
@@ -180,7 +196,7 @@ QStringList infoArguments(const Workspace& workspace, int count)
 
 StageResult joinPage(Pdftk& pdftk, const Workspace& workspace, int index)
 {
-    const QString what = QStringLiteral("Joining page %1 (%2) to the pages before it")
+    const QString what = QCoreApplication::translate("Merging", "Joining page %1 (%2) to the pages before it")
                              .arg(QString::number(index + 1), native(workspace.pageFile(index)));
     StageResult result =
         runStep(pdftk, joinArguments(workspace, index), {workspace.chainFile(index), workspace.pageFile(index)},
@@ -193,8 +209,8 @@ StageResult joinPage(Pdftk& pdftk, const Workspace& workspace, int index)
 
 StageResult applyDocumentInfo(Pdftk& pdftk, const Workspace& workspace, int count)
 {
-    const QString what =
-        QStringLiteral("Writing the document information (%1) into the PDF").arg(native(workspace.infoFile()));
+    const QString what = QCoreApplication::translate("Merging", "Writing the document information (%1) into the PDF")
+                             .arg(native(workspace.infoFile()));
     return runStep(pdftk, infoArguments(workspace, count), {workspace.chainFile(count)}, workspace.finishedFile(),
                    count, what);
 }

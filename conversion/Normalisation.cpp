@@ -3,6 +3,7 @@
 #include "imagereader/FormatTable.h"
 #include "imagereader/ImageReader.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 
@@ -46,16 +47,20 @@ QString writeFailure(const QString& imagePath, const QString& bmpPath, int cause
 {
     const QString folder = QFileInfo(bmpPath).absolutePath();
     if (cause == ENOSPC || cause == EDQUOT) {
-        return QStringLiteral("The image \"%1\" cannot be prepared for its page: the temporary folder \"%2\" is full "
-                              "(no space left on the disk).")
+        return QCoreApplication::translate(
+                   "Normalisation",
+                   "The image \"%1\" cannot be prepared for its page: the temporary folder \"%2\" is full "
+                   "(no space left on the disk).")
             .arg(imagePath, folder);
     }
     if (cause == EFBIG) {
-        return QStringLiteral("The image \"%1\" cannot be prepared for its page: the temporary folder \"%2\" has no "
-                              "room for it (the file size limit is reached).")
+        return QCoreApplication::translate(
+                   "Normalisation",
+                   "The image \"%1\" cannot be prepared for its page: the temporary folder \"%2\" has no "
+                   "room for it (the file size limit is reached).")
             .arg(imagePath, folder);
     }
-    return QStringLiteral("The image \"%1\" cannot be written as \"%2\": %3.")
+    return QCoreApplication::translate("Normalisation", "The image \"%1\" cannot be written as \"%2\": %3.")
         .arg(imagePath, bmpPath, QString::fromLocal8Bit(std::strerror(cause)));
 }
 
@@ -93,7 +98,9 @@ std::optional<NormalisedImage> normaliseImage(ImageReader& reader, const ImageFi
     const QString& imagePath = image.shown;
     const QByteArray bmpName = QFile::encodeName(bmpPath);
     if (::unlink(bmpName.constData()) != 0 && errno != ENOENT) {
-        fail(error, QStringLiteral("The previous normalised image \"%1\" cannot be removed.").arg(bmpPath));
+        fail(error,
+             QCoreApplication::translate("Normalisation", "The previous normalised image \"%1\" cannot be removed.")
+                 .arg(bmpPath));
         return std::nullopt;
     }
 
@@ -177,7 +184,9 @@ std::optional<NormalisedImage> ReadAheadNormaliser::normalise(const ImageFile& i
     }
     const QByteArray bmpName = QFile::encodeName(bmpPath);
     if (::unlink(bmpName.constData()) != 0 && errno != ENOENT) {
-        fail(error, QStringLiteral("The previous normalised image \"%1\" cannot be removed.").arg(bmpPath));
+        fail(error,
+             QCoreApplication::translate("Normalisation", "The previous normalised image \"%1\" cannot be removed.")
+                 .arg(bmpPath));
         return std::nullopt;
     }
     const QByteArray unnamed = "/proc/self/fd/" + QByteArray::number(ahead.get());

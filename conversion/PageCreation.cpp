@@ -2,6 +2,7 @@
 
 #include "platform/PdfPageLibrary.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -83,10 +84,11 @@ StageResult CheckPdfResult(const PdfPageLibrary& library, int result, const QStr
     }
     QString reason = library.GetErrorMsg().trimmed();
     if (reason.isEmpty()) {
-        reason = QStringLiteral("The PDF library gave no reason.");
+        reason = QCoreApplication::translate("PageCreation", "The PDF library gave no reason.");
     }
     return StageResult::failure(kPdfTitle,
-                                QStringLiteral("The page for \"%1\" could not be made. %2").arg(imagePath, reason));
+                                QCoreApplication::translate("PageCreation", "The page for \"%1\" could not be made. %2")
+                                    .arg(imagePath, reason));
 }
 
 StageResult createPagePdf(PdfPageLibrary& library, const PageJob& job, const Normaliser& normalise,
@@ -114,7 +116,8 @@ StageResult createPagePdf(PdfPageLibrary& library, const PageJob& job, const Nor
     const std::optional<NormalisedImage> image = normalise(&normaliseError);
     if (!image) {
         if (normaliseError.isEmpty()) {
-            normaliseError = QStringLiteral("\"%1\" could not be prepared for its page.").arg(job.imagePath);
+            normaliseError = QCoreApplication::translate("PageCreation", "\"%1\" could not be prepared for its page.")
+                                 .arg(job.imagePath);
         }
         return StageResult::failure(kImageTitle, normaliseError);
     }
@@ -137,8 +140,10 @@ StageResult createPagePdf(PdfPageLibrary& library, const PageJob& job, const Nor
     }
     if (!QFileInfo(job.pagePath).isFile()) {
         return StageResult::failure(
-            kPdfTitle, QStringLiteral("The page for \"%1\" could not be made. The page file \"%2\" was not written.")
-                          .arg(job.imagePath, job.pagePath));
+            kPdfTitle,
+            QCoreApplication::translate("PageCreation",
+                                        "The page for \"%1\" could not be made. The page file \"%2\" was not written.")
+                .arg(job.imagePath, job.pagePath));
     }
     return StageResult::success();
 }

@@ -3,6 +3,7 @@
 #include "conversion/Merging.h"
 #include "platform/Pdftk.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
 
 PdftkCheck::PdftkCheck(std::unique_ptr<Pdftk> pdftk) : m_pdftk(std::move(pdftk))
@@ -42,7 +43,8 @@ StageResult PdftkCheck::result()
         m_wait = nullptr;
     }
     if (!m_answer) {
-        return StageResult::failure(QStringLiteral("Convert"), QStringLiteral("The conversion was stopped."));
+        return StageResult::failure(QStringLiteral("Convert"),
+                                    QCoreApplication::translate("PdftkCheck", "The conversion was stopped."));
     }
     const StageResult answer = *m_answer;
     if (!answer.ok) {

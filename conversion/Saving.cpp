@@ -3,6 +3,7 @@
 #include "platform/AtomicReplace.h"
 #include "platform/PosixFile.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 
@@ -64,10 +65,11 @@ StageResult saveDocument(const QString& source, const QString& destination)
     FileDescriptor in(::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC));
     if (!in.isOpen()) {
         const int cause = errno;
-        return StageResult::failure(kTitle, QStringLiteral("The finished PDF %1 could not be read, so nothing was "
-                                                           "saved as %2: %3.")
-                                                .arg(QDir::toNativeSeparators(source),
-                                                     QDir::toNativeSeparators(destination), errnoText(cause)));
+        return StageResult::failure(
+            kTitle,
+            QCoreApplication::translate("Saving", "The finished PDF %1 could not be read, so nothing was "
+                                                  "saved as %2: %3.")
+                .arg(QDir::toNativeSeparators(source), QDir::toNativeSeparators(destination), errnoText(cause)));
     }
 
     IgnoreFileSizeSignal ignoreFileSizeSignal;
@@ -82,12 +84,12 @@ StageResult saveDocument(const QString& source, const QString& destination)
     if (cause == 0) {
         return StageResult::success();
     }
-    QString text = QStringLiteral("The PDF could not be saved as %1: %2.")
+    QString text = QCoreApplication::translate("Saving", "The PDF could not be saved as %1: %2.")
                        .arg(QDir::toNativeSeparators(destination), writeFailureReason(cause));
     if (file.destinationTouched()) {
-        text += QStringLiteral(" The file there may now be incomplete.");
+        text += QCoreApplication::translate("Saving", " The file there may now be incomplete.");
     } else if (file.destinationExisted()) {
-        text += QStringLiteral(" The file that was there is unchanged.");
+        text += QCoreApplication::translate("Saving", " The file that was there is unchanged.");
     }
     return StageResult::failure(kTitle, text);
 }

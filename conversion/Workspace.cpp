@@ -2,6 +2,7 @@
 
 #include "platform/PosixFile.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 
@@ -112,8 +113,9 @@ bool Workspace::create(QString* error, const QString& parentFolder)
     if (::mkdtemp(pattern.data()) == nullptr) {
         const int cause = errno;
         if (error) {
-            *error = QStringLiteral("The temporary folder %1 cannot be written to, so the conversion cannot start: "
-                                    "%2. Check that the folder exists and that there is free space on its disk.")
+            *error = QCoreApplication::translate(
+                         "Workspace", "The temporary folder %1 cannot be written to, so the conversion cannot start: "
+                                      "%2. Check that the folder exists and that there is free space on its disk.")
                          .arg(QDir::toNativeSeparators(parent), errnoText(cause));
         }
         return false;
@@ -123,7 +125,7 @@ bool Workspace::create(QString* error, const QString& parentFolder)
         if (::mkdir(QFile::encodeName(sub).constData(), S_IRWXU) != 0) {
             const int cause = errno;
             if (error) {
-                *error = QStringLiteral("The working folder %1 could not be made: %2.")
+                *error = QCoreApplication::translate("Workspace", "The working folder %1 could not be made: %2.")
                              .arg(QDir::toNativeSeparators(sub), errnoText(cause));
             }
             remove();

@@ -4,6 +4,7 @@
 #include "dialogs/DialogValues.h"
 #include "platform/SystemDialogs.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
@@ -253,7 +254,7 @@ bool CCommonDialogs::ShowSave()
     }
 
     FileDialogRequest request;
-    request.caption = QStringLiteral("Save");
+    request.caption = QCoreApplication::translate("CCommonDialogs", "Save");
     request.startFolder = start;
     request.filters = qtNameFilters(types);
     if (!types.isEmpty()) {

@@ -53,7 +53,8 @@ void ToolBarCommands::CmdToolsBar_Click(int Index)
 void ToolBarCommands::openAFile()
 {
     const std::optional<QString> chosen =
-        m_window.askOpenFile(QStringLiteral("Open Files"), QString::fromLatin1(kImageFilter));
+        m_window.askOpenFile(QCoreApplication::translate("ToolBarCommands", "Open Files"),
+                             QCoreApplication::translate("ToolBarCommands", kImageFilter));
 
     m_window.repaintWindow();
     m_window.hideDropPanel();

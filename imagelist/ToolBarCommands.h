@@ -1,10 +1,13 @@
 #pragma once
 
+#include <QtGlobal>
+
 class QListWidget;
 class ToolBarWindow;
 
 // The tool bar's indexes; the two File menu items fire 0 and 5 through the same entry.
-enum ToolBarIndex {
+enum ToolBarIndex
+{
     OpenAFile = 0,
     AddFolder = 1,
     CloseFile = 2,
@@ -17,9 +20,11 @@ enum ToolBarIndex {
 class ToolBarCommands
 {
 public:
-    static constexpr auto kImageFilter =
+    // Shown in the user's language: a translation changes the descriptions only, never the patterns.
+    static constexpr auto kImageFilter = QT_TRANSLATE_NOOP(
+        "ToolBarCommands",
         "JPG Files(*.jpg)|*.jpg|JPEG Files(*.jpeg)|*.jpeg|TIF Files(*.tif)|*.tif|TIFF Files(*.tiff)|*.tiff|"
-        "BMP Files(*.BMP)|*.bmp|GIF Files(*.gif)|*.gif|PNG Files(*.png)|*.png|All Files(*.*)|*.*";
+        "BMP Files(*.BMP)|*.bmp|GIF Files(*.gif)|*.gif|PNG Files(*.png)|*.png|All Files(*.*)|*.*");
 
     // Both are owned by the main window.
     ToolBarCommands(QListWidget& list, ToolBarWindow& window);

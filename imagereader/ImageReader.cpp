@@ -34,15 +34,15 @@ QString systemError(int error)
 QString kindOfSpecialFile(mode_t mode)
 {
     if (S_ISFIFO(mode)) {
-        return QStringLiteral("a FIFO (named pipe)");
+        return QCoreApplication::translate("ImageReader", "a FIFO (named pipe)");
     }
     if (S_ISSOCK(mode)) {
-        return QStringLiteral("a socket");
+        return QCoreApplication::translate("ImageReader", "a socket");
     }
     if (S_ISCHR(mode) || S_ISBLK(mode)) {
-        return QStringLiteral("a device");
+        return QCoreApplication::translate("ImageReader", "a device");
     }
-    return QStringLiteral("not a regular file");
+    return QCoreApplication::translate("ImageReader", "not a regular file");
 }
 
 bool sendRequest(int socket, const imagereader::Request& request, int inputFd, int outputFd)
@@ -71,36 +71,44 @@ bool sendRequest(int socket, const imagereader::Request& request, int inputFd, i
 
 QString describeReadFailure(const QString& imagePath, const ReaderOutcome& outcome)
 {
-    const QString cannot = QStringLiteral("The image \"%1\" could not be read: %2.");
+    const QString cannot = QCoreApplication::translate("ImageReader", "The image \"%1\" could not be read: %2.");
     const QString detail = QString::fromUtf8(outcome.reply.detail);
     switch (outcome.kind) {
     case ReaderOutcome::Kind::Replied:
         break;
     case ReaderOutcome::Kind::Crashed:
-        return cannot.arg(imagePath, QStringLiteral("the image is damaged (the reader stopped unexpectedly)"));
+        return cannot.arg(imagePath, QCoreApplication::translate(
+                                         "ImageReader", "the image is damaged (the reader stopped unexpectedly)"));
     case ReaderOutcome::Kind::TimedOut:
         return cannot.arg(imagePath,
-                          QStringLiteral("reading the image took longer than %1 s").arg(outcome.timeoutSeconds));
+                          QCoreApplication::translate("ImageReader", "reading the image took longer than %1 s")
+                              .arg(outcome.timeoutSeconds));
     case ReaderOutcome::Kind::CpuLimit:
-        return cannot.arg(imagePath, QStringLiteral("reading the image used more processor time than this program "
-                                                    "allows (%1 s)")
+        return cannot.arg(imagePath, QCoreApplication::translate(
+                                         "ImageReader", "reading the image used more processor time than this program "
+                                                        "allows (%1 s)")
                                          .arg(imagereader::kCpuReserveSeconds));
     case ReaderOutcome::Kind::NotStarted:
-        return cannot.arg(imagePath, QStringLiteral("the image reader could not be started (%1)").arg(outcome.detail));
+        return cannot.arg(imagePath,
+                          QCoreApplication::translate("ImageReader", "the image reader could not be started (%1)")
+                              .arg(outcome.detail));
     case ReaderOutcome::Kind::Cancelled:
-        return cannot.arg(imagePath, QStringLiteral("reading was stopped"));
+        return cannot.arg(imagePath, QCoreApplication::translate("ImageReader", "reading was stopped"));
     }
     switch (outcome.reply.status) {
     case Status::Ok:
         return {};
     case Status::NotAnImage:
         if (!detail.isEmpty()) {
-            return QStringLiteral("\"%1\" is not an image this program can read: %2.").arg(imagePath, detail);
+            return QCoreApplication::translate("ImageReader", "\"%1\" is not an image this program can read: %2.")
+                .arg(imagePath, detail);
         }
-        return QStringLiteral("\"%1\" is not an image this program can read.").arg(imagePath);
+        return QCoreApplication::translate("ImageReader", "\"%1\" is not an image this program can read.")
+            .arg(imagePath);
     case Status::Damaged: {
-        QString text = QStringLiteral("\"%1\" is not an image this program can read: its %2 data is damaged or "
-                                      "incomplete")
+        QString text = QCoreApplication::translate(
+                           "ImageReader", "\"%1\" is not an image this program can read: its %2 data is damaged or "
+                                          "incomplete")
                            .arg(imagePath, QString::fromLatin1(outcome.reply.format));
         if (!detail.isEmpty()) {
             text += QStringLiteral(" (%1)").arg(detail);
@@ -110,14 +118,16 @@ QString describeReadFailure(const QString& imagePath, const ReaderOutcome& outco
     case Status::TooLarge:
         return cannot.arg(imagePath, detail);
     case Status::NoMemory:
-        return cannot.arg(imagePath, QStringLiteral("it needs more memory than this program gives one image"));
+        return cannot.arg(imagePath, QCoreApplication::translate(
+                                         "ImageReader", "it needs more memory than this program gives one image"));
     case Status::WriteFailed:
-        return cannot.arg(
-            imagePath, QStringLiteral("its picture could not be written (%1)").arg(systemError(outcome.reply.error)));
+        return cannot.arg(imagePath, QCoreApplication::translate("ImageReader", "its picture could not be written (%1)")
+                                         .arg(systemError(outcome.reply.error)));
     case Status::BadRequest:
         break;
     }
-    return cannot.arg(imagePath, QStringLiteral("the image reader did not understand the request"));
+    return cannot.arg(imagePath,
+                      QCoreApplication::translate("ImageReader", "the image reader did not understand the request"));
 }
 
 int openImageFile(const QString& imagePath, const QByteArray& name, QString* error)
@@ -132,25 +142,29 @@ int openImageFile(const QString& imagePath, const QByteArray& name, QString* err
     if (::stat(name.constData(), &info) != 0) {
         const int cause = errno;
         if (cause == ENOENT || cause == ENOTDIR) {
-            return fail(QStringLiteral("\"%1\" cannot be opened: it is not there any more (moved, renamed or "
-                                       "deleted after it was added to the list).")
+            return fail(QCoreApplication::translate(
+                            "ImageReader", "\"%1\" cannot be opened: it is not there any more (moved, renamed or "
+                                           "deleted after it was added to the list).")
                             .arg(imagePath));
         }
-        return fail(QStringLiteral("\"%1\" cannot be opened: %2.").arg(imagePath, systemError(cause)));
+        return fail(QCoreApplication::translate("ImageReader", "\"%1\" cannot be opened: %2.")
+                        .arg(imagePath, systemError(cause)));
     }
     if (S_ISDIR(info.st_mode)) {
-        return fail(QStringLiteral("\"%1\" is a folder, not an image.").arg(imagePath));
+        return fail(QCoreApplication::translate("ImageReader", "\"%1\" is a folder, not an image.").arg(imagePath));
     }
     // Opening a FIFO waits for a writer, and opening a device can do anything: such files are not opened at all.
     const auto special = [&](mode_t mode) {
-        return fail(QStringLiteral("\"%1\" is not an image file: it is %2.").arg(imagePath, kindOfSpecialFile(mode)));
+        return fail(QCoreApplication::translate("ImageReader", "\"%1\" is not an image file: it is %2.")
+                        .arg(imagePath, kindOfSpecialFile(mode)));
     };
     if (!S_ISREG(info.st_mode)) {
         return special(info.st_mode);
     }
     const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
-        return fail(QStringLiteral("\"%1\" cannot be opened: %2.").arg(imagePath, systemError(errno)));
+        return fail(QCoreApplication::translate("ImageReader", "\"%1\" cannot be opened: %2.")
+                        .arg(imagePath, systemError(errno)));
     }
     // It may have been replaced between the look and the open.
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
@@ -159,7 +173,7 @@ int openImageFile(const QString& imagePath, const QByteArray& name, QString* err
     }
     if (info.st_size == 0) {
         ::close(fd);
-        return fail(QStringLiteral("\"%1\" is empty.").arg(imagePath));
+        return fail(QCoreApplication::translate("ImageReader", "\"%1\" is empty.").arg(imagePath));
     }
     return fd;
 }
@@ -215,7 +229,9 @@ bool ImageReader::ensureRunning(QString* error)
     killHelper();
     const QString program = locateImageReader();
     if (program.isEmpty()) {
-        *error = QStringLiteral("%1 was not found beside the program or where it is installed").arg(kHelperName);
+        *error =
+            QCoreApplication::translate("ImageReader", "%1 was not found beside the program or where it is installed")
+                .arg(kHelperName);
         return false;
     }
     int pair[2] = {-1, -1};
@@ -280,7 +296,7 @@ bool ImageReader::start(const imagereader::Request& request, int inputFd, int ou
 {
     QString reason;
     if (m_busy) {
-        reason = QStringLiteral("it is still reading another image");
+        reason = QCoreApplication::translate("ImageReader", "it is still reading another image");
     } else {
         // A helper that died while idle is noticed only here; one fresh start is worth a try.
         for (int attempt = 0; attempt < 2 && reason.isEmpty(); ++attempt) {

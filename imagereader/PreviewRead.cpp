@@ -2,6 +2,7 @@
 
 #include "imagereader/ImageReader.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QTimer>
 
@@ -81,7 +82,7 @@ void PreviewRead::request(const QString& path, QSize maxSize)
     m_output = ::memfd_create("pagewell-preview", MFD_CLOEXEC);
     if (m_output < 0) {
         ::close(input);
-        failLater(QStringLiteral("The preview of \"%1\" has no room: %2.")
+        failLater(QCoreApplication::translate("PreviewRead", "The preview of \"%1\" has no room: %2.")
                       .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
         return;
     }
@@ -122,12 +123,13 @@ void PreviewRead::onFinished(const ReaderOutcome& outcome)
     if (outcome.ok()) {
         image = readPicture(m_output, m_maxSize);
         if (image.isNull()) {
-            reason =
-                QStringLiteral("The image \"%1\" could not be read: the image reader gave a broken picture.").arg(path);
+            reason = QCoreApplication::translate(
+                         "PreviewRead", "The image \"%1\" could not be read: the image reader gave a broken picture.")
+                         .arg(path);
         }
     } else if (outcome.kind == ReaderOutcome::Kind::Replied &&
                outcome.reply.status == imagereader::Status::WriteFailed) {
-        reason = QStringLiteral("The preview of \"%1\" has no room: %2.")
+        reason = QCoreApplication::translate("PreviewRead", "The preview of \"%1\" has no room: %2.")
                      .arg(path, QString::fromLocal8Bit(std::strerror(outcome.reply.error)));
     } else {
         reason = describeReadFailure(path, outcome);

@@ -1,5 +1,6 @@
 #include "platform/PosixFile.h"
 
+#include <QCoreApplication>
 #include <QFile>
 
 #include <cerrno>
@@ -105,26 +106,26 @@ QString writeFailureReason(int cause)
     switch (cause) {
     case EACCES:
     case EPERM:
-        return QStringLiteral("the folder cannot be written to (permission denied)");
+        return QCoreApplication::translate("PosixFile", "the folder cannot be written to (permission denied)");
     case EROFS:
-        return QStringLiteral("the folder is on a read-only disk");
+        return QCoreApplication::translate("PosixFile", "the folder is on a read-only disk");
     case ENOSPC:
     case EDQUOT:
-        return QStringLiteral("the disk is full");
+        return QCoreApplication::translate("PosixFile", "the disk is full");
     case EFBIG:
-        return QStringLiteral("the file is larger than this system allows (file size limit)");
+        return QCoreApplication::translate("PosixFile", "the file is larger than this system allows (file size limit)");
     case ENOENT:
-        return QStringLiteral("the folder does not exist");
+        return QCoreApplication::translate("PosixFile", "the folder does not exist");
     case ENOTDIR:
-        return QStringLiteral("a part of the path is not a folder");
+        return QCoreApplication::translate("PosixFile", "a part of the path is not a folder");
     case EISDIR:
-        return QStringLiteral("a folder of that name is there");
+        return QCoreApplication::translate("PosixFile", "a folder of that name is there");
     case ENAMETOOLONG:
-        return QStringLiteral("the name is longer than the file system allows");
+        return QCoreApplication::translate("PosixFile", "the name is longer than the file system allows");
     case notWritableFile:
-        return QStringLiteral("the file there is read-only (permission denied)");
+        return QCoreApplication::translate("PosixFile", "the file there is read-only (permission denied)");
     case notOrdinaryFile:
-        return QStringLiteral("that name belongs to something other than an ordinary file");
+        return QCoreApplication::translate("PosixFile", "that name belongs to something other than an ordinary file");
     default:
         return errnoText(cause);
     }
