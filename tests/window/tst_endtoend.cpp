@@ -1,4 +1,5 @@
 #include "app/CommandLine.h"
+#include "app/Translations.h"
 #include "conversion/PageCreation.h"
 #include "support/ConvertAndCheck.h"
 #include "support/FakePdftk.h"
@@ -91,14 +92,19 @@ QStringList TestEndToEnd::filesUnder(const QString& folder)
 void TestEndToEnd::run_mixedImages_pagesInOrder_sizes_information_pixels_data()
 {
     QTest::addColumn<int>("count");
-    QTest::newRow("one image") << 1;
-    QTest::newRow("two images") << 2;
-    QTest::newRow("eleven images of every kind") << 11;
+    QTest::addColumn<QString>("language"); // the window's; empty: English
+    QTest::newRow("one image") << 1 << QString();
+    QTest::newRow("two images") << 2 << QString();
+    QTest::newRow("two images, the window in German") << 2 << QStringLiteral("de");
+    QTest::newRow("eleven images of every kind") << 11 << QString();
 }
 
 void TestEndToEnd::run_mixedImages_pagesInOrder_sizes_information_pixels()
 {
     QFETCH(int, count);
+    QFETCH(QString, language);
+    const Translations translations(QStringList{language});
+    QCOMPARE(translations.language(), language);
     WindowFixture f;
     f.useRealStages();
     f.open();

@@ -1,4 +1,5 @@
 #include "app/PdfDate.h"
+#include "app/Translations.h"
 #include "dialogs/CCommonDialogs.h"
 #include "platform/Skin.h"
 #include "preview/ShowImage.h"
@@ -7,6 +8,7 @@
 #include <QAction>
 #include <QDragEnterEvent>
 #include <QFile>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QTest>
@@ -20,6 +22,8 @@ class TestMainWindow : public QObject
 private Q_SLOTS:
     void startup_noSettingsFile_controlsShowInitialState();
     void startup_settingsFile_fillsFieldsAndQuality();
+    void captions_followUserLanguage_data();
+    void captions_followUserLanguage();
     void startup_skinCallsInOrder_detachOnClose();
     void startup_skinUnavailable_windowStillWorks();
     void tabOrder_startsWithTitleThenCreationDate();
@@ -74,8 +78,13 @@ void TestMainWindow::startup_noSettingsFile_controlsShowInitialState()
     QCOMPARE(f.find<QSlider>("Slider1")->value(), 80);
 
     const QStringList captions = {"Open a File", "Add Folder", "Close", "Clean", "Move Down", "Exit", "Move Up"};
-    const QStringList tips = {"Open an Image File",  "Add Image Files from a Folder", "Close This Image File",
-                              "Remove all from File List", "Move selected Down", "Exit", "Up"};
+    const QStringList tips = {"Open an Image File",
+                              "Add Image Files from a Folder",
+                              "Close This Image File",
+                              "Remove all from File List",
+                              "Move selected Down",
+                              "Exit",
+                              "Up"};
     for (int i = 0; i < captions.size(); ++i) {
         QCOMPARE(f.toolButton(i)->text(), captions.at(i));
         QCOMPARE(f.toolButton(i)->toolTip(), tips.at(i));
@@ -99,6 +108,106 @@ void TestMainWindow::startup_settingsFile_fillsFieldsAndQuality()
     QCOMPARE(f.text("lblQuality"), QStringLiteral("45%"));
     QCOMPARE(f.text("lblQtt"), QStringLiteral("Medium"));
     // The creation date is never taken from the file.
+    QCOMPARE(f.text("txtCreationDate"), pdfDateString(f.clock.now()));
+}
+
+namespace {
+
+// Sets the locale variables for one test and puts back what was there.
+class LocaleEnvironment
+{
+public:
+    LocaleEnvironment(const QByteArray& lcAll, const QByteArray& lang, const QByteArray& language)
+    {
+        const std::pair<const char*, QByteArray> values[] = {
+            {"LC_ALL", lcAll}, {"LC_MESSAGES", {}}, {"LANG", lang}, {"LANGUAGE", language}};
+        for (const auto& [name, value] : values) {
+            m_saved.append({name, qEnvironmentVariableIsSet(name), qgetenv(name)});
+            value.isEmpty() ? qunsetenv(name) : qputenv(name, value);
+        }
+    }
+    ~LocaleEnvironment()
+    {
+        for (const Saved& saved : std::as_const(m_saved)) {
+            saved.set ? qputenv(saved.name, saved.value) : qunsetenv(saved.name);
+        }
+    }
+
+private:
+    struct Saved
+    {
+        const char* name;
+        bool set;
+        QByteArray value;
+    };
+    QList<Saved> m_saved;
+};
+
+} // namespace
+
+void TestMainWindow::captions_followUserLanguage_data()
+{
+    QTest::addColumn<QByteArray>("lcAll");
+    QTest::addColumn<QByteArray>("lang");
+    QTest::addColumn<QByteArray>("language");
+    // Window title, convert button, list caption, File menu, About menu, first tool button, quality word, the empty
+    // list's message title and text, Qt's own Cancel.
+    QTest::addColumn<QStringList>("texts");
+    const QStringList english = {
+        "Free Pagewell", "Convert To PDF Now", "File List:",        "&File", "&About", "Open a File",
+        "Best",          "Add File",           "Please add a file", "Cancel"};
+    const QStringList german = {"Freies Pagewell",
+                                "Jetzt in PDF umwandeln",
+                                "Dateiliste:",
+                                "&Datei",
+                                "&Info",
+                                "Datei öffnen",
+                                "Sehr gut",
+                                "Datei hinzufügen",
+                                "Bitte fügen Sie eine Datei hinzu",
+                                "Abbrechen"};
+    const QStringList french = {"Pagewell libre", "Convertir en PDF",   "Liste des fichiers\u00a0:",
+                                "&Fichier",       "À &propos",          "Ouvrir un fichier",
+                                "Excellente",     "Ajouter un fichier", "Veuillez ajouter un fichier",
+                                "Annuler"};
+    QTest::newRow("C.UTF-8, LANGUAGE ignored")
+        << QByteArray("C.UTF-8") << QByteArray("de_DE.UTF-8") << QByteArray("de") << english;
+    QTest::newRow("LANG=de_DE.UTF-8") << QByteArray() << QByteArray("de_DE.UTF-8") << QByteArray() << german;
+    QTest::newRow("LC_ALL=fr_CA.UTF-8 over LANG")
+        << QByteArray("fr_CA.UTF-8") << QByteArray("de_DE.UTF-8") << QByteArray() << french;
+    QTest::newRow("English preferred to German")
+        << QByteArray() << QByteArray("de_DE.UTF-8") << QByteArray("en_GB:de") << english;
+    QTest::newRow("first language without a catalogue")
+        << QByteArray() << QByteArray("pt_BR.UTF-8") << QByteArray("pt_BR:pt:fr") << french;
+}
+
+void TestMainWindow::captions_followUserLanguage()
+{
+    QFETCH(QByteArray, lcAll);
+    QFETCH(QByteArray, lang);
+    QFETCH(QByteArray, language);
+    QFETCH(QStringList, texts);
+    const LocaleEnvironment environment(lcAll, lang, language);
+    const Translations translations(userLanguages());
+    WindowFixture f;
+    frmPrinting& w = f.open();
+    f.click(QStringLiteral("Command3")); // with an empty list: a message
+    QCOMPARE(f.messages.shown().size(), 1);
+    const QList<QAction*> menus = w.menuBar()->actions();
+    const QStringList shown = {w.windowTitle(),
+                               f.text("Command3"),
+                               f.text("Label2"),
+                               menus.value(0)->text(),
+                               menus.value(1)->text(),
+                               f.toolButton(0)->text(),
+                               f.text("lblQtt"),
+                               f.messages.shown().first().title,
+                               f.messages.shown().first().text,
+                               QCoreApplication::translate("QPlatformTheme", "Cancel")};
+    QCOMPARE(shown, texts);
+    // What the PDF and the settings file carry stays as it is in every language.
+    QCOMPARE(f.text("txtTitle"), QStringLiteral("New PDF Document"));
+    QCOMPARE(f.text("txtSubject"), QStringLiteral("New Subject"));
     QCOMPARE(f.text("txtCreationDate"), pdfDateString(f.clock.now()));
 }
 
@@ -139,8 +248,8 @@ void TestMainWindow::tabOrder_startsWithTitleThenCreationDate()
     WindowFixture f;
     frmPrinting& w = f.open();
     QCOMPARE(w.focusWidget(), f.find<QWidget>("txtTitle"));
-    const QStringList expected = {"txtTitle", "txtCreationDate", "txtCreateFor", "txtSubject",
-                                  "txtKeywords", "Command1", "Command3"};
+    const QStringList expected = {"txtTitle",    "txtCreationDate", "txtCreateFor", "txtSubject",
+                                  "txtKeywords", "Command1",        "Command3"};
     QWidget* at = f.find<QWidget>("txtTitle");
     for (int i = 1; i < expected.size(); ++i) {
         do {
