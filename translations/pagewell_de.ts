@@ -107,7 +107,7 @@ Wählen Sie einen anderen Namen oder Ordner, oder brechen Sie ab, um ohne Speich
     </message>
     <message>
         <source>order, give the title,</source>
-        <translation>Thema und Stichwörter</translation>
+        <translation>Thema, Stichwörter</translation>
     </message>
     <message>
         <source>subject and keywords</source>

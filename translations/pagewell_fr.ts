@@ -87,15 +87,15 @@ Choisissez un autre nom ou un autre dossier, ou annulez pour terminer sans enreg
     </message>
     <message>
         <source>Open an image, add</source>
-        <translation>Ouvrez une image ou</translation>
+        <translation>Ouvrez une image,</translation>
     </message>
     <message>
         <source>a whole folder, or</source>
-        <translation>un dossier, ou déposez</translation>
+        <translation>ajoutez un dossier</translation>
     </message>
     <message>
         <source>drop files right here.</source>
-        <translation>des fichiers ici.</translation>
+        <translation>ou déposez-en ici.</translation>
     </message>
     <message>
         <source>Describe it</source>
