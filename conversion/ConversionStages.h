@@ -9,8 +9,8 @@
 struct StageResult
 {
     bool ok = true;
-    QString title;
-    QString text;
+    QString title; // "Convert", "Save", "PDF" or "Image": the run shows it in the user's language
+    QString text;  // already in the user's language
 
     [[nodiscard]] static StageResult success() { return {}; }
     [[nodiscard]] static StageResult failure(QString title, QString text)
