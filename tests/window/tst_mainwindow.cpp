@@ -78,13 +78,8 @@ void TestMainWindow::startup_noSettingsFile_controlsShowInitialState()
     QCOMPARE(f.find<QSlider>("Slider1")->value(), 80);
 
     const QStringList captions = {"Open a File", "Add Folder", "Close", "Clean", "Move Down", "Exit", "Move Up"};
-    const QStringList tips = {"Open an Image File",
-                              "Add Image Files from a Folder",
-                              "Close This Image File",
-                              "Remove all from File List",
-                              "Move selected Down",
-                              "Exit",
-                              "Up"};
+    const QStringList tips = {"Open an Image File",  "Add Image Files from a Folder", "Close This Image File",
+                              "Remove all from File List", "Move selected Down", "Exit", "Up"};
     for (int i = 0; i < captions.size(); ++i) {
         QCOMPARE(f.toolButton(i)->text(), captions.at(i));
         QCOMPARE(f.toolButton(i)->toolTip(), tips.at(i));
