@@ -14,7 +14,7 @@ if [ -z "${PAGEWELL_REALWINDOW_INNER:-}" ]; then
 fi
 unset QT_QPA_PLATFORM DBUS_SESSION_BUS_ADDRESS
 config=$(mktemp -d)
-export XDG_CONFIG_HOME=$config
+export XDG_CONFIG_HOME=$config LC_ALL=C.UTF-8 # the README shows the English window
 "$program" >/dev/null 2>&1 &
 pid=$!
 trap 'kill $pid 2>/dev/null || true; rm -rf "$config"' EXIT
