@@ -11,7 +11,6 @@
 #include "platform/Skin.h"
 
 #include <QApplication>
-#include <QCommandLineParser>
 #include <QDir>
 #include <QStandardPaths>
 
@@ -36,20 +35,16 @@ bool runsFromInstalledPlace(const QString& programFolder)
 
 int main(int argc, char* argv[])
 {
+    // Help, version, a wrong option and a missing display are answered before Qt looks for a display.
+    if (const std::optional<int> exitStatus = answerWithoutWindow(argc, argv)) {
+        return *exitStatus;
+    }
     QApplication app(argc, argv);
     const Translations translations(userLanguages());
     QApplication::setApplicationName(QStringLiteral("Pagewell"));
     QApplication::setApplicationVersion(QStringLiteral(PAGEWELL_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("org.pagewell.Pagewell"));
     QApplication::setWindowIcon(programIcon());
-
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Turns an ordered list of images into one PDF."));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("images"), QStringLiteral("Images to put in the list, in order."),
-                                 QStringLiteral("[images...]"));
-    parser.process(app);
 
     Desktop<QtSystemDialogs, QtMessageBoxes, QtDocumentOpener, SystemClock, PagewellSkin> desktop;
     AppServices services = desktop.services(pdfStagesFactory());

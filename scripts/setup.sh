@@ -12,6 +12,7 @@ packages=(
     libfreeimage-dev libqpdf-dev libturbojpeg0-dev libjpeg-dev libpng-dev
     pdftk-java qpdf poppler-utils
     xvfb xauth tzdata xdotool imagemagick
+    dpkg-dev lintian appstream desktop-file-utils groff-base
 )
 # Tools that only some scripts need (the benchmark's peers, say) come in through PAGEWELL_EXTRA_PACKAGES.
 read -r -a extra <<<"${PAGEWELL_EXTRA_PACKAGES:-}"

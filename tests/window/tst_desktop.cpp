@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QFile>
+#include <QProcess>
 #include <QSet>
 #include <QSlider>
 #include <QTest>
@@ -29,6 +30,8 @@ class TestDesktop : public QObject
 private Q_SLOTS:
     void commandLineFiles_givesFullPaths_data();
     void commandLineFiles_givesFullPaths();
+    void program_optionsOrNoDisplay_answeredWithoutWindow_data();
+    void program_optionsOrNoDisplay_answeredWithoutWindow();
     void addDroppedPaths_imagesJoinInOrder_panelHides();
     void addDroppedPaths_noImagesOrRunUnderWay_nothingChanges();
     void deleteKey_removesSelected_labelFollows_data();
@@ -125,6 +128,66 @@ void TestDesktop::commandLineFiles_givesFullPaths()
         argv.push_back(argument.data());
     }
     QCOMPARE(commandLineFiles(fileArguments(int(argv.size()), argv.data()), "/home/ann"), expected);
+}
+
+void TestDesktop::program_optionsOrNoDisplay_answeredWithoutWindow_data()
+{
+    // The built program on a terminal without any display (ssh, a console, a packaging script).
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("qpaPlatform");
+    QTest::addColumn<int>("exitStatus");
+    QTest::addColumn<QByteArray>("output"); // what standard output starts with
+    QTest::addColumn<QByteArray>("error");  // the one line on standard error, in part; empty: nothing there
+    const QByteArray usage = "Usage: pagewell [OPTION]... [--] [IMAGE]...\n";
+    const QByteArray noSession = "pagewell: no graphical session";
+    QTest::newRow("help") << QStringList{"--help"} << QString() << 0 << usage << QByteArray();
+    QTest::newRow("short help after Qt's own option")
+        << QStringList{"-style", "fusion", "-h", "a.jpg"} << QString() << 0 << usage << QByteArray();
+    QTest::newRow("version") << QStringList{"--version"} << QString() << 0
+                             << QByteArray("Pagewell " PAGEWELL_VERSION "\n") << QByteArray();
+    QTest::newRow("unknown option, even before help")
+        << QStringList{"--bogus", "--help"} << QString() << 2 << QByteArray() << QByteArray("'--bogus'");
+    QTest::newRow("unknown option with offscreen Qt")
+        << QStringList{"-x"} << QStringLiteral("offscreen") << 2 << QByteArray() << QByteArray("'-x'");
+    QTest::newRow("no options") << QStringList{} << QString() << 1 << QByteArray() << noSession;
+    QTest::newRow("images, help after the end of options")
+        << QStringList{"a.jpg", "--", "--help"} << QString() << 1 << QByteArray() << noSession;
+    QTest::newRow("a platform that needs a display")
+        << QStringList{"a.jpg"} << QStringLiteral("wayland;xcb") << 1 << QByteArray() << noSession;
+}
+
+void TestDesktop::program_optionsOrNoDisplay_answeredWithoutWindow()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, qpaPlatform);
+    QFETCH(int, exitStatus);
+    QFETCH(QByteArray, output);
+    QFETCH(QByteArray, error);
+
+    QProcessEnvironment environment;
+    const QProcessEnvironment ours = QProcessEnvironment::systemEnvironment();
+    for (const QString kept : {"HOME", "ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS"}) {
+        if (ours.contains(kept)) {
+            environment.insert(kept, ours.value(kept));
+        }
+    }
+    if (!qpaPlatform.isEmpty()) {
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), qpaPlatform);
+    }
+    QProcess program;
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(PAGEWELL_PROGRAM), arguments);
+    QVERIFY(program.waitForFinished(60000));
+    const QByteArray standardError = program.readAllStandardError();
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), exitStatus);
+    QVERIFY2(program.readAllStandardOutput().startsWith(output), standardError.constData());
+    if (error.isEmpty()) {
+        QCOMPARE(standardError, QByteArray());
+    } else {
+        QVERIFY2(standardError.contains(error) && standardError.count('\n') == 1 && standardError.endsWith('\n'),
+                 standardError.constData());
+    }
 }
 
 void TestDesktop::addDroppedPaths_imagesJoinInOrder_panelHides()
