@@ -2,14 +2,17 @@
 
 #include "imagereader/FormatTable.h"
 #include "imagereader/ImageReader.h"
+#include "imagereader/PageBitmap.h"
 
 #include <QFile>
 #include <QFileInfo>
 
+#include <array>
 #include <cerrno>
 #include <cstring>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -55,8 +58,50 @@ QString writeFailure(const QString& imagePath, const QString& bmpPath, int cause
                               "room for it (the file size limit is reached).")
             .arg(imagePath, folder);
     }
-    return QStringLiteral("The image \"%1\" cannot be written as \"%2\": %3.")
-        .arg(imagePath, bmpPath, QString::fromLocal8Bit(std::strerror(cause)));
+    return QStringLiteral("The image \"%1\" cannot be prepared for its page in the temporary folder \"%2\": %3.")
+        .arg(imagePath, folder, QString::fromLocal8Bit(std::strerror(cause)));
+}
+
+QString previousNotRemoved(const QString& imagePath, const QString& bmpPath, int cause)
+{
+    return QStringLiteral("The image \"%1\" cannot be prepared for its page: the previous picture in the temporary "
+                          "folder \"%2\" cannot be removed (%3).")
+        .arg(imagePath, QFileInfo(bmpPath).absolutePath(), QString::fromLocal8Bit(std::strerror(cause)));
+}
+
+// Why what the helper wrote is not the picture its reply announced; empty when it is.
+QString outputMismatch(int fd, const imagereader::Reply& reply)
+{
+    struct stat info = {};
+    std::array<unsigned char, pagebitmap::kLongestHeader> start{};
+    if (::fstat(fd, &info) != 0) {
+        return QStringLiteral("its picture cannot be looked at: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
+    }
+    const ssize_t length = ::pread(fd, start.data(), start.size(), 0);
+    std::string why;
+    const std::optional<pagebitmap::Layout> layout =
+        pagebitmap::readLayout(start.data(), length > 0 ? std::size_t(length) : 0, info.st_size, &why);
+    if (!layout) {
+        return QStringLiteral("what it wrote is not a picture in its own layout: %1").arg(QString::fromStdString(why));
+    }
+    if (layout->width != reply.width || layout->height != reply.height) {
+        return QStringLiteral("it announced %1 \u00d7 %2 pixels and wrote %3 \u00d7 %4")
+            .arg(reply.width)
+            .arg(reply.height)
+            .arg(layout->width)
+            .arg(layout->height);
+    }
+    return {};
+}
+
+// The outcome once the output is checked against the reply: a helper whose picture is not what it said is ended.
+ReaderOutcome checkedOutput(ImageReader& reader, const ReaderOutcome& outcome, int fd)
+{
+    if (!outcome.ok()) {
+        return outcome;
+    }
+    const QString mismatch = outputMismatch(fd, outcome.reply);
+    return mismatch.isEmpty() ? outcome : reader.distrust(mismatch);
 }
 
 } // namespace
@@ -93,7 +138,7 @@ std::optional<NormalisedImage> normaliseImage(ImageReader& reader, const ImageFi
     const QString& imagePath = image.shown;
     const QByteArray bmpName = QFile::encodeName(bmpPath);
     if (::unlink(bmpName.constData()) != 0 && errno != ENOENT) {
-        fail(error, QStringLiteral("The previous normalised image \"%1\" cannot be removed.").arg(bmpPath));
+        fail(error, previousNotRemoved(imagePath, bmpPath, errno));
         return std::nullopt;
     }
 
@@ -101,13 +146,15 @@ std::optional<NormalisedImage> normaliseImage(ImageReader& reader, const ImageFi
     if (input.get() < 0) {
         return std::nullopt;
     }
-    const Descriptor output(::open(bmpName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644));
+    // Read and write: the helper writes it, this process reads its layout back.
+    const Descriptor output(::open(bmpName.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644));
     if (output.get() < 0) {
         fail(error, writeFailure(imagePath, bmpPath, errno));
         return std::nullopt;
     }
 
-    const ReaderOutcome outcome = reader.read(pageRequest(image), input.get(), output.get());
+    const ReaderOutcome outcome =
+        checkedOutput(reader, reader.read(pageRequest(image), input.get(), output.get()), output.get());
     if (outcome.ok()) {
         return NormalisedImage{outcome.reply.width, outcome.reply.height};
     }
@@ -146,8 +193,8 @@ void ReadAheadNormaliser::readAhead(const ImageFile& image, const QString& bmpPa
         return; // normalise() says why
     }
     // An unnamed file in the workspace, linked in as the normalised image when its page is due.
-    const int output = ::open(QFile::encodeName(QFileInfo(bmpPath).absolutePath()).constData(),
-                              O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644);
+    const int output =
+        ::open(QFile::encodeName(QFileInfo(bmpPath).absolutePath()).constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0644);
     if (output < 0) {
         return;
     }
@@ -167,9 +214,9 @@ std::optional<NormalisedImage> ReadAheadNormaliser::normalise(const ImageFile& i
         return normaliseImage(m_reader, image, bmpPath, error);
     }
     const QString& imagePath = image.shown;
-    const ReaderOutcome outcome = m_reader.wait();
     const Descriptor ahead(m_aheadFd);
     m_aheadFd = -1;
+    const ReaderOutcome outcome = checkedOutput(m_reader, m_reader.wait(), ahead.get());
     m_aheadPath.clear();
     if (!outcome.ok()) {
         fail(error, failureText(imagePath, bmpPath, outcome));
@@ -177,7 +224,7 @@ std::optional<NormalisedImage> ReadAheadNormaliser::normalise(const ImageFile& i
     }
     const QByteArray bmpName = QFile::encodeName(bmpPath);
     if (::unlink(bmpName.constData()) != 0 && errno != ENOENT) {
-        fail(error, QStringLiteral("The previous normalised image \"%1\" cannot be removed.").arg(bmpPath));
+        fail(error, previousNotRemoved(imagePath, bmpPath, errno));
         return std::nullopt;
     }
     const QByteArray unnamed = "/proc/self/fd/" + QByteArray::number(ahead.get());

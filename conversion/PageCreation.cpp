@@ -129,7 +129,12 @@ StageResult createPagePdf(PdfPageLibrary& library, const PageJob& job, const Nor
             [&] { return setNum(PdfPageLibrary::Setting51, 2); },
             [&] { return setNum(PdfPageLibrary::Setting52, 2); },
             [&] { return check(library.BeginDoc(box)); },
-            [&] { return check(library.StretchDrawFromFile(box, 0, 0, page.width, page.height, job.bmpPath)); },
+            [&] {
+                StageResult drawn = check(library.StretchDrawFromFile(box, 0, 0, page.width, page.height, job.bmpPath));
+                // The normalised image is the run's own business: the user knows the picture by its list entry.
+                drawn.text.replace(QStringLiteral("\"%1\"").arg(job.bmpPath), QStringLiteral("prepared from it"));
+                return drawn;
+            },
             [&] { return check(library.EndDoc(box)); },
         });
         !drawn.ok) {
@@ -138,7 +143,7 @@ StageResult createPagePdf(PdfPageLibrary& library, const PageJob& job, const Nor
     if (!QFileInfo(job.pagePath).isFile()) {
         return StageResult::failure(
             kPdfTitle, QStringLiteral("The page for \"%1\" could not be made. The page file \"%2\" was not written.")
-                          .arg(job.imagePath, job.pagePath));
+                           .arg(job.imagePath, job.pagePath));
     }
     return StageResult::success();
 }

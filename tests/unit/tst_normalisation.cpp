@@ -79,14 +79,14 @@ private Q_SLOTS:
         QTest::newRow("PNG") << "a.png" << int(Sample::QtPng) << 24 << 0;
         QTest::newRow("PNG with alpha") << "alpha.png" << int(Sample::QtPngAlpha) << 24 << 1;
         QTest::newRow("PNG fully transparent") << "clear.png" << -1 << 24 << 0;
-        QTest::newRow("PNG palette") << "palette.png" << int(Sample::QtPngPalette) << 8 << 0;
+        QTest::newRow("PNG palette") << "palette.png" << int(Sample::QtPngPalette) << 24 << 0;
         QTest::newRow("PNG grey") << "grey.png" << int(Sample::QtPngGrey) << 8 << 0;
         QTest::newRow("PNG 16-bit grey") << "grey16.png" << int(Sample::FreeImagePng16Grey) << 8 << 1;
         QTest::newRow("BMP") << "a.bmp" << int(Sample::QtBmp) << 24 << 0;
         QTest::newRow("DIB") << "a.dib" << int(Sample::QtBmp) << 24 << 0;
-        QTest::newRow("GIF") << "a.gif" << int(Sample::FreeImageGif) << 8 << 0;
+        QTest::newRow("GIF") << "a.gif" << int(Sample::FreeImageGif) << 24 << 0;
         QTest::newRow("GIF with transparent colour") << "clear.gif" << int(Sample::FreeImageGifTransparent) << 24 << 0;
-        QTest::newRow("animated GIF, first frame") << "anim.gif" << int(Sample::FreeImageAnimatedGif) << 8 << 0;
+        QTest::newRow("animated GIF, first frame") << "anim.gif" << int(Sample::FreeImageAnimatedGif) << 24 << 0;
         QTest::newRow("TIFF 16-bit") << "deep.tiff" << int(Sample::FreeImageTiff16) << 24 << 0;
         QTest::newRow("multi-page TIFF, first page") << "pages.tif" << int(Sample::FreeImageMultiPageTiff) << 24 << 0;
         QTest::newRow("PNG named .jpg") << "misnamed.jpg" << int(Sample::QtPng) << 24 << 0;
@@ -205,7 +205,7 @@ private Q_SLOTS:
         QVERIFY(!QFileInfo::exists(bmpPath));
     }
 
-    void normalise_bmpFolderMissing_failsNamingTheBmp()
+    void normalise_bmpFolderMissing_failsNamingTheFolderNotTheBmp()
     {
         TestFolder folder;
         const QString imagePath = folder.file(QStringLiteral("a.png"));
@@ -213,7 +213,9 @@ private Q_SLOTS:
         const QString bmpPath = folder.file(QStringLiteral("no-such-folder/tmp.bmp"));
         QString error;
         QVERIFY(!normaliseImage(imagePath, bmpPath, &error).has_value());
-        QVERIFY2(error.contains(bmpPath), qPrintable(error));
+        QVERIFY2(error.contains(imagePath) && error.contains(folder.file(QStringLiteral("no-such-folder"))),
+                 qPrintable(error));
+        QVERIFY2(!error.contains(QStringLiteral("tmp.bmp")), qPrintable(error));
     }
 };
 

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "pagepdf/JpegEncoding.h"
+
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+// A page's picture in the one layout the image reader writes (imagereader/PageBitmap.h), read by this library's
+// own strict reading: 24-bit colour or 8-bit grey rows, the file exactly as large as its header says, within the
+// reader's limits. The rows are copied out of the file with bounded reads, so a file that shrinks or changes
+// meanwhile gives a refusal or other pixels, never a fault.
+struct PageBitmap
+{
+    std::unique_ptr<unsigned char[]> data;
+    PixelRows rows;
+};
+
+// Nothing, and *why in plain words, for any other file.
+[[nodiscard]] std::optional<PageBitmap> readPageBitmap(int fd, QString* why);
