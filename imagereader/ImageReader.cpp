@@ -292,8 +292,9 @@ bool ImageReader::start(const imagereader::Request& request, int inputFd, int ou
             if (!ensureRunning(&reason)) {
                 break;
             }
+            const std::uint32_t number = m_request.number + 1 == 0 ? 1 : m_request.number + 1;
             m_request = request;
-            m_request.number = m_request.number + 1 == 0 ? 1 : m_request.number + 1;
+            m_request.number = number;
             if (imagereader::sendRequest(m_socket, m_request, inputFd, outputFd)) {
                 m_busy = true;
                 m_timer->start(m_timeout);

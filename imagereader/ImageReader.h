@@ -112,7 +112,7 @@ private:
     QTimer* m_timer = nullptr;
     QEventLoop* m_waiting = nullptr;
     ReaderOutcome m_last;
-    imagereader::Request m_request; // the one running or last sent, with its number
+    imagereader::Request m_request; // the one running or last sent, with its number (counted up from 1)
     bool m_busy = false;
     QByteArray m_errorOutput; // the end of what the helper wrote to its error output
 };
