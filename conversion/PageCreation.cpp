@@ -119,6 +119,7 @@ StageResult createPagePdf(PdfPageLibrary& library, const PageJob& job, const Nor
         return StageResult::failure(kImageTitle, normaliseError);
     }
     const PageSize page = pageGeometry(image->widthPx, image->heightPx);
+    const QString picture = image->picture ? image->picture->path() : job.bmpPath;
 
     if (StageResult drawn = firstFailure({
             [&] { return check(library.SetStrProp(box, PdfPageLibrary::ProductName, kProductName)); },
@@ -130,9 +131,9 @@ StageResult createPagePdf(PdfPageLibrary& library, const PageJob& job, const Nor
             [&] { return setNum(PdfPageLibrary::Setting52, 2); },
             [&] { return check(library.BeginDoc(box)); },
             [&] {
-                StageResult drawn = check(library.StretchDrawFromFile(box, 0, 0, page.width, page.height, job.bmpPath));
+                StageResult drawn = check(library.StretchDrawFromFile(box, 0, 0, page.width, page.height, picture));
                 // The normalised image is the run's own business: the user knows the picture by its list entry.
-                drawn.text.replace(QStringLiteral("\"%1\"").arg(job.bmpPath), QStringLiteral("prepared from it"));
+                drawn.text.replace(QStringLiteral("\"%1\"").arg(picture), QStringLiteral("prepared from it"));
                 return drawn;
             },
             [&] { return check(library.EndDoc(box)); },

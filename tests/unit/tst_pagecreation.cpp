@@ -126,7 +126,7 @@ private:
                     *error = QStringLiteral("\"%1\" is not an image this program can read.").arg(imagePath);
                     return std::nullopt;
                 }
-                return NormalisedImage{800, 600};
+                return NormalisedImage{800, 600, nullptr};
             },
             [&] { return quality; });
     }
