@@ -27,6 +27,7 @@ namespace {
 
 const QString kHelperName = QStringLiteral("pagewell-imagereader");
 constexpr qsizetype kErrorOutputKept = 4096;
+constexpr int kEndingGraceMs = 200; // for a helper that has closed its socket to be seen ending
 
 QString& programOverride()
 {
@@ -370,7 +371,12 @@ void ImageReader::onSocketReadable()
     case imagereader::Received::Closed:
         m_notifier->setEnabled(false);
         if (m_busy && m_process) {
-            return; // onProcessFinished() tells how it ended
+            // A helper that ends closes its socket on the way out, and onProcessFinished() tells how it ended; one
+            // that closes it and lives on has gone wrong and is not waited for until the time is up.
+            if (!m_process->waitForFinished(kEndingGraceMs) && m_busy) {
+                fail(QStringLiteral("it closed its connection"));
+            }
+            return;
         }
         killHelper();
         return;

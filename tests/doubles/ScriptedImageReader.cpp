@@ -9,6 +9,7 @@
 //   mismatch       writes a picture of 8 x 6 pixels and announces 9 x 6
 //   garbage        answers with a few bytes that are no reply
 //   killed         dies of SIGKILL, as if killed from outside
+//   hangup         closes its end of the socket and lives on
 
 #include "imagereader/PageBitmap.h"
 #include "imagereader/ReaderProtocol.h"
@@ -85,6 +86,9 @@ int main(int argc, char** argv)
             reply.height = INT_MAX;
         } else if (script == "killed") {
             ::kill(::getpid(), SIGKILL);
+        } else if (script == "hangup") {
+            ::close(socket);
+            ::pause();
         } else {
             written = writeAll(output, picture(8, 6));
         }

@@ -384,6 +384,7 @@ void TestFaults::run_misbehavingReader_saysReaderFailedNothingLeft_data()
     QTest::newRow("announces INT_MAX x INT_MAX") << "huge" << failed + " (it announced a picture of 2147483647";
     QTest::newRow("announces another size than it wrote") << "mismatch" << failed + " (it announced 9 \u00d7 6";
     QTest::newRow("garbled reply, at once") << "garbage" << failed + " (it sent a reply this program does not";
+    QTest::newRow("closes its connection, lives on") << "hangup" << failed + " (it closed its connection";
     QTest::newRow("killed from outside") << "killed"
                                          << "ended from outside this program";
 }
