@@ -8,10 +8,15 @@
 #include <cerrno>
 #include <new>
 
+#include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
+
+// A file sealed with both can neither become shorter (which would fault a mapping) nor change.
+constexpr int kUnchanging = F_SEAL_SHRINK | F_SEAL_WRITE;
 
 // Up to `size` bytes from `offset`; fewer only where the file ends (or cannot be read).
 std::size_t readAt(int fd, std::int64_t offset, unsigned char* out, std::size_t size)
@@ -56,17 +61,34 @@ std::optional<PageBitmap> readPageBitmap(int fd, QString* why)
     }
     const auto bytes = std::size_t(layout->pitch() * layout->height);
     PageBitmap bitmap;
-    bitmap.data.reset(new (std::nothrow) unsigned char[bytes]);
-    if (!bitmap.data) {
-        return refuse(why, QStringLiteral("there is not enough memory for its %1 \u00d7 %2 pixels")
-                               .arg(layout->width)
-                               .arg(layout->height));
+    const unsigned char* rows = nullptr;
+    // Sealed, and still the size it was when its layout was read: it stays that size as long as it exists.
+    struct stat sealed = {};
+    if (const int seals = ::fcntl(fd, F_GET_SEALS); seals >= 0 && (seals & kUnchanging) == kUnchanging &&
+                                                    ::fstat(fd, &sealed) == 0 && sealed.st_size == info.st_size) {
+        const auto size = std::size_t(info.st_size);
+        void* mapped = ::mmap(nullptr, size, PROT_READ, MAP_SHARED, fd, 0);
+        if (mapped != MAP_FAILED) {
+            bitmap.data.reset(static_cast<const unsigned char*>(mapped),
+                              [size](const unsigned char* p) { ::munmap(const_cast<unsigned char*>(p), size); });
+            rows = bitmap.data.get() + layout->rowsOffset();
+        }
     }
-    if (readAt(fd, layout->rowsOffset(), bitmap.data.get(), bytes) != bytes) {
-        return refuse(why, QStringLiteral("the file became shorter while it was read"));
+    if (rows == nullptr) {
+        auto* copy = new (std::nothrow) unsigned char[bytes];
+        if (copy == nullptr) {
+            return refuse(why, QStringLiteral("there is not enough memory for its %1 \u00d7 %2 pixels")
+                                   .arg(layout->width)
+                                   .arg(layout->height));
+        }
+        bitmap.data.reset(copy, std::default_delete<unsigned char[]>());
+        if (readAt(fd, layout->rowsOffset(), copy, bytes) != bytes) {
+            return refuse(why, QStringLiteral("the file became shorter while it was read"));
+        }
+        rows = copy;
     }
     // A BMP file keeps its channels as blue, green, red whatever the machine.
-    bitmap.rows = PixelRows{bitmap.data.get(), layout->width, layout->height, int(layout->pitch()),
-                            layout->grey ? TJPF_GRAY : TJPF_BGR};
+    bitmap.rows =
+        PixelRows{rows, layout->width, layout->height, int(layout->pitch()), layout->grey ? TJPF_GRAY : TJPF_BGR};
     return bitmap;
 }

@@ -9,11 +9,12 @@
 
 // A page's picture in the one layout the image reader writes (imagereader/PageBitmap.h), read by this library's
 // own strict reading: 24-bit colour or 8-bit grey rows, the file exactly as large as its header says, within the
-// reader's limits. The rows are copied out of the file with bounded reads, so a file that shrinks or changes
+// reader's limits. A file in memory that is sealed against shrinking and writing is mapped: it cannot change
+// under the mapping. Any other file has its rows copied out with bounded reads, so a file that shrinks or changes
 // meanwhile gives a refusal or other pixels, never a fault.
 struct PageBitmap
 {
-    std::unique_ptr<unsigned char[]> data;
+    std::shared_ptr<const unsigned char> data; // the rows' copy or the file's mapping
     PixelRows rows;
 };
 
