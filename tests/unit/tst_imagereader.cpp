@@ -31,11 +31,29 @@ ReaderOutcome readPage(ImageReader& reader, const QString& path)
     return outcome;
 }
 
-// A sample of the format that FreeImage writes (ICO, PSD): the test picture as 32 or 24 bits, square for an icon.
-bool writeWithFreeImage(FREE_IMAGE_FORMAT format, const QString& path)
+// An icon of the test picture, as FreeImage writes it (square, 32 bits).
+bool writeIcon(const QString& path)
 {
-    const Bitmap bitmap = fromQImage(makeTestPicture(64, 64), format == FIF_ICO ? 32 : 24);
-    return save(format, bitmap.get(), path);
+    const Bitmap bitmap = fromQImage(makeTestPicture(64, 64), 32);
+    return save(FIF_ICO, bitmap.get(), path);
+}
+
+// A plain RGB PSD file of the test picture: header, three empty sections, then the raw channels one after another.
+QByteArray psd(const QImage& picture)
+{
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly); // big-endian, as PSD is
+    out.writeRawData("8BPS", 4);
+    out << quint16(1) << quint32(0) << quint16(0) << quint16(3) << quint32(picture.height()) << quint32(picture.width())
+        << quint16(8) << quint16(3) << quint32(0) << quint32(0) << quint32(0) << quint16(0);
+    for (const int shift : {16, 8, 0}) { // red, green, blue of a QRgb
+        for (int y = 0; y < picture.height(); ++y) {
+            for (int x = 0; x < picture.width(); ++x) {
+                out << quint8(picture.pixel(x, y) >> shift);
+            }
+        }
+    }
+    return bytes;
 }
 
 } // namespace
@@ -83,7 +101,7 @@ private Q_SLOTS:
     void page_fileCutShort_refusedAsDamagedWholeFileRead_data()
     {
         QTest::addColumn<QString>("fileName");
-        QTest::addColumn<int>("sample"); // a Sample, or -1: FreeImage writes it, or -2: only the cut file is here
+        QTest::addColumn<int>("sample"); // a Sample, or -1: written here, or -2: only the cut file is here
         const auto row = [](const char* fileName, int sample) { QTest::newRow(fileName) << fileName << sample; };
         row("colour.bmp", int(Sample::Bmp24));
         row("palette.bmp", int(Sample::Bmp8));
@@ -110,10 +128,13 @@ private Q_SLOTS:
         if (sample == -2) {
             QVERIFY(QFile::copy(QStringLiteral(PAGEWELL_HOSTILE_DIR "/cut-short/") + fileName, path));
         } else {
-            const bool written =
-                sample >= 0 ? !writeSample(Sample(sample), path, QSize(93, 61)).isNull()
-                            : writeWithFreeImage(fileName.endsWith(QLatin1String(".ico")) ? FIF_ICO : FIF_PSD, path);
-            QVERIFY(written);
+            if (sample >= 0) {
+                QVERIFY(!writeSample(Sample(sample), path, QSize(93, 61)).isNull());
+            } else if (fileName.endsWith(QLatin1String(".ico"))) {
+                QVERIFY(writeIcon(path));
+            } else {
+                folder.write(fileName, psd(makeTestPicture(93, 61)));
+            }
             const ReaderOutcome whole = readPage(reader, path);
             QVERIFY2(whole.ok(), qPrintable(describeReadFailure(path, whole)));
             QVERIFY(QFile::resize(path, QFileInfo(path).size() * 9 / 10));
