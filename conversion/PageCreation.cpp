@@ -98,7 +98,17 @@ StageResult createPagePdf(PdfPageLibrary& library, const PageJob& job, const Nor
     }
     const BoxGuard guard(library, box);
 
-    const auto check = [&](int result) { return CheckPdfResult(library, result, job.imagePath); };
+    // The page file and the normalised image are the run's own business: the user knows the picture by its list
+    // entry, and learns where the run works when the disk there is full.
+    QString picture = job.bmpPath;
+    const QString workFolder = QFileInfo(job.pagePath).absolutePath();
+    const auto check = [&](int result) {
+        StageResult checked = CheckPdfResult(library, result, job.imagePath);
+        checked.text.replace(QStringLiteral("\"%1\"").arg(picture), QStringLiteral("prepared from it"));
+        checked.text.replace(QStringLiteral("\"%1\"").arg(job.pagePath),
+                             QStringLiteral("in the temporary folder \"%1\"").arg(workFolder));
+        return checked;
+    };
     const auto setNum = [&](int id, int value) { return check(library.SetNumProp(box, id, value)); };
 
     if (StageResult named = firstFailure({
@@ -119,7 +129,9 @@ StageResult createPagePdf(PdfPageLibrary& library, const PageJob& job, const Nor
         return StageResult::failure(kImageTitle, normaliseError);
     }
     const PageSize page = pageGeometry(image->widthPx, image->heightPx);
-    const QString picture = image->picture ? image->picture->path() : job.bmpPath;
+    if (image->picture) {
+        picture = image->picture->path();
+    }
 
     if (StageResult drawn = firstFailure({
             [&] { return check(library.SetStrProp(box, PdfPageLibrary::ProductName, kProductName)); },
@@ -130,12 +142,7 @@ StageResult createPagePdf(PdfPageLibrary& library, const PageJob& job, const Nor
             [&] { return setNum(PdfPageLibrary::Setting51, 2); },
             [&] { return setNum(PdfPageLibrary::Setting52, 2); },
             [&] { return check(library.BeginDoc(box)); },
-            [&] {
-                StageResult drawn = check(library.StretchDrawFromFile(box, 0, 0, page.width, page.height, picture));
-                // The normalised image is the run's own business: the user knows the picture by its list entry.
-                drawn.text.replace(QStringLiteral("\"%1\"").arg(picture), QStringLiteral("prepared from it"));
-                return drawn;
-            },
+            [&] { return check(library.StretchDrawFromFile(box, 0, 0, page.width, page.height, picture)); },
             [&] { return check(library.EndDoc(box)); },
         });
         !drawn.ok) {
@@ -143,8 +150,9 @@ StageResult createPagePdf(PdfPageLibrary& library, const PageJob& job, const Nor
     }
     if (!QFileInfo(job.pagePath).isFile()) {
         return StageResult::failure(
-            kPdfTitle, QStringLiteral("The page for \"%1\" could not be made. The page file \"%2\" was not written.")
-                           .arg(job.imagePath, job.pagePath));
+            kPdfTitle, QStringLiteral("The page for \"%1\" could not be made. Its page file was not written in the "
+                                      "temporary folder \"%2\".")
+                           .arg(job.imagePath, workFolder));
     }
     return StageResult::success();
 }
