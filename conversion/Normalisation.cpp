@@ -2,15 +2,19 @@
 
 #include "imagereader/FormatTable.h"
 #include "imagereader/ImageReader.h"
+#include "imagereader/PageBitmap.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 
+#include <array>
 #include <cerrno>
 #include <cstring>
 
 #include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -42,36 +46,53 @@ private:
     int m_fd;
 };
 
-// Why the normalised image could not be written, in words that name the temporary folder when it is full.
-QString writeFailure(const QString& imagePath, const QString& bmpPath, int cause)
+// Why the helper could not write the picture.
+QString writeFailure(const QString& imagePath, int cause)
 {
-    const QString folder = QFileInfo(bmpPath).absolutePath();
-    if (cause == ENOSPC || cause == EDQUOT) {
-        return QCoreApplication::translate(
-                   "Normalisation",
-                   "The image \"%1\" cannot be prepared for its page: the temporary folder \"%2\" is full "
-                   "(no space left on the disk).")
-            .arg(imagePath, folder);
-    }
     if (cause == EFBIG) {
-        return QCoreApplication::translate(
-                   "Normalisation",
-                   "The image \"%1\" cannot be prepared for its page: the temporary folder \"%2\" has no "
-                   "room for it (the file size limit is reached).")
-            .arg(imagePath, folder);
+        return QStringLiteral("The image \"%1\" cannot be prepared for its page: this program has no room for its "
+                              "picture (the file size limit is reached).")
+            .arg(imagePath);
     }
-    return QCoreApplication::translate("Normalisation", "The image \"%1\" cannot be written as \"%2\": %3.")
-        .arg(imagePath, bmpPath, QString::fromLocal8Bit(std::strerror(cause)));
+    return QStringLiteral("The image \"%1\" cannot be prepared for its page: its picture cannot be kept (%2).")
+        .arg(imagePath, QString::fromLocal8Bit(std::strerror(cause)));
 }
 
-} // namespace
-
-int formatForExtension(const QString& imagePath)
+// A file in memory for the helper to write a picture to, which can be sealed afterwards; -1 with errno.
+int pictureFile()
 {
-    return formatForFileName(QFile::encodeName(QFileInfo(imagePath).fileName()).toStdString());
+    return ::memfd_create("pagewell-page", MFD_CLOEXEC | MFD_ALLOW_SEALING);
 }
 
-namespace {
+// Why what the helper wrote is not the picture its reply announced; empty when it is.
+QString outputMismatch(int fd, const imagereader::Reply& reply)
+{
+    // Sealed first: from here on the picture cannot change under this process, whatever the helper still holds.
+    constexpr int kSeals = F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE | F_SEAL_SEAL;
+    if (::fcntl(fd, F_ADD_SEALS, kSeals) != 0) {
+        return QStringLiteral("its picture cannot be sealed: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
+    }
+    struct stat info = {};
+    std::array<unsigned char, pagebitmap::kLongestHeader> start{};
+    if (::fstat(fd, &info) != 0) {
+        return QStringLiteral("its picture cannot be looked at: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
+    }
+    const ssize_t length = ::pread(fd, start.data(), start.size(), 0);
+    std::string why;
+    const std::optional<pagebitmap::Layout> layout =
+        pagebitmap::readLayout(start.data(), length > 0 ? std::size_t(length) : 0, info.st_size, &why);
+    if (!layout) {
+        return QStringLiteral("what it wrote is not a picture in its own layout: %1").arg(QString::fromStdString(why));
+    }
+    if (layout->width != reply.width || layout->height != reply.height) {
+        return QStringLiteral("it announced %1 \u00d7 %2 pixels and wrote %3 \u00d7 %4")
+            .arg(reply.width)
+            .arg(reply.height)
+            .arg(layout->width)
+            .arg(layout->height);
+    }
+    return {};
+}
 
 imagereader::Request pageRequest(const ImageFile& image)
 {
@@ -82,45 +103,72 @@ imagereader::Request pageRequest(const ImageFile& image)
     return request;
 }
 
-QString failureText(const QString& imagePath, const QString& bmpPath, const ReaderOutcome& outcome)
+// The normalised image once the helper's outcome and picture are checked; the picture file is taken over.
+std::optional<NormalisedImage> taken(ImageReader& reader, const QString& imagePath, ReaderOutcome outcome, int fd,
+                                     QString* error)
 {
-    if (outcome.kind == ReaderOutcome::Kind::Replied && outcome.reply.status == imagereader::Status::WriteFailed) {
-        return writeFailure(imagePath, bmpPath, outcome.reply.error);
+    if (outcome.ok()) {
+        if (const QString mismatch = outputMismatch(fd, outcome.reply); !mismatch.isEmpty()) {
+            outcome = reader.distrust(mismatch);
+        }
     }
-    return describeReadFailure(imagePath, outcome);
+    if (!outcome.ok()) {
+        ::close(fd);
+        const bool writeFailed =
+            outcome.kind == ReaderOutcome::Kind::Replied && outcome.reply.status == imagereader::Status::WriteFailed;
+        fail(error,
+             writeFailed ? writeFailure(imagePath, outcome.reply.error) : describeReadFailure(imagePath, outcome));
+        return std::nullopt;
+    }
+    return NormalisedImage{outcome.reply.width, outcome.reply.height, std::make_shared<const SealedPicture>(fd)};
+}
+
+// Nothing of an earlier image may be found under the run's name for the normalised one.
+bool removeEarlier(const QString& imagePath, const QString& bmpPath, QString* error)
+{
+    if (::unlink(QFile::encodeName(bmpPath).constData()) == 0 || errno == ENOENT || errno == ENOTDIR) {
+        return true;
+    }
+    return fail(error,
+                QStringLiteral("The image \"%1\" cannot be prepared for its page: an earlier picture in the "
+                               "temporary folder \"%2\" cannot be removed (%3).")
+                    .arg(imagePath, QFileInfo(bmpPath).absolutePath(), QString::fromLocal8Bit(std::strerror(errno))));
 }
 
 } // namespace
+
+int formatForExtension(const QString& imagePath)
+{
+    return formatForFileName(QFile::encodeName(QFileInfo(imagePath).fileName()).toStdString());
+}
+
+SealedPicture::~SealedPicture()
+{
+    ::close(m_fd);
+}
+
+QString SealedPicture::path() const
+{
+    return QStringLiteral("/proc/self/fd/%1").arg(m_fd);
+}
 
 std::optional<NormalisedImage> normaliseImage(ImageReader& reader, const ImageFile& image, const QString& bmpPath,
                                               QString* error)
 {
     const QString& imagePath = image.shown;
-    const QByteArray bmpName = QFile::encodeName(bmpPath);
-    if (::unlink(bmpName.constData()) != 0 && errno != ENOENT) {
-        fail(error,
-             QCoreApplication::translate("Normalisation", "The previous normalised image \"%1\" cannot be removed.")
-                 .arg(bmpPath));
+    if (!removeEarlier(imagePath, bmpPath, error)) {
         return std::nullopt;
     }
-
     const Descriptor input(openImageFile(image.shown, image.native, error));
     if (input.get() < 0) {
         return std::nullopt;
     }
-    const Descriptor output(::open(bmpName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644));
-    if (output.get() < 0) {
-        fail(error, writeFailure(imagePath, bmpPath, errno));
+    const int output = pictureFile();
+    if (output < 0) {
+        fail(error, writeFailure(imagePath, errno));
         return std::nullopt;
     }
-
-    const ReaderOutcome outcome = reader.read(pageRequest(image), input.get(), output.get());
-    if (outcome.ok()) {
-        return NormalisedImage{outcome.reply.width, outcome.reply.height};
-    }
-    ::unlink(bmpName.constData());
-    fail(error, failureText(imagePath, bmpPath, outcome));
-    return std::nullopt;
+    return taken(reader, imagePath, reader.read(pageRequest(image), input.get(), output), output, error);
 }
 
 ReadAheadNormaliser::ReadAheadNormaliser(ImageReader& reader) : m_reader(reader) {}
@@ -142,7 +190,7 @@ void ReadAheadNormaliser::drop()
     m_aheadPath.clear();
 }
 
-void ReadAheadNormaliser::readAhead(const ImageFile& image, const QString& bmpPath)
+void ReadAheadNormaliser::readAhead(const ImageFile& image, const QString& /*bmpPath*/)
 {
     drop();
     if (m_reader.isBusy()) {
@@ -152,9 +200,7 @@ void ReadAheadNormaliser::readAhead(const ImageFile& image, const QString& bmpPa
     if (input.get() < 0) {
         return; // normalise() says why
     }
-    // An unnamed file in the workspace, linked in as the normalised image when its page is due.
-    const int output = ::open(QFile::encodeName(QFileInfo(bmpPath).absolutePath()).constData(),
-                              O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644);
+    const int output = pictureFile();
     if (output < 0) {
         return;
     }
@@ -173,28 +219,15 @@ std::optional<NormalisedImage> ReadAheadNormaliser::normalise(const ImageFile& i
         drop();
         return normaliseImage(m_reader, image, bmpPath, error);
     }
-    const QString& imagePath = image.shown;
-    const ReaderOutcome outcome = m_reader.wait();
-    const Descriptor ahead(m_aheadFd);
+    const int ahead = m_aheadFd;
     m_aheadFd = -1;
     m_aheadPath.clear();
-    if (!outcome.ok()) {
-        fail(error, failureText(imagePath, bmpPath, outcome));
+    if (!removeEarlier(image.shown, bmpPath, error)) {
+        m_reader.cancel();
+        ::close(ahead);
         return std::nullopt;
     }
-    const QByteArray bmpName = QFile::encodeName(bmpPath);
-    if (::unlink(bmpName.constData()) != 0 && errno != ENOENT) {
-        fail(error,
-             QCoreApplication::translate("Normalisation", "The previous normalised image \"%1\" cannot be removed.")
-                 .arg(bmpPath));
-        return std::nullopt;
-    }
-    const QByteArray unnamed = "/proc/self/fd/" + QByteArray::number(ahead.get());
-    if (::linkat(AT_FDCWD, unnamed.constData(), AT_FDCWD, bmpName.constData(), AT_SYMLINK_FOLLOW) != 0) {
-        fail(error, writeFailure(imagePath, bmpPath, errno));
-        return std::nullopt;
-    }
-    return NormalisedImage{outcome.reply.width, outcome.reply.height};
+    return taken(m_reader, image.shown, m_reader.wait(), ahead, error);
 }
 
 std::optional<NormalisedImage> normaliseImage(const ImageFile& image, const QString& bmpPath, QString* error)

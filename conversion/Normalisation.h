@@ -4,25 +4,46 @@
 
 #include <QString>
 
+#include <memory>
 #include <optional>
 
 class ImageReader;
 
-// The pixel size of a normalised image; it sets the size of its page.
+// A page's picture as the image-reading helper wrote it: a file in memory, sealed once the helper replied so that
+// nothing can shrink, grow or write it any more, and checked against the reply. Closed with the last copy.
+class SealedPicture
+{
+public:
+    explicit SealedPicture(int fd) : m_fd(fd) {}
+    ~SealedPicture();
+    SealedPicture(const SealedPicture&) = delete;
+    SealedPicture& operator=(const SealedPicture&) = delete;
+
+    [[nodiscard]] int fd() const { return m_fd; }
+    // A name under which this process can open it, for the page-PDF library.
+    [[nodiscard]] QString path() const;
+
+private:
+    int m_fd;
+};
+
+// The pixel size of a normalised image, which sets the size of its page, and its picture (in the one layout the
+// helper writes: 24-bit colour or 8-bit grey rows). No picture: the page's picture file is drawn instead.
 struct NormalisedImage
 {
     int widthPx = 0;
     int heightPx = 0;
+    std::shared_ptr<const SealedPicture> picture;
 };
 
 // FreeImage's format code (a FREE_IMAGE_FORMAT value) that the extension of the file name stands for: the text
 // after the last "." of the name, lower-cased. -1 (FIF_UNKNOWN) when the name has no extension in the table.
 [[nodiscard]] int formatForExtension(const QString& imagePath);
 
-// Has the image-reading helper read an image and write it to bmpPath as a BMP file, upright, with at most 8 bits
-// per channel and transparent pixels white. bmpPath is removed first, so after a failure it never holds an
-// earlier image. On failure *error gets a sentence that names the file and says what is wrong. The window stays
-// live while the helper works.
+// Has the image-reading helper read an image, upright, with at most 8 bits per channel and transparent pixels
+// white, into a sealed picture in memory. The run's file name for it (bmpPath) is removed, so that nothing of an
+// earlier image is ever found there. On failure *error gets a sentence that names the file and says what is
+// wrong; a helper whose reply or picture is not to be trusted is ended. The window stays live while it works.
 [[nodiscard]] std::optional<NormalisedImage> normaliseImage(ImageReader& reader, const ImageFile& image,
                                                             const QString& bmpPath, QString* error);
 
@@ -39,8 +60,8 @@ public:
     // As normaliseImage(); takes the image read ahead when it is this one.
     [[nodiscard]] std::optional<NormalisedImage> normalise(const ImageFile& image, const QString& bmpPath,
                                                            QString* error);
-    // Starts reading the image into an unnamed file in bmpPath's folder, which normalise() then names bmpPath.
-    // Does nothing when that cannot be done; normalise() then reads the image itself.
+    // Starts reading the image, for normalise() to take. Does nothing when that cannot be done; normalise() then
+    // reads the image itself.
     void readAhead(const ImageFile& image, const QString& bmpPath);
 
 private:

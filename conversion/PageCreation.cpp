@@ -100,7 +100,17 @@ StageResult createPagePdf(PdfPageLibrary& library, const PageJob& job, const Nor
     }
     const BoxGuard guard(library, box);
 
-    const auto check = [&](int result) { return CheckPdfResult(library, result, job.imagePath); };
+    // The page file and the normalised image are the run's own business: the user knows the picture by its list
+    // entry, and learns where the run works when the disk there is full.
+    QString picture = job.bmpPath;
+    const QString workFolder = QFileInfo(job.pagePath).absolutePath();
+    const auto check = [&](int result) {
+        StageResult checked = CheckPdfResult(library, result, job.imagePath);
+        checked.text.replace(QStringLiteral("\"%1\"").arg(picture), QStringLiteral("prepared from it"));
+        checked.text.replace(QStringLiteral("\"%1\"").arg(job.pagePath),
+                             QStringLiteral("in the temporary folder \"%1\"").arg(workFolder));
+        return checked;
+    };
     const auto setNum = [&](int id, int value) { return check(library.SetNumProp(box, id, value)); };
 
     if (StageResult named = firstFailure({
@@ -122,6 +132,9 @@ StageResult createPagePdf(PdfPageLibrary& library, const PageJob& job, const Nor
         return StageResult::failure(kImageTitle, normaliseError);
     }
     const PageSize page = pageGeometry(image->widthPx, image->heightPx);
+    if (image->picture) {
+        picture = image->picture->path();
+    }
 
     if (StageResult drawn = firstFailure({
             [&] { return check(library.SetStrProp(box, PdfPageLibrary::ProductName, kProductName)); },
@@ -132,7 +145,7 @@ StageResult createPagePdf(PdfPageLibrary& library, const PageJob& job, const Nor
             [&] { return setNum(PdfPageLibrary::Setting51, 2); },
             [&] { return setNum(PdfPageLibrary::Setting52, 2); },
             [&] { return check(library.BeginDoc(box)); },
-            [&] { return check(library.StretchDrawFromFile(box, 0, 0, page.width, page.height, job.bmpPath)); },
+            [&] { return check(library.StretchDrawFromFile(box, 0, 0, page.width, page.height, picture)); },
             [&] { return check(library.EndDoc(box)); },
         });
         !drawn.ok) {
@@ -140,10 +153,9 @@ StageResult createPagePdf(PdfPageLibrary& library, const PageJob& job, const Nor
     }
     if (!QFileInfo(job.pagePath).isFile()) {
         return StageResult::failure(
-            kPdfTitle,
-            QCoreApplication::translate("PageCreation",
-                                        "The page for \"%1\" could not be made. The page file \"%2\" was not written.")
-                .arg(job.imagePath, job.pagePath));
+            kPdfTitle, QStringLiteral("The page for \"%1\" could not be made. Its page file was not written in the "
+                                      "temporary folder \"%2\".")
+                           .arg(job.imagePath, workFolder));
     }
     return StageResult::success();
 }

@@ -39,10 +39,10 @@ struct PageJob
     QWidget* owner = nullptr; // handed to CreateBox
     QString imagePath;        // the list entry, named in messages
     QString pagePath;         // the one-page PDF to write (jpgtmp/<index>.pdf)
-    QString bmpPath;          // the normalised image (tmp/tmp.bmp)
+    QString bmpPath;          // the run's name for the normalised image (tmp/tmp.bmp), drawn when it has no picture
 };
 
-// Normalises the entry's image to the job's bmpPath; on failure returns nothing and sets *error.
+// Normalises the entry's image; on failure returns nothing and sets *error.
 using Normaliser = std::function<std::optional<NormalisedImage>(QString* error)>;
 
 // Makes the page of one entry: opens a box, names the page file, normalises the image through `normalise`,

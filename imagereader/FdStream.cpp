@@ -137,7 +137,14 @@ unsigned DLL_CALLCONV FdStream::readProc(void* buffer, unsigned size, unsigned c
     if (size == 0 || count == 0) {
         return 0;
     }
-    const std::size_t got = self->read(static_cast<unsigned char*>(buffer), std::size_t(size) * count);
+    const std::size_t wanted = std::size_t(size) * count;
+    const std::size_t got = self->read(static_cast<unsigned char*>(buffer), wanted);
+    if (got < wanted) {
+        ++self->m_shortReads;
+        if (got == 0) {
+            ++self->m_readsPastEnd;
+        }
+    }
     return unsigned(got / size);
 }
 

@@ -28,6 +28,17 @@ public:
     [[nodiscard]] int error() const { return m_error; }
     [[nodiscard]] std::int64_t size() const;
 
+    // Reads that got fewer bytes than they asked for because the file ended, and those that got none at all: a
+    // reader that meets either has run out of file, unless it merely reads ahead. Counted from the last
+    // resetCounts().
+    [[nodiscard]] int shortReads() const { return m_shortReads; }
+    [[nodiscard]] int readsPastEnd() const { return m_readsPastEnd; }
+    void resetCounts()
+    {
+        m_shortReads = 0;
+        m_readsPastEnd = 0;
+    }
+
 private:
     static unsigned DLL_CALLCONV readProc(void* buffer, unsigned size, unsigned count, fi_handle handle);
     static unsigned DLL_CALLCONV writeProc(void* buffer, unsigned size, unsigned count, fi_handle handle);
@@ -46,4 +57,6 @@ private:
     std::vector<unsigned char> m_out; // bytes to be written at m_outStart
     std::int64_t m_outStart = 0;
     int m_error = 0;
+    int m_shortReads = 0;
+    int m_readsPastEnd = 0;
 };

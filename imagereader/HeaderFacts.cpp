@@ -145,6 +145,49 @@ std::optional<ClaimedSize> iffClaimedSize(const FdStream& file)
     return std::nullopt;
 }
 
+bool pcxPixelDataComplete(const FdStream& file)
+{
+    constexpr std::int64_t kHeaderSize = 128;
+    constexpr std::int64_t kPaletteSize = 769; // a marker byte, then 256 colours
+    std::array<unsigned char, kHeaderSize> header{};
+    const std::int64_t size = file.size();
+    if (file.readAt(0, header.data(), header.size()) != header.size()) {
+        return false;
+    }
+    const std::int64_t height = std::int64_t(little16(&header[10])) - little16(&header[6]) + 1;
+    const std::int64_t needed = std::int64_t(header[65]) * little16(&header[66]) * height;
+    std::int64_t end = size;
+    if (header[1] == 5 && header[3] == 8 && header[65] == 1) {
+        unsigned char marker = 0;
+        if (size < kHeaderSize + kPaletteSize || file.readAt(size - kPaletteSize, &marker, 1) != 1 || marker != 12) {
+            return false;
+        }
+        end = size - kPaletteSize;
+    }
+    if (header[2] != 1) {
+        return end - kHeaderSize >= needed;
+    }
+    ByteReader in(file, kHeaderSize, end);
+    std::int64_t decoded = 0;
+    std::int64_t left = end - kHeaderSize;
+    unsigned char c = 0;
+    // A byte of 0xc0 and up is a run of (byte & 0x3f) copies of the next byte; any other byte stands for itself.
+    while (decoded < needed && left > 0 && in.next(&c)) {
+        --left;
+        if (c < 0xc0) {
+            ++decoded;
+            continue;
+        }
+        const int run = c & 0x3f;
+        if (left == 0 || !in.next(&c)) {
+            break;
+        }
+        --left;
+        decoded += run;
+    }
+    return decoded >= needed;
+}
+
 JpegFacts readJpegFacts(const FdStream& file)
 {
     JpegFacts facts;

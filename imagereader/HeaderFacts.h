@@ -20,6 +20,10 @@ struct ClaimedSize
 // An IFF (ILBM or PBM) picture's size from its BMHD chunk.
 [[nodiscard]] std::optional<ClaimedSize> iffClaimedSize(const FdStream& file);
 
+// Whether a PCX file holds all the pixel data its header promises (and, for 256 colours, the palette at its end).
+// Its reader reads ahead and fills what is missing, so the file's end says nothing by itself.
+[[nodiscard]] bool pcxPixelDataComplete(const FdStream& file);
+
 // The number of colour components and whether Adobe's marker is there, from the markers before the first scan;
 // a file too broken to say gives zeros. Reads at most a few megabytes, in blocks.
 struct JpegFacts

@@ -2,8 +2,9 @@
 
 #include "imagereader/FdStream.h"
 #include "imagereader/FormatTable.h"
+#include "imagereader/FreeImageBitmap.h"
 #include "imagereader/HeaderFacts.h"
-#include "pagepdf/FreeImageBitmap.h"
+#include "imagereader/PagePicture.h"
 
 #include <FreeImage.h>
 
@@ -75,6 +76,22 @@ bool isMemoryMessage(const std::vector<std::string>& messages)
     return std::any_of(messages.begin(), messages.end(), [](const std::string& m) {
         return contains(m, "emory allocation") || contains(m, "ut of memory") || contains(m, "nsufficient memory");
     });
+}
+
+// Whether the reader, while it decoded, ran out of file. Most readers ask for exactly what the picture needs, so
+// any read that comes back short means missing pixels, which they fill without a word. libjpeg and the PCX reader
+// read ahead in blocks, so a short last block is normal there: libjpeg has run out only when it reads again at the
+// end (it also says so), and a PCX file is checked against its header.
+bool endsBeforeItsPicture(FREE_IMAGE_FORMAT format, const FdStream& in)
+{
+    switch (format) {
+    case FIF_JPEG:
+        return in.readsPastEnd() > 0;
+    case FIF_PCX:
+        return !pcxPixelDataComplete(in);
+    default:
+        return in.shortReads() > 0;
+    }
 }
 
 Reply reply(Status status, std::string detail = {})
@@ -185,41 +202,6 @@ Bitmap cmykToRgb(FIBITMAP* cmyk, bool adobeMarker)
         }
     }
     return rgb;
-}
-
-// A 32-bit picture as 24 bits, every pixel blended onto white by its alpha: transparent is white on the page.
-// Only a BMP file's alpha that is zero everywhere means nothing: many 32-bit BMP files leave that byte unused.
-Bitmap flattenOnWhite(Bitmap bitmap, FREE_IMAGE_FORMAT source)
-{
-    FIBITMAP* dib = bitmap.get();
-    const bool unusedAlpha = source == FIF_BMP && alphaAllZero(dib);
-    if (!unusedAlpha) {
-        blendOntoWhite(dib);
-    }
-    return Bitmap(FreeImage_ConvertTo24Bits(dib));
-}
-
-// Float samples are taken as 0 for black to 1 for white, as the programs that write them mean it. BMP holds 1, 4,
-// 8, 16, 24 and 32 bits per pixel; everything else comes down to that first. Transparency is settled here, where
-// the source is known: the result never carries alpha.
-Bitmap toPagePixels(Bitmap bitmap, FREE_IMAGE_FORMAT source)
-{
-    bitmap = toEightBitsPerChannel(std::move(bitmap));
-    if (!bitmap) {
-        return nullptr;
-    }
-    const unsigned bpp = FreeImage_GetBPP(bitmap.get());
-    if (bpp <= 8 && FreeImage_IsTransparent(bitmap.get())) {
-        bitmap.reset(FreeImage_ConvertTo32Bits(bitmap.get()));
-        return bitmap ? flattenOnWhite(std::move(bitmap), source) : nullptr;
-    }
-    if (bpp == 32) {
-        return flattenOnWhite(std::move(bitmap), source);
-    }
-    if (FreeImage_FIFSupportsExportBPP(FIF_BMP, int(bpp))) {
-        return bitmap;
-    }
-    return Bitmap(FreeImage_ConvertTo24Bits(bitmap.get()));
 }
 
 // Never enlarged; proportions kept; at least one pixel a side.
@@ -337,6 +319,7 @@ Reply decode(int inputFd, int outputFd, const Request& request, const char** for
     Bitmap bitmap;
     try {
         in.rewind();
+        in.resetCounts();
         bitmap.reset(FreeImage_LoadFromHandle(format, in.io(), in.handle(), flags));
     } catch (const std::bad_alloc&) {
         return reply(Status::NoMemory);
@@ -354,6 +337,9 @@ Reply decode(int inputFd, int outputFd, const Request& request, const char** for
     if (const std::string damaged = damage(format, messages.messages()); !damaged.empty()) {
         return reply(Status::Damaged, trimmed(damaged));
     }
+    if (endsBeforeItsPicture(format, in)) {
+        return reply(Status::Damaged, "the file ends before its picture does");
+    }
     if (FreeImage_GetWidth(bitmap.get()) == 0 || FreeImage_GetHeight(bitmap.get()) == 0 ||
         !FreeImage_HasPixels(bitmap.get())) {
         return reply(Status::Damaged, "it holds no pixels");
@@ -362,7 +348,7 @@ Reply decode(int inputFd, int outputFd, const Request& request, const char** for
     if ((flags & JPEG_CMYK) != 0 && FreeImage_GetBPP(bitmap.get()) == 32) {
         bitmap = cmykToRgb(bitmap.get(), jpeg.adobeMarker);
     } else {
-        bitmap = toPagePixels(std::move(bitmap), format);
+        bitmap = toPagePicture(std::move(bitmap), format);
     }
     if (!bitmap) {
         return reply(Status::NoMemory);
@@ -373,8 +359,7 @@ Reply decode(int inputFd, int outputFd, const Request& request, const char** for
     if (request.mode == imagereader::Mode::Preview) {
         result = writePreview(std::move(bitmap), request, out);
     } else {
-        const bool saved = FreeImage_SaveToHandle(FIF_BMP, bitmap.get(), out.io(), out.handle(), BMP_DEFAULT) != FALSE;
-        if (!out.flush() || !saved) {
+        if (!writePagePicture(bitmap.get(), out)) {
             result = reply(Status::WriteFailed);
             result.error = out.error();
         } else {

@@ -1,5 +1,7 @@
 #include "imagereader/ImageReader.h"
 
+#include "imagereader/PageBitmap.h"
+
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QFile>
@@ -25,6 +27,19 @@ namespace {
 
 const QString kHelperName = QStringLiteral("pagewell-imagereader");
 constexpr qsizetype kErrorOutputKept = 4096;
+constexpr int kEndingGraceMs = 200; // for a helper that has closed its socket to be seen ending
+
+QString& programOverride()
+{
+    static QString program;
+    return program;
+}
+
+// Signals that only come from outside: the helper never sends them to itself, and its limits send others.
+bool isSignalFromOutside(int signal)
+{
+    return signal == SIGKILL || signal == SIGTERM || signal == SIGINT || signal == SIGHUP || signal == SIGQUIT;
+}
 
 QString systemError(int error)
 {
@@ -43,28 +58,6 @@ QString kindOfSpecialFile(mode_t mode)
         return QCoreApplication::translate("ImageReader", "a device");
     }
     return QCoreApplication::translate("ImageReader", "not a regular file");
-}
-
-bool sendRequest(int socket, const imagereader::Request& request, int inputFd, int outputFd)
-{
-    alignas(cmsghdr) char control[CMSG_SPACE(2 * sizeof(int))] = {};
-    iovec part{const_cast<imagereader::Request*>(&request), sizeof request};
-    msghdr message{};
-    message.msg_iov = &part;
-    message.msg_iovlen = 1;
-    message.msg_control = control;
-    message.msg_controllen = sizeof control;
-    cmsghdr* c = CMSG_FIRSTHDR(&message);
-    c->cmsg_level = SOL_SOCKET;
-    c->cmsg_type = SCM_RIGHTS;
-    c->cmsg_len = CMSG_LEN(2 * sizeof(int));
-    const int fds[2] = {inputFd, outputFd};
-    std::memcpy(CMSG_DATA(c), fds, sizeof fds);
-    ssize_t sent = 0;
-    do {
-        sent = ::sendmsg(socket, &message, MSG_NOSIGNAL);
-    } while (sent < 0 && errno == EINTR);
-    return sent == ssize_t(sizeof request);
 }
 
 } // namespace
@@ -93,7 +86,12 @@ QString describeReadFailure(const QString& imagePath, const ReaderOutcome& outco
                           QCoreApplication::translate("ImageReader", "the image reader could not be started (%1)")
                               .arg(outcome.detail));
     case ReaderOutcome::Kind::Cancelled:
-        return cannot.arg(imagePath, QCoreApplication::translate("ImageReader", "reading was stopped"));
+        return cannot.arg(imagePath, QStringLiteral("reading was stopped"));
+    case ReaderOutcome::Kind::Failed:
+        return cannot.arg(imagePath, QStringLiteral("the image reader failed (%1)").arg(outcome.detail));
+    case ReaderOutcome::Kind::Killed:
+        return cannot.arg(
+            imagePath, QStringLiteral("the image reader was ended from outside this program (%1)").arg(outcome.detail));
     }
     switch (outcome.reply.status) {
     case Status::Ok:
@@ -178,8 +176,16 @@ int openImageFile(const QString& imagePath, const QByteArray& name, QString* err
     return fd;
 }
 
+void overrideImageReaderProgram(const QString& program)
+{
+    programOverride() = program;
+}
+
 QString locateImageReader()
 {
+    if (!programOverride().isEmpty()) {
+        return programOverride();
+    }
     const QString programFolder = QCoreApplication::applicationDirPath();
     QStringList candidates;
 #ifdef PAGEWELL_BUILD_DIR
@@ -303,7 +309,10 @@ bool ImageReader::start(const imagereader::Request& request, int inputFd, int ou
             if (!ensureRunning(&reason)) {
                 break;
             }
-            if (sendRequest(m_socket, request, inputFd, outputFd)) {
+            const std::uint32_t number = m_request.number + 1 == 0 ? 1 : m_request.number + 1;
+            m_request = request;
+            m_request.number = number;
+            if (imagereader::sendRequest(m_socket, m_request, inputFd, outputFd)) {
                 m_busy = true;
                 m_timer->start(m_timeout);
                 return true;
@@ -372,21 +381,42 @@ void ImageReader::stop()
 void ImageReader::onSocketReadable()
 {
     imagereader::Reply reply;
-    const ssize_t got = ::recv(m_socket, &reply, sizeof reply, MSG_DONTWAIT);
-    if (got < 0 && (errno == EAGAIN || errno == EINTR)) {
+    switch (imagereader::receiveReply(m_socket, &reply)) {
+    case imagereader::Received::NothingYet:
         return;
-    }
-    if (got != ssize_t(sizeof reply) || reply.magic != imagereader::kProtocolMagic || !m_busy) {
-        // The helper went away or said something it should not: it is not to be trusted with the next image.
+    case imagereader::Received::Closed:
         m_notifier->setEnabled(false);
         if (m_busy && m_process) {
-            return; // onProcessFinished() tells how it ended
+            // A helper that ends closes its socket on the way out, and onProcessFinished() tells how it ended; one
+            // that closes it and lives on has gone wrong and is not waited for until the time is up.
+            if (!m_process->waitForFinished(kEndingGraceMs) && m_busy) {
+                fail(QStringLiteral("it closed its connection"));
+            }
+            return;
         }
         killHelper();
         return;
+    case imagereader::Received::Malformed:
+        fail(QStringLiteral("it sent a reply this program does not understand"));
+        return;
+    case imagereader::Received::Message:
+        break;
     }
-    reply.detail[sizeof reply.detail - 1] = '\0';
-    reply.format[sizeof reply.format - 1] = '\0';
+    if (!m_busy) {
+        // A reply that nobody asked for: the helper is not to be trusted with the next image.
+        killHelper();
+        return;
+    }
+    if (reply.number != m_request.number) {
+        fail(QStringLiteral("it answered another request"));
+        return;
+    }
+    if (reply.status == Status::Ok && !announcedSizeFits(reply)) {
+        fail(QStringLiteral("it announced a picture of %1 \u00d7 %2 pixels, beyond its own limits")
+                 .arg(reply.width)
+                 .arg(reply.height));
+        return;
+    }
     ReaderOutcome outcome;
     outcome.kind = ReaderOutcome::Kind::Replied;
     outcome.reply = reply;
@@ -397,6 +427,35 @@ void ImageReader::onSocketReadable()
     finish(outcome);
 }
 
+bool ImageReader::announcedSizeFits(const imagereader::Reply& reply) const
+{
+    if (m_request.mode == imagereader::Mode::Preview) {
+        return reply.width >= 1 && reply.height >= 1 && std::uint32_t(reply.width) <= m_request.maxWidth &&
+               std::uint32_t(reply.height) <= m_request.maxHeight;
+    }
+    return pagebitmap::withinLimits(reply.width, reply.height);
+}
+
+void ImageReader::fail(const QString& how)
+{
+    killHelper();
+    ReaderOutcome outcome;
+    outcome.kind = ReaderOutcome::Kind::Failed;
+    outcome.detail = how;
+    outcome.timeoutSeconds = int(m_timeout.count());
+    finish(outcome);
+}
+
+ReaderOutcome ImageReader::distrust(const QString& how)
+{
+    killHelper();
+    m_last = ReaderOutcome();
+    m_last.kind = ReaderOutcome::Kind::Failed;
+    m_last.detail = how;
+    m_last.timeoutSeconds = int(m_timeout.count());
+    return m_last;
+}
+
 void ImageReader::onProcessFinished()
 {
     if (!m_process) {
@@ -405,10 +464,16 @@ void ImageReader::onProcessFinished()
     const bool wasBusy = m_busy;
     ReaderOutcome outcome;
     outcome.timeoutSeconds = int(m_timeout.count());
-    outcome.kind = m_process->exitStatus() == QProcess::CrashExit && m_process->exitCode() == SIGXCPU
-                       ? ReaderOutcome::Kind::CpuLimit
-                       : ReaderOutcome::Kind::Crashed;
+    const bool signalled = m_process->exitStatus() == QProcess::CrashExit;
+    const int signal = m_process->exitCode();
+    outcome.kind = ReaderOutcome::Kind::Crashed;
     outcome.detail = QString::fromLocal8Bit(m_errorOutput).trimmed();
+    if (signalled && signal == SIGXCPU) {
+        outcome.kind = ReaderOutcome::Kind::CpuLimit;
+    } else if (signalled && isSignalFromOutside(signal)) {
+        outcome.kind = ReaderOutcome::Kind::Killed;
+        outcome.detail = QString::fromLocal8Bit(::strsignal(signal));
+    }
     // This runs inside the process's own signal: let it go later.
     m_process->disconnect(this);
     releaseLater(m_process.release());

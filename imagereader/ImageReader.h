@@ -25,6 +25,8 @@ struct ReaderOutcome
         CpuLimit,   // it used up its processor time
         NotStarted, // it could not be started (detail says why)
         Cancelled,  // we stopped it
+        Failed,     // it broke the protocol or its output is not what it announced (detail says how); it was ended
+        Killed,     // something outside this program ended it with a signal (detail names the signal)
     };
     Kind kind = Kind::NotStarted;
     imagereader::Reply reply;
@@ -46,6 +48,10 @@ struct ReaderOutcome
 // The helper program: beside the running program, in ../libexec/pagewell/ from it, or where it was configured to
 // be installed; a program running from the build folder uses the build folder's. Empty when none is found.
 [[nodiscard]] QString locateImageReader();
+
+// Makes every ImageReader of this process start `program` instead of the one locateImageReader() finds; empty
+// goes back to that one. For tests that need a reader which misbehaves on purpose.
+void overrideImageReaderProgram(const QString& program);
 
 // One helper process, started on the first request and kept for the next ones, started afresh after it crashed,
 // hung or used up its processor time. One request at a time. Stopping it (or destroying this) kills it; it also
@@ -72,6 +78,9 @@ public:
     [[nodiscard]] ReaderOutcome wait();
     // Kills the helper; the running request's finished() never comes (a read() returns Cancelled).
     void cancel();
+    // The outcome of a request whose reply was taken but whose output is not what the reply said: the helper is
+    // ended (it is not to be trusted with another image), and the outcome says that it failed and how.
+    [[nodiscard]] ReaderOutcome distrust(const QString& how);
     // Ends the helper, waiting for it.
     void stop();
 
@@ -91,7 +100,9 @@ private:
     // Deletes a process whose signal is running, once that is over (or with this reader).
     void releaseLater(QProcess* process);
     void finish(ReaderOutcome outcome);
+    void fail(const QString& how);
     void killHelper();
+    [[nodiscard]] bool announcedSizeFits(const imagereader::Reply& reply) const;
 
     std::chrono::seconds m_timeout{imagereader::kDefaultTimeoutSeconds};
     bool m_keepRunning = true;
@@ -101,6 +112,7 @@ private:
     QTimer* m_timer = nullptr;
     QEventLoop* m_waiting = nullptr;
     ReaderOutcome m_last;
+    imagereader::Request m_request; // the one running or last sent, with its number (counted up from 1)
     bool m_busy = false;
     QByteArray m_errorOutput; // the end of what the helper wrote to its error output
 };

@@ -15,13 +15,15 @@
 
 namespace {
 
-// The picture the helper wrote: a header, then 32-bit rows top-down; nothing when it is not exactly that.
-QImage readPicture(int fd, QSize maxSize)
+// The picture the helper wrote: a header, then 32-bit rows top-down, of the size its reply announced (within the
+// size asked for); nothing when it is not exactly that.
+QImage readPicture(int fd, QSize maxSize, const imagereader::Reply& reply)
 {
     imagereader::PreviewHeader header;
     if (::pread(fd, &header, sizeof header, 0) != ssize_t(sizeof header) ||
         header.magic != imagereader::kProtocolMagic || header.width == 0 || header.height == 0 ||
-        header.width > unsigned(maxSize.width()) || header.height > unsigned(maxSize.height())) {
+        header.width > unsigned(maxSize.width()) || header.height > unsigned(maxSize.height()) ||
+        header.width != unsigned(reply.width) || header.height != unsigned(reply.height)) {
         return {};
     }
     struct stat info = {};
@@ -121,11 +123,10 @@ void PreviewRead::onFinished(const ReaderOutcome& outcome)
     QImage image;
     QString reason;
     if (outcome.ok()) {
-        image = readPicture(m_output, m_maxSize);
+        image = readPicture(m_output, m_maxSize, outcome.reply);
         if (image.isNull()) {
-            reason = QCoreApplication::translate(
-                         "PreviewRead", "The image \"%1\" could not be read: the image reader gave a broken picture.")
-                         .arg(path);
+            reason = describeReadFailure(path,
+                                         m_reader->distrust(QStringLiteral("its picture is not the one it announced")));
         }
     } else if (outcome.kind == ReaderOutcome::Kind::Replied &&
                outcome.reply.status == imagereader::Status::WriteFailed) {

@@ -1,17 +1,19 @@
 #pragma once
 
-// What the program and its image-reading helper (pagewell-imagereader) say to each other. Plain C++: the helper
-// links neither Qt nor anything else of the program.
+// What the program and its image-reading helper (pagewell-imagereader) say to each other, and the code both ends
+// send and receive it with. Plain C++: the helper links neither Qt nor anything else of the program.
 //
 // The program opens the user's file (and the file to write) itself and hands the open descriptors over a local
 // socket with each request; the helper never opens a file, so its sandbox can deny every path. One request at a
-// time, one reply each; a helper serves requests until its socket closes.
+// time, one reply each, carrying the number of the request it answers; a helper serves requests until its socket
+// closes.
 
 #include <cstdint>
 
 namespace imagereader {
 
-inline constexpr std::uint32_t kProtocolMagic = 0x50575231; // "PWR1"
+// Changes whenever the layout of a request, a reply or an output changes.
+inline constexpr std::uint32_t kProtocolMagic = 0x50575232; // "PWR2"
 
 // The helper's end of the socket, set up by the program before it starts the helper.
 inline constexpr int kSocketDescriptor = 3;
@@ -29,7 +31,7 @@ inline constexpr int kMaxPreviewSide = 4096;
 
 enum class Mode : std::uint32_t
 {
-    Page = 1,    // decode, upright, 8 bits per channel, transparency over white; write a BMP file
+    Page = 1,    // decode, upright, 8 bits per channel, transparency over white; write a page picture (PageBitmap.h)
     Preview = 2, // the same picture scaled to fit maxWidth x maxHeight; write a PreviewHeader and 32-bit rows
 };
 
@@ -37,7 +39,7 @@ enum class Status : std::uint32_t
 {
     Ok = 0,
     NotAnImage,  // no format of the extension table recognises the content (detail: the format it is, if known)
-    Damaged,     // the reader failed or complained (detail: the reader's words)
+    Damaged,     // the reader failed or complained, or the file ends before its picture (detail: what was seen)
     TooLarge,    // the header claims more pixels than the limits allow (detail says what it claims)
     NoMemory,    // the reader ran out of the memory it may use
     WriteFailed, // the output could not be written (error: errno)
@@ -47,6 +49,7 @@ enum class Status : std::uint32_t
 struct Request
 {
     std::uint32_t magic = kProtocolMagic;
+    std::uint32_t number = 0; // repeated by the reply
     Mode mode = Mode::Page;
     std::uint32_t maxWidth = 0;  // Preview only
     std::uint32_t maxHeight = 0; // Preview only
@@ -56,6 +59,7 @@ struct Request
 struct Reply
 {
     std::uint32_t magic = kProtocolMagic;
+    std::uint32_t number = 0; // of the request answered
     Status status = Status::Ok;
     std::int32_t width = 0; // of the picture written
     std::int32_t height = 0;
@@ -74,5 +78,23 @@ struct PreviewHeader
     std::uint32_t height = 0;
     std::uint32_t reserved = 0;
 };
+
+enum class Received
+{
+    Message,    // one whole message of the right kind
+    NothingYet, // a socket that does not wait has nothing to read
+    Closed,     // the other end is gone
+    Malformed,  // something arrived that is not such a message (descriptors it carried are closed)
+};
+
+// Sends a request with the image to read and the file to write.
+[[nodiscard]] bool sendRequest(int socket, const Request& request, int inputFd, int outputFd);
+// Waits for one request and its two descriptors (close-on-exec). A malformed request keeps what could be read of
+// it (its number, for the answer) and its descriptors are closed.
+[[nodiscard]] Received receiveRequest(int socket, Request* request, int* inputFd, int* outputFd);
+[[nodiscard]] bool sendReply(int socket, const Reply& reply);
+// Takes one reply if one is there, without waiting. Any descriptor that came with it is closed, and the reply is
+// then malformed: a reply never carries one. Its texts come back zero-terminated.
+[[nodiscard]] Received receiveReply(int socket, Reply* reply);
 
 } // namespace imagereader

@@ -5,7 +5,7 @@
 #include <memory>
 #include <optional>
 
-// Rows of 8-bit pixels as BMP files and FreeImage hold them: the bottom row first, each padded to pitch bytes.
+// Rows of 8-bit pixels as BMP files hold them: the bottom row first, each padded to pitch bytes.
 struct PixelRows
 {
     const unsigned char* bottomRow = nullptr;

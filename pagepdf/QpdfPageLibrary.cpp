@@ -1,11 +1,9 @@
 #include "pagepdf/QpdfPageLibrary.h"
 
-#include "pagepdf/EncodableBitmap.h"
 #include "pagepdf/JpegEncoding.h"
+#include "pagepdf/PageBitmapReading.h"
 #include "pagepdf/PageWriting.h"
-#include "pagepdf/PlainBmpMapping.h"
 
-#include <FreeImage.h>
 #include <QFile>
 #include <QFileInfo>
 
@@ -16,20 +14,6 @@ namespace {
 
 // The quality of a box whose caller never sets one.
 constexpr int kLibraryDefaultQuality = 75;
-
-// Reads any image file FreeImage knows, by its content first and its name second.
-FreeImageBitmap loadBitmap(const QString& imageFile)
-{
-    const QByteArray name = QFile::encodeName(imageFile);
-    FREE_IMAGE_FORMAT format = FreeImage_GetFileType(name.constData(), 0);
-    if (format == FIF_UNKNOWN) {
-        format = FreeImage_GetFIFFromFilename(name.constData());
-    }
-    if (format == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(format)) {
-        return nullptr;
-    }
-    return FreeImageBitmap(FreeImage_Load(format, name.constData(), 0));
-}
 
 } // namespace
 
@@ -197,25 +181,14 @@ int QpdfPageLibrary::drawFromFile(Box& box, int left, int top, int width, int he
         return fail(QStringLiteral("The image file \"%1\" is empty.").arg(imageFile));
     }
 
-    // The pixels to encode: straight from the mapped file when it is a plain BMP, otherwise as FreeImage reads them.
-    std::optional<EncodableBitmap> decoded;
-    std::optional<PixelRows> rows = mapPlainBmp(file);
-    if (!rows) {
-        file.close();
-        FreeImageBitmap bitmap = loadBitmap(imageFile);
-        if (!bitmap) {
-            return fail(QStringLiteral("The image file \"%1\" cannot be read as an image.").arg(imageFile));
-        }
-        decoded = makeEncodable(std::move(bitmap));
-        if (!decoded) {
-            return fail(
-                QStringLiteral("The pixels of the image file \"%1\" cannot be converted for the page.").arg(imageFile));
-        }
-        rows = decoded->rows;
+    QString why;
+    const std::optional<PageBitmap> bitmap = readPageBitmap(file.handle(), &why);
+    file.close();
+    if (!bitmap) {
+        return fail(QStringLiteral("The image file \"%1\" is damaged: %2.").arg(imageFile, why));
     }
 
-    QString why;
-    std::optional<JpegImage> jpeg = encodeJpeg(*rows, box.quality, &why);
+    std::optional<JpegImage> jpeg = encodeJpeg(bitmap->rows, box.quality, &why);
     if (!jpeg) {
         return fail(QStringLiteral("The image \"%1\" cannot be compressed: %2.").arg(imageFile, why));
     }

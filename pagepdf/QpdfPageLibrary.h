@@ -5,10 +5,10 @@
 #include <map>
 #include <memory>
 
-// The page-PDF library itself: images are read straight from a plain BMP file (PlainBmpMapping) or with FreeImage
-// (EncodableBitmap), compressed to JPEG with TurboJPEG (JpegEncoding) and placed on a single page that qpdf writes
-// (PageWriting). An image is compressed when it is drawn, so a box holds only its JPEG data, never the decoded
-// picture.
+// The page-PDF library itself: images are read from the plain BMP files that the image reader writes, and from
+// nothing else (PageBitmapReading), compressed to JPEG with TurboJPEG (JpegEncoding) and placed on a single page
+// that qpdf writes (PageWriting). It never decodes any other image format: that happens in the reader's process. An
+// image is compressed when it is drawn, so a box holds only its JPEG data, never the decoded picture.
 class QpdfPageLibrary final : public PdfPageLibrary
 {
 public:

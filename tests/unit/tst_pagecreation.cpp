@@ -126,7 +126,7 @@ private:
                     *error = QStringLiteral("\"%1\" is not an image this program can read.").arg(imagePath);
                     return std::nullopt;
                 }
-                return NormalisedImage{800, 600};
+                return NormalisedImage{800, 600, nullptr};
             },
             [&] { return quality; });
     }
@@ -233,7 +233,8 @@ private Q_SLOTS:
         const StageResult result = runRecorded(library, page);
         QVERIFY(!result.ok);
         QCOMPARE(result.title, QStringLiteral("PDF"));
-        QVERIFY2(result.text.contains(page) && result.text.contains(imagePath), qPrintable(result.text));
+        QVERIFY2(result.text.contains(folder.path()) && result.text.contains(imagePath), qPrintable(result.text));
+        QVERIFY2(!result.text.contains(page), qPrintable(result.text));
     }
 
     // The real library and the real normalisation, entry after entry as a run makes them.

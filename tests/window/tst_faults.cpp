@@ -1,3 +1,4 @@
+#include "imagereader/ImageReader.h"
 #include "support/FakePdftk.h"
 #include "support/FileSnapshot.h"
 #include "support/ImageCorpus.h"
@@ -64,7 +65,7 @@ bool processGone(qint64 pid)
     return afterName > 0 && line.mid(afterName + 2, 1) == "Z";
 }
 
-// Children of this process that are the image-reading helper.
+// Children of this process that are an image-reading helper, the real one or the scripted one.
 QList<qint64> imageReadersRunning()
 {
     QList<qint64> found;
@@ -76,9 +77,7 @@ QList<qint64> imageReadersRunning()
         }
         const QString text = QString::fromUtf8(status.readAll());
         if (text.contains(QStringLiteral("\nPPid:\t%1\n").arg(self)) &&
-            QFileInfo(QStringLiteral("/proc/%1/exe").arg(pid))
-                .symLinkTarget()
-                .endsWith(QLatin1String("pagewell-imagereader"))) {
+            QFileInfo(QStringLiteral("/proc/%1/exe").arg(pid)).symLinkTarget().endsWith(QLatin1String("imagereader"))) {
             found << pid.toLongLong();
         }
     }
@@ -222,6 +221,8 @@ class TestFaults : public QObject
 private Q_SLOTS:
     void run_unusableEntry_namesItListKeptNothingLeft_data();
     void run_unusableEntry_namesItListKeptNothingLeft();
+    void run_misbehavingReader_saysReaderFailedNothingLeft_data();
+    void run_misbehavingReader_saysReaderFailedNothingLeft();
     void run_faultUnderneath_messageDestinationIntactNothingLeft_data();
     void run_faultUnderneath_messageDestinationIntactNothingLeft();
     void run_titleWithLineBreaks_oneLineNoKeyAdded();
@@ -365,6 +366,65 @@ void TestFaults::run_unusableEntry_namesItListKeptNothingLeft()
     QVERIFY(f.opener.opened().isEmpty());
     verifyNothingElseChanged(before, {f.window->settingsPath()});
     QFile::setPermissions(bad, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
+void TestFaults::run_misbehavingReader_saysReaderFailedNothingLeft_data()
+{
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<QString>("reason");
+    const QString failed = QStringLiteral("the image reader failed");
+    // Whatever a reader that has been taken over leaves as its output, the window reads none of it as an image.
+    const QDir outputs(QStringLiteral(PAGEWELL_HOSTILE_DIR "/reader-output"));
+    for (const QString& file : outputs.entryList(QDir::Files)) {
+        QTest::newRow(qPrintable(QStringLiteral("writes ") + file))
+            << QStringLiteral("output:") + outputs.filePath(file) << failed + QStringLiteral(" (what it wrote is not");
+    }
+    QTest::newRow("answers another request") << "number" << failed + " (it answered another request";
+    QTest::newRow("answers twice") << "twice" << failed + " (it answered another request";
+    QTest::newRow("announces INT_MAX x INT_MAX") << "huge" << failed + " (it announced a picture of 2147483647";
+    QTest::newRow("announces another size than it wrote") << "mismatch" << failed + " (it announced 9 \u00d7 6";
+    QTest::newRow("garbled reply, at once") << "garbage" << failed + " (it sent a reply this program does not";
+    QTest::newRow("closes its connection, lives on") << "hangup" << failed + " (it closed its connection";
+    QTest::newRow("killed from outside") << "killed"
+                                         << "ended from outside this program";
+}
+
+void TestFaults::run_misbehavingReader_saysReaderFailedNothingLeft()
+{
+    QFETCH(QString, script);
+    QFETCH(QString, reason);
+    overrideImageReaderProgram(QStringLiteral(PAGEWELL_SCRIPTED_READER));
+    qputenv("PAGEWELL_SCRIPTED_READER", script.toLocal8Bit());
+    const auto restore = qScopeGuard([] {
+        overrideImageReaderProgram({});
+        qunsetenv("PAGEWELL_SCRIPTED_READER");
+    });
+    WindowFixture f;
+    f.workspaceParent.clear();
+    f.readerTimeout = std::chrono::seconds(600); // a reply that is waited for until the time is up fails the test
+    f.useRealStages();
+    f.open();
+    const QStringList entries = images(f, 2);
+    f.addEntries(entries);
+    f.find<QLineEdit>("txtPath")->setText(f.folder.path());
+    f.dialogs.saveAnswers.push_back(f.folder.file(QStringLiteral("out.pdf")));
+    const FileSnapshot before = snapshot();
+
+    f.click(QStringLiteral("Command3"));
+
+    QCOMPARE(f.messages.shown().size(), 1);
+    const auto message = f.messages.shown().first();
+    QCOMPARE(message.icon, MessageIcon::Critical);
+    // A reply to another request is noticed with the request after the one it answered twice.
+    const int refused = script == QLatin1String("twice") ? 1 : 0;
+    QVERIFY2(message.text.contains(entries.at(refused)) && message.text.contains(reason), qPrintable(message.text));
+    QVERIFY2(!message.text.contains(QStringLiteral("tmp.bmp")), qPrintable(message.text));
+    QCOMPARE(f.list()->currentRow(), refused);
+    QCOMPARE(imageReadersRunning(), QList<qint64>());
+    QVERIFY(f.find<QWidget>("Command3")->isEnabled());
+    QCOMPARE(f.entries(), entries);
+    QVERIFY(f.dialogs.saveRequests.isEmpty());
+    verifyNothingElseChanged(before, {f.window->settingsPath()});
 }
 
 void TestFaults::run_faultUnderneath_messageDestinationIntactNothingLeft_data()

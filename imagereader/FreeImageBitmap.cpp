@@ -1,4 +1,4 @@
-#include "pagepdf/FreeImageBitmap.h"
+#include "imagereader/FreeImageBitmap.h"
 
 #include <cmath>
 

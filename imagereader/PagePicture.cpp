@@ -1,0 +1,89 @@
+#include "imagereader/PagePicture.h"
+
+#include "imagereader/FdStream.h"
+#include "imagereader/PageBitmap.h"
+
+namespace {
+
+using Bitmap = FreeImageBitmap;
+
+bool paletteIsGrey(FIBITMAP* bitmap)
+{
+    const RGBQUAD* palette = FreeImage_GetPalette(bitmap);
+    if (palette == nullptr) {
+        return false;
+    }
+    const unsigned count = FreeImage_GetColorsUsed(bitmap);
+    for (unsigned i = 0; i < count; ++i) {
+        if (palette[i].rgbRed != palette[i].rgbGreen || palette[i].rgbGreen != palette[i].rgbBlue) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// A 32-bit picture as 24 bits, every pixel blended onto white by its alpha: transparent is white on the page.
+// Only a BMP file's alpha that is zero everywhere means nothing: many 32-bit BMP files leave that byte unused.
+Bitmap flattenOnWhite(Bitmap bitmap, FREE_IMAGE_FORMAT source)
+{
+    FIBITMAP* dib = bitmap.get();
+    const bool unusedAlpha = source == FIF_BMP && alphaAllZero(dib);
+    if (!unusedAlpha) {
+        blendOntoWhite(dib);
+    }
+    return Bitmap(FreeImage_ConvertTo24Bits(dib));
+}
+
+} // namespace
+
+// Float samples are taken as 0 for black to 1 for white, as the programs that write them mean it.
+FreeImageBitmap toPagePicture(FreeImageBitmap bitmap, FREE_IMAGE_FORMAT source)
+{
+    bitmap = toEightBitsPerChannel(std::move(bitmap));
+    if (!bitmap) {
+        return nullptr;
+    }
+    const unsigned bpp = FreeImage_GetBPP(bitmap.get());
+    if (bpp <= 8 && FreeImage_IsTransparent(bitmap.get())) {
+        bitmap.reset(FreeImage_ConvertTo32Bits(bitmap.get()));
+        return bitmap ? flattenOnWhite(std::move(bitmap), source) : nullptr;
+    }
+    if (bpp == 32) {
+        return flattenOnWhite(std::move(bitmap), source);
+    }
+    if (bpp == 24) {
+        return bitmap;
+    }
+    if (bpp == 8 && FreeImage_GetColorType(bitmap.get()) == FIC_MINISBLACK) {
+        return bitmap;
+    }
+    if (bpp <= 8 && paletteIsGrey(bitmap.get())) {
+        return Bitmap(FreeImage_ConvertToGreyscale(bitmap.get()));
+    }
+    return Bitmap(FreeImage_ConvertTo24Bits(bitmap.get()));
+}
+
+bool writePagePicture(FIBITMAP* picture, FdStream& out)
+{
+    pagebitmap::Layout layout;
+    layout.width = int(FreeImage_GetWidth(picture));
+    layout.height = int(FreeImage_GetHeight(picture));
+    layout.grey = FreeImage_GetBPP(picture) == 8;
+    const std::vector<unsigned char> header = pagebitmap::header(layout);
+    if (out.io()->write_proc(const_cast<unsigned char*>(header.data()), unsigned(header.size()), 1, out.handle()) !=
+        1) {
+        return false;
+    }
+    // FreeImage keeps its rows bottom first, padded to four bytes, one after another: the file's own order.
+    bool written = true;
+    if (std::int64_t(FreeImage_GetPitch(picture)) == layout.pitch()) {
+        const std::int64_t bytes = layout.pitch() * layout.height;
+        written = out.io()->write_proc(FreeImage_GetBits(picture), unsigned(bytes), 1, out.handle()) == 1;
+    } else {
+        for (int y = 0; written && y < layout.height; ++y) {
+            written =
+                out.io()->write_proc(FreeImage_GetScanLine(picture, y), unsigned(layout.pitch()), 1, out.handle()) == 1;
+        }
+    }
+    return out.flush() && written;
+}
