@@ -125,6 +125,8 @@ QString writeFailureReason(int cause)
         return QStringLiteral("the file there is read-only (permission denied)");
     case notOrdinaryFile:
         return QStringLiteral("that name belongs to something other than an ordinary file");
+    case replacedMeanwhile:
+        return QStringLiteral("another program replaced the file while it was written");
     default:
         return errnoText(cause);
     }
