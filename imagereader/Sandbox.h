@@ -22,7 +22,7 @@ enum SandboxFeature : unsigned
 // them; what it does not offer is left out. Returns the SandboxFeature bits in force. The helper takes every layer;
 // `wanted` leaves out Landlock or seccomp, so that a test can see what each holds alone.
 //
-// Where only Landlock is there, two things stay open: naming a file to stat it, and connecting to a named UNIX
-// socket (no Landlock access right covers either on the kernels of today). Starting processes is held by the
-// process limit of zero, except for root, whom that limit does not bind.
+// Where only Landlock is there, some things stay open that no Landlock right covers on the kernels of today: naming
+// a file to stat it, connecting to a named UNIX socket, the network other than TCP (UDP), executable memory. New
+// processes are held by the process limit of zero, except for root, whom that limit does not bind.
 [[nodiscard]] unsigned enterSandbox(int keepUpTo, unsigned wanted = EverySandboxFeature);

@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QtTest>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
