@@ -2,6 +2,7 @@
 #include "app/Desktop.h"
 #include "app/PdfStagesFactory.h"
 #include "app/ProgramArt.h"
+#include "app/TerminationSignals.h"
 #include "app/Translations.h"
 #include "app/frmPrinting.h"
 #include "platform/Clock.h"
@@ -54,6 +55,7 @@ int main(int argc, char* argv[])
     services.installedProgram = runsFromInstalledPlace(services.programFolder);
 
     frmPrinting window(services);
+    TerminationSignals terminationSignals(window);
     std::error_code noFolder;
     const std::filesystem::path workingFolder = std::filesystem::current_path(noFolder);
     window.addDroppedPaths(commandLineFiles(fileArguments(argc, argv), QByteArray(workingFolder.c_str())));

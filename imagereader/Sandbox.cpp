@@ -8,17 +8,17 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <vector>
+#include <initializer_list>
 
 #include <fcntl.h>
-#include <linux/audit.h>
-#include <linux/filter.h>
-#include <linux/seccomp.h>
+#include <linux/landlock.h>
 #include <malloc.h>
+#include <seccomp.h>
 #include <sys/mman.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
+#include <ucontext.h>
 #include <unistd.h>
 
 namespace {
@@ -53,7 +53,24 @@ rlim_t currentDataBytes()
     return rlim_t(kib) * 1024;
 }
 
-// Landlock, spoken to directly: the C library has no wrapper and older headers lack the newer fields.
+// The Landlock constants newer than the oldest kernel headers this builds with (Debian 12 has those of Linux 6.1).
+#ifndef LANDLOCK_ACCESS_FS_TRUNCATE
+#define LANDLOCK_ACCESS_FS_TRUNCATE (1ULL << 14)
+#endif
+#ifndef LANDLOCK_ACCESS_FS_IOCTL_DEV
+#define LANDLOCK_ACCESS_FS_IOCTL_DEV (1ULL << 15)
+#endif
+#ifndef LANDLOCK_ACCESS_NET_BIND_TCP
+#define LANDLOCK_ACCESS_NET_BIND_TCP (1ULL << 0)
+#define LANDLOCK_ACCESS_NET_CONNECT_TCP (1ULL << 1)
+#endif
+#ifndef LANDLOCK_SCOPE_ABSTRACT_UNIX_SOCKET
+#define LANDLOCK_SCOPE_ABSTRACT_UNIX_SOCKET (1ULL << 0)
+#define LANDLOCK_SCOPE_SIGNAL (1ULL << 1)
+#endif
+
+// The ruleset's attributes as the newest kernel takes them; older headers lack the later fields, and the size given
+// to the kernel says which of them it reads.
 struct LandlockRulesetAttr
 {
     std::uint64_t handledAccessFs;
@@ -64,29 +81,32 @@ struct LandlockRulesetAttr
 bool restrictWithLandlock()
 {
 #if defined(SYS_landlock_create_ruleset) && defined(SYS_landlock_restrict_self)
-    constexpr unsigned createRulesetVersion = 1;
-    const long abi = ::syscall(SYS_landlock_create_ruleset, nullptr, 0, createRulesetVersion);
+    const long abi = ::syscall(SYS_landlock_create_ruleset, nullptr, 0, LANDLOCK_CREATE_RULESET_VERSION);
     if (abi < 1) {
         return false;
     }
     LandlockRulesetAttr attr{};
-    attr.handledAccessFs = (1ULL << 13) - 1; // execute, read, write and make or remove anything
+    attr.handledAccessFs = LANDLOCK_ACCESS_FS_EXECUTE | LANDLOCK_ACCESS_FS_WRITE_FILE | LANDLOCK_ACCESS_FS_READ_FILE |
+                           LANDLOCK_ACCESS_FS_READ_DIR | LANDLOCK_ACCESS_FS_REMOVE_DIR |
+                           LANDLOCK_ACCESS_FS_REMOVE_FILE | LANDLOCK_ACCESS_FS_MAKE_CHAR | LANDLOCK_ACCESS_FS_MAKE_DIR |
+                           LANDLOCK_ACCESS_FS_MAKE_REG | LANDLOCK_ACCESS_FS_MAKE_SOCK | LANDLOCK_ACCESS_FS_MAKE_FIFO |
+                           LANDLOCK_ACCESS_FS_MAKE_BLOCK | LANDLOCK_ACCESS_FS_MAKE_SYM;
     if (abi >= 2) {
-        attr.handledAccessFs |= 1ULL << 13; // refer
+        attr.handledAccessFs |= LANDLOCK_ACCESS_FS_REFER;
     }
     if (abi >= 3) {
-        attr.handledAccessFs |= 1ULL << 14; // truncate
+        attr.handledAccessFs |= LANDLOCK_ACCESS_FS_TRUNCATE;
     }
     if (abi >= 5) {
-        attr.handledAccessFs |= 1ULL << 15; // ioctl on devices
+        attr.handledAccessFs |= LANDLOCK_ACCESS_FS_IOCTL_DEV;
     }
     std::size_t size = offsetof(LandlockRulesetAttr, handledAccessNet);
     if (abi >= 4) {
-        attr.handledAccessNet = 3; // bind and connect TCP
+        attr.handledAccessNet = LANDLOCK_ACCESS_NET_BIND_TCP | LANDLOCK_ACCESS_NET_CONNECT_TCP;
         size = offsetof(LandlockRulesetAttr, scoped);
     }
     if (abi >= 6) {
-        attr.scoped = 3; // abstract Unix sockets and signals outside this process
+        attr.scoped = LANDLOCK_SCOPE_ABSTRACT_UNIX_SOCKET | LANDLOCK_SCOPE_SIGNAL;
         size = sizeof attr;
     }
     // No rule is added: every handled access is denied, on every path.
@@ -102,102 +122,97 @@ bool restrictWithLandlock()
 #endif
 }
 
+#if defined(__x86_64__) || defined(__aarch64__)
+
+// The C library's fstat is newfstatat(fd, "", buf, AT_EMPTY_PATH), and the filter cannot read the path it is given:
+// letting newfstatat through would let the reader learn of any file by its name. So the filter traps it, and this
+// handler, which can read the path, answers the empty one with an fstat of the descriptor and every other with
+// EPERM. It makes no call but fstat, which the filter allows anyway: whatever calls it gets nothing more.
+extern "C" void answerDescriptorStat(int, siginfo_t* info, void* context)
+{
+    auto* registers = static_cast<ucontext_t*>(context);
 #if defined(__x86_64__)
-constexpr std::uint32_t kAuditArch = AUDIT_ARCH_X86_64;
-#elif defined(__aarch64__)
-constexpr std::uint32_t kAuditArch = AUDIT_ARCH_AARCH64;
+    greg_t* argument = registers->uc_mcontext.gregs;
+    const long fd = long(argument[REG_RDI]);
+    const auto* path = reinterpret_cast<const char*>(argument[REG_RSI]);
+    void* buffer = reinterpret_cast<void*>(argument[REG_RDX]);
+    const long flags = long(argument[REG_R10]);
 #else
-constexpr std::uint32_t kAuditArch = 0;
+    auto* argument = registers->uc_mcontext.regs;
+    const long fd = long(argument[0]);
+    const auto* path = reinterpret_cast<const char*>(argument[1]);
+    void* buffer = reinterpret_cast<void*>(argument[2]);
+    const long flags = long(argument[3]);
 #endif
-
-constexpr std::uint32_t argLow(int i)
-{
-    return std::uint32_t(offsetof(seccomp_data, args) + 8 * i);
+    long answer = -EPERM;
+    if (info->si_syscall == SYS_newfstatat && (flags & AT_EMPTY_PATH) != 0 && (path == nullptr || path[0] == '\0')) {
+        const int saved = errno;
+        const long done = ::syscall(SYS_fstat, fd, buffer);
+        answer = done < 0 ? -errno : done;
+        errno = saved;
+    }
+#if defined(__x86_64__)
+    argument[REG_RAX] = greg_t(answer);
+#else
+    argument[0] = std::uint64_t(answer);
+#endif
 }
-
-class FilterBuilder
-{
-public:
-    void statement(std::uint16_t code, std::uint32_t k) { m_program.push_back(BPF_STMT(code, k)); }
-    void jump(std::uint16_t code, std::uint32_t k, std::uint8_t yes, std::uint8_t no)
-    {
-        m_program.push_back(BPF_JUMP(code, k, yes, no));
-    }
-    void loadNumber() { statement(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)); }
-    void allow(long nr)
-    {
-        jump(BPF_JMP | BPF_JEQ | BPF_K, std::uint32_t(nr), 0, 1);
-        statement(BPF_RET | BPF_K, SECCOMP_RET_ALLOW);
-    }
-    // nr is allowed when argument `arg` has none of the bits in `mask`.
-    void allowWithoutBits(long nr, int arg, std::uint32_t mask)
-    {
-        jump(BPF_JMP | BPF_JEQ | BPF_K, std::uint32_t(nr), 0, 4);
-        statement(BPF_LD | BPF_W | BPF_ABS, argLow(arg));
-        jump(BPF_JMP | BPF_JSET | BPF_K, mask, 1, 0);
-        statement(BPF_RET | BPF_K, SECCOMP_RET_ALLOW);
-        statement(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EPERM);
-    }
-    // nr is allowed when the low and high halves of argument `arg` equal `low` and `high`.
-    void allowWithArgument(long nr, int arg, std::uint32_t low, std::uint32_t high)
-    {
-        jump(BPF_JMP | BPF_JEQ | BPF_K, std::uint32_t(nr), 0, 6);
-        statement(BPF_LD | BPF_W | BPF_ABS, argLow(arg));
-        jump(BPF_JMP | BPF_JEQ | BPF_K, low, 0, 3);
-        statement(BPF_LD | BPF_W | BPF_ABS, argLow(arg) + 4);
-        jump(BPF_JMP | BPF_JEQ | BPF_K, high, 0, 1);
-        statement(BPF_RET | BPF_K, SECCOMP_RET_ALLOW);
-        statement(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EPERM);
-    }
-    [[nodiscard]] std::vector<sock_filter>& program() { return m_program; }
-
-private:
-    std::vector<sock_filter> m_program;
-};
 
 bool restrictSystemCalls()
 {
-    if (kAuditArch == 0) {
+    struct sigaction trap = {};
+    trap.sa_sigaction = answerDescriptorStat;
+    trap.sa_flags = SA_SIGINFO;
+    sigemptyset(&trap.sa_mask);
+    if (::sigaction(SIGSYS, &trap, nullptr) != 0) {
         return false;
     }
-    FilterBuilder f;
-    f.statement(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, arch));
-    f.jump(BPF_JMP | BPF_JEQ | BPF_K, kAuditArch, 1, 0);
-    f.statement(BPF_RET | BPF_K, SECCOMP_RET_KILL_PROCESS);
-    f.loadNumber();
-#if defined(__x86_64__)
-    f.jump(BPF_JMP | BPF_JGE | BPF_K, 0x40000000, 0, 1); // the x32 calls
-    f.statement(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EPERM);
-#endif
-    // Reading and writing descriptors already open, memory, time, signals to itself, ending.
-    for (const long nr : {
-             long(SYS_read),           long(SYS_write),        long(SYS_readv),
-             long(SYS_writev),         long(SYS_pread64),      long(SYS_pwrite64),
-             long(SYS_lseek),          long(SYS_close),        long(SYS_fstat),
-             long(SYS_newfstatat),     long(SYS_fcntl),        long(SYS_brk),
-             long(SYS_munmap),         long(SYS_mremap),       long(SYS_madvise),
-             long(SYS_exit),           long(SYS_exit_group),   long(SYS_rt_sigreturn),
-             long(SYS_rt_sigprocmask), long(SYS_sigaltstack),  long(SYS_getrusage),
-             long(SYS_clock_gettime),  long(SYS_gettimeofday), long(SYS_futex),
-             long(SYS_recvmsg),        long(SYS_sendmsg),      long(SYS_recvfrom),
-             long(SYS_sendto),         long(SYS_getpid),       long(SYS_gettid),
-             long(SYS_sched_yield),    long(SYS_getrandom),    long(SYS_restart_syscall),
-         }) {
-        f.allow(nr);
+    // Anything not named here fails with EPERM (the x32 calls among them: their numbers match none of these); a call
+    // of another architecture ends the process.
+    scmp_filter_ctx filter = ::seccomp_init(SCMP_ACT_ERRNO(EPERM));
+    if (filter == nullptr) {
+        return false;
     }
-    f.allowWithoutBits(SYS_mmap, 2, PROT_EXEC);
-    f.allowWithoutBits(SYS_mprotect, 2, PROT_EXEC);
+    bool built = ::seccomp_attr_set(filter, SCMP_FLTATR_ACT_BADARCH, SCMP_ACT_KILL_PROCESS) == 0;
+    // Reading and writing descriptors already open, memory, time, signals to itself, ending.
+    for (const int nr : {
+             SCMP_SYS(read),          SCMP_SYS(write),          SCMP_SYS(readv),       SCMP_SYS(writev),
+             SCMP_SYS(pread64),       SCMP_SYS(pwrite64),       SCMP_SYS(lseek),       SCMP_SYS(close),
+             SCMP_SYS(fstat),         SCMP_SYS(fcntl),          SCMP_SYS(brk),         SCMP_SYS(munmap),
+             SCMP_SYS(mremap),        SCMP_SYS(madvise),        SCMP_SYS(exit),        SCMP_SYS(exit_group),
+             SCMP_SYS(rt_sigreturn),  SCMP_SYS(rt_sigprocmask), SCMP_SYS(sigaltstack), SCMP_SYS(getrusage),
+             SCMP_SYS(clock_gettime), SCMP_SYS(gettimeofday),   SCMP_SYS(futex),       SCMP_SYS(recvmsg),
+             SCMP_SYS(sendmsg),       SCMP_SYS(recvfrom),       SCMP_SYS(sendto),      SCMP_SYS(getpid),
+             SCMP_SYS(gettid),        SCMP_SYS(sched_yield),    SCMP_SYS(getrandom),   SCMP_SYS(restart_syscall),
+         }) {
+        built = built && ::seccomp_rule_add(filter, SCMP_ACT_ALLOW, nr, 0) == 0;
+    }
+    // Memory is never made executable.
+    for (const int nr : {SCMP_SYS(mmap), SCMP_SYS(mprotect)}) {
+        built =
+            built && ::seccomp_rule_add(filter, SCMP_ACT_ALLOW, nr, 1, SCMP_A2(SCMP_CMP_MASKED_EQ, PROT_EXEC, 0)) == 0;
+    }
     // abort() signals this process; no other.
-    f.allowWithArgument(SYS_tgkill, 0, std::uint32_t(::getpid()), 0);
+    built = built && ::seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(tgkill), 1,
+                                        SCMP_A0(SCMP_CMP_EQ, std::uint64_t(::getpid()))) == 0;
     // Reading a limit is fine; setting one is not (prlimit64's new limit must be null).
-    f.allowWithArgument(SYS_prlimit64, 2, 0, 0);
-    f.statement(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EPERM);
-
-    sock_fprog program{};
-    program.len = static_cast<unsigned short>(f.program().size());
-    program.filter = f.program().data();
-    return ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
+    built = built && ::seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(prlimit64), 1, SCMP_A2(SCMP_CMP_EQ, 0)) == 0;
+    // fstat as the C library makes it; the handler above tells it from a stat by name.
+    built = built && ::seccomp_rule_add(filter, SCMP_ACT_TRAP, SCMP_SYS(newfstatat), 1,
+                                        SCMP_A3(SCMP_CMP_MASKED_EQ, AT_EMPTY_PATH, AT_EMPTY_PATH)) == 0;
+    const bool loaded = built && ::seccomp_load(filter) == 0;
+    ::seccomp_release(filter);
+    return loaded;
 }
+
+#else
+
+bool restrictSystemCalls()
+{
+    return false; // the stat handler knows the registers of these two architectures only
+}
+
+#endif
 
 } // namespace
 
@@ -221,7 +236,7 @@ void applyResourceLimits()
     ::prctl(PR_SET_DUMPABLE, 0);
 }
 
-unsigned enterSandbox(int keepUpTo)
+unsigned enterSandbox(int keepUpTo, unsigned wanted)
 {
 #if defined(SYS_close_range)
     ::syscall(SYS_close_range, unsigned(keepUpTo + 1), ~0U, 0);
@@ -231,10 +246,10 @@ unsigned enterSandbox(int keepUpTo)
         return features;
     }
     features |= NoNewPrivileges;
-    if (restrictWithLandlock()) {
+    if ((wanted & LandlockRules) != 0 && restrictWithLandlock()) {
         features |= LandlockRules;
     }
-    if (restrictSystemCalls()) {
+    if ((wanted & SyscallFilter) != 0 && restrictSystemCalls()) {
         features |= SyscallFilter;
     }
     return features;

@@ -23,6 +23,14 @@ QByteArray resolvedLink(const QByteArray& link)
     return QByteArray(resolved);
 }
 
+// Whether path itself (not a link to it) is the file known by device and inode.
+bool namesFile(const QByteArray& path, dev_t device, ino_t inode)
+{
+    struct stat now = {};
+    return ::fstatat(AT_FDCWD, path.constData(), &now, AT_SYMLINK_NOFOLLOW) == 0 && now.st_dev == device &&
+           now.st_ino == inode;
+}
+
 } // namespace
 
 AtomicReplace::AtomicReplace(QString destination, Durability durability)
@@ -105,8 +113,17 @@ int AtomicReplace::commit()
     if (m_durability == Durability::Synced && ::fsync(m_file.get()) != 0) {
         return errno;
     }
+    struct stat written = {};
+    if (::fstat(m_file.get(), &written) != 0) {
+        return errno;
+    }
     if (const int cause = m_file.close(); cause != 0) {
         return cause;
+    }
+    // Whoever may write in the folder may swap the new file's name for a link or a file of their own meanwhile; the
+    // rename publishes only the file written here.
+    if (!namesFile(m_temporary, written.st_dev, written.st_ino)) {
+        return replacedMeanwhile;
     }
     if (::rename(m_temporary.constData(), m_target.constData()) != 0) {
         return errno;
@@ -126,7 +143,7 @@ int AtomicReplace::copyIntoTarget()
         return errno;
     }
     if (!S_ISREG(now.st_mode) || now.st_dev != m_targetDevice || now.st_ino != m_targetInode) {
-        return EAGAIN; // replaced by someone else while the new content was written
+        return replacedMeanwhile;
     }
     const off_t size = ::lseek(m_file.get(), 0, SEEK_END);
     if (size < 0) {

@@ -23,7 +23,8 @@
 //     if (cause == 0) cause = writeAll(file.fd(), data, size);
 //     if (cause == 0) cause = file.commit();
 //
-// Failures come back as errno values, notOrdinaryFile or notWritableFile; writeFailureReason() words them.
+// Failures come back as errno values, notOrdinaryFile, notWritableFile or replacedMeanwhile (the new file's name, or
+// the file to be written in place, was taken over by another file meanwhile); writeFailureReason() words them.
 class AtomicReplace
 {
 public:
@@ -49,8 +50,8 @@ public:
     // Whether commit() began to write into the file itself (a file with other hard links): after a failure it may
     // then hold part of the new content.
     [[nodiscard]] bool destinationTouched() const { return m_touched; }
-    // Finishes the new file and puts it in the destination's place. 0, or the errno of the failure (the destination
-    // is then unchanged).
+    // Finishes the new file and puts it in the destination's place, provided the new file's name still belongs to
+    // the file written. 0, or the cause of the failure (the destination is then unchanged).
     [[nodiscard]] int commit();
 
 private:

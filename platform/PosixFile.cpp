@@ -126,6 +126,8 @@ QString writeFailureReason(int cause)
         return QCoreApplication::translate("PosixFile", "the file there is read-only (permission denied)");
     case notOrdinaryFile:
         return QCoreApplication::translate("PosixFile", "that name belongs to something other than an ordinary file");
+    case replacedMeanwhile:
+        return QCoreApplication::translate("PosixFile", "another program replaced the file while it was written");
     default:
         return errnoText(cause);
     }

@@ -52,6 +52,8 @@ private:
 inline constexpr int notOrdinaryFile = -1;
 // Not an errno value: an existing file that the user may not write (read-only to them).
 inline constexpr int notWritableFile = -2;
+// Not an errno value: a file being written was swapped for another one (a link, say) by someone else meanwhile.
+inline constexpr int replacedMeanwhile = -3;
 
 // Writes all of data, carrying on after short writes and interruptions. 0, or the errno of the failure.
 [[nodiscard]] int writeAll(int fd, const void* data, std::size_t size);

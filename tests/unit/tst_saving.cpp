@@ -1,4 +1,5 @@
 #include "conversion/Saving.h"
+#include "platform/PosixFile.h"
 #include "support/TestFolder.h"
 
 #include <QCoreApplication>
@@ -9,7 +10,9 @@
 
 #include <cstdio>
 #include <cstring>
+#include <thread>
 
+#include <fcntl.h>
 #include <grp.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -85,6 +88,8 @@ private Q_SLOTS:
     void saveDocument_notWritableByUser_refusedFileIntact_data();
     void saveDocument_notWritableByUser_refusedFileIntact();
     void saveDocument_fileSizeLimit_existingFileIntact();
+    void saveDocument_newFileSwappedBeforeRename_refused_data();
+    void saveDocument_newFileSwappedBeforeRename_refused();
 };
 
 void TestSaving::withPdfExtension_chosenName_data()
@@ -259,6 +264,57 @@ void TestSaving::saveDocument_fileSizeLimit_existingFileIntact()
     QVERIFY2(result.text.contains(QStringLiteral("file size limit")), qPrintable(result.text));
     QCOMPARE(contents(destination), QByteArray("original"));
     QCOMPARE(entries(scratch.file(QStringLiteral("out"))), QStringList{QStringLiteral("Album.pdf")});
+}
+
+void TestSaving::saveDocument_newFileSwappedBeforeRename_refused_data()
+{
+    QTest::addColumn<bool>("link");
+    QTest::newRow("swapped for a link to another file") << true;
+    QTest::newRow("swapped for another file") << false;
+}
+
+void TestSaving::saveDocument_newFileSwappedBeforeRename_refused()
+{
+    QFETCH(bool, link);
+    TestFolder scratch;
+    const QString bait = scratch.write(QStringLiteral("bait.pdf"), "someone else's");
+    const QString other = scratch.write(QStringLiteral("other.pdf"), "another file");
+    const QString destination = scratch.write(QStringLiteral("out/Album.pdf"), "original");
+    const QString folder = scratch.file(QStringLiteral("out"));
+    // The document arrives through a FIFO: the save goes on writing its new file until the FIFO is closed, and the
+    // new file's name is swapped meanwhile.
+    const QString source = scratch.file(QStringLiteral("tmpx.pdf"));
+    QCOMPARE(::mkfifo(QFile::encodeName(source).constData(), 0600), 0);
+    const QByteArray document = pdfBytes(100000, 'n');
+    StageResult result;
+    std::thread saver([&] { result = saveDocument(source, destination); });
+    FileDescriptor writer(::open(QFile::encodeName(source).constData(), O_WRONLY | O_CLOEXEC));
+    const bool sent =
+        writer.isOpen() && writeAll(writer.get(), document.constData(), std::size_t(document.size())) == 0;
+    const auto newFile = [&] {
+        const QStringList parts =
+            QDir(folder).entryList({QStringLiteral(".pagewell-*.part")}, QDir::Files | QDir::Hidden);
+        return parts.size() == 1 ? folder + QLatin1Char('/') + parts.constFirst() : QString();
+    };
+    const bool appeared = QTest::qWaitFor([&] { return !newFile().isEmpty(); }, 30000);
+    bool swapped = false;
+    if (appeared) {
+        const QByteArray part = QFile::encodeName(newFile());
+        swapped = link ? ::unlink(part.constData()) == 0 &&
+                             ::symlink(QFile::encodeName(bait).constData(), part.constData()) == 0
+                       : ::rename(QFile::encodeName(other).constData(), part.constData()) == 0;
+    }
+    writer.close();
+    saver.join();
+
+    QVERIFY(sent && appeared && swapped);
+    QVERIFY(!result.ok);
+    QVERIFY2(result.text.contains(destination), qPrintable(result.text));
+    QVERIFY2(result.text.contains(QStringLiteral("another program replaced the file")), qPrintable(result.text));
+    QCOMPARE(contents(destination), QByteArray("original"));
+    QVERIFY(!QFileInfo(destination).isSymLink());
+    QCOMPARE(contents(bait), QByteArray("someone else's"));
+    QCOMPARE(entries(folder), QStringList{QStringLiteral("Album.pdf")});
 }
 
 int main(int argc, char** argv)

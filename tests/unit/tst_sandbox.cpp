@@ -1,0 +1,254 @@
+#include "imagereader/Sandbox.h"
+#include "support/TestFolder.h"
+
+#include <QCoreApplication>
+#include <QHash>
+#include <QProcess>
+#include <QtTest>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <grp.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+// The helper's limits, put by a probe on itself as the helper puts them (applyResourceLimits, then enterSandbox);
+// the probe then tries what a reader taken over by a hostile file would try, and reports each call's errno.
+
+namespace {
+
+constexpr uid_t kNobody = 65534;
+constexpr int kCannotDropRoot = 99;
+
+// What the probe tries, with the errno of each attempt (0: it worked).
+const QStringList kAttempts{
+    QStringLiteral("open"),
+    QStringLiteral("stat by name"),
+    QStringLiteral("stat by name as an empty-path call"),
+    QStringLiteral("fstat"),
+    QStringLiteral("connect TCP"),
+    QStringLiteral("connect named UNIX"),
+    QStringLiteral("connect abstract UNIX"),
+    QStringLiteral("fork"),
+    QStringLiteral("kill"),
+};
+
+int connectTo(int family, const sockaddr* address, socklen_t size)
+{
+    const int fd = ::socket(family, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        return errno;
+    }
+    const int cause = ::connect(fd, address, size) == 0 ? 0 : errno;
+    ::close(fd);
+    return cause;
+}
+
+sockaddr_un unixAddress(const char* name, bool abstract, socklen_t* size)
+{
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::size_t length = std::min(std::strlen(name), sizeof address.sun_path - 2);
+    std::memcpy(address.sun_path + (abstract ? 1 : 0), name, length);
+    *size = socklen_t(offsetof(sockaddr_un, sun_path) + length + (abstract ? 1 : 0));
+    return address;
+}
+
+// The probe: --probe <layers> <file> <named socket> <abstract name> <TCP port> <process to signal>; layers 0 puts no
+// limit at all.
+int probe(char** argv)
+{
+    const unsigned wanted = unsigned(std::atoi(argv[2]));
+    const char* file = argv[3];
+    const pid_t target = pid_t(std::atoi(argv[7]));
+    const long landlockAbi = ::syscall(SYS_landlock_create_ruleset, nullptr, 0, 1U);
+    unsigned features = 0;
+    if (wanted != 0) {
+        applyResourceLimits();
+        features = enterSandbox(STDERR_FILENO, wanted);
+    }
+    std::printf("features %u\nlandlock %ld\n", features, landlockAbi);
+
+    struct stat info = {};
+    const auto result = [](bool ok) { return ok ? 0 : errno; };
+    int fd = ::open(file, O_RDONLY | O_CLOEXEC);
+    std::printf("open %d\n", result(fd >= 0));
+    std::printf("stat by name %d\n", result(::stat(file, &info) == 0));
+    std::printf("stat by name as an empty-path call %d\n",
+                result(::fstatat(STDOUT_FILENO, file, &info, AT_EMPTY_PATH) == 0));
+    std::printf("fstat %d\n", result(::fstat(STDOUT_FILENO, &info) == 0));
+
+    sockaddr_in tcp{};
+    tcp.sin_family = AF_INET;
+    tcp.sin_port = htons(std::uint16_t(std::atoi(argv[6])));
+    tcp.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    std::printf("connect TCP %d\n", connectTo(AF_INET, reinterpret_cast<const sockaddr*>(&tcp), sizeof tcp));
+    socklen_t size = 0;
+    sockaddr_un named = unixAddress(argv[4], false, &size);
+    std::printf("connect named UNIX %d\n", connectTo(AF_UNIX, reinterpret_cast<const sockaddr*>(&named), size));
+    sockaddr_un abstract = unixAddress(argv[5], true, &size);
+    std::printf("connect abstract UNIX %d\n", connectTo(AF_UNIX, reinterpret_cast<const sockaddr*>(&abstract), size));
+
+    std::fflush(stdout);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::_exit(0);
+    }
+    std::printf("fork %d\n", result(child > 0));
+    std::printf("kill %d\n", result(::kill(target, 0) == 0));
+    std::fflush(stdout);
+    ::_exit(0);
+}
+
+// A listening socket of the given address; -1 on failure.
+int listenOn(int family, const sockaddr* address, socklen_t size)
+{
+    const int fd = ::socket(family, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0 || ::bind(fd, address, size) != 0 || ::listen(fd, 8) != 0) {
+        return -1;
+    }
+    return fd;
+}
+
+} // namespace
+
+class TestSandbox : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void enterSandbox_hostileCalls_refused_data();
+    void enterSandbox_hostileCalls_refused();
+};
+
+void TestSandbox::enterSandbox_hostileCalls_refused_data()
+{
+    QTest::addColumn<unsigned>("layers");
+    QTest::addColumn<QStringList>("refused");
+    QTest::addColumn<QStringList>("allowed");
+    // Without limits every attempt works: the refusals below come from the limits, not from a wrong address.
+    QTest::newRow("no limits") << 0U << QStringList() << kAttempts;
+    QStringList everything = kAttempts;
+    everything.removeAll(QStringLiteral("fstat"));
+    QTest::newRow("every layer") << unsigned(EverySandboxFeature) << everything << QStringList{QStringLiteral("fstat")};
+    // Landlock alone leaves stat by name and named UNIX sockets open; the process limit holds fork for an ordinary
+    // user.
+    QTest::newRow("Landlock alone") << unsigned(NoNewPrivileges | LandlockRules)
+                                    << QStringList{QStringLiteral("open"), QStringLiteral("connect TCP"),
+                                                   QStringLiteral("connect abstract UNIX"), QStringLiteral("fork"),
+                                                   QStringLiteral("kill")}
+                                    << QStringList{QStringLiteral("fstat")};
+}
+
+void TestSandbox::enterSandbox_hostileCalls_refused()
+{
+    QFETCH(unsigned, layers);
+    QFETCH(QStringList, refused);
+    QFETCH(QStringList, allowed);
+    // As an ordinary user, whom the process limit binds; the folder and file are open to everyone, so that only the
+    // limits can refuse them.
+    TestFolder scratch;
+    QVERIFY(::chmod(QFile::encodeName(scratch.path()).constData(), 0755) == 0);
+    const QString file = scratch.write(QStringLiteral("photo.jpg"), "someone's photo");
+    QVERIFY(::chmod(QFile::encodeName(file).constData(), 0644) == 0);
+
+    sockaddr_in tcp{};
+    tcp.sin_family = AF_INET;
+    tcp.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const int tcpServer = listenOn(AF_INET, reinterpret_cast<const sockaddr*>(&tcp), sizeof tcp);
+    socklen_t size = sizeof tcp;
+    QVERIFY(tcpServer >= 0 && ::getsockname(tcpServer, reinterpret_cast<sockaddr*>(&tcp), &size) == 0);
+    const QByteArray namedPath = QFile::encodeName(scratch.file(QStringLiteral("socket")));
+    sockaddr_un named = unixAddress(namedPath.constData(), false, &size);
+    const int namedServer = listenOn(AF_UNIX, reinterpret_cast<const sockaddr*>(&named), size);
+    QVERIFY(namedServer >= 0 && ::chmod(namedPath.constData(), 0777) == 0);
+    const QByteArray abstractName = "pagewell-sandbox-test-" + QByteArray::number(QCoreApplication::applicationPid());
+    sockaddr_un abstract = unixAddress(abstractName.constData(), true, &size);
+    const int abstractServer = listenOn(AF_UNIX, reinterpret_cast<const sockaddr*>(&abstract), size);
+    QVERIFY(abstractServer >= 0);
+
+    const auto asOrdinaryUser = [] {
+        if (::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) {
+            ::_exit(kCannotDropRoot);
+        }
+    };
+    // A process of the probe's user, outside its sandbox, for kill to aim at.
+    QProcess target;
+    target.setProgram(QCoreApplication::applicationFilePath());
+    target.setArguments({QStringLiteral("--wait")});
+    target.setChildProcessModifier(asOrdinaryUser);
+    target.start();
+    QVERIFY(target.waitForStarted(-1));
+    QProcess child;
+    child.setProgram(QCoreApplication::applicationFilePath());
+    child.setArguments({QStringLiteral("--probe"), QString::number(layers), file, QFile::decodeName(namedPath),
+                        QString::fromLatin1(abstractName), QString::number(ntohs(tcp.sin_port)),
+                        QString::number(target.processId())});
+    child.setChildProcessModifier(asOrdinaryUser);
+    child.start();
+    child.waitForFinished(-1);
+    target.kill();
+    target.waitForFinished(-1);
+    for (const int fd : {tcpServer, namedServer, abstractServer}) {
+        ::close(fd);
+    }
+    if (child.exitCode() == kCannotDropRoot) {
+        QSKIP("This system does not let root become an ordinary user.");
+    }
+    QCOMPARE(child.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(child.exitCode(), 0);
+
+    QHash<QString, int> outcome;
+    for (const QByteArray& line : child.readAllStandardOutput().split('\n')) {
+        const qsizetype blank = line.lastIndexOf(' ');
+        if (blank > 0) {
+            outcome.insert(QString::fromUtf8(line.left(blank)), line.mid(blank + 1).toInt());
+        }
+    }
+    const unsigned features = unsigned(outcome.value(QStringLiteral("features")));
+    if ((layers & SyscallFilter) != 0 && (features & SyscallFilter) == 0) {
+        QSKIP("This kernel offers no seccomp filter: the helper runs with Landlock and its limits only.");
+    }
+    if ((layers & LandlockRules) != 0 && (features & LandlockRules) == 0) {
+        QSKIP("This kernel offers no Landlock: the helper runs with seccomp and its limits only.");
+    }
+    if (layers == unsigned(NoNewPrivileges | LandlockRules) && outcome.value(QStringLiteral("landlock")) < 6) {
+        QSKIP("This kernel's Landlock is older than ABI 6: it does not hold TCP, abstract sockets or signals.");
+    }
+    for (const QString& call : refused) {
+        QVERIFY2(outcome.contains(call), qPrintable(call + QStringLiteral(": not tried")));
+        QVERIFY2(outcome.value(call) != 0, qPrintable(call + QStringLiteral(" was let through")));
+    }
+    for (const QString& call : allowed) {
+        QVERIFY2(outcome.contains(call), qPrintable(call + QStringLiteral(": not tried")));
+        QVERIFY2(outcome.value(call) == 0, qPrintable(call + QStringLiteral(" failed: ") +
+                                                      QString::fromLocal8Bit(std::strerror(outcome.value(call)))));
+    }
+}
+
+int main(int argc, char** argv)
+{
+    if (argc == 8 && std::strcmp(argv[1], "--probe") == 0) {
+        return probe(argv);
+    }
+    if (argc == 2 && std::strcmp(argv[1], "--wait") == 0) {
+        ::pause();
+        return 0;
+    }
+    QCoreApplication app(argc, argv);
+    TestSandbox test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_sandbox.moc"
