@@ -3,6 +3,7 @@
 #include "app/PdfStagesFactory.h"
 #include "conversion/PdftkCheck.h"
 #include "doubles/MeasuredPdftk.h"
+#include "pdftk/ProcessPdftk.h"
 
 #include <QCoreApplication>
 #include <QDir>

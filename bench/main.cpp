@@ -17,7 +17,7 @@
 #include "conversion/Merging.h"
 #include "conversion/Workspace.h"
 #include "doubles/MeasuredPdftk.h"
-#include "platform/Pdftk.h"
+#include "pdftk/ProcessPdftk.h"
 
 #include <QAbstractButton>
 #include <QApplication>

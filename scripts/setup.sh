@@ -10,7 +10,7 @@ packages=(
     cmake g++ make pkg-config
     qt6-base-dev qt6-svg-dev libgl-dev
     libfreeimage-dev libqpdf-dev libturbojpeg0-dev libjpeg-dev libpng-dev
-    pdftk-java qpdf poppler-utils
+    pdftk-java openjdk-17-jdk-headless qpdf poppler-utils
     xvfb xauth tzdata xdotool imagemagick
 )
 # Tools that only some scripts need (the benchmark's peers, say) come in through PAGEWELL_EXTRA_PACKAGES.
