@@ -181,6 +181,7 @@ private Q_SLOTS:
     void step_pdftkFails_stopsWithMessage_data();
     void step_pdftkFails_stopsWithMessage();
     void step_failsWithUsersJavaOptions_noJvmNoticeInMessage();
+    void join_workspaceDiskFull_saysSoNamingTheFolder_data();
     void join_workspaceDiskFull_saysSoNamingTheFolder();
     void chain_classArchive_correctPdfWhateverItsState_data();
     void chain_classArchive_correctPdfWhateverItsState();
@@ -366,8 +367,16 @@ void TestMerging::step_failsWithUsersJavaOptions_noJvmNoticeInMessage()
     QVERIFY2(!result.text.contains(QStringLiteral("Picked up")), qPrintable(result.text));
 }
 
+void TestMerging::join_workspaceDiskFull_saysSoNamingTheFolder_data()
+{
+    QTest::addColumn<bool>("warm");
+    QTest::newRow("pdftk process") << false;
+    QTest::newRow("warm, then as a process") << true;
+}
+
 void TestMerging::join_workspaceDiskFull_saysSoNamingTheFolder()
 {
+    QFETCH(bool, warm);
     TestFolder scratch;
     const QString disk = scratch.mkdir(QStringLiteral("disk"));
     if (::mount("pagewell-test", QFile::encodeName(disk).constData(), "tmpfs", MS_NOSUID | MS_NODEV, "size=512k") !=
@@ -387,12 +396,14 @@ void TestMerging::join_workspaceDiskFull_saysSoNamingTheFolder()
     }
     filler.close();
 
-    ProcessPdftk pdftk;
-    const StageResult result = joinPage(pdftk, workspace, 1);
+    const std::unique_ptr<Pdftk> pdftk = warm ? std::unique_ptr<Pdftk>(warmPdftk()) : std::make_unique<ProcessPdftk>();
+    const StageResult result = joinPage(*pdftk, workspace, 1);
     QVERIFY(!result.ok);
     QVERIFY2(result.text.contains(QStringLiteral("the disk is full")), qPrintable(result.text));
     QVERIFY2(result.text.contains(workspace.tmpFolder()), qPrintable(result.text));
     QVERIFY2(!result.text.contains(QStringLiteral("Internal Error")), qPrintable(result.text));
+    // pdftk leaves the output it failed to write open: nothing may hold the disk once the step is over.
+    QCOMPARE(::umount(QFile::encodeName(disk).constData()), 0);
 }
 
 void TestMerging::chain_classArchive_correctPdfWhateverItsState_data()
@@ -581,6 +592,12 @@ void TestMerging::chain_warm_hostDescriptorsLevelAndGoneAfterInformation()
     QVERIFY(applyDocumentInfo(pdftk, workspace, 5).ok);
     QCOMPARE(pdftk.hostProcessId(), 0);
     QVERIFY(processGone(host));
+
+    // Why the host goes with the information step: pdftk leaves the information file open, and the host sees it.
+    PdftkHost direct(locatePdftkHost(), readPdftkLauncher(locatePdftk()));
+    const HostCall info = direct.call(infoArguments(workspace, 5), std::chrono::minutes(2));
+    QVERIFY2(info.result.ok(), qPrintable(info.result.errorText));
+    QCOMPARE(info.descriptorsLeftOpen, 1);
 }
 
 void TestMerging::copyFirstPage_pageMissing_saysWhich()
