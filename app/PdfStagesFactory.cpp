@@ -3,13 +3,14 @@
 #include "conversion/PdfConversionStages.h"
 #include "conversion/PdftkCheck.h"
 #include "pagepdf/QpdfPageLibrary.h"
-#include "platform/Pdftk.h"
+#include "pdftk/ProcessPdftk.h"
+#include "pdftk/WarmPdftk.h"
 
 StagesFactory pdfStagesFactory(std::function<std::unique_ptr<Pdftk>()> makePdftk, QString tempParent,
                                std::shared_ptr<PdftkCheck> check, std::chrono::seconds readerTimeout)
 {
     if (!makePdftk) {
-        makePdftk = [] { return std::make_unique<ProcessPdftk>(); };
+        makePdftk = [] { return std::make_unique<WarmPdftk>(std::make_unique<ProcessPdftk>()); };
     }
     if (!check) {
         // Asked now, in the background, so that the first run finds the answer waiting.

@@ -1,11 +1,11 @@
 #include "bench/BenchImages.h"
 
+#include <FreeImage.h>
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
-#include <FreeImage.h>
 #include <turbojpeg.h>
 
 #include <cmath>
@@ -53,7 +53,8 @@ unsigned char clampByte(int v)
 bool writeFile(const QString& path, const unsigned char* data, unsigned long size, QString* error)
 {
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(reinterpret_cast<const char*>(data), qint64(size)) != qint64(size)) {
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(reinterpret_cast<const char*>(data), qint64(size)) != qint64(size)) {
         return fail(error, QStringLiteral("Cannot write \"%1\": %2.").arg(path, file.errorString()));
     }
     return true;
@@ -98,7 +99,8 @@ bool makePhotos(const QString& dir, int count, int width, int height, QString* e
         unsigned long size = 0;
         if (tjCompress2(encoder.get(), rgb.data(), width, 0, height, TJPF_RGB, &jpeg, &size, TJSAMP_420, 92, 0) != 0) {
             tjFree(jpeg);
-            return fail(error, QStringLiteral("Cannot encode a photo: %1.").arg(QString::fromLocal8Bit(tjGetErrorStr2(encoder.get()))));
+            return fail(error, QStringLiteral("Cannot encode a photo: %1.")
+                                   .arg(QString::fromLocal8Bit(tjGetErrorStr2(encoder.get()))));
         }
         const bool written =
             writeFile(dir + QStringLiteral("/photo-%1.jpg").arg(n, 3, 10, QLatin1Char('0')), jpeg, size, error);
@@ -114,7 +116,7 @@ bool makeTiff(const QString& path, int width, int height, QString* error)
 {
     const std::vector<unsigned char> rgb = photoPixels(0, width, height);
     const std::unique_ptr<FIBITMAP, decltype(&FreeImage_Unload)> bitmap(FreeImage_Allocate(width, height, 24),
-                                                                         &FreeImage_Unload);
+                                                                        &FreeImage_Unload);
     if (!bitmap) {
         return fail(error, QStringLiteral("Cannot hold a %1 x %2 picture.").arg(width).arg(height));
     }
@@ -182,7 +184,9 @@ bool makeScanTree(const QString& dir, int fileCount, QString* error)
             }
             const int files = (a == 9 && b == 9) ? fileCount - made : perFolder;
             for (int f = 0; f < files; ++f, ++made) {
-                QFile file(folder + QStringLiteral("/IMG_%1%2").arg(made, 5, 10, QLatin1Char('0')).arg(QLatin1String(extensions[f % 4])));
+                QFile file(folder + QStringLiteral("/IMG_%1%2")
+                                        .arg(made, 5, 10, QLatin1Char('0'))
+                                        .arg(QLatin1String(extensions[f % 4])));
                 if (!file.open(QIODevice::WriteOnly)) {
                     return fail(error, QStringLiteral("Cannot write \"%1\".").arg(file.fileName()));
                 }

@@ -3,6 +3,8 @@
 #include "app/PdfStagesFactory.h"
 #include "conversion/PdftkCheck.h"
 #include "doubles/MeasuredPdftk.h"
+#include "pdftk/ProcessPdftk.h"
+#include "pdftk/WarmPdftk.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -18,7 +20,9 @@ BenchWindow::BenchWindow(const QString& scratchParent, QString keepPagesIn)
     m_desktop.opener.onOpen = [this](const QUrl&) { openedAtNs = clock.nsecsElapsed(); };
     const QString workspaceParent = root + QStringLiteral("/temp");
     const auto makePdftk = [this]() -> std::unique_ptr<Pdftk> {
-        auto pdftk = std::make_unique<MeasuredPdftk>(std::make_unique<ProcessPdftk>());
+        auto warm = std::make_unique<WarmPdftk>(std::make_unique<ProcessPdftk>());
+        m_lastWarm = warm.get();
+        auto pdftk = std::make_unique<MeasuredPdftk>(std::move(warm));
         m_lastPdftk = pdftk.get();
         return pdftk;
     };
@@ -28,7 +32,7 @@ BenchWindow::BenchWindow(const QString& scratchParent, QString keepPagesIn)
         times = StageTimes{};
         std::unique_ptr<ConversionStages> stages = real(owner);
         return std::make_unique<TimedStages>(std::move(stages), times, *m_lastPdftk,
-                                             TimedStages::KeptPages{workspaceParent, keepPagesIn});
+                                             TimedStages::KeptPages{workspaceParent, keepPagesIn}, m_lastWarm);
     });
     services.programFolder = root + QStringLiteral("/program");
     services.homeFolder = root + QStringLiteral("/home");

@@ -14,6 +14,8 @@
 #include <QTemporaryDir>
 #include <memory>
 
+class WarmPdftk;
+
 // The real window with the real stages, its dialogs answered by script and the real clock. Settings and the
 // workspace go to a scratch folder.
 class BenchWindow
@@ -40,5 +42,6 @@ public:
 private:
     QTemporaryDir m_scratch;
     MeasuredPdftk* m_lastPdftk = nullptr; // the pdftk of the latest run's stages
+    WarmPdftk* m_lastWarm = nullptr;      // ... and the warm pdftk inside it
     std::unique_ptr<frmPrinting> m_window;
 };

@@ -10,7 +10,7 @@ struct FloorResult
     bool ok = false;
     QString error;
     double seconds = 0;
-    qint64 bytes = 0;          // the encoded images together
+    qint64 bytes = 0;             // the encoded images together
     double largestDecodedMiB = 0; // the largest image as 24-bit pixels
 };
 

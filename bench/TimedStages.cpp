@@ -1,6 +1,7 @@
 #include "bench/TimedStages.h"
 
 #include "doubles/MeasuredPdftk.h"
+#include "pdftk/WarmPdftk.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -20,8 +21,8 @@ double processCpuSeconds()
 }
 
 TimedStages::TimedStages(std::unique_ptr<ConversionStages> inner, StageTimes& times, const MeasuredPdftk& pdftk,
-                         KeptPages pages)
-    : m_inner(std::move(inner)), m_times(times), m_pdftk(pdftk), m_pages(std::move(pages))
+                         KeptPages pages, const WarmPdftk* warm)
+    : m_inner(std::move(inner)), m_times(times), m_pdftk(pdftk), m_warm(warm), m_pages(std::move(pages))
 {
 }
 
@@ -29,6 +30,10 @@ TimedStages::~TimedStages()
 {
     m_times.pdftkSeconds = m_pdftk.childSeconds();
     m_times.pdftkRuns = m_pdftk.runCount();
+    m_times.pdftkWarmRuns = m_pdftk.warmRunCount();
+    if (m_warm) {
+        m_times.pdftkHostPeakMiB = double(m_warm->hostPeakResidentKiB()) / 1024.0;
+    }
 }
 
 template <typename Call> auto TimedStages::timed(const char* stage, Call call, double* also)

@@ -7,6 +7,7 @@
 #include <string>
 
 class MeasuredPdftk;
+class WarmPdftk;
 
 // What the timed stages saw in one run.
 struct StageTimes
@@ -16,6 +17,8 @@ struct StageTimes
     double stagesSeconds = 0;   // inside any stage call, makePage included
     double pdftkSeconds = 0;    // wall time of the pdftk children
     int pdftkRuns = 0;
+    int pdftkWarmRuns = 0;                     // of those, the runs in the warm host
+    double pdftkHostPeakMiB = 0;               // the warm host's peak resident memory
     std::map<std::string, double> longestCall; // the longest single call of each stage, in seconds
 };
 
@@ -35,8 +38,9 @@ public:
         QString workspaceParent;
         QString keepIn;
     };
+    // warm: the warm pdftk inside pdftk, if it is one.
     TimedStages(std::unique_ptr<ConversionStages> inner, StageTimes& times, const MeasuredPdftk& pdftk,
-                KeptPages pages = {});
+                KeptPages pages = {}, const WarmPdftk* warm = nullptr);
     ~TimedStages() override;
 
     StageResult checkTools() override;
@@ -57,6 +61,7 @@ private:
     std::unique_ptr<ConversionStages> m_inner;
     StageTimes& m_times;
     const MeasuredPdftk& m_pdftk;
+    const WarmPdftk* m_warm;
     KeptPages m_pages;
     QString m_workspace;
 };

@@ -1,7 +1,7 @@
 #include "conversion/Merging.h"
 
 #include "conversion/Workspace.h"
-#include "pagepdf/PdfPageCount.h"
+#include "pdftk/PdfPageCount.h"
 #include "platform/Pdftk.h"
 
 #include <QCoreApplication>
@@ -79,19 +79,32 @@ QString folderProblem(const QString& folder, qint64 bytes)
 StageResult runStep(Pdftk& pdftk, const QStringList& arguments, const QStringList& inputs, const QString& output,
                     qint64 expectedPages, const QString& what)
 {
-    // A leftover file must not pass for this step's result.
-    QFile::remove(output);
-    const PdftkResult result = pdftk.RunPdftkAndWait(arguments);
+    PdftkResult result;
+    bool wrote = false;
+    QString checkError;
+    qint64 pages = -1;
+    const auto attempt = [&] {
+        // A leftover file must not pass for this step's result.
+        QFile::remove(output);
+        result = pdftk.RunPdftkAndWait(arguments);
+        const QFileInfo written(output);
+        wrote = written.isFile() && written.size() > 0;
+        pages = result.ok() && wrote ? pdfPageCount(output, &checkError) : -1;
+    };
+    attempt();
+    if (pages != expectedPages && result.warm && !result.aborted) {
+        // The warm JVM may be what failed: pdftk as a process of its own has the last word, and the run keeps to
+        // processes from here on.
+        pdftk.fallBackToProcesses();
+        attempt();
+    }
     if (result.aborted) {
         return StageResult::failure(kTitle, QCoreApplication::translate("Merging", "The conversion was stopped."));
     }
-    const QFileInfo written(output);
-    const bool wrote = written.isFile() && written.size() > 0;
-    QString checkError;
-    const qint64 pages = result.ok() && wrote ? pdfPageCount(output, &checkError) : -1;
     if (pages == expectedPages) {
         return StageResult::success();
     }
+    const QFileInfo written(output);
 
     // What is there is of no use, and may be what filled the disk.
     QFile::remove(output);

@@ -10,6 +10,7 @@ PdftkResult MeasuredPdftk::RunPdftkAndWait(const QStringList& arguments)
     // A call refused before a child was started (pdftk missing, the run stopped) is no run.
     if (result.started) {
         ++m_runCount;
+        m_warmRunCount += result.warm ? 1 : 0;
         m_childNanoseconds += timer.nsecsElapsed();
     }
     return result;

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-// Passes every call to another pdftk and counts the children it started and the wall time they took.
+// Passes every call to another pdftk and counts the pdftk runs it made (in children or warm) and their wall time.
 class MeasuredPdftk final : public Pdftk
 {
 public:
@@ -13,6 +13,7 @@ public:
     [[nodiscard]] QString program() const override { return m_inner->program(); }
     [[nodiscard]] bool isAvailable() const override { return m_inner->isAvailable(); }
     [[nodiscard]] PdftkResult RunPdftkAndWait(const QStringList& arguments) override;
+    void fallBackToProcesses() override { m_inner->fallBackToProcesses(); }
     // Not counted: a question asked in the background, not a step of a run.
     void startPdftk(const QStringList& arguments, std::function<void(const PdftkResult&)> whenDone) override
     {
@@ -21,10 +22,13 @@ public:
     void abort() override { m_inner->abort(); }
 
     [[nodiscard]] int runCount() const { return m_runCount; }
+    // The runs that were done warm.
+    [[nodiscard]] int warmRunCount() const { return m_warmRunCount; }
     [[nodiscard]] double childSeconds() const { return double(m_childNanoseconds) / 1e9; }
 
 private:
     std::unique_ptr<Pdftk> m_inner;
     int m_runCount = 0;
+    int m_warmRunCount = 0;
     qint64 m_childNanoseconds = 0;
 };

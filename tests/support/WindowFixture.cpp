@@ -1,7 +1,7 @@
 #include "support/WindowFixture.h"
 
 #include "app/PdfStagesFactory.h"
-#include "platform/Pdftk.h"
+#include "pdftk/ProcessPdftk.h"
 
 #include <QTest>
 

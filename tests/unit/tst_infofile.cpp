@@ -1,5 +1,5 @@
 #include "conversion/InfoFile.h"
-#include "platform/Pdftk.h"
+#include "pdftk/ProcessPdftk.h"
 #include "support/TestFolder.h"
 
 #include <QPainter>

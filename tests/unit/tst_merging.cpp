@@ -3,8 +3,11 @@
 #include "conversion/PdftkCheck.h"
 #include "conversion/Workspace.h"
 #include "doubles/MeasuredPdftk.h"
-#include "platform/Pdftk.h"
+#include "pdftk/PdftkHost.h"
+#include "pdftk/ProcessPdftk.h"
+#include "pdftk/WarmPdftk.h"
 #include "support/FakePdftk.h"
+#include "support/PdfProbe.h"
 #include "support/TestFolder.h"
 
 #include <QDateTime>
@@ -82,11 +85,12 @@ void whenChildRuns(const QString& pidFile, QTimer* poll, const std::function<voi
     poll->start(20);
 }
 
-// Pages 0 to count-1 of widths 100, 110, ... in a fresh workspace with an info file; false on failure.
-bool preparePages(Workspace& workspace, int count)
+// Pages 0 to count-1 of widths 100, 110, ... in a fresh workspace (under parent, or the temporary folder) with an
+// info file; false on failure.
+bool preparePages(Workspace& workspace, int count, const QString& parent = {})
 {
     QString error;
-    if (!workspace.create(&error) || !writeInfoFile(workspace.infoFile(), DocumentInfo{}, &error)) {
+    if (!workspace.create(&error, parent) || !writeInfoFile(workspace.infoFile(), DocumentInfo{}, &error)) {
         return false;
     }
     for (int i = 0; i < count; ++i) {
@@ -133,6 +137,36 @@ QString copyOfJavaPdftk(const TestFolder& folder)
     return writeFakePdftk(folder, text);
 }
 
+// The warm pdftk over the installed pdftk, with the host of this build.
+std::unique_ptr<WarmPdftk> warmPdftk(const QString& program = locatePdftk())
+{
+    return std::make_unique<WarmPdftk>(std::make_unique<ProcessPdftk>(program), locatePdftkHost());
+}
+
+// A finished document as text that can be compared: qpdf's normal form with the file's /ID and every date blanked.
+QByteArray comparableText(const QString& pdf)
+{
+    QByteArray text = PdfProbe::run(QStringLiteral("qpdf"),
+                                    {QStringLiteral("--qdf"), QStringLiteral("--static-id"), pdf, QStringLiteral("-")})
+                          .output;
+    static const QRegularExpression date(QStringLiteral("\\(D:[0-9]{14}[^)]*\\)"));
+    static const QRegularExpression id(QStringLiteral("/ID \\[<[0-9a-f]*><[0-9a-f]*>\\]"));
+    return QString::fromLatin1(text)
+        .replace(date, QStringLiteral("(D:)"))
+        .replace(id, QStringLiteral("/ID"))
+        .toLatin1();
+}
+
+int openDescriptors(qint64 pid)
+{
+    return int(QDir(QStringLiteral("/proc/%1/fd").arg(pid)).entryList(QDir::NoDotAndDotDot | QDir::System).size());
+}
+
+bool processGone(qint64 pid)
+{
+    return pid > 0 && ::kill(pid_t(pid), 0) == -1 && errno == ESRCH;
+}
+
 } // namespace
 
 class TestMerging : public QObject
@@ -148,10 +182,17 @@ private Q_SLOTS:
     void step_pdftkFails_stopsWithMessage_data();
     void step_pdftkFails_stopsWithMessage();
     void step_failsWithUsersJavaOptions_noJvmNoticeInMessage();
+    void join_workspaceDiskFull_saysSoNamingTheFolder_data();
     void join_workspaceDiskFull_saysSoNamingTheFolder();
     void chain_classArchive_correctPdfWhateverItsState_data();
     void chain_classArchive_correctPdfWhateverItsState();
+    void chain_warmAndProcesses_sameDocument();
+    void chain_warmHostKilledBetweenJoins_correctPdf();
+    void chain_warmCannotRun_processesWithoutAWord_data();
+    void chain_warmCannotRun_processesWithoutAWord();
+    void chain_warm_hostDescriptorsLevelAndGoneAfterInformation();
     void copyFirstPage_pageMissing_saysWhich();
+    void RunPdftkAndWait_abort_childKilledAndNoMoreRuns_data();
     void RunPdftkAndWait_abort_childKilledAndNoMoreRuns();
     // Leaves the application quitting, so it runs last.
     void RunPdftkAndWait_applicationQuits_childKilled();
@@ -327,8 +368,16 @@ void TestMerging::step_failsWithUsersJavaOptions_noJvmNoticeInMessage()
     QVERIFY2(!result.text.contains(QStringLiteral("Picked up")), qPrintable(result.text));
 }
 
+void TestMerging::join_workspaceDiskFull_saysSoNamingTheFolder_data()
+{
+    QTest::addColumn<bool>("warm");
+    QTest::newRow("pdftk process") << false;
+    QTest::newRow("warm, then as a process") << true;
+}
+
 void TestMerging::join_workspaceDiskFull_saysSoNamingTheFolder()
 {
+    QFETCH(bool, warm);
     TestFolder scratch;
     const QString disk = scratch.mkdir(QStringLiteral("disk"));
     if (::mount("pagewell-test", QFile::encodeName(disk).constData(), "tmpfs", MS_NOSUID | MS_NODEV, "size=512k") !=
@@ -348,12 +397,14 @@ void TestMerging::join_workspaceDiskFull_saysSoNamingTheFolder()
     }
     filler.close();
 
-    ProcessPdftk pdftk;
-    const StageResult result = joinPage(pdftk, workspace, 1);
+    const std::unique_ptr<Pdftk> pdftk = warm ? std::unique_ptr<Pdftk>(warmPdftk()) : std::make_unique<ProcessPdftk>();
+    const StageResult result = joinPage(*pdftk, workspace, 1);
     QVERIFY(!result.ok);
     QVERIFY2(result.text.contains(QStringLiteral("the disk is full")), qPrintable(result.text));
     QVERIFY2(result.text.contains(workspace.tmpFolder()), qPrintable(result.text));
     QVERIFY2(!result.text.contains(QStringLiteral("Internal Error")), qPrintable(result.text));
+    // pdftk leaves the output it failed to write open: nothing may hold the disk once the step is over.
+    QCOMPARE(::umount(QFile::encodeName(disk).constData()), 0);
 }
 
 void TestMerging::chain_classArchive_correctPdfWhateverItsState_data()
@@ -418,6 +469,136 @@ void TestMerging::chain_classArchive_correctPdfWhateverItsState()
     QVERIFY2(leftovers.isEmpty(), qPrintable(leftovers.join(QLatin1Char(' '))));
 }
 
+void TestMerging::chain_warmAndProcesses_sameDocument()
+{
+    const DocumentInfo info{QStringLiteral("Zwölf Seiten – ✓ 𝄞"), QStringLiteral("Ærøskøbing"),
+                            QStringLiteral("D:20240102030405+01'00"), QStringLiteral("Subject"),
+                            QStringLiteral("a, b")};
+    // File names outside the Basic Multilingual Plane reach the JVM as they are.
+    TestFolder scratch;
+    const QString parent = scratch.mkdir(QStringLiteral("Fotos – 𝄞 ü"));
+    QString error;
+    QString finished[2];
+    QList<int> widths[2];
+    for (const bool warm : {false, true}) {
+        Workspace workspace;
+        QVERIFY(preparePages(workspace, 12, parent));
+        QVERIFY2(writeInfoFile(workspace.infoFile(), info, &error), qPrintable(error));
+        std::unique_ptr<Pdftk> pdftk = warm ? std::unique_ptr<Pdftk>(warmPdftk()) : std::make_unique<ProcessPdftk>();
+        MeasuredPdftk measured(std::move(pdftk));
+        widths[warm] = runChain(measured, workspace, 12);
+        QCOMPARE(measured.warmRunCount(), warm ? 12 : 0);
+        finished[warm] = scratch.file(QStringLiteral("finished-%1.pdf").arg(warm));
+        QVERIFY(QFile::copy(workspace.finishedFile(), finished[warm]));
+    }
+    QCOMPARE(widths[1].size(), 12);
+    QCOMPARE(widths[1], widths[0]);
+    QString report;
+    QVERIFY2(PdfProbe::passesQpdfCheck(finished[1], &report), qPrintable(report));
+    // The information entries are the same but for pdftk's own time stamp.
+    QMap<QString, QString> entries[2] = {PdfProbe::rawInfo(finished[0]), PdfProbe::rawInfo(finished[1])};
+    QVERIFY(entries[0].remove(QStringLiteral("ModDate")) == 1 && entries[1].remove(QStringLiteral("ModDate")) == 1);
+    QCOMPARE(entries[1].value(QStringLiteral("Title")), info.title);
+    QCOMPARE(entries[1], entries[0]);
+    QCOMPARE(comparableText(finished[1]), comparableText(finished[0]));
+}
+
+void TestMerging::chain_warmHostKilledBetweenJoins_correctPdf()
+{
+    Workspace workspace;
+    QVERIFY(preparePages(workspace, 4));
+    std::unique_ptr<WarmPdftk> warm = warmPdftk();
+    WarmPdftk& pdftk = *warm;
+    MeasuredPdftk measured(std::move(warm));
+    QVERIFY(copyFirstPageFile(workspace).ok);
+    QVERIFY(joinPage(measured, workspace, 1).ok);
+    const qint64 host = pdftk.hostProcessId();
+    QVERIFY(host > 0);
+    QCOMPARE(::kill(pid_t(host), SIGKILL), 0);
+    for (int i = 2; i < 4; ++i) {
+        const StageResult result = joinPage(measured, workspace, i);
+        QVERIFY2(result.ok, qPrintable(result.text));
+    }
+    QVERIFY(applyDocumentInfo(measured, workspace, 4).ok);
+    QCOMPARE(pageWidths(workspace.finishedFile()), (QList<int>{100, 110, 120, 130}));
+    QVERIFY(processGone(host));
+}
+
+void TestMerging::chain_warmCannotRun_processesWithoutAWord_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("no JVM library beside java") << QStringLiteral("no-jvm-library");
+    QTest::newRow("the host finds no pdftk class") << QStringLiteral("no-class");
+    QTest::newRow("a wrapper script, no launcher") << QStringLiteral("wrapper");
+    QTest::newRow("no host program") << QStringLiteral("no-host");
+}
+
+void TestMerging::chain_warmCannotRun_processesWithoutAWord()
+{
+    QFETCH(QString, kind);
+    TestFolder scratch;
+    QString program = copyOfJavaPdftk(scratch);
+    if (program.isEmpty()) {
+        QSKIP("The installed pdftk is not the pdftk-java launcher.");
+    }
+    QFile launcher(program);
+    QVERIFY(launcher.open(QIODevice::ReadOnly));
+    QByteArray text = launcher.readAll();
+    launcher.close();
+    if (kind == QLatin1String("no-jvm-library")) {
+        // A java that runs the real one, in a folder with no JVM library.
+        const QString java =
+            scratch.write(QStringLiteral("jre/bin/java"),
+                          "#!/bin/sh\nexec '" +
+                              QFile::encodeName(QStandardPaths::findExecutable(QStringLiteral("java"))) + "' \"$@\"\n");
+        QFile::setPermissions(java, QFile::Permissions(0x7755));
+        text.replace("java -cp", QFile::encodeName(java) + " -cp");
+    } else if (kind == QLatin1String("no-class")) {
+        // The shell puts pdftk's jars on the class path with a line the host does not read.
+        static const QRegularExpression javaLine(QStringLiteral("java -cp (\\S+) "));
+        const QString decoy = scratch.write(QStringLiteral("decoy.jar"));
+        text = QString::fromUtf8(text)
+                   .replace(javaLine, QStringLiteral("CP=%1\ntrue && CP=\\1\njava -cp $CP ").arg(decoy))
+                   .toUtf8();
+    } else if (kind == QLatin1String("wrapper")) {
+        text = "#!/bin/sh\nexec '" + QFile::encodeName(locatePdftk()) + "' \"$@\"\n";
+    }
+    program = writeFakePdftk(scratch, text.mid(text.indexOf('\n') + 1));
+    Workspace workspace;
+    QVERIFY(preparePages(workspace, 3));
+    MeasuredPdftk pdftk(std::make_unique<WarmPdftk>(std::make_unique<ProcessPdftk>(program),
+                                                    kind == QLatin1String("no-host") ? QString() : locatePdftkHost()));
+    QCOMPARE(runChain(pdftk, workspace, 3), (QList<int>{100, 110, 120}));
+    QCOMPARE(pdftk.runCount(), 3);
+    QCOMPARE(pdftk.warmRunCount(), 0);
+}
+
+void TestMerging::chain_warm_hostDescriptorsLevelAndGoneAfterInformation()
+{
+    Workspace workspace;
+    QVERIFY(preparePages(workspace, 5));
+    WarmPdftk pdftk(std::make_unique<ProcessPdftk>(), locatePdftkHost());
+    QVERIFY(copyFirstPageFile(workspace).ok);
+    QList<int> descriptors;
+    for (int i = 1; i < 5; ++i) {
+        QVERIFY(joinPage(pdftk, workspace, i).ok);
+        descriptors << openDescriptors(pdftk.hostProcessId());
+    }
+    // The first join opens the JVM's jars for good; the joins after it leave nothing behind.
+    QCOMPARE(descriptors.at(3), descriptors.at(1));
+    QVERIFY(descriptors.at(1) > 0);
+    const qint64 host = pdftk.hostProcessId();
+    QVERIFY(applyDocumentInfo(pdftk, workspace, 5).ok);
+    QCOMPARE(pdftk.hostProcessId(), 0);
+    QVERIFY(processGone(host));
+
+    // Why the host goes with the information step: pdftk leaves the information file open, and the host sees it.
+    PdftkHost direct(locatePdftkHost(), readPdftkLauncher(locatePdftk()));
+    const HostCall info = direct.call(infoArguments(workspace, 5), std::chrono::minutes(2));
+    QVERIFY2(info.result.ok(), qPrintable(info.result.errorText));
+    QCOMPARE(info.descriptorsLeftOpen, 1);
+}
+
 void TestMerging::copyFirstPage_pageMissing_saysWhich()
 {
     Workspace workspace;
@@ -428,22 +609,41 @@ void TestMerging::copyFirstPage_pageMissing_saysWhich()
     QVERIFY2(result.text.contains(workspace.pageFile(0)), qPrintable(result.text));
 }
 
+void TestMerging::RunPdftkAndWait_abort_childKilledAndNoMoreRuns_data()
+{
+    QTest::addColumn<bool>("warm");
+    QTest::newRow("pdftk process") << false;
+    QTest::newRow("warm host, its JVM starting") << true;
+}
+
 void TestMerging::RunPdftkAndWait_abort_childKilledAndNoMoreRuns()
 {
+    QFETCH(bool, warm);
     TestFolder scratch;
     const QString pidFile = scratch.file(QStringLiteral("pid"));
-    MeasuredPdftk pdftk(std::make_unique<ProcessPdftk>(
-        writeFakePdftk(scratch, "echo $$ > '" + pidFile.toUtf8() + "'; exec sleep 600")));
+    std::unique_ptr<WarmPdftk> host = warmPdftk();
+    WarmPdftk* const hosting = host.get();
+    MeasuredPdftk pdftk(warm ? std::unique_ptr<Pdftk>(std::move(host))
+                             : std::make_unique<ProcessPdftk>(
+                                   writeFakePdftk(scratch, "echo $$ > '" + pidFile.toUtf8() + "'; exec sleep 600")));
+    qint64 pid = 0;
     QTimer poll;
-    whenChildRuns(pidFile, &poll, [&pdftk] { pdftk.abort(); });
+    QObject::connect(&poll, &QTimer::timeout, &poll, [&] {
+        pid = warm ? hosting->hostProcessId() : readPid(pidFile);
+        if (pid > 0) {
+            poll.stop();
+            pdftk.abort();
+        }
+    });
+    poll.start(1);
 
     const PdftkResult result = pdftk.RunPdftkAndWait({QStringLiteral("--version")});
     QVERIFY(result.started);
     QVERIFY(result.aborted);
     QVERIFY(!result.ok());
-    const qint64 pid = readPid(pidFile);
-    QVERIFY(pid > 0);
-    QVERIFY(::kill(pid_t(pid), 0) == -1 && errno == ESRCH);
+    QVERIFY(processGone(pid));
+    // Nothing of its process group either.
+    QVERIFY(::kill(-pid_t(pid), 0) == -1 && errno == ESRCH);
 
     Workspace workspace;
     QString error;

@@ -1,4 +1,4 @@
-#include "pagepdf/PdfPageCount.h"
+#include "pdftk/PdfPageCount.h"
 
 #include <QFile>
 

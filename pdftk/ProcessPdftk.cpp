@@ -1,4 +1,4 @@
-#include "platform/Pdftk.h"
+#include "pdftk/ProcessPdftk.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

@@ -1,4 +1,4 @@
-#include "platform/PdftkJvm.h"
+#include "pdftk/PdftkJvm.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>

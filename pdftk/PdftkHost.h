@@ -1,0 +1,71 @@
+#pragma once
+
+#include "pdftk/PdftkLauncher.h"
+#include "platform/Pdftk.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <chrono>
+#include <memory>
+
+class QEventLoop;
+class QProcess;
+class QSocketNotifier;
+
+// The helper program that hosts pdftk: beside the running program, in ../libexec/pagewell/ from it, or where it
+// was configured to be installed; a program running from the build folder uses the build folder's. Empty when none
+// is found.
+[[nodiscard]] QString locatePdftkHost();
+
+// How one call in the host ended, beyond pdftk's own result.
+struct HostCall
+{
+    enum class Kind
+    {
+        Answered,  // pdftk ran: see result
+        Unusable,  // the host cannot run pdftk (no JVM, no class, no entry point): nothing was run
+        Failed,    // the host could not be started, died, timed out or said something it should not
+        Cancelled, // we stopped it
+    };
+    Kind kind = Kind::Failed;
+    PdftkResult result;
+    int descriptorsLeftOpen = 0; // descriptors on files the call named that pdftk left open
+};
+
+// One pagewell-pdftk process and its JVM, started by the first call and kept for the next ones. One call at a time,
+// waited for in a nested event loop (the window stays live). The host has a session and process group of its own,
+// which a kill ends whole; it dies with the program.
+class PdftkHost
+{
+public:
+    PdftkHost(QString hostProgram, PdftkLauncher launcher);
+    ~PdftkHost();
+    PdftkHost(const PdftkHost&) = delete;
+    PdftkHost& operator=(const PdftkHost&) = delete;
+
+    // Runs pdftk's entry point with these arguments; a call (the JVM's start included) that takes longer than limit
+    // is stopped and the host killed.
+    [[nodiscard]] HostCall call(const QStringList& arguments, std::chrono::milliseconds limit);
+    // Kills the host at once with its process group; a waiting call returns Cancelled.
+    void kill();
+
+    // The running host's process id, 0 when none runs.
+    [[nodiscard]] qint64 processId() const;
+    // The host's peak resident memory as it last reported it.
+    [[nodiscard]] quint64 peakResidentKiB() const { return m_peakResidentKiB; }
+
+private:
+    bool start(QString* error);
+    // Waits for one reply from the host until the deadline; false (and kind) when none came.
+    bool awaitReply(QByteArray* reply, std::chrono::milliseconds limit, HostCall::Kind* kind);
+
+    QString m_program;
+    PdftkLauncher m_launcher;
+    std::unique_ptr<QProcess> m_process;
+    int m_socket = -1;
+    QEventLoop* m_waiting = nullptr;
+    QSocketNotifier* m_notifier = nullptr;
+    bool m_cancelled = false;
+    quint64 m_peakResidentKiB = 0;
+};

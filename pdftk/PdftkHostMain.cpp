@@ -1,0 +1,262 @@
+// pagewell-pdftk: hosts pdftk for Pagewell in one JVM for a whole run, so that each step costs pdftk's work and no
+// JVM start. Started by the program as
+//   pagewell-pdftk --serve LIBJVM CLASSPATH MAINCLASS
+// with a local socket as descriptor 3 and an empty standard input (pdftk reads it when it asks a question). The JVM
+// never runs in the window's process: its signal handlers, a crash or running out of memory stay in here.
+
+#include "pdftk/HostedJvm.h"
+#include "pdftk/WarmProtocol.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <dirent.h>
+#include <pthread.h>
+#include <sys/mman.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+using warmpdftk::ReplyHeader;
+using warmpdftk::ReplyKind;
+
+struct Arguments
+{
+    std::string libjvm;
+    std::string classPath;
+    std::string mainClass;
+};
+
+bool sendReply(const ReplyHeader& header, const std::string& output, const std::string& error)
+{
+    std::vector<char> message(sizeof header + output.size() + error.size());
+    ReplyHeader sent = header;
+    sent.outputBytes = std::uint32_t(output.size());
+    sent.errorBytes = std::uint32_t(error.size());
+    std::memcpy(message.data(), &sent, sizeof sent);
+    std::memcpy(message.data() + sizeof sent, output.data(), output.size());
+    std::memcpy(message.data() + sizeof sent + output.size(), error.data(), error.size());
+    ssize_t done = 0;
+    do {
+        done = ::send(warmpdftk::kSocketDescriptor, message.data(), message.size(), MSG_NOSIGNAL);
+    } while (done < 0 && errno == EINTR);
+    return done == ssize_t(message.size());
+}
+
+[[noreturn]] void unusable(const std::string& why)
+{
+    ReplyHeader header;
+    header.kind = ReplyKind::Unusable;
+    sendReply(header, {}, why.substr(0, warmpdftk::kMaxTextBytes));
+    ::_exit(3);
+}
+
+// One request's arguments; false at the end of the conversation or on a message that is no request.
+bool receiveRequest(std::vector<std::string>* arguments)
+{
+    std::vector<char> buffer(warmpdftk::kMaxRequestBytes);
+    ssize_t got = 0;
+    do {
+        got = ::recv(warmpdftk::kSocketDescriptor, buffer.data(), buffer.size(), MSG_TRUNC);
+    } while (got < 0 && errno == EINTR);
+    warmpdftk::RequestHeader header;
+    if (got < ssize_t(sizeof header) || std::size_t(got) > buffer.size()) {
+        return false;
+    }
+    std::memcpy(&header, buffer.data(), sizeof header);
+    if (header.magic != warmpdftk::kProtocolMagic) {
+        return false;
+    }
+    arguments->clear();
+    const char* at = buffer.data() + sizeof header;
+    const char* const end = buffer.data() + got;
+    for (std::uint32_t i = 0; i < header.argumentCount; ++i) {
+        const char* zero = static_cast<const char*>(std::memchr(at, '\0', std::size_t(end - at)));
+        if (zero == nullptr) {
+            return false;
+        }
+        arguments->emplace_back(at, zero);
+        at = zero + 1;
+    }
+    return at == end;
+}
+
+// The open descriptors and the files they are open on.
+std::vector<std::pair<int, std::string>> openDescriptors()
+{
+    std::vector<std::pair<int, std::string>> open;
+    DIR* folder = ::opendir("/proc/self/fd");
+    if (folder == nullptr) {
+        return open;
+    }
+    const int own = ::dirfd(folder);
+    while (const dirent* entry = ::readdir(folder)) {
+        if (entry->d_name[0] == '.') {
+            continue;
+        }
+        const int fd = std::atoi(entry->d_name);
+        if (fd == own) {
+            continue;
+        }
+        char target[4096];
+        const ssize_t length = ::readlinkat(own, entry->d_name, target, sizeof target - 1);
+        open.emplace_back(fd, length > 0 ? std::string(target, std::size_t(length)) : std::string());
+    }
+    ::closedir(folder);
+    return open;
+}
+
+std::string realPathOf(const std::string& path)
+{
+    char* real = ::realpath(path.c_str(), nullptr);
+    if (real == nullptr) {
+        return {};
+    }
+    std::string result(real);
+    std::free(real);
+    return result;
+}
+
+// Descriptors opened since before and still open on a file that the request named: pdftk leaves its info file open
+// after update_info_utf8, and an output it failed to write.
+std::uint32_t leftOpen(const std::vector<std::pair<int, std::string>>& before,
+                       const std::vector<std::pair<int, std::string>>& after, const std::vector<std::string>& arguments)
+{
+    std::set<std::string> named;
+    for (const std::string& argument : arguments) {
+        const std::string real = realPathOf(argument);
+        if (!real.empty()) {
+            named.insert(real);
+        }
+    }
+    std::uint32_t count = 0;
+    for (const auto& descriptor : after) {
+        const bool isNew = std::find(before.begin(), before.end(), descriptor) == before.end();
+        if (isNew && named.count(descriptor.second) != 0) {
+            ++count;
+        }
+    }
+    return count;
+}
+
+std::uint64_t peakResidentKiB()
+{
+    FILE* status = std::fopen("/proc/self/status", "re");
+    if (status == nullptr) {
+        return 0;
+    }
+    char line[256];
+    std::uint64_t kib = 0;
+    while (std::fgets(line, sizeof line, status) != nullptr) {
+        if (std::sscanf(line, "VmHWM: %lu kB", &kib) == 1) {
+            break;
+        }
+    }
+    std::fclose(status);
+    return kib;
+}
+
+// Standard output and error output are files in memory, emptied before each call and read after it.
+void captureOutputs()
+{
+    for (const int fd : {STDOUT_FILENO, STDERR_FILENO}) {
+        const int memory = ::memfd_create(fd == STDOUT_FILENO ? "pdftk-output" : "pdftk-errors", MFD_CLOEXEC);
+        if (memory >= 0) {
+            ::dup2(memory, fd);
+            ::close(memory);
+        }
+    }
+}
+
+void emptyOutputs()
+{
+    for (const int fd : {STDOUT_FILENO, STDERR_FILENO}) {
+        [[maybe_unused]] const int emptied = ::ftruncate(fd, 0);
+        ::lseek(fd, 0, SEEK_SET);
+    }
+}
+
+std::string capturedOutput(int fd)
+{
+    std::string text(warmpdftk::kMaxTextBytes, '\0');
+    ::lseek(fd, 0, SEEK_SET);
+    ssize_t got = 0;
+    std::size_t have = 0;
+    while (have < text.size() && (got = ::read(fd, text.data() + have, text.size() - have)) > 0) {
+        have += std::size_t(got);
+    }
+    text.resize(have);
+    return text;
+}
+
+// One call of pdftk's entry point, with what it printed and the host's state after it.
+ReplyHeader call(HostedJvm& jvm, const std::vector<std::string>& arguments)
+{
+    ReplyHeader reply;
+    const auto before = openDescriptors();
+    emptyOutputs();
+    reply.exitCode = jvm.call(arguments);
+    const auto after = openDescriptors();
+    reply.descriptorsBefore = std::uint32_t(before.size());
+    reply.descriptorsAfter = std::uint32_t(after.size());
+    reply.descriptorsLeftOpen = leftOpen(before, after, arguments);
+    reply.peakResidentKiB = peakResidentKiB();
+    return reply;
+}
+
+// The JVM runs on a thread of ours with room for deep recursion: a deeply nested PDF then ends in pdftk's
+// StackOverflowError, not in a crash.
+constexpr std::size_t kJvmThreadStack = 8u << 20;
+
+void* serve(void* data)
+{
+    const Arguments& arguments = *static_cast<const Arguments*>(data);
+    HostedJvm jvm;
+    std::string why;
+    if (!jvm.start(arguments.libjvm, arguments.classPath, arguments.mainClass, &why)) {
+        unusable(why);
+    }
+    ReplyHeader ready;
+    ready.kind = ReplyKind::Ready;
+    ready.peakResidentKiB = peakResidentKiB();
+    if (!sendReply(ready, {}, {})) {
+        return nullptr;
+    }
+    std::vector<std::string> request;
+    while (receiveRequest(&request)) {
+        const ReplyHeader reply = call(jvm, request);
+        if (!sendReply(reply, capturedOutput(STDOUT_FILENO), capturedOutput(STDERR_FILENO))) {
+            break;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 5 || std::strcmp(argv[1], "--serve") != 0) {
+        std::fprintf(stderr, "pagewell-pdftk is started by Pagewell, not by hand.\n");
+        return 2;
+    }
+    Arguments arguments{argv[2], argv[3], argv[4]};
+    captureOutputs();
+    pthread_attr_t attributes;
+    pthread_attr_init(&attributes);
+    pthread_attr_setstacksize(&attributes, kJvmThreadStack);
+    pthread_t thread;
+    if (pthread_create(&thread, &attributes, serve, &arguments) != 0) {
+        unusable("no thread for the JVM");
+    }
+    pthread_join(thread, nullptr);
+    // Straight out: the JVM needs no orderly end, and waiting for one would only keep the program waiting.
+    ::_exit(0);
+}
