@@ -238,7 +238,7 @@ Wählen Sie einen anderen Namen oder Ordner, oder brechen Sie ab, um ohne Speich
     </message>
     <message>
         <source>the image reader failed (%1)</source>
-        <translation>der Bildleser ist fehlgeschlagen (%1)</translation>
+        <translation>beim Bildleser ist ein Fehler aufgetreten (%1)</translation>
     </message>
     <message>
         <source>the image reader was ended from outside this program (%1)</source>
