@@ -50,11 +50,14 @@ private:
 QString writeFailure(const QString& imagePath, int cause)
 {
     if (cause == EFBIG) {
-        return QStringLiteral("The image \"%1\" cannot be prepared for its page: this program has no room for its "
-                              "picture (the file size limit is reached).")
+        return QCoreApplication::translate(
+                   "Normalisation",
+                   "The image \"%1\" cannot be prepared for its page: this program has no room for its "
+                   "picture (the file size limit is reached).")
             .arg(imagePath);
     }
-    return QStringLiteral("The image \"%1\" cannot be prepared for its page: its picture cannot be kept (%2).")
+    return QCoreApplication::translate(
+               "Normalisation", "The image \"%1\" cannot be prepared for its page: its picture cannot be kept (%2).")
         .arg(imagePath, QString::fromLocal8Bit(std::strerror(cause)));
 }
 
@@ -70,22 +73,25 @@ QString outputMismatch(int fd, const imagereader::Reply& reply)
     // Sealed first: from here on the picture cannot change under this process, whatever the helper still holds.
     constexpr int kSeals = F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE | F_SEAL_SEAL;
     if (::fcntl(fd, F_ADD_SEALS, kSeals) != 0) {
-        return QStringLiteral("its picture cannot be sealed: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
+        return QCoreApplication::translate("Normalisation", "its picture cannot be sealed: %1")
+            .arg(QString::fromLocal8Bit(std::strerror(errno)));
     }
     struct stat info = {};
     std::array<unsigned char, pagebitmap::kLongestHeader> start{};
     if (::fstat(fd, &info) != 0) {
-        return QStringLiteral("its picture cannot be looked at: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
+        return QCoreApplication::translate("Normalisation", "its picture cannot be looked at: %1")
+            .arg(QString::fromLocal8Bit(std::strerror(errno)));
     }
     const ssize_t length = ::pread(fd, start.data(), start.size(), 0);
     std::string why;
     const std::optional<pagebitmap::Layout> layout =
         pagebitmap::readLayout(start.data(), length > 0 ? std::size_t(length) : 0, info.st_size, &why);
     if (!layout) {
-        return QStringLiteral("what it wrote is not a picture in its own layout: %1").arg(QString::fromStdString(why));
+        return QCoreApplication::translate("Normalisation", "what it wrote is not a picture in its own layout: %1")
+            .arg(QString::fromStdString(why));
     }
     if (layout->width != reply.width || layout->height != reply.height) {
-        return QStringLiteral("it announced %1 \u00d7 %2 pixels and wrote %3 \u00d7 %4")
+        return QCoreApplication::translate("Normalisation", "it announced %1 × %2 pixels and wrote %3 × %4")
             .arg(reply.width)
             .arg(reply.height)
             .arg(layout->width)
@@ -130,8 +136,9 @@ bool removeEarlier(const QString& imagePath, const QString& bmpPath, QString* er
         return true;
     }
     return fail(error,
-                QStringLiteral("The image \"%1\" cannot be prepared for its page: an earlier picture in the "
-                               "temporary folder \"%2\" cannot be removed (%3).")
+                QCoreApplication::translate(
+                    "Normalisation", "The image \"%1\" cannot be prepared for its page: an earlier picture in the "
+                                     "temporary folder \"%2\" cannot be removed (%3).")
                     .arg(imagePath, QFileInfo(bmpPath).absolutePath(), QString::fromLocal8Bit(std::strerror(errno))));
 }
 

@@ -106,9 +106,13 @@ StageResult createPagePdf(PdfPageLibrary& library, const PageJob& job, const Nor
     const QString workFolder = QFileInfo(job.pagePath).absolutePath();
     const auto check = [&](int result) {
         StageResult checked = CheckPdfResult(library, result, job.imagePath);
-        checked.text.replace(QStringLiteral("\"%1\"").arg(picture), QStringLiteral("prepared from it"));
-        checked.text.replace(QStringLiteral("\"%1\"").arg(job.pagePath),
-                             QStringLiteral("in the temporary folder \"%1\"").arg(workFolder));
+        // The library quotes a name as its catalogue does; the same quotes are looked for here.
+        const QString quoted =
+            QCoreApplication::translate("PageCreation", "\"%1\"", "a name as the PDF library quotes it");
+        checked.text.replace(quoted.arg(picture), QCoreApplication::translate("PageCreation", "prepared from it"));
+        checked.text.replace(
+            quoted.arg(job.pagePath),
+            QCoreApplication::translate("PageCreation", "in the temporary folder \"%1\"").arg(workFolder));
         return checked;
     };
     const auto setNum = [&](int id, int value) { return check(library.SetNumProp(box, id, value)); };
@@ -153,9 +157,11 @@ StageResult createPagePdf(PdfPageLibrary& library, const PageJob& job, const Nor
     }
     if (!QFileInfo(job.pagePath).isFile()) {
         return StageResult::failure(
-            kPdfTitle, QStringLiteral("The page for \"%1\" could not be made. Its page file was not written in the "
-                                      "temporary folder \"%2\".")
-                           .arg(job.imagePath, workFolder));
+            kPdfTitle,
+            QCoreApplication::translate("PageCreation",
+                                        "The page for \"%1\" could not be made. Its page file was not written in the "
+                                        "temporary folder \"%2\".")
+                .arg(job.imagePath, workFolder));
     }
     return StageResult::success();
 }

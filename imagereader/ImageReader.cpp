@@ -86,12 +86,14 @@ QString describeReadFailure(const QString& imagePath, const ReaderOutcome& outco
                           QCoreApplication::translate("ImageReader", "the image reader could not be started (%1)")
                               .arg(outcome.detail));
     case ReaderOutcome::Kind::Cancelled:
-        return cannot.arg(imagePath, QStringLiteral("reading was stopped"));
+        return cannot.arg(imagePath, QCoreApplication::translate("ImageReader", "reading was stopped"));
     case ReaderOutcome::Kind::Failed:
-        return cannot.arg(imagePath, QStringLiteral("the image reader failed (%1)").arg(outcome.detail));
-    case ReaderOutcome::Kind::Killed:
         return cannot.arg(
-            imagePath, QStringLiteral("the image reader was ended from outside this program (%1)").arg(outcome.detail));
+            imagePath, QCoreApplication::translate("ImageReader", "the image reader failed (%1)").arg(outcome.detail));
+    case ReaderOutcome::Kind::Killed:
+        return cannot.arg(imagePath, QCoreApplication::translate(
+                                         "ImageReader", "the image reader was ended from outside this program (%1)")
+                                         .arg(outcome.detail));
     }
     switch (outcome.reply.status) {
     case Status::Ok:
@@ -390,14 +392,14 @@ void ImageReader::onSocketReadable()
             // A helper that ends closes its socket on the way out, and onProcessFinished() tells how it ended; one
             // that closes it and lives on has gone wrong and is not waited for until the time is up.
             if (!m_process->waitForFinished(kEndingGraceMs) && m_busy) {
-                fail(QStringLiteral("it closed its connection"));
+                fail(QCoreApplication::translate("ImageReader", "it closed its connection"));
             }
             return;
         }
         killHelper();
         return;
     case imagereader::Received::Malformed:
-        fail(QStringLiteral("it sent a reply this program does not understand"));
+        fail(QCoreApplication::translate("ImageReader", "it sent a reply this program does not understand"));
         return;
     case imagereader::Received::Message:
         break;
@@ -408,11 +410,12 @@ void ImageReader::onSocketReadable()
         return;
     }
     if (reply.number != m_request.number) {
-        fail(QStringLiteral("it answered another request"));
+        fail(QCoreApplication::translate("ImageReader", "it answered another request"));
         return;
     }
     if (reply.status == Status::Ok && !announcedSizeFits(reply)) {
-        fail(QStringLiteral("it announced a picture of %1 \u00d7 %2 pixels, beyond its own limits")
+        fail(QCoreApplication::translate("ImageReader",
+                                         "it announced a picture of %1 × %2 pixels, beyond its own limits")
                  .arg(reply.width)
                  .arg(reply.height));
         return;

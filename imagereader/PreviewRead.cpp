@@ -125,8 +125,8 @@ void PreviewRead::onFinished(const ReaderOutcome& outcome)
     if (outcome.ok()) {
         image = readPicture(m_output, m_maxSize, outcome.reply);
         if (image.isNull()) {
-            reason = describeReadFailure(path,
-                                         m_reader->distrust(QStringLiteral("its picture is not the one it announced")));
+            reason = describeReadFailure(path, m_reader->distrust(QCoreApplication::translate(
+                                                   "PreviewRead", "its picture is not the one it announced")));
         }
     } else if (outcome.kind == ReaderOutcome::Kind::Replied &&
                outcome.reply.status == imagereader::Status::WriteFailed) {

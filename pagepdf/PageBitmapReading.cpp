@@ -2,6 +2,8 @@
 
 #include "imagereader/PageBitmap.h"
 
+#include <QCoreApplication>
+
 #include <turbojpeg.h>
 
 #include <array>
@@ -49,7 +51,7 @@ std::optional<PageBitmap> readPageBitmap(int fd, QString* why)
 {
     struct stat info = {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        return refuse(why, QStringLiteral("it is not a plain file"));
+        return refuse(why, QCoreApplication::translate("PageBitmapReading", "it is not a plain file"));
     }
     std::array<unsigned char, pagebitmap::kLongestHeader> start{};
     const std::size_t length = readAt(fd, 0, start.data(), start.size());
@@ -77,13 +79,15 @@ std::optional<PageBitmap> readPageBitmap(int fd, QString* why)
     if (rows == nullptr) {
         auto* copy = new (std::nothrow) unsigned char[bytes];
         if (copy == nullptr) {
-            return refuse(why, QStringLiteral("there is not enough memory for its %1 \u00d7 %2 pixels")
+            return refuse(why, QCoreApplication::translate("PageBitmapReading",
+                                                           "there is not enough memory for its %1 × %2 pixels")
                                    .arg(layout->width)
                                    .arg(layout->height));
         }
         bitmap.data.reset(copy, std::default_delete<unsigned char[]>());
         if (readAt(fd, layout->rowsOffset(), copy, bytes) != bytes) {
-            return refuse(why, QStringLiteral("the file became shorter while it was read"));
+            return refuse(
+                why, QCoreApplication::translate("PageBitmapReading", "the file became shorter while it was read"));
         }
         rows = copy;
     }

@@ -3,6 +3,8 @@
 #include "platform/AtomicReplace.h"
 #include "platform/PosixFile.h"
 
+#include <QCoreApplication>
+
 #include <qpdf/Buffer.hh>
 #include <qpdf/Pipeline.hh>
 #include <qpdf/QPDF.hh>
@@ -102,7 +104,8 @@ void buildPage(QPDF& pdf, const PageContent& page)
 bool writePage(const QString& file, const PageContent& page, QString* error)
 {
     const auto fail = [&](const QString& reason) {
-        *error = QStringLiteral("The page file \"%1\" cannot be written: %2.").arg(file, reason);
+        *error =
+            QCoreApplication::translate("PageWriting", "The page file \"%1\" cannot be written: %2.").arg(file, reason);
         return false;
     };
     AtomicReplace output(file, AtomicReplace::Durability::Scratch);

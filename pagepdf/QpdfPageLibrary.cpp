@@ -4,6 +4,7 @@
 #include "pagepdf/PageBitmapReading.h"
 #include "pagepdf/PageWriting.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 
@@ -148,8 +149,8 @@ int QpdfPageLibrary::StretchDrawFromFile(int box, int left, int top, int width, 
     try {
         return drawFromFile(*b, left, top, width, height, imageFile);
     } catch (const std::exception& e) {
-        return fail(
-            QStringLiteral("The image \"%1\" cannot be drawn: %2.").arg(imageFile, QString::fromLocal8Bit(e.what())));
+        return fail(QCoreApplication::translate("QpdfPageLibrary", "The image \"%1\" cannot be drawn: %2.")
+                        .arg(imageFile, QString::fromLocal8Bit(e.what())));
     }
 }
 
@@ -168,29 +169,34 @@ int QpdfPageLibrary::drawFromFile(Box& box, int left, int top, int width, int he
 
     const QFileInfo info(imageFile);
     if (!info.exists()) {
-        return fail(QStringLiteral("The image file \"%1\" does not exist.").arg(imageFile));
+        return fail(
+            QCoreApplication::translate("QpdfPageLibrary", "The image file \"%1\" does not exist.").arg(imageFile));
     }
     if (info.isDir()) {
-        return fail(QStringLiteral("\"%1\" is a folder, not an image file.").arg(imageFile));
+        return fail(
+            QCoreApplication::translate("QpdfPageLibrary", "\"%1\" is a folder, not an image file.").arg(imageFile));
     }
     QFile file(imageFile);
     if (!file.open(QIODevice::ReadOnly)) {
-        return fail(QStringLiteral("The image file \"%1\" cannot be opened: %2.").arg(imageFile, file.errorString()));
+        return fail(QCoreApplication::translate("QpdfPageLibrary", "The image file \"%1\" cannot be opened: %2.")
+                        .arg(imageFile, file.errorString()));
     }
     if (file.size() == 0) {
-        return fail(QStringLiteral("The image file \"%1\" is empty.").arg(imageFile));
+        return fail(QCoreApplication::translate("QpdfPageLibrary", "The image file \"%1\" is empty.").arg(imageFile));
     }
 
     QString why;
     const std::optional<PageBitmap> bitmap = readPageBitmap(file.handle(), &why);
     file.close();
     if (!bitmap) {
-        return fail(QStringLiteral("The image file \"%1\" is damaged: %2.").arg(imageFile, why));
+        return fail(QCoreApplication::translate("QpdfPageLibrary", "The image file \"%1\" is damaged: %2.")
+                        .arg(imageFile, why));
     }
 
     std::optional<JpegImage> jpeg = encodeJpeg(bitmap->rows, box.quality, &why);
     if (!jpeg) {
-        return fail(QStringLiteral("The image \"%1\" cannot be compressed: %2.").arg(imageFile, why));
+        return fail(QCoreApplication::translate("QpdfPageLibrary", "The image \"%1\" cannot be compressed: %2.")
+                        .arg(imageFile, why));
     }
     box.images.push_back(PlacedImage{std::move(*jpeg), left, top, width, height});
     return 0;

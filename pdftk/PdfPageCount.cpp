@@ -1,5 +1,6 @@
 #include "pdftk/PdfPageCount.h"
 
+#include <QCoreApplication>
 #include <QFile>
 
 #include <qpdf/QPDF.hh>
@@ -22,7 +23,7 @@ qint64 pdfPageCount(const QString& path, QString* error)
         pdf.processFile(QFile::encodeName(path).constData());
         QPDFObjectHandle count = pdf.getRoot().getKey("/Pages").getKey("/Count");
         if (!count.isInteger() || count.getIntValue() < 0) {
-            return fail(QStringLiteral("it has no page tree"));
+            return fail(QCoreApplication::translate("PdfPageCount", "it has no page tree"));
         }
         return count.getIntValue();
     } catch (const std::exception& e) {

@@ -175,7 +175,8 @@ HostCall PdftkHost::call(const QStringList& arguments, std::chrono::milliseconds
         }
         HostCall::Kind kind = HostCall::Kind::Failed;
         if (!awaitReply(&reply, limit, &kind)) {
-            return failed(kind, QStringLiteral("pdftk's host stopped while starting its Java runtime"));
+            return failed(
+                kind, QCoreApplication::translate("PdftkHost", "pdftk's host stopped while starting its Java runtime"));
         }
         if (!parseReply(reply, &header, &output, &errors) || header.kind != warmpdftk::ReplyKind::Ready) {
             return failed(header.kind == warmpdftk::ReplyKind::Unusable ? HostCall::Kind::Unusable
@@ -184,14 +185,16 @@ HostCall PdftkHost::call(const QStringList& arguments, std::chrono::milliseconds
         }
     }
     if (!sendRequest(m_socket, arguments)) {
-        return failed(HostCall::Kind::Failed, QStringLiteral("pdftk's host did not take the request"));
+        return failed(HostCall::Kind::Failed,
+                      QCoreApplication::translate("PdftkHost", "pdftk's host did not take the request"));
     }
     HostCall::Kind kind = HostCall::Kind::Failed;
     if (!awaitReply(&reply, limit, &kind)) {
-        return failed(kind, QStringLiteral("pdftk stopped unexpectedly in its host"));
+        return failed(kind, QCoreApplication::translate("PdftkHost", "pdftk stopped unexpectedly in its host"));
     }
     if (!parseReply(reply, &header, &output, &errors) || header.kind != warmpdftk::ReplyKind::Done) {
-        return failed(HostCall::Kind::Failed, QStringLiteral("pdftk's host gave a reply it should not"));
+        return failed(HostCall::Kind::Failed,
+                      QCoreApplication::translate("PdftkHost", "pdftk's host gave a reply it should not"));
     }
     m_peakResidentKiB = std::max<quint64>(m_peakResidentKiB, header.peakResidentKiB);
     outcome.kind = HostCall::Kind::Answered;

@@ -129,11 +129,11 @@ PdftkResult ProcessPdftk::RunPdftkAndWait(const QStringList& arguments)
     PdftkResult result;
     if (m_aborted) {
         result.aborted = true;
-        result.errorText = QStringLiteral("The conversion was stopped.");
+        result.errorText = QCoreApplication::translate("ProcessPdftk", "The conversion was stopped.");
         return result;
     }
     if (m_program.isEmpty()) {
-        result.errorText = QStringLiteral("pdftk was not found.");
+        result.errorText = QCoreApplication::translate("ProcessPdftk", "pdftk was not found.");
         return result;
     }
 
@@ -246,7 +246,7 @@ void ProcessPdftk::startPdftk(const QStringList& arguments, std::function<void(c
         return;
     }
     if (m_program.isEmpty()) {
-        refused.errorText = QStringLiteral("pdftk was not found.");
+        refused.errorText = QCoreApplication::translate("ProcessPdftk", "pdftk was not found.");
         whenDone(refused);
         return;
     }

@@ -236,6 +236,30 @@ Wählen Sie einen anderen Namen oder Ordner, oder brechen Sie ab, um ohne Speich
         <source>it is still reading another image</source>
         <translation>er liest noch ein anderes Bild</translation>
     </message>
+    <message>
+        <source>the image reader failed (%1)</source>
+        <translation>beim Bildleser ist ein Fehler aufgetreten (%1)</translation>
+    </message>
+    <message>
+        <source>the image reader was ended from outside this program (%1)</source>
+        <translation>der Bildleser wurde von außerhalb dieses Programms beendet (%1)</translation>
+    </message>
+    <message>
+        <source>it closed its connection</source>
+        <translation>er hat seine Verbindung geschlossen</translation>
+    </message>
+    <message>
+        <source>it sent a reply this program does not understand</source>
+        <translation>er hat eine Antwort gesendet, die dieses Programm nicht versteht</translation>
+    </message>
+    <message>
+        <source>it answered another request</source>
+        <translation>er hat auf eine andere Anfrage geantwortet</translation>
+    </message>
+    <message>
+        <source>it announced a picture of %1 × %2 pixels, beyond its own limits</source>
+        <translation>er hat ein Bild von %1 × %2 Pixeln angekündigt, jenseits seiner eigenen Grenzen</translation>
+    </message>
 </context>
 <context>
     <name>InfoFile</name>
@@ -336,20 +360,47 @@ pdftk meldete:
 <context>
     <name>Normalisation</name>
     <message>
-        <source>The image &quot;%1&quot; cannot be prepared for its page: the temporary folder &quot;%2&quot; is full (no space left on the disk).</source>
-        <translation>Das Bild „%1“ kann nicht für seine Seite vorbereitet werden: der temporäre Ordner „%2“ ist voll (kein Platz mehr auf dem Datenträger).</translation>
+        <source>The image &quot;%1&quot; cannot be prepared for its page: this program has no room for its picture (the file size limit is reached).</source>
+        <translation>Das Bild „%1“ kann nicht für seine Seite vorbereitet werden: dieses Programm hat keinen Platz für seine Bilddaten (die Grenze der Dateigröße ist erreicht).</translation>
     </message>
     <message>
-        <source>The image &quot;%1&quot; cannot be prepared for its page: the temporary folder &quot;%2&quot; has no room for it (the file size limit is reached).</source>
-        <translation>Das Bild „%1“ kann nicht für seine Seite vorbereitet werden: im temporären Ordner „%2“ ist kein Platz dafür (die Grenze der Dateigröße ist erreicht).</translation>
+        <source>The image &quot;%1&quot; cannot be prepared for its page: its picture cannot be kept (%2).</source>
+        <translation>Das Bild „%1“ kann nicht für seine Seite vorbereitet werden: seine Bilddaten können nicht aufbewahrt werden (%2).</translation>
     </message>
     <message>
-        <source>The image &quot;%1&quot; cannot be written as &quot;%2&quot;: %3.</source>
-        <translation>Das Bild „%1“ kann nicht als „%2“ geschrieben werden: %3.</translation>
+        <source>its picture cannot be sealed: %1</source>
+        <translation>seine Bilddaten können nicht versiegelt werden: %1</translation>
     </message>
     <message>
-        <source>The previous normalised image &quot;%1&quot; cannot be removed.</source>
-        <translation>Das vorige aufbereitete Bild „%1“ kann nicht entfernt werden.</translation>
+        <source>its picture cannot be looked at: %1</source>
+        <translation>seine Bilddaten können nicht untersucht werden: %1</translation>
+    </message>
+    <message>
+        <source>what it wrote is not a picture in its own layout: %1</source>
+        <translation>was er geschrieben hat, sind keine Bilddaten in seinem eigenen Format: %1</translation>
+    </message>
+    <message>
+        <source>it announced %1 × %2 pixels and wrote %3 × %4</source>
+        <translation>er hat %1 × %2 Pixel angekündigt und %3 × %4 geschrieben</translation>
+    </message>
+    <message>
+        <source>The image &quot;%1&quot; cannot be prepared for its page: an earlier picture in the temporary folder &quot;%2&quot; cannot be removed (%3).</source>
+        <translation>Das Bild „%1“ kann nicht für seine Seite vorbereitet werden: ein früheres Bild im temporären Ordner „%2“ kann nicht entfernt werden (%3).</translation>
+    </message>
+</context>
+<context>
+    <name>PageBitmapReading</name>
+    <message>
+        <source>it is not a plain file</source>
+        <translation>sie ist keine gewöhnliche Datei</translation>
+    </message>
+    <message>
+        <source>there is not enough memory for its %1 × %2 pixels</source>
+        <translation>für ihre %1 × %2 Pixel ist nicht genug Speicher frei</translation>
+    </message>
+    <message>
+        <source>the file became shorter while it was read</source>
+        <translation>die Datei wurde beim Lesen kürzer</translation>
     </message>
 </context>
 <context>
@@ -367,8 +418,35 @@ pdftk meldete:
         <translation>„%1“ konnte nicht für seine Seite vorbereitet werden.</translation>
     </message>
     <message>
-        <source>The page for &quot;%1&quot; could not be made. The page file &quot;%2&quot; was not written.</source>
-        <translation>Die Seite für „%1“ konnte nicht erstellt werden. Die Seitendatei „%2“ wurde nicht geschrieben.</translation>
+        <source>&quot;%1&quot;</source>
+        <comment>a name as the PDF library quotes it</comment>
+        <translation>„%1“</translation>
+    </message>
+    <message>
+        <source>prepared from it</source>
+        <translation>(daraus aufbereitet)</translation>
+    </message>
+    <message>
+        <source>in the temporary folder &quot;%1&quot;</source>
+        <translation>im temporären Ordner „%1“</translation>
+    </message>
+    <message>
+        <source>The page for &quot;%1&quot; could not be made. Its page file was not written in the temporary folder &quot;%2&quot;.</source>
+        <translation>Die Seite für „%1“ konnte nicht erstellt werden. Ihre Seitendatei wurde im temporären Ordner „%2“ nicht geschrieben.</translation>
+    </message>
+</context>
+<context>
+    <name>PageWriting</name>
+    <message>
+        <source>The page file &quot;%1&quot; cannot be written: %2.</source>
+        <translation>Die Seitendatei „%1“ kann nicht geschrieben werden: %2.</translation>
+    </message>
+</context>
+<context>
+    <name>PdfPageCount</name>
+    <message>
+        <source>it has no page tree</source>
+        <translation>es hat keinen Seitenbaum</translation>
     </message>
 </context>
 <context>
@@ -376,6 +454,25 @@ pdftk meldete:
     <message>
         <source>The conversion was stopped.</source>
         <translation>Die Umwandlung wurde abgebrochen.</translation>
+    </message>
+</context>
+<context>
+    <name>PdftkHost</name>
+    <message>
+        <source>pdftk&apos;s host stopped while starting its Java runtime</source>
+        <translation>der Host-Prozess von pdftk wurde beim Starten seiner Java-Laufzeitumgebung beendet</translation>
+    </message>
+    <message>
+        <source>pdftk&apos;s host did not take the request</source>
+        <translation>der Host-Prozess von pdftk hat die Anfrage nicht angenommen</translation>
+    </message>
+    <message>
+        <source>pdftk stopped unexpectedly in its host</source>
+        <translation>pdftk wurde in seinem Host-Prozess unerwartet beendet</translation>
+    </message>
+    <message>
+        <source>pdftk&apos;s host gave a reply it should not</source>
+        <translation>der Host-Prozess von pdftk gab eine Antwort, die er nicht hätte geben dürfen</translation>
     </message>
 </context>
 <context>
@@ -420,6 +517,10 @@ pdftk meldete:
         <source>that name belongs to something other than an ordinary file</source>
         <translation>dieser Name gehört zu etwas anderem als einer gewöhnlichen Datei</translation>
     </message>
+    <message>
+        <source>another program replaced the file while it was written</source>
+        <translation>ein anderes Programm hat die Datei ersetzt, während sie geschrieben wurde</translation>
+    </message>
 </context>
 <context>
     <name>PreviewRead</name>
@@ -428,8 +529,50 @@ pdftk meldete:
         <translation>Für die Vorschau von „%1“ ist kein Platz: %2.</translation>
     </message>
     <message>
-        <source>The image &quot;%1&quot; could not be read: the image reader gave a broken picture.</source>
-        <translation>Das Bild „%1“ konnte nicht gelesen werden: der Bildleser lieferte ein fehlerhaftes Bild.</translation>
+        <source>its picture is not the one it announced</source>
+        <translation>seine Bilddaten sind nicht die angekündigten</translation>
+    </message>
+</context>
+<context>
+    <name>ProcessPdftk</name>
+    <message>
+        <source>The conversion was stopped.</source>
+        <translation>Die Umwandlung wurde abgebrochen.</translation>
+    </message>
+    <message>
+        <source>pdftk was not found.</source>
+        <translation>pdftk wurde nicht gefunden.</translation>
+    </message>
+</context>
+<context>
+    <name>QpdfPageLibrary</name>
+    <message>
+        <source>The image &quot;%1&quot; cannot be drawn: %2.</source>
+        <translation>Das Bild „%1“ kann nicht gezeichnet werden: %2.</translation>
+    </message>
+    <message>
+        <source>The image file &quot;%1&quot; does not exist.</source>
+        <translation>Die Bilddatei „%1“ existiert nicht.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is a folder, not an image file.</source>
+        <translation>„%1“ ist ein Ordner, keine Bilddatei.</translation>
+    </message>
+    <message>
+        <source>The image file &quot;%1&quot; cannot be opened: %2.</source>
+        <translation>Die Bilddatei „%1“ kann nicht geöffnet werden: %2.</translation>
+    </message>
+    <message>
+        <source>The image file &quot;%1&quot; is empty.</source>
+        <translation>Die Bilddatei „%1“ ist leer.</translation>
+    </message>
+    <message>
+        <source>The image file &quot;%1&quot; is damaged: %2.</source>
+        <translation>Die Bilddatei „%1“ ist beschädigt: %2.</translation>
+    </message>
+    <message>
+        <source>The image &quot;%1&quot; cannot be compressed: %2.</source>
+        <translation>Das Bild „%1“ kann nicht komprimiert werden: %2.</translation>
     </message>
 </context>
 <context>

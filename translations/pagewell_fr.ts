@@ -236,6 +236,30 @@ Choisissez un autre nom ou un autre dossier, ou annulez pour terminer sans enreg
         <source>it is still reading another image</source>
         <translation>il lit encore une autre image</translation>
     </message>
+    <message>
+        <source>the image reader failed (%1)</source>
+        <translation>le lecteur d’images a échoué (%1)</translation>
+    </message>
+    <message>
+        <source>the image reader was ended from outside this program (%1)</source>
+        <translation>le lecteur d’images a été arrêté depuis l’extérieur de ce programme (%1)</translation>
+    </message>
+    <message>
+        <source>it closed its connection</source>
+        <translation>il a fermé sa connexion</translation>
+    </message>
+    <message>
+        <source>it sent a reply this program does not understand</source>
+        <translation>il a envoyé une réponse que ce programme ne comprend pas</translation>
+    </message>
+    <message>
+        <source>it answered another request</source>
+        <translation>il a répondu à une autre demande</translation>
+    </message>
+    <message>
+        <source>it announced a picture of %1 × %2 pixels, beyond its own limits</source>
+        <translation>il a annoncé une image de %1 × %2 pixels, au-delà de ses propres limites</translation>
+    </message>
 </context>
 <context>
     <name>InfoFile</name>
@@ -336,20 +360,47 @@ pdftk a signalé&#xa0;:
 <context>
     <name>Normalisation</name>
     <message>
-        <source>The image &quot;%1&quot; cannot be prepared for its page: the temporary folder &quot;%2&quot; is full (no space left on the disk).</source>
-        <translation>L’image «&#xa0;%1&#xa0;» ne peut pas être préparée pour sa page&#xa0;: le dossier temporaire «&#xa0;%2&#xa0;» est plein (plus d’espace libre sur le disque).</translation>
+        <source>The image &quot;%1&quot; cannot be prepared for its page: this program has no room for its picture (the file size limit is reached).</source>
+        <translation>L’image «&#xa0;%1&#xa0;» ne peut pas être préparée pour sa page&#xa0;: ce programme n’a pas la place de conserver ses données d’image (la taille maximale de fichier est atteinte).</translation>
     </message>
     <message>
-        <source>The image &quot;%1&quot; cannot be prepared for its page: the temporary folder &quot;%2&quot; has no room for it (the file size limit is reached).</source>
-        <translation>L’image «&#xa0;%1&#xa0;» ne peut pas être préparée pour sa page&#xa0;: le dossier temporaire «&#xa0;%2&#xa0;» n’a pas la place de l’accueillir (la taille maximale de fichier est atteinte).</translation>
+        <source>The image &quot;%1&quot; cannot be prepared for its page: its picture cannot be kept (%2).</source>
+        <translation>L’image «&#xa0;%1&#xa0;» ne peut pas être préparée pour sa page&#xa0;: ses données d’image ne peuvent pas être conservées (%2).</translation>
     </message>
     <message>
-        <source>The image &quot;%1&quot; cannot be written as &quot;%2&quot;: %3.</source>
-        <translation>L’image «&#xa0;%1&#xa0;» ne peut pas être écrite sous «&#xa0;%2&#xa0;»&#xa0;: %3.</translation>
+        <source>its picture cannot be sealed: %1</source>
+        <translation>ses données d’image ne peuvent pas être scellées&#xa0;: %1</translation>
     </message>
     <message>
-        <source>The previous normalised image &quot;%1&quot; cannot be removed.</source>
-        <translation>L’image préparée précédente «&#xa0;%1&#xa0;» ne peut pas être supprimée.</translation>
+        <source>its picture cannot be looked at: %1</source>
+        <translation>ses données d’image ne peuvent pas être examinées&#xa0;: %1</translation>
+    </message>
+    <message>
+        <source>what it wrote is not a picture in its own layout: %1</source>
+        <translation>ce qu’il a écrit n’est pas une image dans son propre format&#xa0;: %1</translation>
+    </message>
+    <message>
+        <source>it announced %1 × %2 pixels and wrote %3 × %4</source>
+        <translation>il a annoncé %1 × %2 pixels et en a écrit %3 × %4</translation>
+    </message>
+    <message>
+        <source>The image &quot;%1&quot; cannot be prepared for its page: an earlier picture in the temporary folder &quot;%2&quot; cannot be removed (%3).</source>
+        <translation>L’image «&#xa0;%1&#xa0;» ne peut pas être préparée pour sa page&#xa0;: une image antérieure dans le dossier temporaire «&#xa0;%2&#xa0;» ne peut pas être supprimée (%3).</translation>
+    </message>
+</context>
+<context>
+    <name>PageBitmapReading</name>
+    <message>
+        <source>it is not a plain file</source>
+        <translation>ce n’est pas un fichier ordinaire</translation>
+    </message>
+    <message>
+        <source>there is not enough memory for its %1 × %2 pixels</source>
+        <translation>la mémoire ne suffit pas pour ses %1 × %2 pixels</translation>
+    </message>
+    <message>
+        <source>the file became shorter while it was read</source>
+        <translation>le fichier a raccourci pendant sa lecture</translation>
     </message>
 </context>
 <context>
@@ -367,8 +418,35 @@ pdftk a signalé&#xa0;:
         <translation>«&#xa0;%1&#xa0;» n’a pas pu être préparé pour sa page.</translation>
     </message>
     <message>
-        <source>The page for &quot;%1&quot; could not be made. The page file &quot;%2&quot; was not written.</source>
-        <translation>La page de «&#xa0;%1&#xa0;» n’a pas pu être créée. Le fichier de page «&#xa0;%2&#xa0;» n’a pas été écrit.</translation>
+        <source>&quot;%1&quot;</source>
+        <comment>a name as the PDF library quotes it</comment>
+        <translation>«&#xa0;%1&#xa0;»</translation>
+    </message>
+    <message>
+        <source>prepared from it</source>
+        <translation>(version préparée)</translation>
+    </message>
+    <message>
+        <source>in the temporary folder &quot;%1&quot;</source>
+        <translation>dans le dossier temporaire «&#xa0;%1&#xa0;»</translation>
+    </message>
+    <message>
+        <source>The page for &quot;%1&quot; could not be made. Its page file was not written in the temporary folder &quot;%2&quot;.</source>
+        <translation>La page de «&#xa0;%1&#xa0;» n’a pas pu être créée. Son fichier de page n’a pas été écrit dans le dossier temporaire «&#xa0;%2&#xa0;».</translation>
+    </message>
+</context>
+<context>
+    <name>PageWriting</name>
+    <message>
+        <source>The page file &quot;%1&quot; cannot be written: %2.</source>
+        <translation>Le fichier de page «&#xa0;%1&#xa0;» ne peut pas être écrit&#xa0;: %2.</translation>
+    </message>
+</context>
+<context>
+    <name>PdfPageCount</name>
+    <message>
+        <source>it has no page tree</source>
+        <translation>il n’a pas d’arborescence de pages</translation>
     </message>
 </context>
 <context>
@@ -376,6 +454,25 @@ pdftk a signalé&#xa0;:
     <message>
         <source>The conversion was stopped.</source>
         <translation>La conversion a été interrompue.</translation>
+    </message>
+</context>
+<context>
+    <name>PdftkHost</name>
+    <message>
+        <source>pdftk&apos;s host stopped while starting its Java runtime</source>
+        <translation>le processus hôte de pdftk s’est arrêté pendant le démarrage de son environnement Java</translation>
+    </message>
+    <message>
+        <source>pdftk&apos;s host did not take the request</source>
+        <translation>le processus hôte de pdftk n’a pas accepté la demande</translation>
+    </message>
+    <message>
+        <source>pdftk stopped unexpectedly in its host</source>
+        <translation>pdftk s’est arrêté de manière inattendue dans son processus hôte</translation>
+    </message>
+    <message>
+        <source>pdftk&apos;s host gave a reply it should not</source>
+        <translation>le processus hôte de pdftk a donné une réponse qu’il n’aurait pas dû donner</translation>
     </message>
 </context>
 <context>
@@ -420,6 +517,10 @@ pdftk a signalé&#xa0;:
         <source>that name belongs to something other than an ordinary file</source>
         <translation>ce nom désigne autre chose qu’un fichier ordinaire</translation>
     </message>
+    <message>
+        <source>another program replaced the file while it was written</source>
+        <translation>un autre programme a remplacé le fichier pendant son écriture</translation>
+    </message>
 </context>
 <context>
     <name>PreviewRead</name>
@@ -428,8 +529,50 @@ pdftk a signalé&#xa0;:
         <translation>L’aperçu de «&#xa0;%1&#xa0;» manque de place&#xa0;: %2.</translation>
     </message>
     <message>
-        <source>The image &quot;%1&quot; could not be read: the image reader gave a broken picture.</source>
-        <translation>L’image «&#xa0;%1&#xa0;» n’a pas pu être lue&#xa0;: le lecteur d’images a fourni une image défectueuse.</translation>
+        <source>its picture is not the one it announced</source>
+        <translation>ses données d’image ne sont pas celles qu’il a annoncées</translation>
+    </message>
+</context>
+<context>
+    <name>ProcessPdftk</name>
+    <message>
+        <source>The conversion was stopped.</source>
+        <translation>La conversion a été interrompue.</translation>
+    </message>
+    <message>
+        <source>pdftk was not found.</source>
+        <translation>pdftk est introuvable.</translation>
+    </message>
+</context>
+<context>
+    <name>QpdfPageLibrary</name>
+    <message>
+        <source>The image &quot;%1&quot; cannot be drawn: %2.</source>
+        <translation>L’image «&#xa0;%1&#xa0;» ne peut pas être dessinée&#xa0;: %2.</translation>
+    </message>
+    <message>
+        <source>The image file &quot;%1&quot; does not exist.</source>
+        <translation>Le fichier image «&#xa0;%1&#xa0;» n’existe pas.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is a folder, not an image file.</source>
+        <translation>«&#xa0;%1&#xa0;» est un dossier, pas un fichier image.</translation>
+    </message>
+    <message>
+        <source>The image file &quot;%1&quot; cannot be opened: %2.</source>
+        <translation>Le fichier image «&#xa0;%1&#xa0;» ne peut pas être ouvert&#xa0;: %2.</translation>
+    </message>
+    <message>
+        <source>The image file &quot;%1&quot; is empty.</source>
+        <translation>Le fichier image «&#xa0;%1&#xa0;» est vide.</translation>
+    </message>
+    <message>
+        <source>The image file &quot;%1&quot; is damaged: %2.</source>
+        <translation>Le fichier image «&#xa0;%1&#xa0;» est endommagé&#xa0;: %2.</translation>
+    </message>
+    <message>
+        <source>The image &quot;%1&quot; cannot be compressed: %2.</source>
+        <translation>L’image «&#xa0;%1&#xa0;» ne peut pas être compressée&#xa0;: %2.</translation>
     </message>
 </context>
 <context>

@@ -1,3 +1,4 @@
+#include "app/Translations.h"
 #include "conversion/PageCreation.h"
 #include "pagepdf/QpdfPageLibrary.h"
 #include "support/PdfProbe.h"
@@ -269,6 +270,45 @@ private Q_SLOTS:
                          qAbs(size.height() - unitsToPoints(expectedUnits[i].height())) < 0.01,
                      qPrintable(QStringLiteral("page %1: %2 x %3 pt").arg(i).arg(size.width()).arg(size.height())));
         }
+    }
+
+    // The library's messages name the run's own files; in every language the user reads of the list entry and of
+    // the temporary folder instead.
+    void createPagePdf_realLibraryFails_namesEntryNotRunFiles_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::newRow("English") << QString();
+        QTest::newRow("German") << QStringLiteral("de");
+        QTest::newRow("French") << QStringLiteral("fr");
+    }
+
+    void createPagePdf_realLibraryFails_namesEntryNotRunFiles()
+    {
+        QFETCH(QString, language);
+        const Translations translations(QStringList{language.isEmpty() ? QStringLiteral("en") : language});
+        QCOMPARE(translations.language(), language);
+        TestFolder folder;
+        const QString photo = folder.file(QStringLiteral("photo.png"));
+        QVERIFY(makeTestPicture(40, 30).save(photo, "PNG"));
+        const QString bmp = folder.file(QStringLiteral("tmp.bmp"));
+        QpdfPageLibrary library;
+
+        const StageResult noPicture = createPagePdf(
+            library, {nullptr, photo, folder.file(QStringLiteral("0.pdf")), bmp},
+            [](QString*) {
+                return std::optional<NormalisedImage>(NormalisedImage{40, 30, nullptr});
+            },
+            [] { return 80; });
+        QVERIFY(!noPicture.ok);
+        QVERIFY2(noPicture.text.contains(photo) && !noPicture.text.contains(bmp), qPrintable(noPicture.text));
+
+        const QString gone = folder.file(QStringLiteral("gone"));
+        const StageResult noFolder =
+            createPagePdf(library, {nullptr, photo, gone + QStringLiteral("/1.pdf"), bmp}, [] { return 80; });
+        QVERIFY(!noFolder.ok);
+        QVERIFY2(noFolder.text.contains(photo) && noFolder.text.contains(gone) &&
+                     !noFolder.text.contains(QStringLiteral("1.pdf")),
+                 qPrintable(noFolder.text));
     }
 
     void createPagePdf_realLibraryEntryUnreadable_noPageAndNoLeftoverImage()
