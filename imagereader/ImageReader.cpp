@@ -404,12 +404,7 @@ bool ImageReader::announcedSizeFits(const imagereader::Reply& reply) const
 
 void ImageReader::fail(const QString& how)
 {
-    killHelper();
-    ReaderOutcome outcome;
-    outcome.kind = ReaderOutcome::Kind::Failed;
-    outcome.detail = how;
-    outcome.timeoutSeconds = int(m_timeout.count());
-    finish(outcome);
+    finish(distrust(how));
 }
 
 ReaderOutcome ImageReader::distrust(const QString& how)
