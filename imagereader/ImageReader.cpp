@@ -1,11 +1,11 @@
 #include "imagereader/ImageReader.h"
 
+#include "helperprocess/HelperProgram.h"
 #include "imagereader/PageBitmap.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QFile>
-#include <QFileInfo>
 #include <QProcess>
 #include <QSocketNotifier>
 #include <QTimer>
@@ -15,8 +15,6 @@
 #include <cstring>
 
 #include <fcntl.h>
-#include <sys/prctl.h>
-#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -188,27 +186,7 @@ QString locateImageReader()
     if (!programOverride().isEmpty()) {
         return programOverride();
     }
-    const QString programFolder = QCoreApplication::applicationDirPath();
-    QStringList candidates;
-#ifdef PAGEWELL_BUILD_DIR
-    const QString buildFolder = QStringLiteral(PAGEWELL_BUILD_DIR);
-    if (programFolder == buildFolder || programFolder.startsWith(buildFolder + QLatin1Char('/'))) {
-        candidates << buildFolder + QLatin1Char('/') + kHelperName;
-    }
-#endif
-    candidates << programFolder + QLatin1Char('/') + kHelperName;
-    // An installed program: bin/ and libexec/ side by side, wherever the prefix is.
-    candidates << programFolder + QStringLiteral("/../libexec/pagewell/") + kHelperName;
-#ifdef PAGEWELL_INSTALL_LIBEXECDIR
-    candidates << QStringLiteral(PAGEWELL_INSTALL_LIBEXECDIR "/pagewell/") + kHelperName;
-#endif
-    for (const QString& candidate : std::as_const(candidates)) {
-        const QFileInfo info(candidate);
-        if (info.isFile() && info.isExecutable()) {
-            return candidate;
-        }
-    }
-    return {};
+    return locateHelperProgram(kHelperName);
 }
 
 ImageReader::ImageReader(QObject* parent) : QObject(parent), m_timer(new QTimer(this))
@@ -252,19 +230,7 @@ bool ImageReader::ensureRunning(QString* error)
     m_process->setArguments({QStringLiteral("--serve")});
     m_process->setStandardInputFile(QProcess::nullDevice());
     const int childEnd = pair[1];
-    m_process->setChildProcessModifier([childEnd] {
-        // Its own session and process group, so that a kill reaches everything it is; dies with the program;
-        // never leaves a core file; the socket becomes its descriptor 3.
-        ::setsid();
-        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-        const rlimit noCore{0, 0};
-        ::setrlimit(RLIMIT_CORE, &noCore);
-        if (childEnd == imagereader::kSocketDescriptor) {
-            ::fcntl(childEnd, F_SETFD, 0);
-        } else {
-            ::dup2(childEnd, imagereader::kSocketDescriptor);
-        }
-    });
+    m_process->setChildProcessModifier([childEnd] { enterHelperSession(childEnd, imagereader::kSocketDescriptor); });
     const auto keepErrorOutput = [this] {
         if (!m_process) {
             return;
@@ -441,12 +407,7 @@ bool ImageReader::announcedSizeFits(const imagereader::Reply& reply) const
 
 void ImageReader::fail(const QString& how)
 {
-    killHelper();
-    ReaderOutcome outcome;
-    outcome.kind = ReaderOutcome::Kind::Failed;
-    outcome.detail = how;
-    outcome.timeoutSeconds = int(m_timeout.count());
-    finish(outcome);
+    finish(distrust(how));
 }
 
 ReaderOutcome ImageReader::distrust(const QString& how)
@@ -520,10 +481,7 @@ void ImageReader::killHelper()
     }
     if (m_process) {
         m_process->disconnect(this);
-        const qint64 group = m_process->processId();
-        if (group > 0) {
-            ::kill(-pid_t(group), SIGKILL);
-        }
+        killProcessGroup(m_process->processId());
         m_process->kill();
         if (m_keepRunning || m_process->state() == QProcess::NotRunning) {
             // The run's helper: gone when its run is, so nothing of it outlives the run.

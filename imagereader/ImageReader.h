@@ -45,8 +45,8 @@ struct ReaderOutcome
 // (close-on-exec), or -1 with a sentence that names the file in *error.
 [[nodiscard]] int openImageFile(const QString& shown, const QByteArray& native, QString* error);
 
-// The helper program: beside the running program, in ../libexec/pagewell/ from it, or where it was configured to
-// be installed; a program running from the build folder uses the build folder's. Empty when none is found.
+// The helper program, where locateHelperProgram() finds it (or the one given to overrideImageReaderProgram());
+// empty when none is found.
 [[nodiscard]] QString locateImageReader();
 
 // Makes every ImageReader of this process start `program` instead of the one locateImageReader() finds; empty

@@ -1,22 +1,17 @@
 #include "pdftk/PdftkHost.h"
 
+#include "helperprocess/HelperProgram.h"
 #include "pdftk/WarmProtocol.h"
 
-#include <QCoreApplication>
 #include <QEventLoop>
-#include <QFileInfo>
 #include <QProcess>
 #include <QSocketNotifier>
 #include <QTimer>
 
 #include <cerrno>
-#include <csignal>
 #include <cstring>
 #include <vector>
 
-#include <fcntl.h>
-#include <sys/prctl.h>
-#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -68,27 +63,7 @@ bool parseReply(const QByteArray& reply, warmpdftk::ReplyHeader* header, QString
 
 QString locatePdftkHost()
 {
-    const QString programFolder = QCoreApplication::applicationDirPath();
-    QStringList candidates;
-#ifdef PAGEWELL_BUILD_DIR
-    const QString buildFolder = QStringLiteral(PAGEWELL_BUILD_DIR);
-    if (programFolder == buildFolder || programFolder.startsWith(buildFolder + QLatin1Char('/'))) {
-        candidates << buildFolder + QLatin1Char('/') + kHostName;
-    }
-#endif
-    candidates << programFolder + QLatin1Char('/') + kHostName;
-    // An installed program: bin/ and libexec/ side by side, wherever the prefix is.
-    candidates << programFolder + QStringLiteral("/../libexec/pagewell/") + kHostName;
-#ifdef PAGEWELL_INSTALL_LIBEXECDIR
-    candidates << QStringLiteral(PAGEWELL_INSTALL_LIBEXECDIR "/pagewell/") + kHostName;
-#endif
-    for (const QString& candidate : std::as_const(candidates)) {
-        const QFileInfo info(candidate);
-        if (info.isFile() && info.isExecutable()) {
-            return candidate;
-        }
-    }
-    return {};
+    return locateHelperProgram(kHostName);
 }
 
 PdftkHost::PdftkHost(QString hostProgram, PdftkLauncher launcher)
@@ -126,19 +101,7 @@ bool PdftkHost::start(QString* error)
     m_process->setStandardOutputFile(QProcess::nullDevice());
     m_process->setStandardErrorFile(QProcess::nullDevice());
     const int childEnd = pair[1];
-    m_process->setChildProcessModifier([childEnd] {
-        // Its own session and process group, so that a kill reaches everything it is; dies with the program;
-        // never leaves a core file; the socket becomes its descriptor 3.
-        ::setsid();
-        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-        const rlimit noCore{0, 0};
-        ::setrlimit(RLIMIT_CORE, &noCore);
-        if (childEnd == warmpdftk::kSocketDescriptor) {
-            ::fcntl(childEnd, F_SETFD, 0);
-        } else {
-            ::dup2(childEnd, warmpdftk::kSocketDescriptor);
-        }
-    });
+    m_process->setChildProcessModifier([childEnd] { enterHelperSession(childEnd, warmpdftk::kSocketDescriptor); });
     m_process->start();
     ::close(childEnd);
     if (!m_process->waitForStarted(-1)) {
@@ -262,10 +225,7 @@ void PdftkHost::kill()
     }
     if (m_process) {
         m_process->disconnect();
-        const qint64 group = m_process->processId();
-        if (group > 0) {
-            ::kill(-pid_t(group), SIGKILL);
-        }
+        killProcessGroup(m_process->processId());
         m_process->kill();
         m_process->waitForFinished(-1);
         m_process.reset();

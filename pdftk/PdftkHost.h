@@ -13,9 +13,7 @@ class QEventLoop;
 class QProcess;
 class QSocketNotifier;
 
-// The helper program that hosts pdftk: beside the running program, in ../libexec/pagewell/ from it, or where it
-// was configured to be installed; a program running from the build folder uses the build folder's. Empty when none
-// is found.
+// The helper program that hosts pdftk, where locateHelperProgram() finds it; empty when none is found.
 [[nodiscard]] QString locatePdftkHost();
 
 // How one call in the host ended, beyond pdftk's own result.

@@ -1,5 +1,7 @@
 #include "pdftk/ProcessPdftk.h"
 
+#include "helperprocess/HelperProgram.h"
+
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QFileInfo>
@@ -15,15 +17,6 @@
 
 namespace {
 
-// pdftk is a shell script that starts Java as its own child, so killing the started process alone would leave
-// the JVM running on. Each run gets a process group of its own, and stopping it kills the whole group.
-void killGroup(qint64 groupId)
-{
-    if (groupId > 0) {
-        ::kill(-pid_t(groupId), SIGKILL);
-    }
-}
-
 // How a child that has ended (or was stopped, or never started) ended; group is its process group.
 PdftkResult resultOf(QProcess& process, qint64 group, bool stopped)
 {
@@ -36,7 +29,7 @@ PdftkResult resultOf(QProcess& process, qint64 group, bool stopped)
     result.aborted = stopped;
     result.crashed = !stopped && process.exitStatus() == QProcess::CrashExit;
     if (result.aborted || result.crashed) {
-        killGroup(group); // whatever the script had started when it was killed
+        killProcessGroup(group); // whatever the script had started when it was killed
     }
     result.exitCode = process.exitCode();
     result.errorText = withoutJvmNotices(QString::fromUtf8(process.readAllStandardError()).trimmed());
@@ -65,7 +58,7 @@ public:
     ~ArchiveDumpProcess() override
     {
         if (state() != QProcess::NotRunning) {
-            killGroup(processId());
+            killProcessGroup(processId());
             kill();
             waitForFinished(-1);
         }
@@ -111,7 +104,7 @@ ProcessPdftk::~ProcessPdftk()
 {
     if (m_background) {
         m_background->disconnect();
-        killGroup(m_background->processId());
+        killProcessGroup(m_background->processId());
         m_background->kill();
         m_background->waitForFinished(-1);
         delete m_background;
@@ -187,6 +180,8 @@ void ProcessPdftk::setUpChild(QProcess& process, const QStringList& arguments, c
     process.setStandardInputFile(QProcess::nullDevice());
     process.setStandardOutputFile(QProcess::nullDevice());
     process.setChildProcessModifier([priority] {
+        // pdftk is a shell script that starts Java as its own child, so killing the started process alone would
+        // leave the JVM running on. Each run gets a process group of its own, and stopping it kills the whole group.
         ::setpgid(0, 0);
         // Should this program die, the tool goes with it.
         ::prctl(PR_SET_PDEATHSIG, SIGKILL);
@@ -229,7 +224,7 @@ PdftkResult ProcessPdftk::runChild(const QStringList& arguments, const QString& 
     // the child must not outlive it.
     bool stopped = m_aborted;
     if (process.state() != QProcess::NotRunning) {
-        killGroup(group);
+        killProcessGroup(group);
         process.kill();
         process.waitForFinished(-1);
         stopped = true;
@@ -275,11 +270,11 @@ void ProcessPdftk::abort()
 {
     m_aborted = true;
     if (m_background) {
-        killGroup(m_background->processId());
+        killProcessGroup(m_background->processId());
         m_background->kill();
     }
     if (m_running) {
-        killGroup(m_running->processId());
+        killProcessGroup(m_running->processId());
         m_running->kill();
     }
     if (m_loop) {

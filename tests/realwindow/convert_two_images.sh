@@ -12,49 +12,12 @@ artifacts=$(realpath -m "$2")
 mkdir -p "$artifacts"
 rm -f "$artifacts/failure.png"
 
-for tool in xvfb-run xdotool import convert pdfinfo; do
-    command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed (scripts/setup.sh installs it)"; exit 77; }
-done
-
-# Run the rest inside a private X server of its own.
-if [ -z "${PAGEWELL_REALWINDOW_INNER:-}" ]; then
-    export PAGEWELL_REALWINDOW_INNER=1
-    exec xvfb-run -a -s "-screen 0 1280x800x24 -nolisten tcp" "$0" "$@"
-fi
-
-work=$(mktemp -d)
-programPid=""
-settings="$(dirname "$program")/setting.dll"
-settingsBackup="$work/setting.dll.before"
-[ -e "$settings" ] && cp -p "$settings" "$settingsBackup"
-finish() {
-    local status=$?
-    if [ -n "$programPid" ] && kill -0 "$programPid" 2>/dev/null; then
-        kill "$programPid" 2>/dev/null || true
-        wait "$programPid" 2>/dev/null || true
-    fi
-    # The run writes the settings beside a program whose folder can be written; put back what was there.
-    if [ -e "$settingsBackup" ]; then cp -p "$settingsBackup" "$settings"; else rm -f "$settings"; fi
-    rm -rf "$work"
-    exit "$status"
-}
-trap finish EXIT
-
-fail() {
-    echo "FAIL: $*" >&2
-    import -window root "$artifacts/failure.png" 2>/dev/null || true
-    [ -s "$work/program.log" ] && { echo "--- program output:" >&2; cat "$work/program.log" >&2; }
-    exit 1
-}
-
-# Waits (up to $2 seconds, default 60) for a visible window whose title is exactly $1; prints its id.
-waitForWindow() {
-    local id
-    id=$(timeout "${2:-60}" xdotool search --sync --onlyvisible --name "^$1\$" 2>/dev/null | head -n1) ||
-        fail "no window \"$1\" appeared"
-    [ -n "$id" ] || fail "no window \"$1\" appeared"
-    echo "$id"
-}
+# shellcheck source=tests/realwindow/session.sh
+source "$(dirname "$0")/session.sh"
+requireTools xvfb-run xdotool import convert pdfinfo
+inOwnXServer "$@"
+startScratch
+failureScreenshot="$artifacts/failure.png"
 
 # Waits until no visible window is titled exactly $1.
 waitForWindowGone() {

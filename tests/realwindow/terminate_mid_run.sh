@@ -9,37 +9,11 @@ set -euo pipefail
 
 program=$(realpath "$1")
 
-for tool in xvfb-run xdotool convert; do
-    command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed (scripts/setup.sh installs it)"; exit 77; }
-done
-
-if [ -z "${PAGEWELL_REALWINDOW_INNER:-}" ]; then
-    export PAGEWELL_REALWINDOW_INNER=1
-    exec xvfb-run -a -s "-screen 0 1280x800x24 -nolisten tcp" "$0" "$@"
-fi
-
-work=$(mktemp -d)
-programPid=""
-settings="$(dirname "$program")/setting.dll"
-settingsBackup="$work/setting.dll.before"
-[ -e "$settings" ] && cp -p "$settings" "$settingsBackup"
-finish() {
-    local status=$?
-    if [ -n "$programPid" ] && kill -0 "$programPid" 2>/dev/null; then
-        kill -KILL "$programPid" 2>/dev/null || true
-        wait "$programPid" 2>/dev/null || true
-    fi
-    if [ -e "$settingsBackup" ]; then cp -p "$settingsBackup" "$settings"; else rm -f "$settings"; fi
-    rm -rf "$work"
-    exit "$status"
-}
-trap finish EXIT
-
-fail() {
-    echo "FAIL: $*" >&2
-    [ -s "$work/program.log" ] && { echo "--- program output:" >&2; cat "$work/program.log" >&2; }
-    exit 1
-}
+# shellcheck source=tests/realwindow/session.sh
+source "$(dirname "$0")/session.sh"
+requireTools xvfb-run xdotool convert
+inOwnXServer "$@"
+startScratch KILL
 
 # Whether process $1 is still there and not merely waiting to be reaped.
 running() {
@@ -66,8 +40,7 @@ for moment in TERM INT HUP TERM@Save; do
     # A job started with & gets SIGINT ignored, and an ignored signal stays ignored in the program: undo that.
     env --default-signal=INT,HUP "$program" picture*.png >>"$work/program.log" 2>&1 &
     programPid=$!
-    main=$(timeout 60 xdotool search --sync --onlyvisible --name "^Free Pagewell\$" 2>/dev/null | head -n1) ||
-        fail "no window appeared"
+    main=$(waitForWindow "Free Pagewell")
     xdotool windowfocus --sync "$main"
     xdotool key --clearmodifiers ctrl+Return
 
@@ -77,8 +50,7 @@ for moment in TERM INT HUP TERM@Save; do
         sleep 0.1
     done
     if [ "$moment" != "$signal" ]; then
-        timeout 120 xdotool search --sync --onlyvisible --name "^${moment#*@}\$" >/dev/null 2>&1 ||
-            fail "no window \"${moment#*@}\" appeared"
+        waitForWindow "${moment#*@}" 120 >/dev/null
     fi
     helpers=$(ps -o pid= --ppid "$programPid" || true)
     kill -s "$signal" "$programPid"
