@@ -3,6 +3,7 @@
 #include "helperprocess/HelperProgram.h"
 #include "pdftk/WarmProtocol.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QProcess>
 #include <QSocketNotifier>
