@@ -1,4 +1,5 @@
 #include "imagereader/FdStream.h"
+#include "imagereader/PositionalRead.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -37,19 +38,7 @@ std::int64_t FdStream::size() const
 
 std::size_t FdStream::readAt(std::int64_t offset, void* buffer, std::size_t size) const
 {
-    auto* out = static_cast<unsigned char*>(buffer);
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t got = ::pread(m_fd, out + done, size - done, off_t(offset + std::int64_t(done)));
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got <= 0) {
-            break;
-        }
-        done += std::size_t(got);
-    }
-    return done;
+    return readFullyAt(m_fd, offset, buffer, size);
 }
 
 std::size_t FdStream::read(unsigned char* out, std::size_t wanted)

@@ -1,6 +1,7 @@
 #include "pagepdf/PageBitmapReading.h"
 
 #include "imagereader/PageBitmap.h"
+#include "imagereader/PositionalRead.h"
 
 #include <QCoreApplication>
 
@@ -20,23 +21,6 @@ namespace {
 // A file sealed with both can neither become shorter (which would fault a mapping) nor change.
 constexpr int kUnchanging = F_SEAL_SHRINK | F_SEAL_WRITE;
 
-// Up to `size` bytes from `offset`; fewer only where the file ends (or cannot be read).
-std::size_t readAt(int fd, std::int64_t offset, unsigned char* out, std::size_t size)
-{
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t got = ::pread(fd, out + done, size - done, off_t(offset + std::int64_t(done)));
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got <= 0) {
-            break;
-        }
-        done += std::size_t(got);
-    }
-    return done;
-}
-
 std::optional<PageBitmap> refuse(QString* why, const QString& text)
 {
     if (why != nullptr) {
@@ -54,7 +38,7 @@ std::optional<PageBitmap> readPageBitmap(int fd, QString* why)
         return refuse(why, QCoreApplication::translate("PageBitmapReading", "it is not a plain file"));
     }
     std::array<unsigned char, pagebitmap::kLongestHeader> start{};
-    const std::size_t length = readAt(fd, 0, start.data(), start.size());
+    const std::size_t length = readFullyAt(fd, 0, start.data(), start.size());
     std::string reason;
     const std::optional<pagebitmap::Layout> layout =
         pagebitmap::readLayout(start.data(), length, info.st_size, &reason);
@@ -85,7 +69,7 @@ std::optional<PageBitmap> readPageBitmap(int fd, QString* why)
                                    .arg(layout->height));
         }
         bitmap.data.reset(copy, std::default_delete<unsigned char[]>());
-        if (readAt(fd, layout->rowsOffset(), copy, bytes) != bytes) {
+        if (readFullyAt(fd, layout->rowsOffset(), copy, bytes) != bytes) {
             return refuse(
                 why, QCoreApplication::translate("PageBitmapReading", "the file became shorter while it was read"));
         }
