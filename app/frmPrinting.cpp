@@ -77,6 +77,7 @@ QLabel* captionLabel(const QString& name, const QString& text, QWidget* parent)
 {
     auto* label = new QLabel(text, parent);
     label->setObjectName(name);
+    label->setTextFormat(Qt::PlainText); // the status line names the user's files
     return label;
 }
 

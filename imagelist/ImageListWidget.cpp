@@ -224,6 +224,7 @@ void ImageListWidget::dropEvent(QDropEvent* event)
 
 DropPanel::DropPanel(ImageListWidget* list, QWidget* parent) : QLabel(parent), m_list(list)
 {
+    setTextFormat(Qt::PlainText);
     setAcceptDrops(true);
 }
 

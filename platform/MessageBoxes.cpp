@@ -2,7 +2,7 @@
 
 #include <QMessageBox>
 
-void QtMessageBoxes::show(QWidget* owner, MessageIcon icon, const QString& title, const QString& text)
+std::unique_ptr<QMessageBox> makeMessageBox(QWidget* owner, MessageIcon icon, const QString& title, const QString& text)
 {
     QMessageBox::Icon qtIcon = QMessageBox::NoIcon;
     switch (icon) {
@@ -18,6 +18,13 @@ void QtMessageBoxes::show(QWidget* owner, MessageIcon icon, const QString& title
         qtIcon = QMessageBox::Critical;
         break;
     }
-    QMessageBox box(qtIcon, title, text, QMessageBox::Ok, owner);
-    box.exec();
+    auto box = std::make_unique<QMessageBox>(qtIcon, title, QString(), QMessageBox::Ok, owner);
+    box->setTextFormat(Qt::PlainText);
+    box->setText(text);
+    return box;
+}
+
+void QtMessageBoxes::show(QWidget* owner, MessageIcon icon, const QString& title, const QString& text)
+{
+    makeMessageBox(owner, icon, title, text)->exec();
 }

@@ -10,6 +10,7 @@
 //   garbage        answers with a few bytes that are no reply
 //   killed         dies of SIGKILL, as if killed from outside
 //   hangup         closes its end of the socket and lives on
+//   refuses:<text> says the file is not an image, in the words <text>
 
 #include "imagereader/PageBitmap.h"
 #include "imagereader/ReaderProtocol.h"
@@ -86,6 +87,9 @@ int main(int argc, char** argv)
             reply.height = INT_MAX;
         } else if (script == "killed") {
             ::kill(::getpid(), SIGKILL);
+        } else if (script.rfind("refuses:", 0) == 0) {
+            reply.status = imagereader::Status::NotAnImage;
+            std::snprintf(reply.detail, sizeof reply.detail, "%s", script.c_str() + 8);
         } else if (script == "hangup") {
             ::close(socket);
             ::pause();

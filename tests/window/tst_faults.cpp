@@ -9,6 +9,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
+#include <QMessageBox>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTimer>
@@ -254,6 +256,12 @@ void TestFaults::verifyRunStoppedAt(WindowFixture& f, const QStringList& entries
     QCOMPARE(message.icon, MessageIcon::Critical);
     QVERIFY2(message.text.contains(entries.at(refused)) && message.text.contains(reason), qPrintable(message.text));
     QVERIFY2(!message.text.contains(QStringLiteral("tmp.bmp")), qPrintable(message.text));
+    // As the user would see it: a tag in a file's name or a helper's words is shown as written.
+    const auto box = makeMessageBox(nullptr, message.icon, message.title, message.text);
+    const auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+    QVERIFY(label != nullptr);
+    QCOMPARE(label->textFormat(), Qt::PlainText);
+    QCOMPARE(label->text(), message.text);
     QCOMPARE(f.entries(), entries);
     QCOMPARE(f.list()->currentRow(), refused);
     QCOMPARE(imageReadersRunning(), QList<qint64>());
@@ -295,6 +303,7 @@ void TestFaults::run_unusableEntry_namesItListKeptNothingLeft_data()
     QTest::newRow("truncated PNG") << "truncated" << "cut off.png" << "damaged or incomplete";
     QTest::newRow("truncated TIFF") << "truncated" << "cut off.tif" << "damaged or incomplete";
     QTest::newRow("text file named .png") << "text" << "notes.png" << "not an image";
+    QTest::newRow("text file, tags in its folder and name") << "text" << "<b>bold & <i>more/<img src=\"/proc/self/fd/9\">.png" << "not an image";
     QTest::newRow("folder named x.jpg") << "folder" << "x.jpg" << "is a folder";
     QTest::newRow("deleted after it was added") << "deleted" << "gone.jpg" << "not there any more";
     QTest::newRow("made unreadable after it was added") << "unreadable" << "secret.png" << "Permission denied";
@@ -398,6 +407,8 @@ void TestFaults::run_misbehavingReader_saysReaderFailedNothingLeft_data()
     QTest::newRow("announces another size than it wrote") << "mismatch" << failed + " (it announced 9 \u00d7 6";
     QTest::newRow("garbled reply, at once") << "garbage" << failed + " (it sent a reply this program does not";
     QTest::newRow("closes its connection, lives on") << "hangup" << failed + " (it closed its connection";
+    QTest::newRow("refuses in words with tags") << "refuses:<img src=\"/proc/self/fd/9\"> & <b>bold"
+                                                << "read: <img src=\"/proc/self/fd/9\"> & <b>bold.";
     QTest::newRow("killed from outside") << "killed"
                                          << "ended from outside this program";
 }
