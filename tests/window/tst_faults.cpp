@@ -303,7 +303,8 @@ void TestFaults::run_unusableEntry_namesItListKeptNothingLeft_data()
     QTest::newRow("truncated PNG") << "truncated" << "cut off.png" << "damaged or incomplete";
     QTest::newRow("truncated TIFF") << "truncated" << "cut off.tif" << "damaged or incomplete";
     QTest::newRow("text file named .png") << "text" << "notes.png" << "not an image";
-    QTest::newRow("text file, tags in its folder and name") << "text" << "<b>bold & <i>more/<img src=\"/proc/self/fd/9\">.png" << "not an image";
+    QTest::newRow("text file, tags in its folder and name")
+        << "text" << "<b>bold & <i>more/<img src=\"/proc/self/fd/9\">.png" << "not an image";
     QTest::newRow("folder named x.jpg") << "folder" << "x.jpg" << "is a folder";
     QTest::newRow("deleted after it was added") << "deleted" << "gone.jpg" << "not there any more";
     QTest::newRow("made unreadable after it was added") << "unreadable" << "secret.png" << "Permission denied";
