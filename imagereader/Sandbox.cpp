@@ -168,7 +168,10 @@ bool restrictSystemCalls()
         return false;
     }
     // Anything not named here fails with EPERM (the x32 calls among them: their numbers match none of these); a call
-    // of another architecture ends the process.
+    // of another architecture ends the process. So the filter alone holds, whatever the kernel's Landlock: no file
+    // opened, named, changed (chmod, chown, utimes) or linked; no socket made (no network, no netlink, no UNIX
+    // socket), no namespace (unshare, setns, clone, clone3), no process or thread, no inotify, fanotify, io_uring,
+    // ptrace, ioctl or prctl, no signal to another process.
     scmp_filter_ctx filter = ::seccomp_init(SCMP_ACT_ERRNO(EPERM));
     if (filter == nullptr) {
         return false;
@@ -176,16 +179,24 @@ bool restrictSystemCalls()
     bool built = ::seccomp_attr_set(filter, SCMP_FLTATR_ACT_BADARCH, SCMP_ACT_KILL_PROCESS) == 0;
     // Reading and writing descriptors already open, memory, time, signals to itself, ending.
     for (const int nr : {
-             SCMP_SYS(read),          SCMP_SYS(write),          SCMP_SYS(readv),       SCMP_SYS(writev),
-             SCMP_SYS(pread64),       SCMP_SYS(pwrite64),       SCMP_SYS(lseek),       SCMP_SYS(close),
-             SCMP_SYS(fstat),         SCMP_SYS(fcntl),          SCMP_SYS(brk),         SCMP_SYS(munmap),
-             SCMP_SYS(mremap),        SCMP_SYS(madvise),        SCMP_SYS(exit),        SCMP_SYS(exit_group),
-             SCMP_SYS(rt_sigreturn),  SCMP_SYS(rt_sigprocmask), SCMP_SYS(sigaltstack), SCMP_SYS(getrusage),
-             SCMP_SYS(clock_gettime), SCMP_SYS(gettimeofday),   SCMP_SYS(futex),       SCMP_SYS(recvmsg),
-             SCMP_SYS(sendmsg),       SCMP_SYS(recvfrom),       SCMP_SYS(sendto),      SCMP_SYS(getpid),
-             SCMP_SYS(gettid),        SCMP_SYS(sched_yield),    SCMP_SYS(getrandom),   SCMP_SYS(restart_syscall),
+             SCMP_SYS(read),           SCMP_SYS(write),       SCMP_SYS(readv),           SCMP_SYS(writev),
+             SCMP_SYS(pread64),        SCMP_SYS(pwrite64),    SCMP_SYS(lseek),           SCMP_SYS(close),
+             SCMP_SYS(fstat),          SCMP_SYS(brk),         SCMP_SYS(munmap),          SCMP_SYS(mremap),
+             SCMP_SYS(madvise),        SCMP_SYS(exit),        SCMP_SYS(exit_group),      SCMP_SYS(rt_sigreturn),
+             SCMP_SYS(rt_sigprocmask), SCMP_SYS(sigaltstack), SCMP_SYS(getrusage),       SCMP_SYS(clock_gettime),
+             SCMP_SYS(gettimeofday),   SCMP_SYS(futex),       SCMP_SYS(recvmsg),         SCMP_SYS(sendmsg),
+             SCMP_SYS(recvfrom),       SCMP_SYS(sendto),      SCMP_SYS(getpid),          SCMP_SYS(gettid),
+             SCMP_SYS(sched_yield),    SCMP_SYS(getrandom),   SCMP_SYS(restart_syscall),
          }) {
         built = built && ::seccomp_rule_add(filter, SCMP_ACT_ALLOW, nr, 0) == 0;
+    }
+    // A descriptor's flags may be read and its close-on-exec flag set, nothing more: an owner and a signal for
+    // asynchronous input (F_SETOWN, F_SETSIG, O_ASYNC) would let the reader signal any process of the user, the window
+    // among them, on kernels whose Landlock does not scope signals (before 6.12); leases, notifications, locks and
+    // pipe sizes reach beyond the reader too.
+    for (const int command : {F_GETFD, F_SETFD, F_GETFL}) {
+        built = built && ::seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(fcntl), 1,
+                                            SCMP_A1(SCMP_CMP_EQ, std::uint64_t(command))) == 0;
     }
     // Memory is never made executable.
     for (const int nr : {SCMP_SYS(mmap), SCMP_SYS(mprotect)}) {
@@ -195,8 +206,11 @@ bool restrictSystemCalls()
     // abort() signals this process; no other.
     built = built && ::seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(tgkill), 1,
                                         SCMP_A0(SCMP_CMP_EQ, std::uint64_t(::getpid()))) == 0;
-    // Reading a limit is fine; setting one is not (prlimit64's new limit must be null).
-    built = built && ::seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(prlimit64), 1, SCMP_A2(SCMP_CMP_EQ, 0)) == 0;
+    // Reading one's own limit is fine; setting one is not (prlimit64's new limit must be null).
+    for (const std::uint64_t self : {std::uint64_t(0), std::uint64_t(::getpid())}) {
+        built = built && ::seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(prlimit64), 2, SCMP_A0(SCMP_CMP_EQ, self),
+                                            SCMP_A2(SCMP_CMP_EQ, 0)) == 0;
+    }
     // fstat as the C library makes it; the handler above tells it from a stat by name.
     built = built && ::seccomp_rule_add(filter, SCMP_ACT_TRAP, SCMP_SYS(newfstatat), 1,
                                         SCMP_A3(SCMP_CMP_MASKED_EQ, AT_EMPTY_PATH, AT_EMPTY_PATH)) == 0;

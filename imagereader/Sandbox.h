@@ -22,7 +22,12 @@ enum SandboxFeature : unsigned
 // them; what it does not offer is left out. Returns the SandboxFeature bits in force. The helper takes every layer;
 // `wanted` leaves out Landlock or seccomp, so that a test can see what each holds alone.
 //
-// Where only Landlock is there, some things stay open that no Landlock right covers on the kernels of today: naming
-// a file to stat it, connecting to a named UNIX socket, the network other than TCP (UDP), executable memory. New
-// processes are held by the process limit of zero, except for root, whom that limit does not bind.
+// The seccomp filter is the wall: with it alone the reader can read and write the descriptors it was given, use
+// memory and time, and end; nothing else (see restrictSystemCalls). Landlock is a second wall where the filter is
+// missing or has a hole: on Linux 6.1 (ABI 2) it denies every path for opening, making, removing, renaming and
+// linking files; from ABI 4 also TCP; from ABI 6 abstract UNIX sockets and signals to processes outside the reader.
+// No Landlock right covers, on the kernels of today: naming a file to stat it or to change its mode, owner or times,
+// connecting to a named UNIX socket, UDP and netlink sockets, namespaces, inotify, fcntl (an owner and a signal for
+// asynchronous input among them: before ABI 6 that reaches any process of the user) and executable memory. The
+// limits hold new processes (a process limit of zero; it does not bind root), memory, processor time and file size.
 [[nodiscard]] unsigned enterSandbox(int keepUpTo, unsigned wanted = EverySandboxFeature);

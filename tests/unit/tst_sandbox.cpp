@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -15,8 +16,11 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <grp.h>
+#include <linux/netlink.h>
 #include <netinet/in.h>
+#include <sched.h>
 #include <signal.h>
+#include <sys/inotify.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -42,7 +46,23 @@ const QStringList kAttempts{
     QStringLiteral("connect abstract UNIX"),
     QStringLiteral("fork"),
     QStringLiteral("kill"),
+    QStringLiteral("fcntl F_GETFL"),
+    QStringLiteral("fcntl F_SETOWN"),
+    QStringLiteral("fcntl F_SETSIG"),
+    QStringLiteral("fcntl F_SETFL O_ASYNC"),
+    QStringLiteral("unshare"),
+    QStringLiteral("inotify_init"),
+    QStringLiteral("netlink socket"),
+    QStringLiteral("chmod by name"),
 };
+// The ones no Landlock right covers: with Landlock alone, only the filter's absence lets them through.
+const QStringList kBeyondLandlock{
+    QStringLiteral("stat by name"),   QStringLiteral("connect named UNIX"),    QStringLiteral("fcntl F_SETOWN"),
+    QStringLiteral("fcntl F_SETSIG"), QStringLiteral("fcntl F_SETFL O_ASYNC"), QStringLiteral("unshare"),
+    QStringLiteral("inotify_init"),   QStringLiteral("netlink socket"),        QStringLiteral("chmod by name"),
+};
+// The descriptor the probe asks fcntl about: one end of a socket pair, as the reader's own socket is.
+constexpr int kProbeSocket = 3;
 
 int connectTo(int family, const sockaddr* address, socklen_t size)
 {
@@ -73,10 +93,15 @@ int probe(char** argv)
     const char* file = argv[3];
     const pid_t target = pid_t(std::atoi(argv[7]));
     const long landlockAbi = ::syscall(SYS_landlock_create_ruleset, nullptr, 0, 1U);
+    int pair[2] = {-1, -1};
+    if (::socketpair(AF_UNIX, SOCK_SEQPACKET, 0, pair) != 0 || ::dup2(pair[0], kProbeSocket) != kProbeSocket) {
+        return 2;
+    }
+    std::signal(SIGIO, SIG_IGN); // should the owner and O_ASYNC be let through
     unsigned features = 0;
     if (wanted != 0) {
         applyResourceLimits();
-        features = enterSandbox(STDERR_FILENO, wanted);
+        features = enterSandbox(kProbeSocket, wanted);
     }
     std::printf("features %u\nlandlock %ld\n", features, landlockAbi);
 
@@ -107,6 +132,17 @@ int probe(char** argv)
     }
     std::printf("fork %d\n", result(child > 0));
     std::printf("kill %d\n", result(::kill(target, 0) == 0));
+
+    const int flags = ::fcntl(kProbeSocket, F_GETFL);
+    std::printf("fcntl F_GETFL %d\n", result(flags >= 0));
+    std::printf("fcntl F_SETOWN %d\n", result(::fcntl(kProbeSocket, F_SETOWN, ::getpid()) == 0));
+    std::printf("fcntl F_SETSIG %d\n", result(::fcntl(kProbeSocket, F_SETSIG, SIGIO) == 0));
+    std::printf("fcntl F_SETFL O_ASYNC %d\n", result(::fcntl(kProbeSocket, F_SETFL, O_ASYNC) == 0));
+    // No flag: the call itself is what is refused, whatever this system allows of namespaces.
+    std::printf("unshare %d\n", result(::unshare(0) == 0));
+    std::printf("inotify_init %d\n", result(::inotify_init1(IN_CLOEXEC) >= 0));
+    std::printf("netlink socket %d\n", result(::socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC, NETLINK_ROUTE) >= 0));
+    std::printf("chmod by name %d\n", result(::chmod(file, 0644) == 0));
     std::fflush(stdout);
     ::_exit(0);
 }
@@ -141,14 +177,21 @@ void TestSandbox::enterSandbox_hostileCalls_refused_data()
     QTest::newRow("no limits") << 0U << QStringList() << kAttempts;
     QStringList everything = kAttempts;
     everything.removeAll(QStringLiteral("fstat"));
-    QTest::newRow("every layer") << unsigned(EverySandboxFeature) << everything << QStringList{QStringLiteral("fstat")};
-    // Landlock alone leaves stat by name and named UNIX sockets open; the process limit holds fork for an ordinary
-    // user.
+    everything.removeAll(QStringLiteral("fcntl F_GETFL"));
+    const QStringList asked{QStringLiteral("fstat"), QStringLiteral("fcntl F_GETFL")};
+    QTest::newRow("every layer") << unsigned(EverySandboxFeature) << everything << asked;
+    // The filter alone, as on Debian 12's kernel (6.1, Landlock ABI 2), where Landlock holds paths only: it refuses
+    // all of it by itself.
+    QTest::newRow("seccomp alone") << unsigned(NoNewPrivileges | SyscallFilter) << everything << asked;
+    // Landlock alone (ABI 6 and later) holds paths, TCP, abstract sockets and signals; the process limit holds fork
+    // for an ordinary user. kBeyondLandlock stays open.
     QTest::newRow("Landlock alone") << unsigned(NoNewPrivileges | LandlockRules)
                                     << QStringList{QStringLiteral("open"), QStringLiteral("connect TCP"),
                                                    QStringLiteral("connect abstract UNIX"), QStringLiteral("fork"),
                                                    QStringLiteral("kill")}
-                                    << QStringList{QStringLiteral("fstat")};
+                                    << asked + kBeyondLandlock;
+    // The limits alone hold new processes, for an ordinary user.
+    QTest::newRow("limits alone") << unsigned(NoNewPrivileges) << QStringList{QStringLiteral("fork")} << asked;
 }
 
 void TestSandbox::enterSandbox_hostileCalls_refused()
@@ -162,6 +205,10 @@ void TestSandbox::enterSandbox_hostileCalls_refused()
     QVERIFY(::chmod(QFile::encodeName(scratch.path()).constData(), 0755) == 0);
     const QString file = scratch.write(QStringLiteral("photo.jpg"), "someone's photo");
     QVERIFY(::chmod(QFile::encodeName(file).constData(), 0644) == 0);
+    // The probe's own file, so that only its limits can refuse a chmod.
+    if (::geteuid() == 0) {
+        QVERIFY(::chown(QFile::encodeName(file).constData(), kNobody, kNobody) == 0);
+    }
 
     sockaddr_in tcp{};
     tcp.sin_family = AF_INET;
