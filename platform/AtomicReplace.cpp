@@ -23,13 +23,15 @@ QByteArray resolvedLink(const QByteArray& link)
     return QByteArray(resolved);
 }
 
-// Whether path itself (not a link to it) is the file known by device and inode.
-bool namesFile(const QByteArray& path, dev_t device, ino_t inode)
+// Whether name in folder (itself, not a link) is the file known by device and inode.
+bool namesFile(int folder, const QByteArray& name, dev_t device, ino_t inode)
 {
     struct stat now = {};
-    return ::fstatat(AT_FDCWD, path.constData(), &now, AT_SYMLINK_NOFOLLOW) == 0 && now.st_dev == device &&
+    return ::fstatat(folder, name.constData(), &now, AT_SYMLINK_NOFOLLOW) == 0 && now.st_dev == device &&
            now.st_ino == inode;
 }
+
+const char* const kNewFileName = "new";
 
 } // namespace
 
@@ -40,10 +42,22 @@ AtomicReplace::AtomicReplace(QString destination, Durability durability)
 
 AtomicReplace::~AtomicReplace()
 {
-    if (!m_temporary.isEmpty()) {
-        m_file.close();
-        ::unlink(m_temporary.constData());
+    m_file.close();
+    removePrivateFolder();
+}
+
+void AtomicReplace::removePrivateFolder()
+{
+    if (!m_private.isOpen()) {
+        return;
     }
+    (void)::unlinkat(m_private.get(), kNewFileName, 0);
+    // By name, so only while the name is still that of our folder: someone may have moved it and put another there.
+    struct stat ours = {};
+    if (::fstat(m_private.get(), &ours) == 0 && namesFile(m_folder.get(), m_privateName, ours.st_dev, ours.st_ino)) {
+        (void)::unlinkat(m_folder.get(), m_privateName.constData(), AT_REMOVEDIR);
+    }
+    m_private.close();
 }
 
 int AtomicReplace::open()
@@ -77,29 +91,52 @@ int AtomicReplace::open()
     m_targetDevice = existing.st_dev;
     m_targetInode = existing.st_ino;
 
-    // The new file's name is short and fixed in length, so that any name the file system takes can be replaced.
     const qsizetype slash = m_target.lastIndexOf('/');
-    const QByteArray folder = slash < 0 ? QByteArray("./") : m_target.left(slash + 1);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const QByteArray temporary =
-            folder + ".pagewell-" + QByteArray::number(QRandomGenerator::global()->generate(), 36) + ".part";
-        FileDescriptor file(::open(temporary.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
-        if (!file.isOpen()) {
+    const QByteArray folder = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : m_target.left(slash);
+    m_name = m_target.mid(slash + 1);
+    m_folder = FileDescriptor(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!m_folder.isOpen()) {
+        return errno;
+    }
+    // The new file is written in a folder of our own that nobody else may enter, made inside the destination's
+    // folder (so the rename stays on one file system), and renamed from there relative to the two folders' open
+    // descriptors: whoever may write in the destination's folder can move names about in it, but cannot reach or
+    // swap the file we publish. The folder's name is short and fixed in length, so that it always fits.
+    for (int attempt = 0; attempt < 100 && !m_private.isOpen(); ++attempt) {
+        const QByteArray name = ".pagewell-" + QByteArray::number(QRandomGenerator::global()->generate(), 36);
+        if (::mkdirat(m_folder.get(), name.constData(), 0700) != 0) {
             if (errno == EEXIST) {
                 continue;
             }
             return errno;
         }
-        m_temporary = temporary;
-        m_file = std::move(file);
-        if (m_existed) {
-            // Only the superuser may give a file away; anyone else keeps being its owner, as with any new file.
-            (void)::fchown(m_file.get(), existing.st_uid, existing.st_gid);
-            (void)::fchmod(m_file.get(), existing.st_mode & 0777);
+        m_privateName = name;
+        m_private =
+            FileDescriptor(::openat(m_folder.get(), name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        struct stat made = {};
+        if (!m_private.isOpen() || ::fstat(m_private.get(), &made) != 0 || made.st_uid != ::geteuid() ||
+            (made.st_mode & 0077) != 0) {
+            // Another folder took the name between the making and the opening: not ours to use or to remove.
+            m_private.close();
+            return replacedMeanwhile;
         }
-        return 0;
     }
-    return EEXIST;
+    if (!m_private.isOpen()) {
+        return EEXIST;
+    }
+    m_file = FileDescriptor(
+        ::openat(m_private.get(), kNewFileName, O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+    if (!m_file.isOpen()) {
+        const int cause = errno;
+        removePrivateFolder();
+        return cause;
+    }
+    if (m_existed) {
+        // Only the superuser may give a file away; anyone else keeps being its owner, as with any new file.
+        (void)::fchown(m_file.get(), existing.st_uid, existing.st_gid);
+        (void)::fchmod(m_file.get(), existing.st_mode & 0777);
+    }
+    return 0;
 }
 
 int AtomicReplace::commit()
@@ -113,28 +150,19 @@ int AtomicReplace::commit()
     if (m_durability == Durability::Synced && ::fsync(m_file.get()) != 0) {
         return errno;
     }
-    struct stat written = {};
-    if (::fstat(m_file.get(), &written) != 0) {
-        return errno;
-    }
     if (const int cause = m_file.close(); cause != 0) {
         return cause;
     }
-    // Whoever may write in the folder may swap the new file's name for a link or a file of their own meanwhile; the
-    // rename publishes only the file written here.
-    if (!namesFile(m_temporary, written.st_dev, written.st_ino)) {
-        return replacedMeanwhile;
-    }
-    if (::rename(m_temporary.constData(), m_target.constData()) != 0) {
+    if (::renameat(m_private.get(), kNewFileName, m_folder.get(), m_name.constData()) != 0) {
         return errno;
     }
-    m_temporary.clear();
+    removePrivateFolder();
     return 0;
 }
 
 int AtomicReplace::copyIntoTarget()
 {
-    FileDescriptor target(::open(m_target.constData(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    FileDescriptor target(::openat(m_folder.get(), m_name.constData(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     if (!target.isOpen()) {
         return errno;
     }
@@ -171,7 +199,6 @@ int AtomicReplace::copyIntoTarget()
         return cause;
     }
     m_file.close();
-    ::unlink(m_temporary.constData());
-    m_temporary.clear();
+    removePrivateFolder();
     return 0;
 }
