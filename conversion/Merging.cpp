@@ -33,6 +33,10 @@ QString reasonOf(const PdftkResult& result, const QString& program)
         return QCoreApplication::translate("Merging", "pdftk (%1) could not be started (%2)")
             .arg(native(program), result.errorText);
     }
+    if (result.timedOut) {
+        return QCoreApplication::translate("Merging", "pdftk did not finish within %1 s and was stopped")
+            .arg(result.timeLimitSeconds);
+    }
     if (result.crashed) {
         return QCoreApplication::translate("Merging", "pdftk stopped unexpectedly");
     }

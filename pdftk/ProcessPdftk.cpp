@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTimer>
 
 #include <csignal>
 #include <memory>
@@ -17,8 +18,9 @@
 
 namespace {
 
-// How a child that has ended (or was stopped, or never started) ended; group is its process group.
-PdftkResult resultOf(QProcess& process, qint64 group, bool stopped)
+// How a child that has ended (or was stopped, or never started) ended; group is its process group. A child that was
+// ended at its time limit passes that limit.
+PdftkResult resultOf(QProcess& process, qint64 group, bool stopped, std::optional<std::chrono::milliseconds> limit)
 {
     PdftkResult result;
     result.started = process.error() != QProcess::FailedToStart;
@@ -26,9 +28,11 @@ PdftkResult resultOf(QProcess& process, qint64 group, bool stopped)
         result.errorText = process.errorString();
         return result;
     }
-    result.aborted = stopped;
-    result.crashed = !stopped && process.exitStatus() == QProcess::CrashExit;
-    if (result.aborted || result.crashed) {
+    result.timedOut = limit.has_value();
+    result.timeLimitSeconds = limit ? int(std::chrono::ceil<std::chrono::seconds>(*limit).count()) : 0;
+    result.aborted = stopped && !result.timedOut;
+    result.crashed = !stopped && !result.timedOut && process.exitStatus() == QProcess::CrashExit;
+    if (stopped || result.crashed || result.timedOut) {
         killProcessGroup(group); // whatever the script had started when it was killed
     }
     result.exitCode = process.exitCode();
@@ -134,7 +138,7 @@ PdftkResult ProcessPdftk::RunPdftkAndWait(const QStringList& arguments)
     const PdftkJvm::Start start = m_jvm.prepare(arguments.contains(QStringLiteral("output")));
     result = runChild(arguments, start.javaToolOptions);
     m_jvm.finished(start, result.ok());
-    if (!result.ok() && result.started && !result.aborted && !start.javaToolOptions.isEmpty()) {
+    if (!result.ok() && result.started && !result.aborted && !result.timedOut && !start.javaToolOptions.isEmpty()) {
         // Whatever pdftk does on its own is what counts: once more, exactly as it is installed.
         const PdftkResult plain = runChild(arguments, {});
         if (start.usesArchive && (result.crashed || plain.ok())) {
@@ -197,6 +201,13 @@ PdftkResult ProcessPdftk::runChild(const QStringList& arguments, const QString& 
     QProcess process;
     setUpChild(process, arguments, javaToolOptions);
     QEventLoop loop;
+    bool timedOut = false;
+    QTimer limit;
+    limit.setSingleShot(true);
+    QObject::connect(&limit, &QTimer::timeout, &loop, [&] {
+        timedOut = true;
+        loop.quit();
+    });
     QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
     QObject::connect(&process, &QProcess::errorOccurred, &loop, [&loop](QProcess::ProcessError error) {
         if (error == QProcess::FailedToStart) {
@@ -212,9 +223,10 @@ PdftkResult ProcessPdftk::runChild(const QStringList& arguments, const QString& 
     const qint64 group = process.processId();
     if (process.state() != QProcess::NotRunning) {
         if (QCoreApplication::instance()) {
+            limit.start(m_callLimit);
             loop.exec();
         } else {
-            process.waitForFinished(-1);
+            timedOut = !process.waitForFinished(int(m_callLimit.count()));
         }
     }
     m_running = outerRunning;
@@ -229,7 +241,8 @@ PdftkResult ProcessPdftk::runChild(const QStringList& arguments, const QString& 
         process.waitForFinished(-1);
         stopped = true;
     }
-    return resultOf(process, group, stopped);
+    return resultOf(process, group, stopped && !timedOut,
+                    timedOut ? std::optional<std::chrono::milliseconds>(m_callLimit) : std::nullopt);
 }
 
 void ProcessPdftk::startPdftk(const QStringList& arguments, std::function<void(const PdftkResult&)> whenDone)
@@ -250,12 +263,24 @@ void ProcessPdftk::startPdftk(const QStringList& arguments, std::function<void(c
     setUpChild(*process, arguments, {});
     // The process id is gone once the child has ended, and its group may still need a kill.
     const auto group = std::make_shared<qint64>(0);
-    const auto finish = [this, process, group, whenDone = std::move(whenDone)] {
+    const auto expired = std::make_shared<bool>(false);
+    auto* limit = new QTimer(process);
+    limit->setSingleShot(true);
+    const auto finish = [this, process, group, expired, limit, callLimit = m_callLimit,
+                         whenDone = std::move(whenDone)] {
         m_background = nullptr;
+        const bool timedOut = *expired;
         process->disconnect();
+        limit->stop();
         process->deleteLater();
-        whenDone(resultOf(*process, *group, m_aborted));
+        whenDone(resultOf(*process, *group, m_aborted && !timedOut,
+                          timedOut ? std::optional<std::chrono::milliseconds>(callLimit) : std::nullopt));
     };
+    QObject::connect(limit, &QTimer::timeout, process, [process, group, expired] {
+        *expired = true;
+        killProcessGroup(*group);
+        process->kill(); // finished follows
+    });
     QObject::connect(process, &QProcess::finished, process, finish);
     QObject::connect(process, &QProcess::errorOccurred, process, [finish](QProcess::ProcessError error) {
         if (error == QProcess::FailedToStart) {
@@ -264,6 +289,9 @@ void ProcessPdftk::startPdftk(const QStringList& arguments, std::function<void(c
     });
     process->start();
     *group = process->processId();
+    if (process->state() != QProcess::NotRunning) {
+        limit->start(m_callLimit);
+    }
 }
 
 void ProcessPdftk::abort()

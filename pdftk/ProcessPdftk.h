@@ -11,7 +11,7 @@ class QProcess;
 
 // Runs the real pdftk through QProcess, with a UTF-8 locale so that update_info_utf8 and non-ASCII paths work, and
 // its JVM started cheaply (PdftkJvm). A run that fails with those options is repeated once without them, so any pdftk
-// works as it would on its own.
+// works as it would on its own. A child that runs longer than the call limit is ended with its process group.
 class ProcessPdftk final : public Pdftk
 {
 public:
@@ -31,6 +31,7 @@ public:
     [[nodiscard]] PdftkResult RunPdftkAndWait(const QStringList& arguments) override;
     void startPdftk(const QStringList& arguments, std::function<void(const PdftkResult&)> whenDone) override;
     void abort() override;
+    void setCallLimit(std::chrono::milliseconds limit) override { m_callLimit = limit; }
 
 private:
     enum class ChildPriority
@@ -51,4 +52,5 @@ private:
     QEventLoop* m_loop = nullptr;
     QProcess* m_background = nullptr; // started by startPdftk, owned by this object
     bool m_aborted = false;
+    std::chrono::milliseconds m_callLimit = kPdftkCallLimit;
 };

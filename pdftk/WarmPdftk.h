@@ -33,8 +33,12 @@ public:
     }
     void abort() override;
 
-    // How long one call may take in the host, the JVM's start included.
-    void setCallLimit(std::chrono::milliseconds limit) { m_callLimit = limit; }
+    // How long one call may take in the host, the JVM's start included, and as a process.
+    void setCallLimit(std::chrono::milliseconds limit) override
+    {
+        m_callLimit = limit;
+        m_processes->setCallLimit(limit);
+    }
     // The running host's process id, 0 when none runs.
     [[nodiscard]] qint64 hostProcessId() const;
     // The highest peak resident memory of this object's hosts.
@@ -46,7 +50,7 @@ private:
     std::unique_ptr<Pdftk> m_processes;
     QString m_hostProgram;
     std::unique_ptr<PdftkHost> m_host;
-    std::chrono::milliseconds m_callLimit{std::chrono::seconds(120)};
+    std::chrono::milliseconds m_callLimit = kPdftkCallLimit;
     bool m_warm = true;
     bool m_aborted = false;
     quint64 m_peakResidentKiB = 0;

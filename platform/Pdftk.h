@@ -2,19 +2,27 @@
 
 #include <QString>
 #include <QStringList>
+
+#include <chrono>
 #include <functional>
+
+// How long one pdftk call may take, the JVM's start included, warm or as a process: then it is ended, with its
+// process group.
+inline constexpr std::chrono::milliseconds kPdftkCallLimit = std::chrono::seconds(120);
 
 // How one pdftk run ended.
 struct PdftkResult
 {
-    bool started = false; // false: the program could not be started at all (errorText says why)
-    bool crashed = false; // it died from a signal (crashed, or was killed from outside)
-    bool aborted = false; // we stopped it, or did not start it, because the window is closing
-    bool warm = false;    // it ran in the run's warm JVM, not as a pdftk process of its own
-    int exitCode = -1;    // meaningful when it started and neither crashed nor was aborted
-    QString errorText;    // what it wrote to its error output, trimmed; or why it could not be started
+    bool started = false;  // false: the program could not be started at all (errorText says why)
+    bool crashed = false;  // it died from a signal (crashed, or was killed from outside)
+    bool aborted = false;  // we stopped it, or did not start it, because the window is closing
+    bool warm = false;     // it ran in the run's warm JVM, not as a pdftk process of its own
+    bool timedOut = false; // it took longer than its time limit (timeLimitSeconds) and was ended
+    int timeLimitSeconds = 0;
+    int exitCode = -1; // meaningful when it started and neither crashed nor was aborted
+    QString errorText; // what it wrote to its error output, trimmed; or why it could not be started
 
-    [[nodiscard]] bool ok() const { return started && !crashed && !aborted && exitCode == 0; }
+    [[nodiscard]] bool ok() const { return started && !crashed && !aborted && !timedOut && exitCode == 0; }
 };
 
 // pdftk, the tool that joins the pages and writes the document information.
@@ -38,4 +46,6 @@ public:
     virtual void startPdftk(const QStringList& arguments, std::function<void(const PdftkResult&)> whenDone) = 0;
     // The window is closing: kill a running child at once and start no more.
     virtual void abort() = 0;
+    // How long one call may take (kPdftkCallLimit unless set); for tests that cannot wait two minutes.
+    virtual void setCallLimit(std::chrono::milliseconds limit) = 0;
 };

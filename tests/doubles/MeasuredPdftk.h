@@ -20,6 +20,7 @@ public:
         m_inner->startPdftk(arguments, std::move(whenDone));
     }
     void abort() override { m_inner->abort(); }
+    void setCallLimit(std::chrono::milliseconds limit) override { m_inner->setCallLimit(limit); }
 
     [[nodiscard]] int runCount() const { return m_runCount; }
     // The runs that were done warm.

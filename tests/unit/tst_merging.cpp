@@ -253,6 +253,7 @@ void TestMerging::checkPdftk_notThereOrBroken_refusesWithInstallHint_data()
     QTest::newRow("path missing") << QStringLiteral("missing") << QStringLiteral("was not found at");
     QTest::newRow("not executable") << QStringLiteral("not-executable") << QStringLiteral("cannot be run");
     QTest::newRow("runs but fails") << QStringLiteral("fails") << QStringLiteral("does not work");
+    QTest::newRow("hangs") << QStringLiteral("hangs") << QStringLiteral("did not finish within 1 s");
     // clang-format on
 }
 
@@ -268,8 +269,14 @@ void TestMerging::checkPdftk_notThereOrBroken_refusesWithInstallHint()
         program = writeFakePdftk(scratch, "exit 0", false);
     } else if (kind == QLatin1String("fails")) {
         program = writeFakePdftk(scratch, "echo 'java: not found' >&2; exit 127");
+    } else if (kind == QLatin1String("hangs")) {
+        program = writeFakePdftk(scratch, "sleep 600");
     }
-    PdftkCheck check(std::make_unique<ProcessPdftk>(program));
+    auto pdftk = std::make_unique<ProcessPdftk>(program);
+    if (kind == QLatin1String("hangs")) {
+        pdftk->setCallLimit(std::chrono::seconds(1));
+    }
+    PdftkCheck check(std::move(pdftk));
     const StageResult result = check.result();
     QVERIFY(!result.ok);
     QCOMPARE(result.title, QStringLiteral("Convert"));
@@ -306,11 +313,13 @@ void TestMerging::step_pdftkFails_stopsWithMessage_data()
                                                << "has 1 instead of 2 pages" << "";
     QTest::newRow("join killed") << "join" << QByteArray("kill -9 $$") << true << "stopped unexpectedly" << "";
     QTest::newRow("join cannot start") << "join" << QByteArray("exit 0") << false << "could not be started" << "";
+    QTest::newRow("join hangs") << "join" << QByteArray("sleep 600") << true << "did not finish within 1 s" << "";
     QTest::newRow("info exits 1") << "info" << QByteArray("echo 'Error: bad info' >&2; exit 1") << true
                                   << "exit code 1" << "Error: bad info";
     QTest::newRow("info exits 0, writes nothing") << "info" << QByteArray("exit 0") << true << "without writing" << "";
     QTest::newRow("info writes garbage, exits 0") << "info" << QByteArray("head -c 300 /dev/urandom > \"$5\"") << true
                                                   << "not a PDF that can be read" << "";
+    QTest::newRow("info hangs") << "info" << QByteArray("sleep 600") << true << "did not finish within 1 s" << "";
     // clang-format on
 }
 
@@ -333,6 +342,9 @@ void TestMerging::step_pdftkFails_stopsWithMessage()
     QFile::copy(workspace.chainFile(1), workspace.finishedFile());
 
     ProcessPdftk pdftk(writeFakePdftk(scratch, script, executable));
+    if (script.startsWith("sleep")) {
+        pdftk.setCallLimit(std::chrono::seconds(1));
+    }
     const StageResult result =
         step == QLatin1String("join") ? joinPage(pdftk, workspace, 1) : applyDocumentInfo(pdftk, workspace, 1);
     QVERIFY(!result.ok);
