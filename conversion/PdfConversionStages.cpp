@@ -97,7 +97,12 @@ StageResult PdfConversionStages::makePage(int index, const ImageFile& image, con
         return normalised;
     };
     PageLibraryBesideTheWindow library(*m_library, *m_worker);
-    return createPagePdf(library, job, normalise, quality);
+    const StageResult made = createPagePdf(library, job, normalise, quality);
+    // A reader that answered this image twice, or answered before it was asked, is not to be trusted with its page.
+    if (const std::optional<ReaderOutcome> unasked = m_reader->takeUnaskedReply(); made.ok && unasked) {
+        return StageResult::failure(QStringLiteral("Image"), describeReadFailure(image.shown, *unasked));
+    }
+    return made;
 }
 
 void PdfConversionStages::readAhead(const ImageFile& next)

@@ -15,8 +15,10 @@
 #include <cstring>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using imagereader::Status;
@@ -189,17 +191,25 @@ QString locateImageReader()
     return locateHelperProgram(kHelperName);
 }
 
-ImageReader::ImageReader(QObject* parent) : QObject(parent), m_timer(new QTimer(this))
+ImageReader::ImageReader(QObject* parent) : QObject(parent), m_timer(new QTimer(this)), m_ending(new QTimer(this))
 {
     qRegisterMetaType<ReaderOutcome>();
     m_timer->setSingleShot(true);
     connect(m_timer, &QTimer::timeout, this, &ImageReader::onTimeout);
+    m_ending->setSingleShot(true);
+    m_ending->setInterval(kEndingGraceMs);
+    connect(m_ending, &QTimer::timeout, this, [this] {
+        if (m_busy) {
+            fail(QCoreApplication::translate("ImageReader", "it closed its connection"));
+        }
+    });
 }
 
 ImageReader::~ImageReader()
 {
     m_keepRunning = true; // waited for: nothing is left behind
     killHelper();
+    closeRequestFiles();
 }
 
 qint64 ImageReader::processId() const
@@ -269,42 +279,91 @@ bool ImageReader::ensureRunning(QString* error)
 bool ImageReader::start(const imagereader::Request& request, int inputFd, int outputFd, QString* error)
 {
     QString reason;
+    ReaderOutcome::Kind kind = ReaderOutcome::Kind::NotStarted;
     if (m_busy) {
         reason = QCoreApplication::translate("ImageReader", "it is still reading another image");
     } else {
-        // A helper that died while idle is noticed only here; one fresh start is worth a try.
-        for (int attempt = 0; attempt < 2 && reason.isEmpty(); ++attempt) {
-            if (!ensureRunning(&reason)) {
-                break;
-            }
-            const std::uint32_t number = m_request.number + 1 == 0 ? 1 : m_request.number + 1;
-            m_request = request;
-            m_request.number = number;
-            if (imagereader::sendRequest(m_socket, m_request, inputFd, outputFd)) {
-                m_busy = true;
-                m_timer->start(m_timeout);
-                return true;
-            }
+        checkIdleHelper();
+    }
+    if (!m_busy && !m_unasked.isEmpty()) {
+        // Said until read() or takeUnaskedReply() hands it out.
+        kind = ReaderOutcome::Kind::Failed;
+        reason = m_unasked;
+    } else if (!m_busy) {
+        closeRequestFiles();
+        m_requestInput = ::fcntl(inputFd, F_DUPFD_CLOEXEC, 0);
+        m_requestOutput = ::fcntl(outputFd, F_DUPFD_CLOEXEC, 0);
+        const std::uint32_t number = m_request.number + 1 == 0 ? 1 : m_request.number + 1;
+        m_request = request;
+        m_request.number = number;
+        m_resent = false;
+        if (m_requestInput < 0 || m_requestOutput < 0) {
             reason = systemError(errno);
-            killHelper();
-            if (attempt == 0) {
-                reason.clear();
-            }
+        } else if (sendRunningRequest(&reason)) {
+            m_busy = true;
+            m_timer->start(m_timeout);
+            return true;
         }
+        closeRequestFiles();
     }
     m_last = ReaderOutcome();
-    m_last.kind = ReaderOutcome::Kind::NotStarted;
+    m_last.kind = kind;
     m_last.detail = reason;
     m_last.timeoutSeconds = int(m_timeout.count());
+    m_lastTaken = false;
     if (error != nullptr) {
         *error = reason;
     }
     return false;
 }
 
+bool ImageReader::sendRunningRequest(QString* error)
+{
+    // A helper that died while idle is noticed only here; one fresh start is worth a try.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (!ensureRunning(error)) {
+            return false;
+        }
+        if (imagereader::sendRequest(m_socket, m_request, m_requestInput, m_requestOutput)) {
+            return true;
+        }
+        *error = systemError(errno);
+        killHelper();
+    }
+    return false;
+}
+
+void ImageReader::checkIdleHelper()
+{
+    if (!m_process || m_socket < 0) {
+        return;
+    }
+    pollfd socket{m_socket, POLLIN, 0};
+    if (::poll(&socket, 1, 0) == 1 && socket.revents != 0) {
+        onSocketReadable(); // a closed connection lets it go; anything sent is a reply nobody asked for
+        return;
+    }
+    siginfo_t ended = {};
+    if (::waitid(P_PID, id_t(m_process->processId()), &ended, WEXITED | WNOHANG | WNOWAIT) != 0 || ended.si_pid != 0) {
+        killHelper();
+    }
+}
+
+void ImageReader::closeRequestFiles()
+{
+    for (int* fd : {&m_requestInput, &m_requestOutput}) {
+        if (*fd >= 0) {
+            ::close(*fd);
+            *fd = -1;
+        }
+    }
+}
+
 ReaderOutcome ImageReader::read(const imagereader::Request& request, int inputFd, int outputFd)
 {
     if (!start(request, inputFd, outputFd, nullptr)) {
+        m_unasked.clear();
+        m_lastTaken = true;
         return m_last;
     }
     return wait();
@@ -325,13 +384,28 @@ ReaderOutcome ImageReader::wait()
             cancel();
         }
     }
+    m_lastTaken = true;
     return m_last;
+}
+
+std::optional<ReaderOutcome> ImageReader::takeUnaskedReply()
+{
+    if (m_unasked.isEmpty()) {
+        return std::nullopt;
+    }
+    ReaderOutcome outcome;
+    outcome.kind = ReaderOutcome::Kind::Failed;
+    outcome.detail = m_unasked;
+    outcome.timeoutSeconds = int(m_timeout.count());
+    m_unasked.clear();
+    return outcome;
 }
 
 void ImageReader::cancel()
 {
     const bool wasBusy = m_busy;
     killHelper();
+    closeRequestFiles();
     if (wasBusy) {
         m_last = ReaderOutcome();
         m_last.kind = ReaderOutcome::Kind::Cancelled;
@@ -349,30 +423,27 @@ void ImageReader::stop()
 void ImageReader::onSocketReadable()
 {
     imagereader::Reply reply;
-    switch (imagereader::receiveReply(m_socket, &reply)) {
-    case imagereader::Received::NothingYet:
+    const imagereader::Received received = imagereader::receiveReply(m_socket, &reply);
+    if (received == imagereader::Received::NothingYet) {
         return;
-    case imagereader::Received::Closed:
+    }
+    if (received == imagereader::Received::Closed) {
         m_notifier->setEnabled(false);
         if (m_busy && m_process) {
             // A helper that ends closes its socket on the way out, and onProcessFinished() tells how it ended; one
-            // that closes it and lives on has gone wrong and is not waited for until the time is up.
-            if (!m_process->waitForFinished(kEndingGraceMs) && m_busy) {
-                fail(QCoreApplication::translate("ImageReader", "it closed its connection"));
-            }
+            // that closes it and lives on has gone wrong. The window does not wait for either.
+            m_ending->start();
             return;
         }
         killHelper();
         return;
-    case imagereader::Received::Malformed:
-        fail(QCoreApplication::translate("ImageReader", "it sent a reply this program does not understand"));
-        return;
-    case imagereader::Received::Message:
-        break;
     }
     if (!m_busy) {
-        // A reply that nobody asked for: the helper is not to be trusted with the next image.
-        killHelper();
+        onUnaskedReply();
+        return;
+    }
+    if (received == imagereader::Received::Malformed) {
+        fail(QCoreApplication::translate("ImageReader", "it sent a reply this program does not understand"));
         return;
     }
     if (reply.number != m_request.number) {
@@ -394,6 +465,21 @@ void ImageReader::onSocketReadable()
         killHelper();
     }
     finish(outcome);
+}
+
+void ImageReader::onUnaskedReply()
+{
+    killHelper();
+    const QString how = QCoreApplication::translate("ImageReader", "it sent a reply this program did not ask for");
+    if (!m_lastTaken && m_last.kind == ReaderOutcome::Kind::Replied) {
+        // The reply it follows is not used yet: it fails with the helper.
+        m_last = ReaderOutcome();
+        m_last.kind = ReaderOutcome::Kind::Failed;
+        m_last.detail = how;
+        m_last.timeoutSeconds = int(m_timeout.count());
+    } else {
+        m_unasked = how;
+    }
 }
 
 bool ImageReader::announcedSizeFits(const imagereader::Reply& reply) const
@@ -438,10 +524,24 @@ void ImageReader::onProcessFinished()
         outcome.kind = ReaderOutcome::Kind::Killed;
         outcome.detail = QString::fromLocal8Bit(::strsignal(signal));
     }
+    // Our helper ends of its own accord, with 0, only when it has nothing to do: one that does so while a request
+    // runs was on its way out when the request was sent, and never took it. A fresh one does; no image is blamed.
+    const bool leftBeforeTheRequest = wasBusy && !signalled && m_process->exitCode() == 0 && !m_resent;
     // This runs inside the process's own signal: let it go later.
     m_process->disconnect(this);
     releaseLater(m_process.release());
     killHelper();
+    if (leftBeforeTheRequest) {
+        m_resent = true;
+        QString error;
+        if (sendRunningRequest(&error)) {
+            m_busy = true;
+            m_timer->start(m_timeout);
+            return;
+        }
+        outcome.kind = ReaderOutcome::Kind::NotStarted;
+        outcome.detail = error;
+    }
     if (wasBusy) {
         finish(outcome);
     }
@@ -463,7 +563,10 @@ void ImageReader::finish(ReaderOutcome outcome)
 {
     m_busy = false;
     m_timer->stop();
+    m_ending->stop();
+    closeRequestFiles();
     m_last = outcome;
+    m_lastTaken = false;
     if (m_waiting != nullptr) {
         m_waiting->quit();
     }
@@ -474,6 +577,7 @@ void ImageReader::killHelper()
 {
     m_busy = false;
     m_timer->stop();
+    m_ending->stop();
     m_notifier.reset();
     if (m_socket >= 0) {
         ::close(m_socket);

@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <memory>
+#include <optional>
 
 class QEventLoop;
 class QProcess;
@@ -83,6 +84,9 @@ public:
     [[nodiscard]] ReaderOutcome distrust(const QString& how);
     // Ends the helper, waiting for it.
     void stop();
+    // A reply that came when none was asked for, after the outcome it followed was taken: the helper was ended then,
+    // and this says so, once (a Failed outcome); nothing when no such reply came. The next start() says it too.
+    [[nodiscard]] std::optional<ReaderOutcome> takeUnaskedReply();
 
     [[nodiscard]] bool isBusy() const { return m_busy; }
     // The running helper's process id, 0 when none runs.
@@ -97,6 +101,15 @@ private:
     void onProcessFinished();
     void onTimeout();
     void onStartFailed();
+    // Sends the running request (again) to the helper, starting one if none runs; false (and *error) on failure.
+    bool sendRunningRequest(QString* error);
+    // A reply (or anything) when no request runs: the helper is ended, and the outcome not yet taken, or else the
+    // next request, says so.
+    void onUnaskedReply();
+    // Before a request: an idle helper that has ended or closed its connection is let go, blaming no image; one
+    // that sent something meanwhile is ended.
+    void checkIdleHelper();
+    void closeRequestFiles();
     // Deletes a process whose signal is running, once that is over (or with this reader).
     void releaseLater(QProcess* process);
     void finish(ReaderOutcome outcome);
@@ -112,6 +125,12 @@ private:
     QTimer* m_timer = nullptr;
     QEventLoop* m_waiting = nullptr;
     ReaderOutcome m_last;
+    bool m_lastTaken = true;        // wait() or read() has handed m_last out
+    QString m_unasked;              // why the helper was ended after m_last was taken: a reply nobody asked for
+    int m_requestInput = -1;        // the running request's files, kept to send it again to a fresh helper should the
+    int m_requestOutput = -1;       // ... one it went to end without taking it
+    bool m_resent = false;          // the running request went to a second helper already
+    QTimer* m_ending = nullptr;     // for a helper that closed its connection to be seen ending
     imagereader::Request m_request; // the one running or last sent, with its number (counted up from 1)
     bool m_busy = false;
     QByteArray m_errorOutput; // the end of what the helper wrote to its error output

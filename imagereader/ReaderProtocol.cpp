@@ -134,7 +134,8 @@ Received receiveReply(int socket, Reply* reply)
     std::size_t count = 0;
     Received received = receiveMessage(socket, reply, sizeof *reply, MSG_DONTWAIT, fds, &count);
     closeAll(fds, count);
-    if (received == Received::Message && (count != 0 || reply->magic != kProtocolMagic)) {
+    if (received == Received::Message && (count != 0 || reply->magic != kProtocolMagic ||
+                                          std::uint32_t(reply->status) > std::uint32_t(Status::BadRequest))) {
         received = Received::Malformed;
     }
     terminate(reply->format);

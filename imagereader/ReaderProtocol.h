@@ -43,7 +43,7 @@ enum class Status : std::uint32_t
     TooLarge,    // the header claims more pixels than the limits allow (detail says what it claims)
     NoMemory,    // the reader ran out of the memory it may use
     WriteFailed, // the output could not be written (error: errno)
-    BadRequest,  // the request itself was malformed
+    BadRequest,  // the request itself was malformed; the last status: any other is a malformed reply
 };
 
 struct Request
@@ -94,7 +94,8 @@ enum class Received
 [[nodiscard]] Received receiveRequest(int socket, Request* request, int* inputFd, int* outputFd);
 [[nodiscard]] bool sendReply(int socket, const Reply& reply);
 // Takes one reply if one is there, without waiting. Any descriptor that came with it is closed, and the reply is
-// then malformed: a reply never carries one. Its texts come back zero-terminated.
+// then malformed: a reply never carries one; so is one with a status this side does not know. Its texts come back
+// zero-terminated.
 [[nodiscard]] Received receiveReply(int socket, Reply* reply);
 
 } // namespace imagereader

@@ -5,9 +5,13 @@
 //   output:<file>  writes the bytes of <file> as its picture and announces 64 x 48 pixels
 //   number         answers with the number of another request
 //   twice          answers every request twice
+//   twice:<n>      answers request <n> twice, the others once
+//   early          answers each request, then the next one before it comes
+//   exits          answers each request, then ends (with 0, as the reader does when its connection closes)
 //   huge           announces 2147483647 x 2147483647 pixels
 //   mismatch       writes a picture of 8 x 6 pixels and announces 9 x 6
 //   garbage        answers with a few bytes that are no reply
+//   status         answers with a status that the protocol does not have
 //   killed         dies of SIGKILL, as if killed from outside
 //   hangup         closes its end of the socket and lives on
 //   refuses:<text> says the file is not an image, in the words <text>
@@ -101,6 +105,9 @@ int main(int argc, char** argv)
         if (!written) {
             return 3;
         }
+        if (script == "status") {
+            reply.status = imagereader::Status(99);
+        }
         if (script == "number") {
             reply.number = request.number + 1;
         } else if (script == "mismatch") {
@@ -113,11 +120,19 @@ int main(int argc, char** argv)
             }
             continue;
         }
-        const int replies = script == "twice" ? 2 : 1;
-        for (int i = 0; i < replies; ++i) {
+        const bool twice = script == "twice" || script == "twice:" + std::to_string(request.number);
+        for (int i = 0; i < (twice ? 2 : 1); ++i) {
             if (!imagereader::sendReply(socket, reply)) {
                 return 3;
             }
+        }
+        if (script == "early") {
+            ++reply.number;
+            if (!imagereader::sendReply(socket, reply)) {
+                return 3;
+            }
+        } else if (script == "exits") {
+            return 0;
         }
     }
     return 0;
