@@ -1,7 +1,6 @@
 #include "conversion/InfoFile.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 
 namespace {
@@ -57,8 +56,10 @@ bool writeInfoFile(const QString& path, const DocumentInfo& info, QString* error
         }
     }
     if (error) {
-        *error = QCoreApplication::translate("InfoFile", "The document information could not be written to %1: %2.")
-                     .arg(QDir::toNativeSeparators(path), file.errorString());
+        *error = QCoreApplication::translate("InfoFile",
+                                             "The document information could not be written in the temporary folder: "
+                                             "%1.")
+                     .arg(file.errorString());
     }
     return false;
 }

@@ -67,9 +67,9 @@ StageResult saveDocument(const QString& source, const QString& destination)
         const int cause = errno;
         return StageResult::failure(
             kTitle,
-            QCoreApplication::translate("Saving", "The finished PDF %1 could not be read, so nothing was "
-                                                  "saved as %2: %3.")
-                .arg(QDir::toNativeSeparators(source), QDir::toNativeSeparators(destination), errnoText(cause)));
+            QCoreApplication::translate("Saving", "The finished PDF could not be read from the temporary folder, so "
+                                                  "nothing was saved as %1: %2.")
+                .arg(QDir::toNativeSeparators(destination), errnoText(cause)));
     }
 
     IgnoreFileSizeSignal ignoreFileSizeSignal;

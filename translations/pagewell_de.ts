@@ -260,12 +260,16 @@ Wählen Sie einen anderen Namen oder Ordner, oder brechen Sie ab, um ohne Speich
         <source>it announced a picture of %1 × %2 pixels, beyond its own limits</source>
         <translation>er hat ein Bild von %1 × %2 Pixeln angekündigt, jenseits seiner eigenen Grenzen</translation>
     </message>
+    <message>
+        <source>it sent a reply this program did not ask for</source>
+        <translation>er hat eine Antwort geschickt, um die dieses Programm nicht gebeten hat</translation>
+    </message>
 </context>
 <context>
     <name>InfoFile</name>
     <message>
-        <source>The document information could not be written to %1: %2.</source>
-        <translation>Die Dokumentinformationen konnten nicht in %1 geschrieben werden: %2.</translation>
+        <source>The document information could not be written in the temporary folder: %1.</source>
+        <translation>Die Dokumentinformationen konnten nicht in den temporären Ordner geschrieben werden: %1.</translation>
     </message>
 </context>
 <context>
@@ -355,6 +359,10 @@ pdftk meldete:
     <message>
         <source>Writing the document information (%1) into the PDF</source>
         <translation>Das Schreiben der Dokumentinformationen (%1) in das PDF</translation>
+    </message>
+    <message>
+        <source>pdftk did not finish within %1 s and was stopped</source>
+        <translation>pdftk wurde nicht innerhalb von %1 s fertig und wurde beendet</translation>
     </message>
 </context>
 <context>
@@ -597,10 +605,6 @@ pdftk meldete:
 <context>
     <name>Saving</name>
     <message>
-        <source>The finished PDF %1 could not be read, so nothing was saved as %2: %3.</source>
-        <translation>Das fertige PDF %1 konnte nicht gelesen werden, daher wurde nichts als %2 gespeichert: %3.</translation>
-    </message>
-    <message>
         <source>The PDF could not be saved as %1: %2.</source>
         <translation>Das PDF konnte nicht als %1 gespeichert werden: %2.</translation>
     </message>
@@ -611,6 +615,10 @@ pdftk meldete:
     <message>
         <source> The file that was there is unchanged.</source>
         <translation> Die dort vorhandene Datei ist unverändert.</translation>
+    </message>
+    <message>
+        <source>The finished PDF could not be read from the temporary folder, so nothing was saved as %1: %2.</source>
+        <translation>Das fertige PDF konnte nicht aus dem temporären Ordner gelesen werden, daher wurde nichts als %1 gespeichert: %2.</translation>
     </message>
 </context>
 <context>

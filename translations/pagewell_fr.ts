@@ -260,12 +260,16 @@ Choisissez un autre nom ou un autre dossier, ou annulez pour terminer sans enreg
         <source>it announced a picture of %1 × %2 pixels, beyond its own limits</source>
         <translation>il a annoncé une image de %1 × %2 pixels, au-delà de ses propres limites</translation>
     </message>
+    <message>
+        <source>it sent a reply this program did not ask for</source>
+        <translation>il a envoyé une réponse que ce programme n’a pas demandée</translation>
+    </message>
 </context>
 <context>
     <name>InfoFile</name>
     <message>
-        <source>The document information could not be written to %1: %2.</source>
-        <translation>Les informations du document n’ont pas pu être écrites dans %1&#xa0;: %2.</translation>
+        <source>The document information could not be written in the temporary folder: %1.</source>
+        <translation>Les informations du document n’ont pas pu être écrites dans le dossier temporaire&#xa0;: %1.</translation>
     </message>
 </context>
 <context>
@@ -355,6 +359,10 @@ pdftk a signalé&#xa0;:
     <message>
         <source>Writing the document information (%1) into the PDF</source>
         <translation>L’écriture des informations du document (%1) dans le PDF</translation>
+    </message>
+    <message>
+        <source>pdftk did not finish within %1 s and was stopped</source>
+        <translation>pdftk n’a pas terminé en %1&#xa0;s et a été arrêté</translation>
     </message>
 </context>
 <context>
@@ -597,10 +605,6 @@ pdftk a signalé&#xa0;:
 <context>
     <name>Saving</name>
     <message>
-        <source>The finished PDF %1 could not be read, so nothing was saved as %2: %3.</source>
-        <translation>Le PDF terminé %1 n’a pas pu être lu, rien n’a donc été enregistré sous %2&#xa0;: %3.</translation>
-    </message>
-    <message>
         <source>The PDF could not be saved as %1: %2.</source>
         <translation>Le PDF n’a pas pu être enregistré sous %1&#xa0;: %2.</translation>
     </message>
@@ -611,6 +615,10 @@ pdftk a signalé&#xa0;:
     <message>
         <source> The file that was there is unchanged.</source>
         <translation> Le fichier qui s’y trouvait est inchangé.</translation>
+    </message>
+    <message>
+        <source>The finished PDF could not be read from the temporary folder, so nothing was saved as %1: %2.</source>
+        <translation>Le PDF terminé n’a pas pu être lu dans le dossier temporaire, rien n’a donc été enregistré sous %1&#xa0;: %2.</translation>
     </message>
 </context>
 <context>

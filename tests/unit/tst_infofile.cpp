@@ -51,7 +51,7 @@ private Q_SLOTS:
     void infoFileBytes_controlCharacterInField_becomesBlank_data();
     void infoFileBytes_controlCharacterInField_becomesBlank();
     void writeInfoFile_throughRealPdftk_allSevenEntriesArrive();
-    void writeInfoFile_folderMissing_errorNamesFile();
+    void writeInfoFile_folderMissing_saysWhatFailedNamesNoWorkspaceFile();
 };
 
 void TestInfoFile::infoFileBytes_sample_exactBytes()
@@ -138,14 +138,15 @@ void TestInfoFile::writeInfoFile_throughRealPdftk_allSevenEntriesArrive()
     QCOMPARE(entries.value(QStringLiteral("Producer")), QStringLiteral("Pagewell"));
 }
 
-void TestInfoFile::writeInfoFile_folderMissing_errorNamesFile()
+void TestInfoFile::writeInfoFile_folderMissing_saysWhatFailedNamesNoWorkspaceFile()
 {
     TestFolder scratch;
     // A regular file where the folder should be: even root cannot write below it.
     const QString path = scratch.write(QStringLiteral("not-a-folder"), "x") + QStringLiteral("/info.txt");
     QString error;
     QVERIFY(!writeInfoFile(path, DocumentInfo{}, &error));
-    QVERIFY2(error.contains(path), qPrintable(error));
+    QVERIFY2(error.contains(QStringLiteral("document information")), qPrintable(error));
+    QVERIFY2(!error.contains(QStringLiteral("info.txt")), qPrintable(error));
 }
 
 QTEST_MAIN(TestInfoFile)
