@@ -5,6 +5,7 @@
 #include "app/ProgramArt.h"
 #include "app/QualityLabels.h"
 #include "app/SettingsFile.h"
+#include "app/WindowPlacement.h"
 #include "conversion/ConversionRun.h"
 #include "dialogs/CCommonDialogs.h"
 #include "imagelist/FileSearch.h"
@@ -21,6 +22,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCursor>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QFontDatabase>
@@ -34,6 +36,7 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QSlider>
 #include <QStackedLayout>
@@ -111,6 +114,7 @@ frmPrinting::frmPrinting(AppServices services, QWidget* parent) : QMainWindow(pa
     buildShortcuts();
     setTabOrderAsDesigned();
     Form_Load();
+    placeOnScreen();
 }
 
 frmPrinting::~frmPrinting() = default;
@@ -172,7 +176,7 @@ void frmPrinting::buildControls()
     m_picDoor->setObjectName(QStringLiteral("picDoor"));
     m_picDoor->setAlignment(Qt::AlignCenter);
     m_picDoor->setScaledContents(false);
-    m_picDoor->setMinimumSize(300, 200);
+    m_picDoor->setMinimumSize(220, 160);
     // The picture follows the panel's size, so the panel must not take its size from the picture.
     m_picDoor->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
     m_picDoor->setStyleSheet(QStringLiteral("DropPanel { background: #e9f0f8; border: 1px solid #b8c6d6; }"
@@ -195,7 +199,7 @@ void frmPrinting::buildControls()
 
     m_prewImage = new ShowImage(central);
     m_prewImage->setObjectName(QStringLiteral("prewImage"));
-    m_prewImage->setMinimumSize(200, 230);
+    m_prewImage->setMinimumSize(160, 160);
     m_prewImage->setAccessibleName(tr("Preview"));
     m_prewImage->setAccessibleDescription(tr("The image opened last"));
     if (m_services.previewStore) {
@@ -224,6 +228,10 @@ void frmPrinting::buildControls()
     m_txtTitle = textBox(QStringLiteral("txtTitle"), QStringLiteral("New PDF Document"), fields);
     m_txtCreateFor = textBox(QStringLiteral("txtCreateFor"), QStringLiteral("Pagewell"), fields);
     m_txtCreationDate = textBox(QStringLiteral("txtCreationDate"), QString(), fields);
+    // The date is read whole, also on a small screen: the field keeps room for its 22 characters.
+    m_txtCreationDate->setMinimumWidth(m_txtCreationDate->fontMetrics().horizontalAdvance(
+                                           pdfDateString(QDateTime(QDate(2000, 12, 28), QTime(20, 8, 8)))) +
+                                       16);
     m_Command1 = new QPushButton(tr("Now"), fields);
     m_Command1->setObjectName(QStringLiteral("Command1"));
     m_txtSubject = textBox(QStringLiteral("txtSubject"), QStringLiteral("New Subject"), fields);
@@ -237,7 +245,6 @@ void frmPrinting::buildControls()
     addField(QStringLiteral("lblKeywords"), tr("Keywords:"), m_txtKeywords);
     fieldsLayout->setRowStretch(row, 1);
     fieldsLayout->setColumnStretch(0, 1);
-    fields->setMinimumWidth(260);
     upper->addWidget(fields, 4);
     connect(m_Command1, &QPushButton::clicked, this, &frmPrinting::refreshCreationDate);
 
@@ -323,8 +330,6 @@ void frmPrinting::buildControls()
             listStack->setCurrentWidget(m_List1);
         }
     });
-
-    resize(1060, 640);
 }
 
 void frmPrinting::buildMenus()
@@ -439,12 +444,40 @@ void frmPrinting::Form_Load()
     refreshCreationDate();
 }
 
+void frmPrinting::placeOnScreen()
+{
+    // The size the window was drawn for, where the screen has room for it.
+    constexpr QSize kPreferredSize(1060, 640);
+    // The frame is known only once the window is shown: room for a title bar and thin edges.
+    constexpr QMargins kFrameAllowance(8, 40, 8, 8);
+    QScreen* openOn = QGuiApplication::screenAt(QCursor::pos());
+    if (!openOn) {
+        openOn = QGuiApplication::primaryScreen();
+    }
+    if (!openOn) {
+        return;
+    }
+    QList<QRect> areas;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        areas.append(screen->availableGeometry());
+    }
+    const std::optional<WindowPlace> remembered = readWindowPlace(m_services.windowStateFile);
+    setGeometry(openingGeometry(remembered ? std::optional(remembered->geometry) : std::nullopt, areas,
+                                openOn->availableGeometry(), kPreferredSize, minimumSizeHint(), kFrameAllowance));
+    if (remembered && remembered->maximized) {
+        setWindowState(windowState() | Qt::WindowMaximized);
+    }
+}
+
 void frmPrinting::Form_Unload()
 {
     if (m_unloaded) {
         return;
     }
     m_unloaded = true;
+    if (isVisible()) {
+        writeWindowPlace(m_services.windowStateFile, {normalGeometry(), isMaximized()});
+    }
     if (m_run && m_run->isRunning()) {
         m_run->requestAbort();
     }

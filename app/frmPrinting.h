@@ -58,6 +58,7 @@ private:
     void buildShortcuts();
     void drawGettingStartedPicture();
     void setTabOrderAsDesigned();
+    void placeOnScreen();
     void Form_Load();
     void Form_Unload();
     void endIfUnloaded();

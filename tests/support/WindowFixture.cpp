@@ -11,6 +11,7 @@ WindowFixture::WindowFixture(const QDateTime& now)
     programFolder = folder.mkdir(QStringLiteral("program"));
     homeFolder = folder.mkdir(QStringLiteral("home"));
     workspaceParent = folder.mkdir(QStringLiteral("temp"));
+    windowStateFile = folder.mkdir(QStringLiteral("config")) + QStringLiteral("/window.conf");
     makeStages = [log = stagesLog](QWidget*) { return std::make_unique<ScriptedStages>(log); };
 }
 
@@ -28,6 +29,7 @@ frmPrinting& WindowFixture::open()
     AppServices services = this->services([this](QWidget* owner) { return makeStages(owner); });
     services.programFolder = programFolder;
     services.homeFolder = homeFolder;
+    services.windowStateFile = windowStateFile;
     window = std::make_unique<frmPrinting>(services);
     window->show();
     if (!QTest::qWaitForWindowExposed(window.get())) {
