@@ -432,7 +432,8 @@ void frmPrinting::Form_Load()
     // 5: the labels follow the slider, whatever their first texts were.
     refreshQualityLabels();
     // 6
-    setWindowTitle(tr("Free Pagewell"));
+    // The program's name, the same in every language.
+    setWindowTitle(QStringLiteral("Free Pagewell"));
     // 7
     const QString configFolder = m_services.configFolder.isEmpty()
                                      ? QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation)

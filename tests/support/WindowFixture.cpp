@@ -11,7 +11,6 @@ WindowFixture::WindowFixture(const QDateTime& now)
     programFolder = folder.mkdir(QStringLiteral("program"));
     homeFolder = folder.mkdir(QStringLiteral("home"));
     workspaceParent = folder.mkdir(QStringLiteral("temp"));
-    windowStateFile = folder.mkdir(QStringLiteral("config")) + QStringLiteral("/window.conf");
     makeStages = [log = stagesLog](QWidget*) { return std::make_unique<ScriptedStages>(log); };
 }
 

@@ -162,7 +162,8 @@ void TestMainWindow::captions_followUserLanguage_data()
     const QStringList english = {
         "Free Pagewell", "Convert To PDF Now", "File List:",        "&File", "&About", "Open a File",
         "Best",          "Add File",           "Please add a file", "Cancel"};
-    const QStringList german = {"Freies Pagewell",
+    // The window's title is the program's name: the same in every language.
+    const QStringList german = {"Free Pagewell",
                                 "Jetzt in PDF umwandeln",
                                 "Dateiliste:",
                                 "&Datei",
@@ -172,9 +173,9 @@ void TestMainWindow::captions_followUserLanguage_data()
                                 "Datei hinzufügen",
                                 "Bitte fügen Sie eine Datei hinzu",
                                 "Abbrechen"};
-    const QStringList french = {"Pagewell libre", "Convertir en PDF",   "Liste des fichiers\u00a0:",
-                                "&Fichier",       "À &propos",          "Ouvrir un fichier",
-                                "Excellente",     "Ajouter un fichier", "Veuillez ajouter un fichier",
+    const QStringList french = {"Free Pagewell", "Convertir en PDF",   "Liste des fichiers\u00a0:",
+                                "&Fichier",      "À &propos",          "Ouvrir un fichier",
+                                "Excellente",    "Ajouter un fichier", "Veuillez ajouter un fichier",
                                 "Annuler"};
     QTest::newRow("C.UTF-8, LANGUAGE ignored")
         << QByteArray("C.UTF-8") << QByteArray("de_DE.UTF-8") << QByteArray("de") << english;
@@ -332,6 +333,7 @@ void TestMainWindow::window_rememberedPlace_usedWhereItFits()
     QFETCH(bool, placeUsed);
     QFETCH(bool, sizeUsed);
     WindowFixture f;
+    f.windowStateFile = f.folder.file(QStringLiteral("config/window.conf"));
     if (remembered.isValid()) {
         QSettings state(f.windowStateFile, QSettings::IniFormat);
         state.setValue(QStringLiteral("MainWindow/geometry"), remembered);
