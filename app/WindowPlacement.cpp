@@ -1,7 +1,11 @@
 #include "app/WindowPlacement.h"
 
+#include <QCursor>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QSettings>
+#include <QWidget>
 
 namespace {
 
@@ -66,4 +70,35 @@ QRect openingGeometry(const std::optional<QRect>& remembered, const QList<QRect>
     }
     const QRect here = room(openOn);
     return centredIn(here, preferred.boundedTo(here.size()).expandedTo(minimum));
+}
+
+void placeWindow(QWidget& window, const QString& stateFile, QSize preferred)
+{
+    // The frame is known only once the window is shown: room for a title bar and thin edges.
+    constexpr QMargins kFrameAllowance(8, 40, 8, 8);
+    QScreen* openOn = QGuiApplication::screenAt(QCursor::pos());
+    if (!openOn) {
+        openOn = QGuiApplication::primaryScreen();
+    }
+    if (!openOn) {
+        return;
+    }
+    QList<QRect> areas;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        areas.append(screen->availableGeometry());
+    }
+    const std::optional<WindowPlace> remembered = readWindowPlace(stateFile);
+    window.setGeometry(openingGeometry(remembered ? std::optional(remembered->geometry) : std::nullopt, areas,
+                                       openOn->availableGeometry(), preferred, window.minimumSizeHint(),
+                                       kFrameAllowance));
+    if (remembered && remembered->maximized) {
+        window.setWindowState(window.windowState() | Qt::WindowMaximized);
+    }
+}
+
+void rememberWindow(const QWidget& window, const QString& stateFile)
+{
+    if (window.isVisible()) {
+        writeWindowPlace(stateFile, {window.normalGeometry(), window.isMaximized()});
+    }
 }

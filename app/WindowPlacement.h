@@ -7,6 +7,8 @@
 
 #include <optional>
 
+class QWidget;
+
 // Where the window stood when it was last closed: its normal (not maximised) geometry without the frame, and
 // whether it was maximised. Kept between sessions in a state file of its own, never in the settings file.
 struct WindowPlace
@@ -26,3 +28,9 @@ void writeWindowPlace(const QString& stateFile, const WindowPlace& place);
 // layout keeps every control whole at that size, and it fits the smallest screen the program is made for.
 [[nodiscard]] QRect openingGeometry(const std::optional<QRect>& remembered, const QList<QRect>& availableAreas,
                                     const QRect& openOn, QSize preferred, QSize minimum, QMargins frame);
+
+// Gives a top-level window that is not shown yet the geometry and state it opens with: as remembered in stateFile
+// where that still fits (see openingGeometry), on the screen under the mouse pointer.
+void placeWindow(QWidget& window, const QString& stateFile, QSize preferred);
+// Keeps where a shown window stands in stateFile; a hidden one leaves the file as it is.
+void rememberWindow(const QWidget& window, const QString& stateFile);

@@ -244,7 +244,7 @@ void TestMainWindow::startup_skinUnavailable_windowStillWorks()
         QCOMPARE(window.windowTitle(), QStringLiteral("Free Pagewell"));
         QCOMPARE(skin->isAttached(), skin == &real);
         QCOMPARE(window.styleSheet().isEmpty(), skin == &missing);
-        window.CmdToolsBar_Click(3);
+        window.runToolBarCommand(3);
         window.close();
         QVERIFY(window.styleSheet().isEmpty());
     }
@@ -444,7 +444,7 @@ void TestMainWindow::openAFile_notAnImage_stillJoinsList()
     const QString fake = f.folder.write(QStringLiteral("Zeugnis größer.jpg"), "not really a jpeg");
     f.dialogs.openAnswers.push_back(fake);
     QSignalSpy read(preview, &ShowImage::loadFinished);
-    f.window->CmdToolsBar_Click(0);
+    f.window->runToolBarCommand(0);
     QCOMPARE(f.entries(), QStringList{fake});
     QCOMPARE(f.text("txtTitle"), QStringLiteral("Zeugnis größer"));
     QVERIFY(read.wait(30000));
@@ -495,17 +495,17 @@ void TestMainWindow::closeAndClean_emptyList_onlyCloseBlanksPreview()
     const QPoint middle(preview->width() / 2, preview->height() / 2);
 
     f.addEntries({"/a.jpg", "/b.jpg"});
-    f.window->CmdToolsBar_Click(3); // Clean
+    f.window->runToolBarCommand(3); // Clean
     QCOMPARE(f.list()->count(), 0);
     QCOMPARE(preview->surfaceImage().pixelColor(middle), QColor(Qt::blue));
 
     f.addEntries({"/a.jpg"});
-    f.window->CmdToolsBar_Click(2); // Close
+    f.window->runToolBarCommand(2); // Close
     QCOMPARE(f.list()->count(), 0);
     QCOMPARE(preview->surfaceImage().pixelColor(middle), QColor(Qt::white));
 
-    f.window->CmdToolsBar_Click(7); // no such button: nothing happens
-    f.window->CmdToolsBar_Click(-1);
+    f.window->runToolBarCommand(7); // no such button: nothing happens
+    f.window->runToolBarCommand(-1);
     QVERIFY(f.window->isVisible());
 }
 
@@ -613,12 +613,12 @@ void TestMainWindow::addFolder_appendsTreeInOrder_cancelAddsNothing()
     f.addEntries({"/first.jpg"});
 
     f.dialogs.folderAnswers.push_back(root);
-    f.window->CmdToolsBar_Click(1);
+    f.window->runToolBarCommand(1);
     QCOMPARE(f.entries(), (QStringList{"/first.jpg", root + "/a.jpg", root + "/d.png", root + "/B/b.jpg",
                                        root + "/B/C/c.jpg", root + "/E/e.gif"}));
     QCOMPARE(f.dialogs.folderCaptions.last(), QStringLiteral("Please select a folder:"));
 
-    f.window->CmdToolsBar_Click(1); // cancelled
+    f.window->runToolBarCommand(1); // cancelled
     QCOMPARE(f.list()->count(), 6);
 }
 
