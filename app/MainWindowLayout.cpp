@@ -250,11 +250,6 @@ void MainWindowLayout::buildListAndPreview(QWidget* central, QBoxLayout* upper)
     preview->setAccessibleName(frmPrinting::tr("Preview"));
     preview->setAccessibleDescription(frmPrinting::tr("The image opened last"));
     upper->addWidget(preview, 3);
-
-    // The conversion's work surface of old: never shown, kept under its name.
-    auto* workSurface = new QLabel(central);
-    workSurface->setObjectName(QStringLiteral("PicLoad"));
-    workSurface->hide();
 }
 
 void MainWindowLayout::buildDocumentFields(QWidget* central, QBoxLayout* upper)

@@ -80,7 +80,6 @@ void TestMainWindow::startup_noSettingsFile_controlsShowInitialState()
     QCOMPARE(f.find<QPushButton>("cmdBrowse")->toolTip(), QStringLiteral("Select an Output Folder"));
     QCOMPARE(f.list()->count(), 0);
     QVERIFY(f.find<QWidget>("picDoor")->isVisible());
-    QVERIFY(!f.find<QWidget>("PicLoad")->isVisible());
     QCOMPARE(f.find<QSlider>("Slider1")->value(), 80);
 
     const QStringList captions = {"Open a File", "Add Folder", "Close", "Clean", "Move Down", "Exit", "Move Up"};
