@@ -73,40 +73,27 @@ struct CommandRow
 
 const QList<CommandRow>& commandTable()
 {
+    // clang-format off
     static const QList<CommandRow> table = {
-        {"menuAdd",
-         Place::FileMenu,
-         {QT_TRANSLATE_NOOP("frmPrinting", "&Open an Image"), nullptr},
-         QKeySequence(QKeySequence::Open),
-         WindowCommand::OpenAFile},
+        {"menuAdd", Place::FileMenu, {QT_TRANSLATE_NOOP("frmPrinting", "&Open an Image"), nullptr},
+            QKeySequence(QKeySequence::Open), WindowCommand::OpenAFile},
         {"menuS", Place::FileMenu, {"-", nullptr}, {}, {}},
-        {"menuExit",
-         Place::FileMenu,
-         {QT_TRANSLATE_NOOP("frmPrinting", "E&xit"), nullptr},
-         QKeySequence(Qt::CTRL | Qt::Key_Q),
-         WindowCommand::Exit},
-        {"menuWeb",
-         Place::AboutMenu,
-         {QT_TRANSLATE_NOOP("frmPrinting", "&Website"), nullptr},
-         {},
-         WindowCommand::Website},
+        {"menuExit", Place::FileMenu, {QT_TRANSLATE_NOOP("frmPrinting", "E&xit"), nullptr},
+            QKeySequence(Qt::CTRL | Qt::Key_Q), WindowCommand::Exit},
+        {"menuWeb", Place::AboutMenu, {QT_TRANSLATE_NOOP("frmPrinting", "&Website"), nullptr},
+            {}, WindowCommand::Website},
         {"menuSS", Place::AboutMenu, {"-", nullptr}, {}, {}},
-        {"menuAbout",
-         Place::AboutMenu,
-         QT_TRANSLATE_NOOP3("frmPrinting", "&About", "menu item"),
-         {},
-         WindowCommand::About},
+        {"menuAbout", Place::AboutMenu, QT_TRANSLATE_NOOP3("frmPrinting", "&About", "menu item"),
+            {}, WindowCommand::About},
         {"convertShortcut", Place::Window, {}, QKeySequence(Qt::CTRL | Qt::Key_Return), WindowCommand::Convert},
         {"convertEnterShortcut", Place::Window, {}, QKeySequence(Qt::CTRL | Qt::Key_Enter), WindowCommand::Convert},
-        {"addFolderShortcut",
-         Place::Window,
-         {},
-         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O),
-         WindowCommand::AddFolder},
+        {"addFolderShortcut", Place::Window, {}, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O),
+            WindowCommand::AddFolder},
         {"moveUpShortcut", Place::Window, {}, QKeySequence(Qt::ALT | Qt::Key_Up), WindowCommand::MoveUp},
         {"moveDownShortcut", Place::Window, {}, QKeySequence(Qt::ALT | Qt::Key_Down), WindowCommand::MoveDown},
         {"removeShortcut", Place::List, {}, QKeySequence(QKeySequence::Delete), WindowCommand::RemoveSelected},
     };
+    // clang-format on
     return table;
 }
 
