@@ -53,6 +53,7 @@ int main(int argc, char* argv[])
     services.homeFolder = QDir::homePath();
     services.configFolder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
     services.installedProgram = runsFromInstalledPlace(services.programFolder);
+    services.windowStateFile = services.configFolder + QStringLiteral("/window.conf");
 
     frmPrinting window(services);
     TerminationSignals terminationSignals(window);

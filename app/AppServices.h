@@ -27,4 +27,6 @@ struct AppServices
     // program folder cannot be written, or always when the program runs from its installed place.
     QString configFolder;
     bool installedProgram = false;
+    // Where the window's size, place and maximised state are kept between sessions; empty: nothing is remembered.
+    QString windowStateFile;
 };

@@ -19,15 +19,15 @@ QIcon iconFromResource(const char* name)
 
 } // namespace
 
-QIcon toolBarIcon(int Index)
+QIcon toolBarIcon(int index)
 {
     static constexpr std::array<const char*, 7> names = {"open-file.svg",  "add-folder.svg", "close-file.svg",
                                                          "clean-list.svg", "move-down.svg",  "exit.svg",
                                                          "move-up.svg"};
-    if (Index < 0 || Index >= int(names.size())) {
+    if (index < 0 || index >= int(names.size())) {
         return {};
     }
-    return iconFromResource(names[static_cast<size_t>(Index)]);
+    return iconFromResource(names[static_cast<size_t>(index)]);
 }
 
 QIcon convertIcon()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/AppServices.h"
+#include "app/MainWindowLayout.h"
 #include "conversion/RunWindow.h"
 #include "imagelist/ToolBarWindow.h"
 
@@ -13,21 +14,11 @@
 
 class CCommonDialogs;
 class ConversionRun;
-class DropPanel;
-class ImageListWidget;
-class QAbstractButton;
-class QAction;
-class QLabel;
-class QLineEdit;
-class QProgressBar;
-class QPushButton;
-class QSlider;
-class QToolButton;
-class ShowImage;
 class ToolBarCommands;
 
 // The program's one window: the image list and its tool bar, the preview, the document information,
-// the quality, the output folder and the convert button. A run and the tool bar reach it through their interfaces.
+// the quality, the output folder and the convert button. MainWindowLayout builds its controls; this class gives them
+// their behaviour. A run and the tool bar reach it through their interfaces.
 class frmPrinting final : public QMainWindow, private RunWindow, private ToolBarWindow
 {
     Q_OBJECT
@@ -38,7 +29,7 @@ public:
     ~frmPrinting() override;
 
     // The one entry for the tool bar and the menu items that stand for its buttons.
-    void CmdToolsBar_Click(int Index);
+    void runToolBarCommand(int index);
     [[nodiscard]] CCommonDialogs& commonDialogs() const { return *m_dialogs; }
     // Where the settings are read at start-up and written by a run; decided once at start-up.
     [[nodiscard]] QString settingsPath() const { return m_settingsPath; }
@@ -53,13 +44,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void buildControls();
-    void buildMenus();
-    void buildShortcuts();
+    void connectControls();
+    void runCommand(WindowCommand command);
     void drawGettingStartedPicture();
-    void setTabOrderAsDesigned();
-    void Form_Load();
-    void Form_Unload();
+    void startUp();
+    void shutDown();
     void endIfUnloaded();
     void loadSettings();
     void refreshQualityLabels();
@@ -105,26 +94,7 @@ private:
     std::unique_ptr<ToolBarCommands> m_commands;
     std::unique_ptr<ConversionRun> m_run;
 
-    QList<QAbstractButton*> m_CmdToolsBar;
-    ShowImage* m_prewImage = nullptr;
-    ImageListWidget* m_List1 = nullptr;
-    QLabel* m_lblPageNum = nullptr;
-    DropPanel* m_picDoor = nullptr;
-    QLabel* m_PicLoad = nullptr;
-    QLineEdit* m_txtTitle = nullptr;
-    QLineEdit* m_txtCreateFor = nullptr;
-    QLineEdit* m_txtCreationDate = nullptr;
-    QPushButton* m_Command1 = nullptr;
-    QLineEdit* m_txtSubject = nullptr;
-    QLineEdit* m_txtKeywords = nullptr;
-    QLabel* m_lblQuality = nullptr;
-    QLabel* m_lblQtt = nullptr;
-    QSlider* m_Slider1 = nullptr;
-    QLineEdit* m_txtPath = nullptr;
-    QPushButton* m_cmdBrowse = nullptr;
-    QPushButton* m_Command3 = nullptr;
-    QProgressBar* m_pb = nullptr;
-    QLabel* m_lblPB = nullptr;
+    MainWindowLayout m_ui;
     QString m_settingsPath;
     bool m_unloaded = false;
     bool m_commandUnderWay = false;

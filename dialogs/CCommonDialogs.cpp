@@ -31,127 +31,127 @@ CCommonDialogs::CCommonDialogs(SystemDialogs& dialogs, QString applicationFolder
 
 bool CCommonDialogs::FontUnderline() const
 {
-    return m_FontUnderline;
+    return m_fontUnderline;
 }
 
-void CCommonDialogs::setFontUnderline(bool vData)
+void CCommonDialogs::setFontUnderline(bool value)
 {
-    m_FontUnderline = vData;
+    m_fontUnderline = value;
 }
 
 bool CCommonDialogs::FontItalic() const
 {
-    return m_FontItalic;
+    return m_fontItalic;
 }
 
-void CCommonDialogs::setFontItalic(bool vData)
+void CCommonDialogs::setFontItalic(bool value)
 {
-    m_FontItalic = vData;
+    m_fontItalic = value;
 }
 
 bool CCommonDialogs::FontBold() const
 {
-    return m_FontBold;
+    return m_fontBold;
 }
 
-void CCommonDialogs::setFontBold(bool vData)
+void CCommonDialogs::setFontBold(bool value)
 {
-    m_FontBold = vData;
+    m_fontBold = value;
 }
 
 int CCommonDialogs::FontSize() const
 {
-    return m_FontSize;
+    return m_fontSize;
 }
 
-void CCommonDialogs::setFontSize(int vData)
+void CCommonDialogs::setFontSize(int value)
 {
-    m_FontSize = vData;
+    m_fontSize = value;
 }
 
 QString CCommonDialogs::FontName() const
 {
-    return m_FontName;
+    return m_fontName;
 }
 
-void CCommonDialogs::setFontName(const QString& vData)
+void CCommonDialogs::setFontName(const QString& value)
 {
-    m_FontName = vData;
+    m_fontName = value;
 }
 
 quint32 CCommonDialogs::Color() const
 {
-    return m_Color;
+    return m_color;
 }
 
-void CCommonDialogs::setColor(quint32 nNew)
+void CCommonDialogs::setColor(quint32 color)
 {
-    m_Color = nNew;
+    m_color = color;
 }
 
 QString CCommonDialogs::DefExt() const
 {
-    return m_DefExt;
+    return m_defaultExtension;
 }
 
-void CCommonDialogs::setDefExt(const QString& vData)
+void CCommonDialogs::setDefExt(const QString& value)
 {
-    m_DefExt = vData;
+    m_defaultExtension = value;
 }
 
 QString CCommonDialogs::Title() const
 {
-    return textBeforeNul(m_Title);
+    return textBeforeNul(m_title);
 }
 
-void CCommonDialogs::setTitle(const QString& vData)
+void CCommonDialogs::setTitle(const QString& value)
 {
-    m_Title = vData;
+    m_title = value;
 }
 
-void CCommonDialogs::Init(QWidget* OwnerForm)
+void CCommonDialogs::Init(QWidget* owner)
 {
-    m_owner = OwnerForm;
+    m_owner = owner;
 }
 
 QString CCommonDialogs::Path() const
 {
-    return textBeforeNul(m_Path);
+    return textBeforeNul(m_path);
 }
 
-void CCommonDialogs::setPath(const QString& vData)
+void CCommonDialogs::setPath(const QString& value)
 {
-    m_Path = vData;
+    m_path = value;
 }
 
 QString CCommonDialogs::FileTitle() const
 {
-    return textBeforeNul(m_FileTitle);
+    return textBeforeNul(m_fileTitle);
 }
 
-void CCommonDialogs::setFileTitle(const QString& vData)
+void CCommonDialogs::setFileTitle(const QString& value)
 {
-    m_FileTitle = vData;
+    m_fileTitle = value;
 }
 
 QString CCommonDialogs::Filter() const
 {
-    return m_Filter;
+    return m_filter;
 }
 
 void CCommonDialogs::setFilter(const QString& vNewValue)
 {
-    m_Filter = vNewValue;
+    m_filter = vNewValue;
 }
 
 QString CCommonDialogs::Filename() const
 {
-    return textBeforeNul(m_Filename);
+    return textBeforeNul(m_filename);
 }
 
 void CCommonDialogs::setFilename(const QString& sNewVal)
 {
-    m_Filename = sNewVal;
+    m_filename = sNewVal;
 }
 
 bool CCommonDialogs::ShowPrinter()
@@ -165,40 +165,40 @@ bool CCommonDialogs::ShowFolder()
     if (!chosen) {
         return false;
     }
-    m_Path = *chosen;
-    m_Filename.clear();
-    m_FileTitle.clear();
+    m_path = *chosen;
+    m_filename.clear();
+    m_fileTitle.clear();
     return true;
 }
 
-bool CCommonDialogs::ShowColor(bool FullOpen)
+bool CCommonDialogs::ShowColor(bool fullOpen)
 {
-    const std::optional<QColor> chosen = m_dialogs.color(m_owner.data(), colorFromColorRef(m_Color), FullOpen);
+    const std::optional<QColor> chosen = m_dialogs.color(m_owner.data(), colorFromColorRef(m_color), fullOpen);
     if (!chosen) {
         return false;
     }
-    m_Color = colorRefFromColor(*chosen);
+    m_color = colorRefFromColor(*chosen);
     return true;
 }
 
 bool CCommonDialogs::ShowFont()
 {
     FontRequest request;
-    request.family = fontRequestFamily(m_FontName);
-    request.pixelHeight = fontPixelHeight(m_FontSize, m_dialogs.screenDpiY());
-    request.bold = m_FontBold;
-    request.italic = m_FontItalic;
-    request.underline = m_FontUnderline;
-    request.color = colorFromColorRef(m_Color);
+    request.family = fontRequestFamily(m_fontName);
+    request.pixelHeight = fontPixelHeight(m_fontSize, m_dialogs.screenDpiY());
+    request.bold = m_fontBold;
+    request.italic = m_fontItalic;
+    request.underline = m_fontUnderline;
+    request.color = colorFromColorRef(m_color);
 
     const std::optional<FontChoice> chosen = m_dialogs.font(m_owner.data(), request);
     if (!chosen) {
         return false;
     }
-    m_FontName = chosen->family;
-    m_FontBold = chosen->bold;
-    m_FontItalic = chosen->italic;
-    m_FontSize = chosen->pointSizeTenths / 10;
+    m_fontName = chosen->family;
+    m_fontBold = chosen->bold;
+    m_fontItalic = chosen->italic;
+    m_fontSize = chosen->pointSizeTenths / 10;
     return true;
 }
 
@@ -213,11 +213,11 @@ bool CCommonDialogs::ShowOpen()
     // The folder of the last confirmed file, as the process's current directory would have become; the
     // directory itself is left alone, it belongs to the whole program.
     request.startFolder = m_openStartFolder.isEmpty() ? QDir::currentPath() : m_openStartFolder;
-    request.filters = qtNameFilters(parseFileTypeFilter(m_Filter));
+    request.filters = qtNameFilters(parseFileTypeFilter(m_filter));
     if (!request.filters.isEmpty()) {
         request.selectedFilter = 0;
     }
-    request.defaultSuffix = m_DefExt;
+    request.defaultSuffix = m_defaultExtension;
 
     const std::optional<QString> chosen = m_dialogs.openFile(m_owner.data(), request);
     if (!chosen) {
@@ -246,10 +246,10 @@ bool CCommonDialogs::ShowSave()
             start = m_applicationFolder;
         }
     }
-    m_Path = start;
+    m_path = start;
 
-    QList<FileTypeFilter> types = parseFileTypeFilter(m_Filter);
-    if (m_Filter.trimmed().isEmpty()) {
+    QList<FileTypeFilter> types = parseFileTypeFilter(m_filter);
+    if (m_filter.trimmed().isEmpty()) {
         types = parseFileTypeFilter(QStringLiteral("*.*|*.*"));
     }
 
@@ -272,10 +272,10 @@ bool CCommonDialogs::ShowSave()
 
 void CCommonDialogs::takeChosenFile(const QString& chosen)
 {
-    m_Filename = chosen;
-    m_Path = folderOfFile(chosen);
-    m_FileTitle = nameOfFile(chosen);
-    if (!m_Path.isEmpty()) {
-        m_openStartFolder = m_Path;
+    m_filename = chosen;
+    m_path = folderOfFile(chosen);
+    m_fileTitle = nameOfFile(chosen);
+    if (!m_path.isEmpty()) {
+        m_openStartFolder = m_path;
     }
 }

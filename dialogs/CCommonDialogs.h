@@ -17,26 +17,26 @@ public:
     CCommonDialogs(SystemDialogs& dialogs, QString applicationFolder);
 
     bool FontUnderline() const;
-    void setFontUnderline(bool vData);
+    void setFontUnderline(bool value);
     bool FontItalic() const;
-    void setFontItalic(bool vData);
+    void setFontItalic(bool value);
     bool FontBold() const;
-    void setFontBold(bool vData);
+    void setFontBold(bool value);
     int FontSize() const;
-    void setFontSize(int vData);
+    void setFontSize(int value);
     QString FontName() const;
-    void setFontName(const QString& vData);
+    void setFontName(const QString& value);
     quint32 Color() const; // 0x00BBGGRR
-    void setColor(quint32 nNew);
+    void setColor(quint32 color);
     QString DefExt() const;
-    void setDefExt(const QString& vData);
+    void setDefExt(const QString& value);
     QString Title() const;
-    void setTitle(const QString& vData);
-    void Init(QWidget* OwnerForm);
+    void setTitle(const QString& value);
+    void Init(QWidget* owner);
     QString Path() const;
-    void setPath(const QString& vData);
+    void setPath(const QString& value);
     QString FileTitle() const;
-    void setFileTitle(const QString& vData);
+    void setFileTitle(const QString& value);
     QString Filter() const;
     void setFilter(const QString& vNewValue);
     QString Filename() const;
@@ -44,7 +44,7 @@ public:
 
     [[nodiscard]] bool ShowPrinter();
     [[nodiscard]] bool ShowFolder();
-    [[nodiscard]] bool ShowColor(bool FullOpen);
+    [[nodiscard]] bool ShowColor(bool fullOpen);
     [[nodiscard]] bool ShowFont();
     [[nodiscard]] bool ShowOpen();
     [[nodiscard]] bool ShowPrinterProperties();
@@ -59,17 +59,17 @@ private:
     // Where the next open dialog starts: the folder of the last confirmed file, else the current directory.
     QString m_openStartFolder;
 
-    QString m_FileTitle;
-    QString m_Path;
-    QString m_Filter;
-    QString m_Filename;
-    quint32 m_Color = 0;
-    QString m_Title;
+    QString m_fileTitle;
+    QString m_path;
+    QString m_filter;
+    QString m_filename;
+    quint32 m_color = 0;
+    QString m_title;
     QPointer<QWidget> m_owner;
-    QString m_DefExt;
-    QString m_FontName;
-    int m_FontSize = 0;
-    bool m_FontBold = false;
-    bool m_FontItalic = false;
-    bool m_FontUnderline = false;
+    QString m_defaultExtension;
+    QString m_fontName;
+    int m_fontSize = 0;
+    bool m_fontBold = false;
+    bool m_fontItalic = false;
+    bool m_fontUnderline = false;
 };

@@ -10,17 +10,17 @@
 
 ToolBarCommands::ToolBarCommands(QListWidget& list, ToolBarWindow& window) : m_list(list), m_window(window) {}
 
-void ToolBarCommands::CmdToolsBar_Click(int Index)
+void ToolBarCommands::run(int index)
 {
     m_window.hideDropPanel();
     QCoreApplication::processEvents();
 
     // While a run owns the list only leaving the program is allowed; the run reads one list throughout.
-    if (Index != ExitProgram && m_window.listLocked()) {
+    if (index != ExitProgram && m_window.listLocked()) {
         return;
     }
 
-    switch (Index) {
+    switch (index) {
     case OpenAFile:
         openAFile();
         break;

@@ -29,8 +29,8 @@ public:
     // Both are owned by the main window.
     ToolBarCommands(QListWidget& list, ToolBarWindow& window);
 
-    // The one entry for every tool-bar button and the menu items that stand for them.
-    void CmdToolsBar_Click(int Index);
+    // The one entry for every tool-bar button (by ToolBarIndex) and the menu items that stand for them.
+    void run(int index);
 
 private:
     void openAFile();

@@ -8,15 +8,15 @@
 #include <cmath>
 
 ShowImage::ShowImage(QWidget* parent)
-    : QWidget(parent), m_immagine(new ShowImageSurface(this)), m_reader(new PreviewRead(this))
+    : QWidget(parent), m_surface(new ShowImageSurface(this)), m_reader(new PreviewRead(this))
 {
-    m_immagine->setFrameShape(QFrame::Box);
-    m_immagine->setLineWidth(1);
-    m_immagine->clearTo(colorFromValue(m_backColor, palette()));
-    connect(m_immagine, &ShowImageSurface::clicked, this, &ShowImage::Click);
-    connect(m_immagine, &ShowImageSurface::doubleClicked, this, &ShowImage::DblClick);
-    connect(m_immagine, &ShowImageSurface::mouseMoved, this, &ShowImage::MouseMove);
-    connect(m_immagine, &ShowImageSurface::mousePressed, this, &ShowImage::MouseDown);
+    m_surface->setFrameShape(QFrame::Box);
+    m_surface->setLineWidth(1);
+    m_surface->clearTo(colorFromValue(m_backColor, palette()));
+    connect(m_surface, &ShowImageSurface::clicked, this, &ShowImage::Click);
+    connect(m_surface, &ShowImageSurface::doubleClicked, this, &ShowImage::DblClick);
+    connect(m_surface, &ShowImageSurface::mouseMoved, this, &ShowImage::MouseMove);
+    connect(m_surface, &ShowImageSurface::mousePressed, this, &ShowImage::MouseDown);
     connect(m_reader, &PreviewRead::finished, this, &ShowImage::pictureRead);
 
     m_sharpenDelay.setSingleShot(true);
@@ -24,27 +24,27 @@ ShowImage::ShowImage(QWidget* parent)
     connect(&m_sharpenDelay, &QTimer::timeout, this, &ShowImage::sharpenIfEnlarged);
     m_noteDelay.setSingleShot(true);
     m_noteDelay.setInterval(300);
-    connect(&m_noteDelay, &QTimer::timeout, this, [this] { m_immagine->setLoadingNote(isLoading()); });
+    connect(&m_noteDelay, &QTimer::timeout, this, [this] { m_surface->setLoadingNote(isLoading()); });
 }
 
 ShowImage::~ShowImage() = default;
 
 int ShowImage::BorderStyle() const
 {
-    return m_immagine->frameShape() == QFrame::NoFrame ? 0 : 1;
+    return m_surface->frameShape() == QFrame::NoFrame ? 0 : 1;
 }
 
-void ShowImage::setBorderStyle(int New_BorderStyle)
+void ShowImage::setBorderStyle(int style)
 {
-    m_immagine->setFrameShape(New_BorderStyle == 0 ? QFrame::NoFrame : QFrame::Box);
+    m_surface->setFrameShape(style == 0 ? QFrame::NoFrame : QFrame::Box);
     Q_EMIT PropertyChanged(QStringLiteral("BorderStyle"));
 }
 
-void ShowImage::Cls()
+void ShowImage::clear()
 {
     // A picture still being read must not appear after the preview was blanked (Close, the end of a run).
     stopReading();
-    m_immagine->clearTo(colorFromValue(m_backColor, palette()));
+    m_surface->clearTo(colorFromValue(m_backColor, palette()));
 }
 
 quint32 ShowImage::BackColor() const
@@ -52,46 +52,46 @@ quint32 ShowImage::BackColor() const
     return m_backColor;
 }
 
-void ShowImage::setBackColor(quint32 New_BackColor)
+void ShowImage::setBackColor(quint32 color)
 {
-    m_backColor = New_BackColor;
+    m_backColor = color;
     Q_EMIT PropertyChanged(QStringLiteral("BackColor"));
     // The background shows at once, with or without a picture.
-    m_immagine->clearTo(colorFromValue(m_backColor, palette()));
-    showImageInfo();
+    m_surface->clearTo(colorFromValue(m_backColor, palette()));
+    drawPicture();
 }
 
 QImage ShowImage::Picture() const
 {
-    return m_temp;
+    return m_picture;
 }
 
-void ShowImage::setPicture(const QImage& New_Picture)
+void ShowImage::setPicture(const QImage& picture)
 {
     stopReading();
-    m_temp = New_Picture;
-    m_tempPath.clear();
+    m_picture = picture;
+    m_picturePath.clear();
     Q_EMIT PropertyChanged(QStringLiteral("Picture"));
-    showImageInfo();
+    drawPicture();
 }
 
-void ShowImage::showImageInfo()
+void ShowImage::drawPicture()
 {
-    if (m_temp.isNull()) {
+    if (m_picture.isNull()) {
         return;
     }
-    const FitRect fit = fitPicture(m_temp.width(), m_temp.height(), m_immagine->width(), m_immagine->height());
+    const FitRect fit = fitPicture(m_picture.width(), m_picture.height(), m_surface->width(), m_surface->height());
     const QColor background = colorFromValue(m_backColor, palette());
     if (fit.w <= 0 || fit.h <= 0) {
-        m_immagine->clearTo(background);
+        m_surface->clearTo(background);
         return;
     }
-    m_immagine->paintPicture(m_temp, QRect(fit.x, fit.y, fit.w, fit.h), background);
+    m_surface->paintPicture(m_picture, QRect(fit.x, fit.y, fit.w, fit.h), background);
 }
 
-void ShowImage::loadimg(const QString& nome)
+void ShowImage::showImage(const QString& path)
 {
-    startReading({nome, deviceBox(), false});
+    startReading({path, deviceBox(), false});
 }
 
 bool ShowImage::isLoading() const
@@ -119,7 +119,7 @@ void ShowImage::stopReading()
 {
     m_sharpenDelay.stop();
     m_noteDelay.stop();
-    m_immagine->setLoadingNote(false);
+    m_surface->setLoadingNote(false);
     if (m_reading) {
         m_reader->cancel();
         m_reading.reset();
@@ -134,20 +134,20 @@ void ShowImage::pictureRead(const QString& path, const QImage& image, const QStr
     const Reading reading = *m_reading;
     m_reading.reset();
     m_noteDelay.stop();
-    m_immagine->setLoadingNote(false);
+    m_surface->setLoadingNote(false);
     if (image.isNull()) {
         if (reading.sharpen) {
             // The file changed or went away since: keep the picture shown, quietly, and stop asking.
-            m_tempPath.clear();
+            m_picturePath.clear();
             return;
         }
         Q_EMIT loadFinished(path, reason.isEmpty() ? tr("The picture could not be read.") : reason);
         return;
     }
-    m_temp = image;
-    m_tempPath = path;
-    m_tempBox = reading.box;
-    showImageInfo();
+    m_picture = image;
+    m_picturePath = path;
+    m_pictureBox = reading.box;
+    drawPicture();
     if (!reading.sharpen) {
         Q_EMIT loadFinished(path, QString());
     }
@@ -156,41 +156,41 @@ void ShowImage::pictureRead(const QString& path, const QImage& image, const QStr
 
 void ShowImage::sharpenIfEnlarged()
 {
-    if (m_reading || m_tempPath.isEmpty() || m_temp.isNull()) {
+    if (m_reading || m_picturePath.isEmpty() || m_picture.isNull()) {
         return;
     }
     // Never enlarged: a picture that fits its box with room on both sides is the whole file already.
-    const bool whole = m_temp.width() < m_tempBox.width() && m_temp.height() < m_tempBox.height();
+    const bool whole = m_picture.width() < m_pictureBox.width() && m_picture.height() < m_pictureBox.height();
     const QSize box = deviceBox();
-    if (whole || (box.width() <= m_tempBox.width() && box.height() <= m_tempBox.height())) {
+    if (whole || (box.width() <= m_pictureBox.width() && box.height() <= m_pictureBox.height())) {
         return;
     }
-    const FitRect fit = fitPicture(m_temp.width(), m_temp.height(), box.width(), box.height());
-    if (fit.w > m_temp.width() + 1 || fit.h > m_temp.height() + 1) {
-        startReading({m_tempPath, box, true});
+    const FitRect fit = fitPicture(m_picture.width(), m_picture.height(), box.width(), box.height());
+    if (fit.w > m_picture.width() + 1 || fit.h > m_picture.height() + 1) {
+        startReading({m_picturePath, box, true});
     }
 }
 
 void ShowImage::ReadProperties(const PropertyStore& store)
 {
     stopReading();
-    m_temp = store.read(QStringLiteral("Picture"), QImage()).value<QImage>();
-    m_tempPath.clear();
-    m_immagine->setFrameShape(
+    m_picture = store.read(QStringLiteral("Picture"), QImage()).value<QImage>();
+    m_picturePath.clear();
+    m_surface->setFrameShape(
         store.read(QStringLiteral("BorderStyle"), kDefaultBorderStyle).toInt() == 0 ? QFrame::NoFrame : QFrame::Box);
     m_backColor = store.read(QStringLiteral("BackColor"), kDefaultBackColor).toUInt();
 }
 
 void ShowImage::WriteProperties(PropertyStore& store) const
 {
-    store.write(QStringLiteral("Picture"), m_temp, QImage());
+    store.write(QStringLiteral("Picture"), m_picture, QImage());
     store.write(QStringLiteral("BorderStyle"), BorderStyle(), kDefaultBorderStyle);
     store.write(QStringLiteral("BackColor"), m_backColor, kDefaultBackColor);
 }
 
 QImage ShowImage::surfaceImage() const
 {
-    return m_immagine->grab().toImage();
+    return m_surface->grab().toImage();
 }
 
 QColor ShowImage::colorFromValue(quint32 value, const QPalette& palette)
@@ -213,11 +213,11 @@ QColor ShowImage::colorFromValue(quint32 value, const QPalette& palette)
 void ShowImage::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    m_immagine->move(0, 0);
-    m_immagine->resize(m_immagine->width(), height());
-    m_immagine->resize(width(), height());
-    showImageInfo();
-    if (!m_tempPath.isEmpty()) {
+    m_surface->move(0, 0);
+    m_surface->resize(m_surface->width(), height());
+    m_surface->resize(width(), height());
+    drawPicture();
+    if (!m_picturePath.isEmpty()) {
         m_sharpenDelay.start();
     }
 }

@@ -12,7 +12,7 @@ class PropertyStore;
 class ShowImageSurface;
 
 // Shows one picture fitted into its rectangle, proportions kept, centred along the axis with room to spare.
-// loadimg reads the file in the isolated image reader, at the size the preview needs in device pixels and
+// showImage reads the file in the isolated image reader, at the size the preview needs in device pixels and
 // upright, without holding up the window.
 class ShowImage final : public QWidget
 {
@@ -25,16 +25,16 @@ public:
     ~ShowImage() override;
 
     [[nodiscard]] int BorderStyle() const;
-    void setBorderStyle(int New_BorderStyle);
-    void Cls();
+    void setBorderStyle(int style);
+    void clear(); // blanks the preview to its background
     [[nodiscard]] quint32 BackColor() const;
-    void setBackColor(quint32 New_BackColor);
+    void setBackColor(quint32 color);
     [[nodiscard]] QImage Picture() const;
-    void setPicture(const QImage& New_Picture);
-    void showImageInfo();
-    // Starts reading the file and returns at once; loadFinished tells how it went. A newer loadimg, Cls or a new
+    void setPicture(const QImage& picture);
+    void drawPicture(); // draws the held picture fitted into the preview again
+    // Starts reading the file and returns at once; loadFinished tells how it went. A newer showImage, clear or a new
     // Picture supersedes a read still under way. A file that cannot be read leaves what was shown.
-    void loadimg(const QString& nome);
+    void showImage(const QString& path);
 
     void ReadProperties(const PropertyStore& store);
     void WriteProperties(PropertyStore& store) const;
@@ -50,8 +50,8 @@ Q_SIGNALS:
     void MouseDown(int Button, int Shift, float X, float Y);
     // The container should save the control's settings again.
     void PropertyChanged(const QString& name);
-    // The read that loadimg started has ended: the picture is shown, or error says why the file could not be read.
-    void loadFinished(const QString& nome, const QString& error);
+    // The read that showImage started has ended: the picture is shown, or error says why the file could not be read.
+    void loadFinished(const QString& path, const QString& error);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -61,7 +61,7 @@ private:
     {
         QString path;
         QSize box;    // device pixels the picture was asked to fit in
-        bool sharpen; // a re-read of the held picture for a larger size, not a loadimg
+        bool sharpen; // a re-read of the held picture for a larger size, not a showImage
     };
 
     [[nodiscard]] bool isLoading() const;
@@ -71,11 +71,11 @@ private:
     void pictureRead(const QString& path, const QImage& image, const QString& reason);
     void sharpenIfEnlarged();
 
-    ShowImageSurface* m_immagine;
+    ShowImageSurface* m_surface;
     PreviewRead* m_reader;
-    QImage m_temp;      // the held picture, read at the size it is shown at
-    QString m_tempPath; // the file it came from (empty for a picture given as Picture)
-    QSize m_tempBox;    // the device size it was read for
+    QImage m_picture;      // the held picture, read at the size it is shown at
+    QString m_picturePath; // the file it came from (empty for a picture given as Picture)
+    QSize m_pictureBox;    // the device size it was read for
     std::optional<Reading> m_reading;
     QTimer m_sharpenDelay; // a drag of the window's edge asks for one re-read, not one per step
     QTimer m_noteDelay;    // a quick read shows no note at all

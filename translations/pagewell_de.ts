@@ -832,10 +832,6 @@ pdftk meldete:
         <translation>&amp;Webseite</translation>
     </message>
     <message>
-        <source>Free Pagewell</source>
-        <translation>Freies Pagewell</translation>
-    </message>
-    <message>
         <source>Converting...</source>
         <translation>Wird umgewandelt...</translation>
     </message>

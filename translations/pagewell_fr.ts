@@ -832,10 +832,6 @@ pdftk a signalé&#xa0;:
         <translation>Site &amp;web</translation>
     </message>
     <message>
-        <source>Free Pagewell</source>
-        <translation>Pagewell libre</translation>
-    </message>
-    <message>
         <source>Converting...</source>
         <translation>Conversion en cours...</translation>
     </message>

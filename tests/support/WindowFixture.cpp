@@ -28,6 +28,7 @@ frmPrinting& WindowFixture::open()
     AppServices services = this->services([this](QWidget* owner) { return makeStages(owner); });
     services.programFolder = programFolder;
     services.homeFolder = homeFolder;
+    services.windowStateFile = windowStateFile;
     window = std::make_unique<frmPrinting>(services);
     window->show();
     if (!QTest::qWaitForWindowExposed(window.get())) {

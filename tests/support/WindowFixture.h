@@ -38,6 +38,7 @@ struct WindowFixture : ScriptedDesktop
     TestFolder folder;
     QString programFolder;
     QString homeFolder;
+    QString windowStateFile; // where the window is remembered; empty: nowhere (the user's own is never touched)
     std::shared_ptr<ScriptedStages::Log> stagesLog = std::make_shared<ScriptedStages::Log>();
     StagesFactory makeStages;
     QString workspaceParent;

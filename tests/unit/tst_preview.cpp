@@ -17,12 +17,12 @@ private Q_SLOTS:
     void fitPicture_ratioEqualToBox_data();
     void fitPicture_ratioEqualToBox();
     void fitPicture_noArea_givesEmptyRect();
-    void loadimg_file_shownUprightFittedAndCentred_data();
-    void loadimg_file_shownUprightFittedAndCentred();
+    void showImage_file_shownUprightFittedAndCentred_data();
+    void showImage_file_shownUprightFittedAndCentred();
     void resize_larger_readsPictureAgain();
-    void showImageInfo_noPicture_surfaceUntouched();
+    void drawPicture_noPicture_surfaceUntouched();
     void cls_thenResize_redrawsHeldPicture();
-    void loadimg_unreadable_reportsAndKeepsPicture();
+    void showImage_unreadable_reportsAndKeepsPicture();
     void backColor_change_repaintsAndMarksChanged();
     void borderStyle_change_doesNotRedraw();
     void properties_defaultsNotStored_readBackAsDefaults();
@@ -107,7 +107,7 @@ QImage solid(int w, int h, QColor color)
 [[nodiscard]] bool load(ShowImage& preview, const QString& file, QString* error)
 {
     QSignalSpy finished(&preview, &ShowImage::loadFinished);
-    preview.loadimg(file);
+    preview.showImage(file);
     if (!finished.wait(60000) || finished.first().at(0).toString() != file) {
         return false;
     }
@@ -123,7 +123,7 @@ bool near(QColor a, QColor b, int tolerance)
 
 } // namespace
 
-void TestPreview::loadimg_file_shownUprightFittedAndCentred_data()
+void TestPreview::showImage_file_shownUprightFittedAndCentred_data()
 {
     QTest::addColumn<QString>("fileName");
     QTest::addColumn<int>("sample"); // -1: a camera-sized JPEG
@@ -137,7 +137,7 @@ void TestPreview::loadimg_file_shownUprightFittedAndCentred_data()
     QTest::newRow("JPEG 8000 x 6000") << "big.jpg" << -1 << QSize(8000, 6000);
 }
 
-void TestPreview::loadimg_file_shownUprightFittedAndCentred()
+void TestPreview::showImage_file_shownUprightFittedAndCentred()
 {
     QFETCH(QString, fileName);
     QFETCH(int, sample);
@@ -195,14 +195,14 @@ void TestPreview::resize_larger_readsPictureAgain()
     QCOMPARE(preview.Picture().size(), QSize(400, 300));
 }
 
-void TestPreview::showImageInfo_noPicture_surfaceUntouched()
+void TestPreview::drawPicture_noPicture_surfaceUntouched()
 {
     ShowImage preview;
     preview.resize(100, 100);
     preview.show();
     preview.setBackColor(0x000000FF); // red: the surface is cleared to it
     const QImage before = preview.surfaceImage();
-    preview.showImageInfo();
+    preview.drawPicture();
     QCOMPARE(preview.surfaceImage(), before);
     QCOMPARE(before.pixelColor(50, 50), QColor(Qt::red));
 }
@@ -216,7 +216,7 @@ void TestPreview::cls_thenResize_redrawsHeldPicture()
     preview.setPicture(solid(10, 10, Qt::blue));
     QCOMPARE(preview.surfaceImage().pixelColor(50, 50), QColor(Qt::blue));
 
-    preview.Cls();
+    preview.clear();
     QCOMPARE(preview.surfaceImage().pixelColor(50, 50), QColor(Qt::white));
     QVERIFY(!preview.Picture().isNull()); // still held
 
@@ -224,7 +224,7 @@ void TestPreview::cls_thenResize_redrawsHeldPicture()
     QCOMPARE(preview.surfaceImage().pixelColor(60, 60), QColor(Qt::blue));
 }
 
-void TestPreview::loadimg_unreadable_reportsAndKeepsPicture()
+void TestPreview::showImage_unreadable_reportsAndKeepsPicture()
 {
     TestFolder folder;
     const QString text = folder.write(QStringLiteral("notes.png"), "this is not a picture");

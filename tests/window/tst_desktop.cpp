@@ -373,7 +373,7 @@ void TestDesktop::tab_reachesEveryControl_withVisibleFocus()
     auto window = openWindow(f, skin, f.programFolder, f.folder.mkdir(QStringLiteral("config")), false);
     window->activateWindow();
     QTRY_VERIFY(window->isActiveWindow());
-    window->CmdToolsBar_Click(3); // hides the guide over the list
+    window->runToolBarCommand(3); // hides the guide over the list
 
     const QStringList controls = {"txtTitle",      "txtCreationDate", "txtCreateFor",  "txtSubject",    "txtKeywords",
                                   "Command1",      "Command3",        "List1",         "Slider1",       "txtPath",

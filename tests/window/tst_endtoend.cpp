@@ -261,7 +261,7 @@ void TestEndToEnd::toolCheckStillOut_busyAndLockedFromClick_cleanRefused()
         tried = true;
         QCOMPARE(f.text("Command3"), QStringLiteral("Converting..."));
         QVERIFY(!f.toolButton(3)->isEnabled());
-        f.window->CmdToolsBar_Click(3); // Clean, as its shortcut would: refused
+        f.window->runToolBarCommand(3); // Clean, as its shortcut would: refused
         QCOMPARE(f.list()->count(), 2);
     });
     poll.start(10);

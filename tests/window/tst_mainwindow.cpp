@@ -10,7 +10,10 @@
 #include <QFile>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QScreen>
+#include <QSettings>
 #include <QSignalSpy>
+#include <QStyle>
 #include <QTest>
 
 #include <sys/stat.h>
@@ -27,6 +30,9 @@ private Q_SLOTS:
     void startup_skinCallsInOrder_detachOnClose();
     void startup_skinUnavailable_windowStillWorks();
     void tabOrder_startsWithTitleThenCreationDate();
+    void window_opens_wholeOnScreenControlsApart();
+    void window_rememberedPlace_usedWhereItFits_data();
+    void window_rememberedPlace_usedWhereItFits();
     void quality_slider_labelsFollowStrictLimits_data();
     void quality_slider_labelsFollowStrictLimits();
     void now_button_takesDateFromClock();
@@ -74,12 +80,16 @@ void TestMainWindow::startup_noSettingsFile_controlsShowInitialState()
     QCOMPARE(f.find<QPushButton>("cmdBrowse")->toolTip(), QStringLiteral("Select an Output Folder"));
     QCOMPARE(f.list()->count(), 0);
     QVERIFY(f.find<QWidget>("picDoor")->isVisible());
-    QVERIFY(!f.find<QWidget>("PicLoad")->isVisible());
     QCOMPARE(f.find<QSlider>("Slider1")->value(), 80);
 
     const QStringList captions = {"Open a File", "Add Folder", "Close", "Clean", "Move Down", "Exit", "Move Up"};
-    const QStringList tips = {"Open an Image File",  "Add Image Files from a Folder", "Close This Image File",
-                              "Remove all from File List", "Move selected Down", "Exit", "Up"};
+    const QStringList tips = {"Open an Image File",
+                              "Add Image Files from a Folder",
+                              "Close This Image File",
+                              "Remove all from File List",
+                              "Move selected Down",
+                              "Exit",
+                              "Up"};
     for (int i = 0; i < captions.size(); ++i) {
         QCOMPARE(f.toolButton(i)->text(), captions.at(i));
         QCOMPARE(f.toolButton(i)->toolTip(), tips.at(i));
@@ -151,7 +161,8 @@ void TestMainWindow::captions_followUserLanguage_data()
     const QStringList english = {
         "Free Pagewell", "Convert To PDF Now", "File List:",        "&File", "&About", "Open a File",
         "Best",          "Add File",           "Please add a file", "Cancel"};
-    const QStringList german = {"Freies Pagewell",
+    // The window's title is the program's name: the same in every language.
+    const QStringList german = {"Free Pagewell",
                                 "Jetzt in PDF umwandeln",
                                 "Dateiliste:",
                                 "&Datei",
@@ -161,9 +172,9 @@ void TestMainWindow::captions_followUserLanguage_data()
                                 "Datei hinzufügen",
                                 "Bitte fügen Sie eine Datei hinzu",
                                 "Abbrechen"};
-    const QStringList french = {"Pagewell libre", "Convertir en PDF",   "Liste des fichiers\u00a0:",
-                                "&Fichier",       "À &propos",          "Ouvrir un fichier",
-                                "Excellente",     "Ajouter un fichier", "Veuillez ajouter un fichier",
+    const QStringList french = {"Free Pagewell", "Convertir en PDF",   "Liste des fichiers\u00a0:",
+                                "&Fichier",      "À &propos",          "Ouvrir un fichier",
+                                "Excellente",    "Ajouter un fichier", "Veuillez ajouter un fichier",
                                 "Annuler"};
     QTest::newRow("C.UTF-8, LANGUAGE ignored")
         << QByteArray("C.UTF-8") << QByteArray("de_DE.UTF-8") << QByteArray("de") << english;
@@ -232,7 +243,7 @@ void TestMainWindow::startup_skinUnavailable_windowStillWorks()
         QCOMPARE(window.windowTitle(), QStringLiteral("Free Pagewell"));
         QCOMPARE(skin->isAttached(), skin == &real);
         QCOMPARE(window.styleSheet().isEmpty(), skin == &missing);
-        window.CmdToolsBar_Click(3);
+        window.runToolBarCommand(3);
         window.close();
         QVERIFY(window.styleSheet().isEmpty());
     }
@@ -252,6 +263,96 @@ void TestMainWindow::tabOrder_startsWithTitleThenCreationDate()
         } while (!(at->focusPolicy() & Qt::TabFocus));
         QCOMPARE(at->objectName(), expected.at(i));
     }
+}
+
+// Run at scale 1 on the offscreen 800 × 600 screen and again by CTest on small screens at 1.25, 1.5 and 2.
+void TestMainWindow::window_opens_wholeOnScreenControlsApart()
+{
+    WindowFixture f;
+    frmPrinting& w = f.open();
+    const QRect area = w.screen()->availableGeometry();
+    QVERIFY2(area.contains(w.frameGeometry()), qPrintable(QStringLiteral("window %1,%2 %3x%4 on an area of %5x%6")
+                                                              .arg(w.frameGeometry().x())
+                                                              .arg(w.frameGeometry().y())
+                                                              .arg(w.frameGeometry().width())
+                                                              .arg(w.frameGeometry().height())
+                                                              .arg(area.width())
+                                                              .arg(area.height())));
+    // The smallest screen the window is made for, 800 × 600, takes its whole layout with a frame around it.
+    QVERIFY2(
+        w.minimumSizeHint().width() <= 800 - 16 && w.minimumSizeHint().height() <= 600 - 48,
+        qPrintable(QStringLiteral("minimum %1x%2").arg(w.minimumSizeHint().width()).arg(w.minimumSizeHint().height())));
+
+    QStringList names = {
+        "picDoor",      "prewImage",    "Label2",          "lblPageNum",      "lblTitle",   "txtTitle",
+        "lblCreateFor", "txtCreateFor", "lblCreationDate", "txtCreationDate", "Command1",   "lblSubject",
+        "txtSubject",   "lblKeywords",  "txtKeywords",     "lblJPG",          "lblQuality", "lblQtt",
+        "Slider1",      "Label3",       "txtPath",         "cmdBrowse",       "Command3",   "pb",
+        "lblPB"};
+    for (int i = 0; i < 7; ++i) {
+        names << QStringLiteral("CmdToolsBar_%1").arg(i);
+    }
+    QList<QRect> placed;
+    for (const QString& name : std::as_const(names)) {
+        auto* control = f.find<QWidget>(name);
+        QVERIFY2(control && control->isVisible(), qPrintable(name));
+        const QRect rect(control->mapTo(&w, QPoint(0, 0)), control->size());
+        QVERIFY2(w.rect().contains(rect), qPrintable(name + QStringLiteral(" is cut off")));
+        QVERIFY2(control->width() >= control->minimumSizeHint().width(),
+                 qPrintable(name + QStringLiteral(" is squeezed")));
+        for (int other = 0; other < placed.size(); ++other) {
+            QVERIFY2(!rect.intersects(placed.at(other)),
+                     qPrintable(name + QStringLiteral(" overlaps ") + names.at(other)));
+        }
+        placed.append(rect);
+    }
+    // The creation date is read whole, not scrolled.
+    const auto* date = f.find<QLineEdit>("txtCreationDate");
+    QVERIFY(date->width() >= date->fontMetrics().horizontalAdvance(date->text()) + 2 * 2 +
+                                 2 * date->style()->pixelMetric(QStyle::PM_DefaultFrameWidth));
+}
+
+void TestMainWindow::window_rememberedPlace_usedWhereItFits_data()
+{
+    QTest::addColumn<QRect>("remembered");
+    QTest::addColumn<bool>("maximized");
+    QTest::addColumn<bool>("placeUsed");
+    QTest::addColumn<bool>("sizeUsed");
+    QTest::newRow("nothing remembered") << QRect() << false << false << false;
+    QTest::newRow("on the screen") << QRect(20, 50, 760, 600) << false << true << true;
+    QTest::newRow("maximised") << QRect(30, 60, 750, 590) << true << true << true;
+    QTest::newRow("on a screen that is gone") << QRect(2000, 1500, 760, 600) << false << false << true;
+    QTest::newRow("larger than the screen") << QRect(0, 0, 2400, 1600) << false << false << false;
+}
+
+void TestMainWindow::window_rememberedPlace_usedWhereItFits()
+{
+    QFETCH(QRect, remembered);
+    QFETCH(bool, maximized);
+    QFETCH(bool, placeUsed);
+    QFETCH(bool, sizeUsed);
+    WindowFixture f;
+    f.windowStateFile = f.folder.file(QStringLiteral("config/window.conf"));
+    if (remembered.isValid()) {
+        QSettings state(f.windowStateFile, QSettings::IniFormat);
+        state.setValue(QStringLiteral("MainWindow/geometry"), remembered);
+        state.setValue(QStringLiteral("MainWindow/maximized"), maximized);
+    }
+    frmPrinting& w = f.open();
+    QCOMPARE(w.isMaximized(), maximized);
+    const QRect opened = w.normalGeometry();
+    QCOMPARE(opened.topLeft() == remembered.topLeft(), placeUsed);
+    QCOMPARE(opened.size() == remembered.size(), sizeUsed);
+    QVERIFY(w.screen()->availableGeometry().contains(w.frameGeometry()));
+
+    // Where the window was closed, it opens again next time; the settings file is not where that is kept.
+    w.showNormal();
+    w.setGeometry(QRect(QPoint(20, 40), w.minimumSizeHint()));
+    w.close();
+    QVERIFY(!QFile::exists(w.settingsPath()));
+    f.window.reset();
+    frmPrinting& again = f.open();
+    QCOMPARE(again.normalGeometry(), QRect(QPoint(20, 40), again.minimumSizeHint()));
 }
 
 void TestMainWindow::quality_slider_labelsFollowStrictLimits_data()
@@ -342,7 +443,7 @@ void TestMainWindow::openAFile_notAnImage_stillJoinsList()
     const QString fake = f.folder.write(QStringLiteral("Zeugnis größer.jpg"), "not really a jpeg");
     f.dialogs.openAnswers.push_back(fake);
     QSignalSpy read(preview, &ShowImage::loadFinished);
-    f.window->CmdToolsBar_Click(0);
+    f.window->runToolBarCommand(0);
     QCOMPARE(f.entries(), QStringList{fake});
     QCOMPARE(f.text("txtTitle"), QStringLiteral("Zeugnis größer"));
     QVERIFY(read.wait(30000));
@@ -393,17 +494,17 @@ void TestMainWindow::closeAndClean_emptyList_onlyCloseBlanksPreview()
     const QPoint middle(preview->width() / 2, preview->height() / 2);
 
     f.addEntries({"/a.jpg", "/b.jpg"});
-    f.window->CmdToolsBar_Click(3); // Clean
+    f.window->runToolBarCommand(3); // Clean
     QCOMPARE(f.list()->count(), 0);
     QCOMPARE(preview->surfaceImage().pixelColor(middle), QColor(Qt::blue));
 
     f.addEntries({"/a.jpg"});
-    f.window->CmdToolsBar_Click(2); // Close
+    f.window->runToolBarCommand(2); // Close
     QCOMPARE(f.list()->count(), 0);
     QCOMPARE(preview->surfaceImage().pixelColor(middle), QColor(Qt::white));
 
-    f.window->CmdToolsBar_Click(7); // no such button: nothing happens
-    f.window->CmdToolsBar_Click(-1);
+    f.window->runToolBarCommand(7); // no such button: nothing happens
+    f.window->runToolBarCommand(-1);
     QVERIFY(f.window->isVisible());
 }
 
@@ -511,12 +612,12 @@ void TestMainWindow::addFolder_appendsTreeInOrder_cancelAddsNothing()
     f.addEntries({"/first.jpg"});
 
     f.dialogs.folderAnswers.push_back(root);
-    f.window->CmdToolsBar_Click(1);
+    f.window->runToolBarCommand(1);
     QCOMPARE(f.entries(), (QStringList{"/first.jpg", root + "/a.jpg", root + "/d.png", root + "/B/b.jpg",
                                        root + "/B/C/c.jpg", root + "/E/e.gif"}));
     QCOMPARE(f.dialogs.folderCaptions.last(), QStringLiteral("Please select a folder:"));
 
-    f.window->CmdToolsBar_Click(1); // cancelled
+    f.window->runToolBarCommand(1); // cancelled
     QCOMPARE(f.list()->count(), 6);
 }
 
