@@ -1,7 +1,8 @@
 #include "conversion/PageWorker.h"
 
+#include "platform/EventWait.h"
+
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <QSemaphore>
 
 PageWorker::PageWorker() : m_context(std::make_unique<QObject>())
@@ -22,17 +23,17 @@ void PageWorker::runAndWait(const std::function<void()>& work)
         work();
         return;
     }
-    QEventLoop loop;
+    EventWait wait;
     QSemaphore done;
     QMetaObject::invokeMethod(
         m_context.get(),
         [&] {
             work();
-            QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+            wait.done();
             done.release();
         },
         Qt::QueuedConnection);
-    loop.exec();
-    // The loop also ends when the application quits; the work is bounded, and it is waited for.
+    (void)wait.run();
+    // The wait also ends when the application quits; the work is bounded, and it is waited for.
     done.acquire();
 }

@@ -3,8 +3,9 @@
 #include "conversion/Merging.h"
 #include "platform/Pdftk.h"
 
+#include "platform/EventWait.h"
+
 #include <QCoreApplication>
-#include <QEventLoop>
 
 PdftkCheck::PdftkCheck(std::unique_ptr<Pdftk> pdftk) : m_pdftk(std::move(pdftk))
 {
@@ -25,7 +26,7 @@ void PdftkCheck::ask()
         m_asking = false;
         m_answer = pdftkVersionAnswer(*m_pdftk, versionRun);
         if (m_wait) {
-            m_wait->quit();
+            m_wait->done();
         }
     });
 }
@@ -37,9 +38,9 @@ StageResult PdftkCheck::result()
     }
     if (!m_answer) {
         // Also ends when the application quits.
-        QEventLoop wait;
+        EventWait wait;
         m_wait = &wait;
-        wait.exec();
+        (void)wait.run();
         m_wait = nullptr;
     }
     if (!m_answer) {
@@ -56,6 +57,6 @@ StageResult PdftkCheck::result()
 void PdftkCheck::stopWaiting()
 {
     if (m_wait) {
-        m_wait->quit();
+        m_wait->interrupt();
     }
 }

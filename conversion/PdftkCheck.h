@@ -6,7 +6,7 @@
 #include <optional>
 
 class Pdftk;
-class QEventLoop;
+class EventWait;
 
 // Whether pdftk is there and works (pdftk --version), asked once per program session: in the background from the
 // moment this object is made, so that a run waits for the answer only while it is still out. A failed answer is
@@ -30,5 +30,5 @@ private:
     std::unique_ptr<Pdftk> m_pdftk;
     std::optional<StageResult> m_answer;
     bool m_asking = false;
-    QEventLoop* m_wait = nullptr;
+    EventWait* m_wait = nullptr;
 };

@@ -4,13 +4,6 @@
 #include <QFileInfo>
 #include <QStringList>
 
-#include <csignal>
-
-#include <fcntl.h>
-#include <sys/prctl.h>
-#include <sys/resource.h>
-#include <unistd.h>
-
 QString locateHelperProgram(const QString& name)
 {
     const QString programFolder = QCoreApplication::applicationDirPath();
@@ -34,24 +27,4 @@ QString locateHelperProgram(const QString& name)
         }
     }
     return {};
-}
-
-void enterHelperSession(int socket, int descriptor)
-{
-    ::setsid();
-    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-    const rlimit noCore{0, 0};
-    ::setrlimit(RLIMIT_CORE, &noCore);
-    if (socket == descriptor) {
-        ::fcntl(socket, F_SETFD, 0);
-    } else {
-        ::dup2(socket, descriptor);
-    }
-}
-
-void killProcessGroup(qint64 leader)
-{
-    if (leader > 0) {
-        ::kill(-pid_t(leader), SIGKILL);
-    }
 }

@@ -1,12 +1,13 @@
 #include "imagereader/ImageReader.h"
 
+#include "helperprocess/HelperProcess.h"
 #include "helperprocess/HelperProgram.h"
 #include "imagereader/PageBitmap.h"
+#include "imagereader/ReaderLog.h"
+#include "platform/EventWait.h"
 
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <QFile>
-#include <QProcess>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -16,7 +17,6 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -58,6 +58,30 @@ QString kindOfSpecialFile(mode_t mode)
         return QCoreApplication::translate("ImageReader", "a device");
     }
     return QCoreApplication::translate("ImageReader", "not a regular file");
+}
+
+// For the diagnostics: how a request ended, in a word.
+const char* kindName(ReaderOutcome::Kind kind)
+{
+    switch (kind) {
+    case ReaderOutcome::Kind::Replied:
+        return "replied";
+    case ReaderOutcome::Kind::Crashed:
+        return "crashed";
+    case ReaderOutcome::Kind::TimedOut:
+        return "timed out";
+    case ReaderOutcome::Kind::CpuLimit:
+        return "used up its processor time";
+    case ReaderOutcome::Kind::NotStarted:
+        return "not started";
+    case ReaderOutcome::Kind::Cancelled:
+        return "cancelled";
+    case ReaderOutcome::Kind::Failed:
+        return "failed";
+    case ReaderOutcome::Kind::Killed:
+        return "killed from outside";
+    }
+    return "?";
 }
 
 } // namespace
@@ -214,12 +238,17 @@ ImageReader::~ImageReader()
 
 qint64 ImageReader::processId() const
 {
-    return m_process ? m_process->processId() : 0;
+    return m_helper ? m_helper->processId() : 0;
+}
+
+int ImageReader::socket() const
+{
+    return m_helper ? m_helper->socket() : -1;
 }
 
 bool ImageReader::ensureRunning(QString* error)
 {
-    if (m_process && m_process->state() == QProcess::Running && m_socket >= 0) {
+    if (m_helper && m_helper->process().state() == QProcess::Running && m_helper->socket() >= 0) {
         return true;
     }
     killHelper();
@@ -230,48 +259,35 @@ bool ImageReader::ensureRunning(QString* error)
                 .arg(kHelperName);
         return false;
     }
-    int pair[2] = {-1, -1};
-    if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, pair) != 0) {
-        *error = systemError(errno);
+    HelperSetup setup;
+    setup.program = program;
+    setup.arguments = {QStringLiteral("--serve")};
+    setup.socketDescriptor = imagereader::kSocketDescriptor;
+    m_helper = std::make_unique<HelperProcess>();
+    // Not waited for: the request waits in the socket until the helper reads it. One that cannot be started at all
+    // is false here; one that fails on the way is reported through errorOccurred.
+    if (!m_helper->start(setup, error)) {
+        m_helper.reset();
         return false;
     }
-    m_process = std::make_unique<QProcess>();
-    m_process->setProgram(program);
-    m_process->setArguments({QStringLiteral("--serve")});
-    m_process->setStandardInputFile(QProcess::nullDevice());
-    const int childEnd = pair[1];
-    m_process->setChildProcessModifier([childEnd] { enterHelperSession(childEnd, imagereader::kSocketDescriptor); });
-    const auto keepErrorOutput = [this] {
-        if (!m_process) {
-            return;
-        }
-        m_errorOutput += m_process->readAllStandardError();
-        m_errorOutput += m_process->readAllStandardOutput();
+    QProcess* const process = &m_helper->process();
+    const auto keepErrorOutput = [this, process] {
+        m_errorOutput += process->readAllStandardError();
+        m_errorOutput += process->readAllStandardOutput();
         if (m_errorOutput.size() > kErrorOutputKept) {
             m_errorOutput = m_errorOutput.right(kErrorOutputKept);
         }
     };
-    connect(m_process.get(), &QProcess::readyReadStandardError, this, keepErrorOutput);
-    connect(m_process.get(), &QProcess::readyReadStandardOutput, this, keepErrorOutput);
-    connect(m_process.get(), &QProcess::finished, this, &ImageReader::onProcessFinished);
-    connect(m_process.get(), &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
+    connect(process, &QProcess::readyReadStandardError, this, keepErrorOutput);
+    connect(process, &QProcess::readyReadStandardOutput, this, keepErrorOutput);
+    connect(process, &QProcess::finished, this, &ImageReader::onProcessFinished);
+    connect(process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
         if (error == QProcess::FailedToStart) {
             onStartFailed();
         }
     });
-    // Not waited for: the request waits in the socket until the helper reads it, and a helper that cannot be
-    // started is reported through errorOccurred.
-    m_process->start();
-    ::close(childEnd);
-    if (m_process->state() == QProcess::NotRunning) {
-        *error = m_process->errorString();
-        ::close(pair[0]);
-        m_process->disconnect(this);
-        m_process.reset();
-        return false;
-    }
-    m_socket = pair[0];
-    m_notifier = std::make_unique<QSocketNotifier>(m_socket, QSocketNotifier::Read);
+    qCDebug(lcReader) << "started" << program << "as process" << m_helper->processId();
+    m_notifier = std::make_unique<QSocketNotifier>(m_helper->socket(), QSocketNotifier::Read);
     connect(m_notifier.get(), &QSocketNotifier::activated, this, &ImageReader::onSocketReadable);
     return true;
 }
@@ -324,7 +340,10 @@ bool ImageReader::sendRunningRequest(QString* error)
         if (!ensureRunning(error)) {
             return false;
         }
-        if (imagereader::sendRequest(m_socket, m_request, m_requestInput, m_requestOutput)) {
+        if (imagereader::sendRequest(socket(), m_request, m_requestInput, m_requestOutput)) {
+            qCDebug(lcReader) << "request" << m_request.number
+                              << (m_request.mode == imagereader::Mode::Page ? "page" : "preview") << "of"
+                              << QString::fromUtf8(m_request.fileName) << "to process" << processId();
             return true;
         }
         *error = systemError(errno);
@@ -335,16 +354,16 @@ bool ImageReader::sendRunningRequest(QString* error)
 
 void ImageReader::checkIdleHelper()
 {
-    if (!m_process || m_socket < 0) {
+    if (!m_helper || socket() < 0) {
         return;
     }
-    pollfd socket{m_socket, POLLIN, 0};
-    if (::poll(&socket, 1, 0) == 1 && socket.revents != 0) {
+    pollfd readable{socket(), POLLIN, 0};
+    if (::poll(&readable, 1, 0) == 1 && readable.revents != 0) {
         onSocketReadable(); // a closed connection lets it go; anything sent is a reply nobody asked for
         return;
     }
     siginfo_t ended = {};
-    if (::waitid(P_PID, id_t(m_process->processId()), &ended, WEXITED | WNOHANG | WNOWAIT) != 0 || ended.si_pid != 0) {
+    if (::waitid(P_PID, id_t(processId()), &ended, WEXITED | WNOHANG | WNOWAIT) != 0 || ended.si_pid != 0) {
         killHelper();
     }
 }
@@ -375,9 +394,9 @@ ReaderOutcome ImageReader::wait()
         m_last = ReaderOutcome();
         m_last.kind = ReaderOutcome::Kind::Cancelled;
         m_last.timeoutSeconds = int(m_timeout.count());
-        QEventLoop loop;
-        m_waiting = &loop;
-        loop.exec();
+        EventWait waiting;
+        m_waiting = &waiting;
+        (void)waiting.run();
         m_waiting = nullptr;
         if (m_busy) {
             // The loop ended without an answer: the application is quitting.
@@ -410,7 +429,7 @@ void ImageReader::cancel()
         m_last = ReaderOutcome();
         m_last.kind = ReaderOutcome::Kind::Cancelled;
         if (m_waiting != nullptr) {
-            m_waiting->quit();
+            m_waiting->interrupt();
         }
     }
 }
@@ -423,13 +442,13 @@ void ImageReader::stop()
 void ImageReader::onSocketReadable()
 {
     imagereader::Reply reply;
-    const imagereader::Received received = imagereader::receiveReply(m_socket, &reply);
+    const imagereader::Received received = imagereader::receiveReply(socket(), &reply);
     if (received == imagereader::Received::NothingYet) {
         return;
     }
     if (received == imagereader::Received::Closed) {
         m_notifier->setEnabled(false);
-        if (m_busy && m_process) {
+        if (m_busy && m_helper) {
             // A helper that ends closes its socket on the way out, and onProcessFinished() tells how it ended; one
             // that closes it and lives on has gone wrong. The window does not wait for either.
             m_ending->start();
@@ -508,14 +527,15 @@ ReaderOutcome ImageReader::distrust(const QString& how)
 
 void ImageReader::onProcessFinished()
 {
-    if (!m_process) {
+    if (!m_helper) {
         return;
     }
     const bool wasBusy = m_busy;
     ReaderOutcome outcome;
     outcome.timeoutSeconds = int(m_timeout.count());
-    const bool signalled = m_process->exitStatus() == QProcess::CrashExit;
-    const int signal = m_process->exitCode();
+    const QProcess& process = m_helper->process();
+    const bool signalled = process.exitStatus() == QProcess::CrashExit;
+    const int signal = process.exitCode();
     outcome.kind = ReaderOutcome::Kind::Crashed;
     outcome.detail = QString::fromLocal8Bit(m_errorOutput).trimmed();
     if (signalled && signal == SIGXCPU) {
@@ -526,10 +546,8 @@ void ImageReader::onProcessFinished()
     }
     // Our helper ends of its own accord, with 0, only when it has nothing to do: one that does so while a request
     // runs was on its way out when the request was sent, and never took it. A fresh one does; no image is blamed.
-    const bool leftBeforeTheRequest = wasBusy && !signalled && m_process->exitCode() == 0 && !m_resent;
-    // This runs inside the process's own signal: let it go later.
-    m_process->disconnect(this);
-    releaseLater(m_process.release());
+    const bool leftBeforeTheRequest = wasBusy && !signalled && process.exitCode() == 0 && !m_resent;
+    releaseHelper();
     killHelper();
     if (leftBeforeTheRequest) {
         m_resent = true;
@@ -569,8 +587,11 @@ void ImageReader::finish(ReaderOutcome outcome)
     closeRequestFiles();
     m_last = outcome;
     m_lastTaken = false;
+    qCDebug(lcReader) << "request" << m_request.number << kindName(outcome.kind) << "with status"
+                      << int(outcome.reply.status) << outcome.reply.width << "x" << outcome.reply.height
+                      << outcome.detail;
     if (m_waiting != nullptr) {
-        m_waiting->quit();
+        m_waiting->done();
     }
     Q_EMIT finished(outcome);
 }
@@ -581,33 +602,32 @@ void ImageReader::killHelper()
     m_timer->stop();
     m_ending->stop();
     m_notifier.reset();
-    if (m_socket >= 0) {
-        ::close(m_socket);
-        m_socket = -1;
-    }
-    if (m_process) {
-        m_process->disconnect(this);
-        killProcessGroup(m_process->processId());
-        m_process->kill();
-        if (m_keepRunning || m_process->state() == QProcess::NotRunning) {
+    if (m_helper) {
+        m_helper->process().disconnect(this);
+        m_helper->kill();
+        if (m_keepRunning || !m_helper->isRunning()) {
             // The run's helper: gone when its run is, so nothing of it outlives the run.
-            m_process->waitForFinished(-1);
-            m_process.reset();
+            m_helper->end();
+            m_helper.reset();
         } else {
             // The preview's: the window never waits for it; it is reaped when it has died.
             // Owned by this reader meanwhile, so that it is gone with the reader at the latest.
-            QProcess* dying = m_process.release();
+            HelperProcess* dying = m_helper.release();
             dying->setParent(this);
-            connect(dying, &QProcess::finished, dying, &QObject::deleteLater);
+            connect(dying, &HelperProcess::ended, dying, &QObject::deleteLater);
         }
     }
     m_errorOutput.clear();
 }
 
-void ImageReader::releaseLater(QProcess* process)
+void ImageReader::releaseHelper()
 {
-    process->setParent(this);
-    process->deleteLater();
+    m_notifier.reset();
+    m_helper->process().disconnect(this);
+    m_helper->kill(); // closes this end of its socket; the helper itself has ended
+    HelperProcess* released = m_helper.release();
+    released->setParent(this);
+    released->deleteLater();
 }
 
 void ImageReader::onStartFailed()
@@ -615,12 +635,10 @@ void ImageReader::onStartFailed()
     ReaderOutcome outcome;
     outcome.kind = ReaderOutcome::Kind::NotStarted;
     outcome.timeoutSeconds = int(m_timeout.count());
-    outcome.detail = m_process ? m_process->errorString() : QString();
+    outcome.detail = m_helper ? m_helper->process().errorString() : QString();
     const bool wasBusy = m_busy;
-    if (m_process) {
-        // This runs inside the process's own signal: let it go later.
-        m_process->disconnect(this);
-        releaseLater(m_process.release());
+    if (m_helper) {
+        releaseHelper();
     }
     killHelper();
     if (wasBusy) {

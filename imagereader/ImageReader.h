@@ -10,8 +10,8 @@
 #include <memory>
 #include <optional>
 
-class QEventLoop;
-class QProcess;
+class EventWait;
+class HelperProcess;
 class QSocketNotifier;
 class QTimer;
 
@@ -110,8 +110,10 @@ private:
     // that sent something meanwhile is ended.
     void checkIdleHelper();
     void closeRequestFiles();
-    // Deletes a process whose signal is running, once that is over (or with this reader).
-    void releaseLater(QProcess* process);
+    // Lets go of the helper from inside one of its process's signals: deleted once that is over (or with this
+    // reader).
+    void releaseHelper();
+    [[nodiscard]] int socket() const;
     void finish(ReaderOutcome outcome);
     void fail(const QString& how);
     void killHelper();
@@ -119,11 +121,10 @@ private:
 
     std::chrono::seconds m_timeout{imagereader::kDefaultTimeoutSeconds};
     bool m_keepRunning = true;
-    std::unique_ptr<QProcess> m_process;
-    int m_socket = -1;
+    std::unique_ptr<HelperProcess> m_helper;
     std::unique_ptr<QSocketNotifier> m_notifier;
     QTimer* m_timer = nullptr;
-    QEventLoop* m_waiting = nullptr;
+    EventWait* m_waiting = nullptr;
     ReaderOutcome m_last;
     bool m_lastTaken = true;        // wait() or read() has handed m_last out
     QString m_unasked;              // why the helper was ended after m_last was taken: a reply nobody asked for

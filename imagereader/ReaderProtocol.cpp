@@ -1,96 +1,33 @@
 #include "imagereader/ReaderProtocol.h"
 
+#include "helperprocess/Framing.h"
+
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 
-#include <sys/socket.h>
 #include <unistd.h>
 
 namespace imagereader {
 
 namespace {
 
-// Room for more descriptors than a message may carry, so that extra ones are seen (and closed), not lost.
-constexpr std::size_t kDescriptorRoom = 8;
-
-bool sendMessage(int socket, const void* data, std::size_t size, const int* fds, std::size_t fdCount)
+// The frames of this protocol.
+enum FrameType : std::uint32_t
 {
-    alignas(cmsghdr) char control[CMSG_SPACE(kDescriptorRoom * sizeof(int))] = {};
-    iovec part{const_cast<void*>(data), size};
-    msghdr message{};
-    message.msg_iov = &part;
-    message.msg_iovlen = 1;
-    if (fdCount > 0) {
-        message.msg_control = control;
-        message.msg_controllen = CMSG_SPACE(fdCount * sizeof(int));
-        cmsghdr* c = CMSG_FIRSTHDR(&message);
-        c->cmsg_level = SOL_SOCKET;
-        c->cmsg_type = SCM_RIGHTS;
-        c->cmsg_len = CMSG_LEN(fdCount * sizeof(int));
-        std::memcpy(CMSG_DATA(c), fds, fdCount * sizeof(int));
-    }
-    ssize_t sent = 0;
-    do {
-        sent = ::sendmsg(socket, &message, MSG_NOSIGNAL);
-    } while (sent < 0 && errno == EINTR);
-    return sent == ssize_t(size);
-}
-
-// One message into `data` (exactly `size` bytes, or it is malformed) and the descriptors that came with it.
-Received receiveMessage(int socket, void* data, std::size_t size, int flags, int* fds, std::size_t* fdCount)
-{
-    alignas(cmsghdr) char control[CMSG_SPACE(kDescriptorRoom * sizeof(int))] = {};
-    iovec part{data, size};
-    msghdr message{};
-    message.msg_iov = &part;
-    message.msg_iovlen = 1;
-    message.msg_control = control;
-    message.msg_controllen = sizeof control;
-    ssize_t got = 0;
-    do {
-        got = ::recvmsg(socket, &message, flags | MSG_CMSG_CLOEXEC);
-    } while (got < 0 && errno == EINTR);
-    *fdCount = 0;
-    if (got < 0) {
-        return errno == EAGAIN || errno == EWOULDBLOCK ? Received::NothingYet : Received::Closed;
-    }
-    for (cmsghdr* c = CMSG_FIRSTHDR(&message); c != nullptr; c = CMSG_NXTHDR(&message, c)) {
-        if (c->cmsg_level != SOL_SOCKET || c->cmsg_type != SCM_RIGHTS) {
-            continue;
-        }
-        const std::size_t count = (c->cmsg_len - CMSG_LEN(0)) / sizeof(int);
-        for (std::size_t i = 0; i < count; ++i) {
-            int fd = -1;
-            std::memcpy(&fd, CMSG_DATA(c) + i * sizeof(int), sizeof fd);
-            if (*fdCount < kDescriptorRoom) {
-                fds[(*fdCount)++] = fd;
-            } else if (fd >= 0) {
-                ::close(fd);
-            }
-        }
-    }
-    if (got == 0 && *fdCount == 0) {
-        return Received::Closed;
-    }
-    if (std::size_t(got) != size || (message.msg_flags & (MSG_TRUNC | MSG_CTRUNC)) != 0) {
-        return Received::Malformed;
-    }
-    return Received::Message;
-}
-
-void closeAll(const int* fds, std::size_t count)
-{
-    for (std::size_t i = 0; i < count; ++i) {
-        if (fds[i] >= 0) {
-            ::close(fds[i]);
-        }
-    }
-}
+    RequestFrame = 1,
+    ReplyFrame = 2,
+};
 
 template <std::size_t N> void terminate(char (&text)[N])
 {
     text[N - 1] = '\0';
+}
+
+// The payload into `message` as far as it goes; true when it was exactly one message.
+template <typename Message> bool take(const framing::Frame& frame, Message* message)
+{
+    std::memcpy(static_cast<void*>(message), frame.payload.data(), std::min(frame.payload.size(), sizeof *message));
+    return frame.payload.size() == sizeof *message;
 }
 
 } // namespace
@@ -98,49 +35,56 @@ template <std::size_t N> void terminate(char (&text)[N])
 bool sendRequest(int socket, const Request& request, int inputFd, int outputFd)
 {
     const int fds[2] = {inputFd, outputFd};
-    return sendMessage(socket, &request, sizeof request, fds, 2);
+    return framing::sendFrame(socket, kProtocolMagic, RequestFrame, &request, sizeof request, fds, 2);
 }
 
 Received receiveRequest(int socket, Request* request, int* inputFd, int* outputFd)
 {
     *request = Request();
-    int fds[kDescriptorRoom] = {};
-    std::size_t count = 0;
-    Received received = receiveMessage(socket, request, sizeof *request, 0, fds, &count);
     *inputFd = -1;
     *outputFd = -1;
-    if (received == Received::Message && (count != 2 || request->magic != kProtocolMagic)) {
-        received = Received::Malformed;
+    framing::Frame frame;
+    const framing::FrameRules rules{kProtocolMagic, 1u << RequestFrame, sizeof(Request), 2};
+    const framing::Received received = framing::receiveFrame(socket, rules, framing::Waiting::Wait, &frame);
+    if (received == framing::Received::Closed || received == framing::Received::NothingYet) {
+        return received == framing::Received::Closed ? Received::Closed : Received::NothingYet;
     }
-    if (received != Received::Message) {
-        closeAll(fds, count);
-        return received;
-    }
-    *inputFd = fds[0];
-    *outputFd = fds[1];
+    const bool whole = take(frame, request);
     terminate(request->fileName);
-    return received;
+    if (received != framing::Received::Frame || !whole || request->magic != kProtocolMagic) {
+        for (const int fd : frame.descriptors) {
+            ::close(fd);
+        }
+        return Received::Malformed;
+    }
+    *inputFd = frame.descriptors[0];
+    *outputFd = frame.descriptors[1];
+    return Received::Message;
 }
 
 bool sendReply(int socket, const Reply& reply)
 {
-    return sendMessage(socket, &reply, sizeof reply, nullptr, 0);
+    return framing::sendFrame(socket, kProtocolMagic, ReplyFrame, &reply, sizeof reply);
 }
 
 Received receiveReply(int socket, Reply* reply)
 {
     *reply = Reply();
-    int fds[kDescriptorRoom] = {};
-    std::size_t count = 0;
-    Received received = receiveMessage(socket, reply, sizeof *reply, MSG_DONTWAIT, fds, &count);
-    closeAll(fds, count);
-    if (received == Received::Message && (count != 0 || reply->magic != kProtocolMagic ||
-                                          std::uint32_t(reply->status) > std::uint32_t(Status::BadRequest))) {
-        received = Received::Malformed;
+    framing::Frame frame;
+    // A reply never carries a descriptor: one that does is malformed, and the descriptors are closed.
+    const framing::FrameRules rules{kProtocolMagic, 1u << ReplyFrame, sizeof(Reply), 0};
+    const framing::Received received = framing::receiveFrame(socket, rules, framing::Waiting::DontWait, &frame);
+    if (received == framing::Received::Closed || received == framing::Received::NothingYet) {
+        return received == framing::Received::Closed ? Received::Closed : Received::NothingYet;
     }
+    const bool whole = take(frame, reply);
     terminate(reply->format);
     terminate(reply->detail);
-    return received;
+    if (received != framing::Received::Frame || !whole || reply->magic != kProtocolMagic ||
+        std::uint32_t(reply->status) > std::uint32_t(Status::BadRequest)) {
+        return Received::Malformed;
+    }
+    return Received::Message;
 }
 
 } // namespace imagereader

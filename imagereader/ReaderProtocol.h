@@ -1,7 +1,8 @@
 #pragma once
 
 // What the program and its image-reading helper (pagewell-imagereader) say to each other, and the code both ends
-// send and receive it with. Plain C++: the helper links neither Qt nor anything else of the program.
+// send and receive it with, in the frames of helperprocess/Framing.h. Plain C++: the helper links neither Qt nor
+// anything else of the program.
 //
 // The program opens the user's file (and the file to write) itself and hands the open descriptors over a local
 // socket with each request; the helper never opens a file, so its sandbox can deny every path. One request at a
@@ -13,7 +14,7 @@
 namespace imagereader {
 
 // Changes whenever the layout of a request, a reply or an output changes.
-inline constexpr std::uint32_t kProtocolMagic = 0x50575232; // "PWR2"
+inline constexpr std::uint32_t kProtocolMagic = 0x50575233; // "PWR3"
 
 // The helper's end of the socket, set up by the program before it starts the helper.
 inline constexpr int kSocketDescriptor = 3;

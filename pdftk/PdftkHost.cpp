@@ -1,20 +1,17 @@
 #include "pdftk/PdftkHost.h"
 
+#include "helperprocess/HelperProcess.h"
 #include "helperprocess/HelperProgram.h"
-#include "pdftk/WarmProtocol.h"
+
+#include "pdftk/PdftkJvm.h"
+#include "pdftk/PdftkLog.h"
+#include "platform/EventWait.h"
 
 #include <QCoreApplication>
-#include <QEventLoop>
-#include <QProcess>
 #include <QSocketNotifier>
-#include <QTimer>
 
-#include <cerrno>
-#include <cstring>
+#include <string>
 #include <vector>
-
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace {
 
@@ -22,42 +19,12 @@ const QString kHostName = QStringLiteral("pagewell-pdftk");
 
 bool sendRequest(int socket, const QStringList& arguments)
 {
-    warmpdftk::RequestHeader header;
-    header.argumentCount = std::uint32_t(arguments.size());
-    QByteArray message(reinterpret_cast<const char*>(&header), sizeof header);
+    std::vector<std::string> list;
+    list.reserve(std::size_t(arguments.size()));
     for (const QString& argument : arguments) {
-        const QByteArray bytes = argument.toUtf8();
-        if (bytes.contains('\0')) {
-            return false;
-        }
-        message += bytes;
-        message += '\0';
+        list.push_back(argument.toStdString());
     }
-    if (message.size() > qsizetype(warmpdftk::kMaxRequestBytes)) {
-        return false;
-    }
-    ssize_t sent = 0;
-    do {
-        sent = ::send(socket, message.constData(), std::size_t(message.size()), MSG_NOSIGNAL);
-    } while (sent < 0 && errno == EINTR);
-    return sent == ssize_t(message.size());
-}
-
-// The reply's header, and its two texts, when it is exactly what the host writes.
-bool parseReply(const QByteArray& reply, warmpdftk::ReplyHeader* header, QString* output, QString* errors)
-{
-    if (reply.size() < qsizetype(sizeof *header)) {
-        return false;
-    }
-    std::memcpy(header, reply.constData(), sizeof *header);
-    if (header->magic != warmpdftk::kProtocolMagic || header->outputBytes > warmpdftk::kMaxTextBytes ||
-        header->errorBytes > warmpdftk::kMaxTextBytes ||
-        reply.size() != qsizetype(sizeof *header + header->outputBytes + header->errorBytes)) {
-        return false;
-    }
-    *output = QString::fromUtf8(reply.constData() + sizeof *header, header->outputBytes);
-    *errors = QString::fromUtf8(reply.constData() + sizeof *header + header->outputBytes, header->errorBytes);
-    return true;
+    return warmpdftk::sendRequest(socket, list);
 }
 
 } // namespace
@@ -79,39 +46,29 @@ PdftkHost::~PdftkHost()
 
 qint64 PdftkHost::processId() const
 {
-    return m_process ? m_process->processId() : 0;
+    return m_helper ? m_helper->processId() : 0;
 }
 
 bool PdftkHost::start(QString* error)
 {
-    int pair[2] = {-1, -1};
-    if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, pair) != 0) {
-        *error = QString::fromLocal8Bit(std::strerror(errno));
-        return false;
-    }
-    m_process = std::make_unique<QProcess>();
-    m_process->setProgram(m_program);
-    m_process->setArguments(
-        {QStringLiteral("--serve"), m_launcher.jvmLibrary, m_launcher.classPath, m_launcher.mainClass});
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    // update_info_utf8 and non-ASCII file names need a UTF-8 locale in the Java runtime.
-    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
-    m_process->setProcessEnvironment(environment);
+    HelperSetup setup;
+    setup.program = m_program;
+    setup.arguments = {QStringLiteral("--serve"), m_launcher.jvmLibrary, m_launcher.classPath, m_launcher.mainClass};
+    setup.environment = pdftkEnvironment();
+    setup.socketDescriptor = warmpdftk::kSocketDescriptor;
     // pdftk reads its standard input when it asks a question: it finds it empty, never the requests.
-    m_process->setStandardInputFile(QProcess::nullDevice());
-    m_process->setStandardOutputFile(QProcess::nullDevice());
-    m_process->setStandardErrorFile(QProcess::nullDevice());
-    const int childEnd = pair[1];
-    m_process->setChildProcessModifier([childEnd] { enterHelperSession(childEnd, warmpdftk::kSocketDescriptor); });
-    m_process->start();
-    ::close(childEnd);
-    if (!m_process->waitForStarted(-1)) {
-        *error = m_process->errorString();
-        ::close(pair[0]);
-        m_process.reset();
+    setup.discardOutput = true;
+    setup.discardErrors = true;
+    m_helper = std::make_unique<HelperProcess>();
+    if (!m_helper->start(setup, error)) {
+        m_helper.reset();
         return false;
     }
-    m_socket = pair[0];
+    if (!m_helper->process().waitForStarted(-1)) {
+        *error = m_helper->process().errorString();
+        m_helper.reset();
+        return false;
+    }
     return true;
 }
 
@@ -119,10 +76,7 @@ HostCall PdftkHost::call(const QStringList& arguments, std::chrono::milliseconds
 {
     HostCall outcome;
     m_cancelled = false;
-    QByteArray reply;
-    warmpdftk::ReplyHeader header;
-    QString output;
-    QString errors;
+    warmpdftk::Reply reply;
     const auto failed = [this, &outcome](HostCall::Kind kind, const QString& why) {
         kill();
         outcome.kind = kind;
@@ -132,23 +86,24 @@ HostCall PdftkHost::call(const QStringList& arguments, std::chrono::milliseconds
         outcome.result.errorText = why;
         return outcome;
     };
-    if (!m_process) {
+    if (!m_helper) {
         QString error;
         if (!start(&error)) {
             return failed(HostCall::Kind::Unusable, error);
         }
+        qCDebug(lcPdftk) << "host started:" << m_program << "process" << m_helper->processId();
         HostCall::Kind kind = HostCall::Kind::Failed;
         if (!awaitReply(&reply, limit, &kind)) {
             return failed(
                 kind, QCoreApplication::translate("PdftkHost", "pdftk's host stopped while starting its Java runtime"));
         }
-        if (!parseReply(reply, &header, &output, &errors) || header.kind != warmpdftk::ReplyKind::Ready) {
-            return failed(header.kind == warmpdftk::ReplyKind::Unusable ? HostCall::Kind::Unusable
-                                                                        : HostCall::Kind::Failed,
-                          errors);
+        if (reply.kind != warmpdftk::ReplyKind::Ready) {
+            return failed(reply.kind == warmpdftk::ReplyKind::Unusable ? HostCall::Kind::Unusable
+                                                                       : HostCall::Kind::Failed,
+                          QString::fromStdString(reply.errors));
         }
     }
-    if (!sendRequest(m_socket, arguments)) {
+    if (!sendRequest(m_helper->socket(), arguments)) {
         return failed(HostCall::Kind::Failed,
                       QCoreApplication::translate("PdftkHost", "pdftk's host did not take the request"));
     }
@@ -156,79 +111,53 @@ HostCall PdftkHost::call(const QStringList& arguments, std::chrono::milliseconds
     if (!awaitReply(&reply, limit, &kind)) {
         return failed(kind, QCoreApplication::translate("PdftkHost", "pdftk stopped unexpectedly in its host"));
     }
-    if (!parseReply(reply, &header, &output, &errors) || header.kind != warmpdftk::ReplyKind::Done) {
+    if (reply.kind != warmpdftk::ReplyKind::Done) {
         return failed(HostCall::Kind::Failed,
                       QCoreApplication::translate("PdftkHost", "pdftk's host gave a reply it should not"));
     }
-    m_peakResidentKiB = std::max<quint64>(m_peakResidentKiB, header.peakResidentKiB);
+    m_peakResidentKiB = std::max<quint64>(m_peakResidentKiB, reply.header.peakResidentKiB);
     outcome.kind = HostCall::Kind::Answered;
     outcome.result.started = true;
-    outcome.result.exitCode = header.exitCode;
-    outcome.result.errorText = errors.trimmed();
-    outcome.descriptorsLeftOpen = int(header.descriptorsLeftOpen);
+    outcome.result.exitCode = reply.header.exitCode;
+    outcome.result.errorText = QString::fromStdString(reply.errors).trimmed();
+    outcome.descriptorsLeftOpen = int(reply.header.descriptorsLeftOpen);
     return outcome;
 }
 
-bool PdftkHost::awaitReply(QByteArray* reply, std::chrono::milliseconds limit, HostCall::Kind* kind)
+bool PdftkHost::awaitReply(warmpdftk::Reply* reply, std::chrono::milliseconds limit, HostCall::Kind* kind)
 {
-    // What ended the wait; nothing of these when kill() did or the application quits (which ends every nested loop).
-    bool heard = false;
-    QEventLoop loop;
-    QSocketNotifier readable(m_socket, QSocketNotifier::Read);
-    QTimer deadline;
-    deadline.setSingleShot(true);
-    QObject::connect(&readable, &QSocketNotifier::activated, &loop, [&loop, &heard] {
-        heard = true;
-        loop.quit();
-    });
-    QObject::connect(m_process.get(), &QProcess::finished, &loop, [&loop, &heard] {
-        heard = true;
-        loop.quit();
-    });
-    QObject::connect(&deadline, &QTimer::timeout, &loop, [&loop, &heard] {
-        heard = true;
-        loop.quit();
-    });
-    deadline.start(limit);
+    EventWait wait;
+    QSocketNotifier readable(m_helper->socket(), QSocketNotifier::Read);
+    wait.endOn(&readable, &QSocketNotifier::activated);
+    wait.endOn(m_helper.get(), &HelperProcess::ended);
+    m_waiting = &wait;
     m_notifier = &readable;
-    m_waiting = &loop;
-    loop.exec();
+    const EventWait::End end = wait.run(limit);
     m_waiting = nullptr;
     m_notifier = nullptr;
-
-    if (m_cancelled || !heard) {
+    // Nothing heard when kill() ended the wait, or the application quits (which ends every wait).
+    if (m_cancelled || end == EventWait::End::Interrupted || !m_helper) {
         *kind = HostCall::Kind::Cancelled;
         return false;
     }
-    std::vector<char> buffer(warmpdftk::kMaxReplyBytes);
-    const ssize_t got = ::recv(m_socket, buffer.data(), buffer.size(), MSG_DONTWAIT | MSG_TRUNC);
-    if (got > 0 && std::size_t(got) <= buffer.size()) {
-        *reply = QByteArray(buffer.data(), qsizetype(got));
-        return true;
-    }
-    // It ended, closed its end, sent too much or took too long.
+    readable.setEnabled(false);
+    // It ended, closed its end, sent what is no reply or took too long.
     *kind = HostCall::Kind::Failed;
-    return false;
+    return warmpdftk::receiveReply(m_helper->socket(), reply) == warmpdftk::Received::Message;
 }
 
 void PdftkHost::kill()
 {
     if (m_waiting) {
         m_cancelled = true;
-        m_waiting->quit();
+        m_waiting->interrupt();
     }
     if (m_notifier) {
         m_notifier->setEnabled(false);
     }
-    if (m_socket >= 0) {
-        ::close(m_socket);
-        m_socket = -1;
-    }
-    if (m_process) {
-        m_process->disconnect();
-        killProcessGroup(m_process->processId());
-        m_process->kill();
-        m_process->waitForFinished(-1);
-        m_process.reset();
+    if (m_helper) {
+        m_helper->disconnect();
+        m_helper->end();
+        m_helper.reset();
     }
 }

@@ -1,16 +1,16 @@
 #pragma once
 
 #include "pdftk/PdftkLauncher.h"
+#include "pdftk/WarmProtocol.h"
 #include "platform/Pdftk.h"
 
-#include <QByteArray>
 #include <QString>
 
 #include <chrono>
 #include <memory>
 
-class QEventLoop;
-class QProcess;
+class EventWait;
+class HelperProcess;
 class QSocketNotifier;
 
 // The helper program that hosts pdftk, where locateHelperProgram() finds it; empty when none is found.
@@ -56,14 +56,13 @@ public:
 private:
     bool start(QString* error);
     // Waits for one reply from the host until the deadline; false (and kind) when none came.
-    bool awaitReply(QByteArray* reply, std::chrono::milliseconds limit, HostCall::Kind* kind);
+    bool awaitReply(warmpdftk::Reply* reply, std::chrono::milliseconds limit, HostCall::Kind* kind);
 
     QString m_program;
     PdftkLauncher m_launcher;
-    std::unique_ptr<QProcess> m_process;
-    int m_socket = -1;
-    QEventLoop* m_waiting = nullptr;
-    QSocketNotifier* m_notifier = nullptr;
+    std::unique_ptr<HelperProcess> m_helper;
+    EventWait* m_waiting = nullptr;
+    QSocketNotifier* m_notifier = nullptr; // the waiting call's, on the host's socket
     bool m_cancelled = false;
     quint64 m_peakResidentKiB = 0;
 };

@@ -19,7 +19,6 @@
 #include <dirent.h>
 #include <pthread.h>
 #include <sys/mman.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 namespace {
@@ -34,58 +33,10 @@ struct Arguments
     std::string mainClass;
 };
 
-bool sendReply(const ReplyHeader& header, const std::string& output, const std::string& error)
-{
-    std::vector<char> message(sizeof header + output.size() + error.size());
-    ReplyHeader sent = header;
-    sent.outputBytes = std::uint32_t(output.size());
-    sent.errorBytes = std::uint32_t(error.size());
-    std::memcpy(message.data(), &sent, sizeof sent);
-    std::memcpy(message.data() + sizeof sent, output.data(), output.size());
-    std::memcpy(message.data() + sizeof sent + output.size(), error.data(), error.size());
-    ssize_t done = 0;
-    do {
-        done = ::send(warmpdftk::kSocketDescriptor, message.data(), message.size(), MSG_NOSIGNAL);
-    } while (done < 0 && errno == EINTR);
-    return done == ssize_t(message.size());
-}
-
 [[noreturn]] void unusable(const std::string& why)
 {
-    ReplyHeader header;
-    header.kind = ReplyKind::Unusable;
-    sendReply(header, {}, why.substr(0, warmpdftk::kMaxTextBytes));
+    (void)warmpdftk::sendReply(warmpdftk::kSocketDescriptor, ReplyKind::Unusable, ReplyHeader(), {}, why);
     ::_exit(3);
-}
-
-// One request's arguments; false at the end of the conversation or on a message that is no request.
-bool receiveRequest(std::vector<std::string>* arguments)
-{
-    std::vector<char> buffer(warmpdftk::kMaxRequestBytes);
-    ssize_t got = 0;
-    do {
-        got = ::recv(warmpdftk::kSocketDescriptor, buffer.data(), buffer.size(), MSG_TRUNC);
-    } while (got < 0 && errno == EINTR);
-    warmpdftk::RequestHeader header;
-    if (got < ssize_t(sizeof header) || std::size_t(got) > buffer.size()) {
-        return false;
-    }
-    std::memcpy(&header, buffer.data(), sizeof header);
-    if (header.magic != warmpdftk::kProtocolMagic) {
-        return false;
-    }
-    arguments->clear();
-    const char* at = buffer.data() + sizeof header;
-    const char* const end = buffer.data() + got;
-    for (std::uint32_t i = 0; i < header.argumentCount; ++i) {
-        const char* zero = static_cast<const char*>(std::memchr(at, '\0', std::size_t(end - at)));
-        if (zero == nullptr) {
-            return false;
-        }
-        arguments->emplace_back(at, zero);
-        at = zero + 1;
-    }
-    return at == end;
 }
 
 // The open descriptors and the files they are open on.
@@ -223,16 +174,17 @@ void* serve(void* data)
     if (!jvm.start(arguments.libjvm, arguments.classPath, arguments.mainClass, &why)) {
         unusable(why);
     }
+    const int socket = warmpdftk::kSocketDescriptor;
     ReplyHeader ready;
-    ready.kind = ReplyKind::Ready;
     ready.peakResidentKiB = peakResidentKiB();
-    if (!sendReply(ready, {}, {})) {
+    if (!warmpdftk::sendReply(socket, ReplyKind::Ready, ready, {}, {})) {
         return nullptr;
     }
     std::vector<std::string> request;
-    while (receiveRequest(&request)) {
+    while (warmpdftk::receiveRequest(socket, &request) == warmpdftk::Received::Message) {
         const ReplyHeader reply = call(jvm, request);
-        if (!sendReply(reply, capturedOutput(STDOUT_FILENO), capturedOutput(STDERR_FILENO))) {
+        if (!warmpdftk::sendReply(socket, ReplyKind::Done, reply, capturedOutput(STDOUT_FILENO),
+                                  capturedOutput(STDERR_FILENO))) {
             break;
         }
     }

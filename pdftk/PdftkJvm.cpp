@@ -265,3 +265,15 @@ QString withoutJvmNotices(const QString& errorText)
     }
     return kept.join(QLatin1Char('\n')).trimmed();
 }
+
+QProcessEnvironment pdftkEnvironment(const QString& javaToolOptions)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    if (!javaToolOptions.isEmpty()) {
+        const QString own = environment.value(QStringLiteral("JAVA_TOOL_OPTIONS"));
+        environment.insert(QStringLiteral("JAVA_TOOL_OPTIONS"),
+                           own.isEmpty() ? javaToolOptions : javaToolOptions + QLatin1Char(' ') + own);
+    }
+    return environment;
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QProcessEnvironment>
 #include <QString>
 
 #include <optional>
@@ -13,6 +14,11 @@
 // archive from that list (-Xshare:dump), under a temporary name that is renamed into place only after a clean exit:
 // a truncated archive crashes the JVM. Its name is taken from what it was made from, so an updated pdftk or JVM
 // makes a new one. A run that fails with the archive is repeated without it (see ProcessPdftk).
+// The environment every pdftk runs in, as a process or in its host: this program's own, with a UTF-8 locale
+// (update_info_utf8 and non-ASCII file names need one in the Java runtime) and these JAVA_TOOL_OPTIONS of ours
+// before the user's own, which so have the last word (none when empty).
+[[nodiscard]] QProcessEnvironment pdftkEnvironment(const QString& javaToolOptions = {});
+
 class PdftkJvm
 {
 public:

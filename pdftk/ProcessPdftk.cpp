@@ -1,27 +1,21 @@
 #include "pdftk/ProcessPdftk.h"
 
-#include "helperprocess/HelperProgram.h"
+#include "helperprocess/HelperProcess.h"
+#include "pdftk/PdftkLog.h"
 
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <QFileInfo>
-#include <QProcess>
 #include <QStandardPaths>
-#include <QTimer>
 
-#include <csignal>
-#include <memory>
 #include <optional>
-
-#include <sys/prctl.h>
-#include <unistd.h>
 
 namespace {
 
-// How a child that has ended (or was stopped, or never started) ended; group is its process group. A child that was
-// ended at its time limit passes that limit.
-PdftkResult resultOf(QProcess& process, qint64 group, bool stopped, std::optional<std::chrono::milliseconds> limit)
+// How a child that has ended (or was stopped, or never started) ended. A child that was ended at its time limit
+// passes that limit.
+PdftkResult resultOf(HelperProcess& child, bool stopped, std::optional<std::chrono::milliseconds> limit)
 {
+    QProcess& process = child.process();
     PdftkResult result;
     result.started = process.error() != QProcess::FailedToStart;
     if (!result.started) {
@@ -33,40 +27,49 @@ PdftkResult resultOf(QProcess& process, qint64 group, bool stopped, std::optiona
     result.aborted = stopped && !result.timedOut;
     result.crashed = !stopped && !result.timedOut && process.exitStatus() == QProcess::CrashExit;
     if (stopped || result.crashed || result.timedOut) {
-        killProcessGroup(group); // whatever the script had started when it was killed
+        child.kill(); // whatever the script had started when it was killed
     }
     result.exitCode = process.exitCode();
     result.errorText = withoutJvmNotices(QString::fromUtf8(process.readAllStandardError()).trimmed());
     return result;
 }
 
+QString howItEnded(const PdftkResult& result)
+{
+    if (!result.started) {
+        return QStringLiteral("not started");
+    }
+    if (result.timedOut) {
+        return QStringLiteral("timed out");
+    }
+    if (result.aborted) {
+        return QStringLiteral("stopped");
+    }
+    if (result.crashed) {
+        return QStringLiteral("crashed");
+    }
+    return QStringLiteral("exit code %1").arg(result.exitCode);
+}
+
 // The JVM that writes pdftk's class-data archive in the background. It belongs to the application, not to the run
 // that asked for it: a run that ends leaves it working; the application's end stops it, and nothing of it is left.
-class ArchiveDumpProcess final : public QProcess
+class ArchiveDumpProcess final : public HelperProcess
 {
 public:
     explicit ArchiveDumpProcess(PdftkJvm::ArchiveDump dump)
-        : QProcess(QCoreApplication::instance()), m_dump(std::move(dump))
+        : HelperProcess(QCoreApplication::instance()), m_dump(std::move(dump))
     {
-        connect(this, &QProcess::finished, this, [this] {
-            end(exitStatus() == QProcess::NormalExit && exitCode() == 0);
+        connect(this, &HelperProcess::ended, this, [this] {
+            report(process().error() != QProcess::FailedToStart && process().exitStatus() == QProcess::NormalExit &&
+                   process().exitCode() == 0);
             deleteLater();
-        });
-        connect(this, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
-            if (error == QProcess::FailedToStart) {
-                end(false);
-                deleteLater();
-            }
         });
     }
     ~ArchiveDumpProcess() override
     {
-        if (state() != QProcess::NotRunning) {
-            killProcessGroup(processId());
-            kill();
-            waitForFinished(-1);
-        }
-        end(false);
+        disconnect(this, &HelperProcess::ended, nullptr, nullptr);
+        end();
+        report(false);
     }
     ArchiveDumpProcess(const ArchiveDumpProcess&) = delete;
     ArchiveDumpProcess& operator=(const ArchiveDumpProcess&) = delete;
@@ -74,16 +77,16 @@ public:
     [[nodiscard]] const PdftkJvm::ArchiveDump& dump() const { return m_dump; }
 
 private:
-    void end(bool succeeded)
+    void report(bool succeeded)
     {
-        if (!m_ended) {
-            m_ended = true;
+        if (!m_reported) {
+            m_reported = true;
             PdftkJvm::dumpEnded(m_dump, succeeded);
         }
     }
 
     PdftkJvm::ArchiveDump m_dump;
-    bool m_ended = false;
+    bool m_reported = false;
 };
 
 } // namespace
@@ -108,10 +111,7 @@ ProcessPdftk::~ProcessPdftk()
 {
     if (m_background) {
         m_background->disconnect();
-        killProcessGroup(m_background->processId());
-        m_background->kill();
-        m_background->waitForFinished(-1);
-        delete m_background;
+        delete m_background; // ends its group
     }
 }
 
@@ -161,88 +161,49 @@ void ProcessPdftk::startArchiveDump(PdftkJvm::ArchiveDump dump) const
     }
     auto* process = new ArchiveDumpProcess(std::move(dump));
     // pdftk's launcher with the dump's options writes the archive and ends without running pdftk.
-    setUpChild(*process, {QStringLiteral("--version")}, process->dump().javaToolOptions, ChildPriority::Low);
-    process->setStandardErrorFile(QProcess::nullDevice());
-    process->start();
+    HelperSetup setup = setupFor({QStringLiteral("--version")}, process->dump().javaToolOptions);
+    setup.discardErrors = true;
+    // Work for later runs gives way to this one.
+    setup.lowPriority = true;
+    QString error;
+    if (!process->start(setup, &error)) {
+        process->deleteLater();
+    }
 }
 
-void ProcessPdftk::setUpChild(QProcess& process, const QStringList& arguments, const QString& javaToolOptions,
-                              ChildPriority priority) const
+HelperSetup ProcessPdftk::setupFor(const QStringList& arguments, const QString& javaToolOptions) const
 {
-    process.setProgram(m_program);
-    process.setArguments(arguments);
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    // update_info_utf8 and non-ASCII file names need a UTF-8 locale in the Java runtime.
-    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
-    if (!javaToolOptions.isEmpty()) {
-        // The user's own options come last and so have the last word.
-        const QString own = environment.value(QStringLiteral("JAVA_TOOL_OPTIONS"));
-        environment.insert(QStringLiteral("JAVA_TOOL_OPTIONS"),
-                           own.isEmpty() ? javaToolOptions : javaToolOptions + QLatin1Char(' ') + own);
-    }
-    process.setProcessEnvironment(environment);
-    process.setStandardInputFile(QProcess::nullDevice());
-    process.setStandardOutputFile(QProcess::nullDevice());
-    process.setChildProcessModifier([priority] {
-        // pdftk is a shell script that starts Java as its own child, so killing the started process alone would
-        // leave the JVM running on. Each run gets a process group of its own, and stopping it kills the whole group.
-        ::setpgid(0, 0);
-        // Should this program die, the tool goes with it.
-        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-        if (priority == ChildPriority::Low) {
-            // Work for later runs gives way to this one.
-            [[maybe_unused]] const int niceness = ::nice(10);
-        }
-    });
+    HelperSetup setup;
+    setup.program = m_program;
+    setup.arguments = arguments;
+    setup.environment = pdftkEnvironment(javaToolOptions);
+    setup.discardOutput = true;
+    return setup;
 }
 
 PdftkResult ProcessPdftk::runChild(const QStringList& arguments, const QString& javaToolOptions)
 {
-    QProcess process;
-    setUpChild(process, arguments, javaToolOptions);
-    QEventLoop loop;
-    bool timedOut = false;
-    QTimer limit;
-    limit.setSingleShot(true);
-    QObject::connect(&limit, &QTimer::timeout, &loop, [&] {
-        timedOut = true;
-        loop.quit();
-    });
-    QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
-    QObject::connect(&process, &QProcess::errorOccurred, &loop, [&loop](QProcess::ProcessError error) {
-        if (error == QProcess::FailedToStart) {
-            loop.quit();
-        }
-    });
-
-    QProcess* const outerRunning = m_running;
-    QEventLoop* const outerLoop = m_loop;
-    m_running = &process;
-    m_loop = &loop;
-    process.start();
-    const qint64 group = process.processId();
-    if (process.state() != QProcess::NotRunning) {
-        if (QCoreApplication::instance()) {
-            limit.start(m_callLimit);
-            loop.exec();
-        } else {
-            timedOut = !process.waitForFinished(int(m_callLimit.count()));
-        }
+    HelperProcess child;
+    HelperProcess* const outer = m_running;
+    m_running = &child;
+    QString error;
+    if (child.start(setupFor(arguments, javaToolOptions), &error)) {
+        child.setDeadline(m_callLimit);
+        // Also ends when abort() kills it or the application quits; the child must not outlive the wait.
+        (void)child.waitForEnd();
     }
-    m_running = outerRunning;
-    m_loop = outerLoop;
-
-    // The wait also ends when abort() is called or the application quits (which ends every nested loop);
-    // the child must not outlive it.
+    m_running = outer;
     bool stopped = m_aborted;
-    if (process.state() != QProcess::NotRunning) {
-        killProcessGroup(group);
-        process.kill();
-        process.waitForFinished(-1);
+    if (child.isRunning()) {
+        child.end();
         stopped = true;
     }
-    return resultOf(process, group, stopped && !timedOut,
-                    timedOut ? std::optional<std::chrono::milliseconds>(m_callLimit) : std::nullopt);
+    const bool timedOut = child.deadlinePassed();
+    const PdftkResult result = resultOf(
+        child, stopped && !timedOut, timedOut ? std::optional<std::chrono::milliseconds>(m_callLimit) : std::nullopt);
+    qCDebug(lcPdftk).noquote() << "pdftk process:" << arguments.size() << "arguments,"
+                               << (javaToolOptions.isEmpty() ? "as installed," : "tuned start,") << howItEnded(result);
+    return result;
 }
 
 void ProcessPdftk::startPdftk(const QStringList& arguments, std::function<void(const PdftkResult&)> whenDone)
@@ -258,54 +219,39 @@ void ProcessPdftk::startPdftk(const QStringList& arguments, std::function<void(c
         whenDone(refused);
         return;
     }
-    m_background = new QProcess;
-    QProcess* const process = m_background;
-    setUpChild(*process, arguments, {});
-    // The process id is gone once the child has ended, and its group may still need a kill.
-    const auto group = std::make_shared<qint64>(0);
-    const auto expired = std::make_shared<bool>(false);
-    auto* limit = new QTimer(process);
-    limit->setSingleShot(true);
-    const auto finish = [this, process, group, expired, limit, callLimit = m_callLimit,
-                         whenDone = std::move(whenDone)] {
+    m_background = new HelperProcess;
+    HelperProcess* const process = m_background;
+    const auto finish = [this, process, arguments, callLimit = m_callLimit, whenDone = std::move(whenDone)] {
         m_background = nullptr;
-        const bool timedOut = *expired;
         process->disconnect();
-        limit->stop();
         process->deleteLater();
-        whenDone(resultOf(*process, *group, m_aborted && !timedOut,
-                          timedOut ? std::optional<std::chrono::milliseconds>(callLimit) : std::nullopt));
+        const bool timedOut = process->deadlinePassed();
+        const PdftkResult result =
+            resultOf(*process, m_aborted && !timedOut,
+                     timedOut ? std::optional<std::chrono::milliseconds>(callLimit) : std::nullopt);
+        qCDebug(lcPdftk).noquote() << "pdftk process in the background:" << arguments.size() << "arguments,"
+                                   << howItEnded(result);
+        whenDone(result);
     };
-    QObject::connect(limit, &QTimer::timeout, process, [process, group, expired] {
-        *expired = true;
-        killProcessGroup(*group);
-        process->kill(); // finished follows
-    });
-    QObject::connect(process, &QProcess::finished, process, finish);
-    QObject::connect(process, &QProcess::errorOccurred, process, [finish](QProcess::ProcessError error) {
-        if (error == QProcess::FailedToStart) {
-            finish();
+    QObject::connect(process, &HelperProcess::ended, process, finish);
+    QString error;
+    if (!process->start(setupFor(arguments, {}), &error)) {
+        if (m_background == process) {
+            finish(); // it said nothing of its own
         }
-    });
-    process->start();
-    *group = process->processId();
-    if (process->state() != QProcess::NotRunning) {
-        limit->start(m_callLimit);
+        return;
     }
+    process->setDeadline(m_callLimit);
 }
 
 void ProcessPdftk::abort()
 {
     m_aborted = true;
+    // A wait for either ends as it dies.
     if (m_background) {
-        killProcessGroup(m_background->processId());
         m_background->kill();
     }
     if (m_running) {
-        killProcessGroup(m_running->processId());
         m_running->kill();
-    }
-    if (m_loop) {
-        m_loop->quit();
     }
 }

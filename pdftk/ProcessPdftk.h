@@ -3,8 +3,8 @@
 #include "pdftk/PdftkJvm.h"
 #include "platform/Pdftk.h"
 
-class QEventLoop;
-class QProcess;
+class HelperProcess;
+struct HelperSetup;
 
 // pdftk beside the running program if it is there and executable, otherwise the one on PATH; empty if neither.
 [[nodiscard]] QString locatePdftk();
@@ -34,13 +34,8 @@ public:
     void setCallLimit(std::chrono::milliseconds limit) override { m_callLimit = limit; }
 
 private:
-    enum class ChildPriority
-    {
-        Normal,
-        Low
-    };
-    void setUpChild(QProcess& process, const QStringList& arguments, const QString& javaToolOptions,
-                    ChildPriority priority = ChildPriority::Normal) const;
+    // How pdftk is started with these JAVA_TOOL_OPTIONS of ours (none when empty).
+    [[nodiscard]] HelperSetup setupFor(const QStringList& arguments, const QString& javaToolOptions) const;
     // Writes pdftk's class-data archive in the background; the application owns the child.
     void startArchiveDump(PdftkJvm::ArchiveDump dump) const;
     // One child with these JAVA_TOOL_OPTIONS of ours (none when empty), waited for.
@@ -48,9 +43,8 @@ private:
 
     QString m_program;
     PdftkJvm m_jvm;
-    QProcess* m_running = nullptr;
-    QEventLoop* m_loop = nullptr;
-    QProcess* m_background = nullptr; // started by startPdftk, owned by this object
+    HelperProcess* m_running = nullptr;    // the child runChild() waits for
+    HelperProcess* m_background = nullptr; // started by startPdftk, owned by this object
     bool m_aborted = false;
     std::chrono::milliseconds m_callLimit = kPdftkCallLimit;
 };

@@ -2,6 +2,7 @@
 
 #include "pdftk/PdftkHost.h"
 #include "pdftk/PdftkLauncher.h"
+#include "pdftk/PdftkLog.h"
 
 #include <QCoreApplication>
 #include <QSet>
@@ -48,6 +49,12 @@ PdftkResult WarmPdftk::RunPdftkAndWait(const QStringList& arguments)
         m_host = std::make_unique<PdftkHost>(m_hostProgram, launcher);
     }
     const HostCall call = m_host->call(arguments, m_callLimit);
+    qCDebug(lcPdftk).noquote() << "pdftk warm:" << arguments.size() << "arguments,"
+                               << (call.kind == HostCall::Kind::Answered
+                                       ? QStringLiteral("exit code %1").arg(call.result.exitCode)
+                                   : call.kind == HostCall::Kind::Unusable  ? QStringLiteral("host unusable")
+                                   : call.kind == HostCall::Kind::Cancelled ? QStringLiteral("stopped")
+                                                                            : QStringLiteral("host failed"));
     m_peakResidentKiB = std::max(m_peakResidentKiB, m_host->peakResidentKiB());
     switch (call.kind) {
     case HostCall::Kind::Unusable:

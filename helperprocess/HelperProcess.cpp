@@ -1,0 +1,151 @@
+#include "helperprocess/HelperProcess.h"
+
+#include "platform/EventWait.h"
+
+#include <QCoreApplication>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/prctl.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+// Runs between fork and exec, so only what may run there.
+void enterHelperSession(int socket, int descriptor, bool lowPriority)
+{
+    ::setsid();
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    const rlimit noCore{0, 0};
+    ::setrlimit(RLIMIT_CORE, &noCore);
+    if (socket >= 0) {
+        if (socket == descriptor) {
+            ::fcntl(socket, F_SETFD, 0);
+        } else {
+            ::dup2(socket, descriptor);
+        }
+    }
+    if (lowPriority) {
+        [[maybe_unused]] const int niceness = ::nice(10);
+    }
+}
+
+} // namespace
+
+HelperProcess::HelperProcess(QObject* parent) : QObject(parent)
+{
+    m_deadline.setSingleShot(true);
+    connect(&m_deadline, &QTimer::timeout, this, [this] {
+        m_deadlinePassed = true;
+        kill();
+    });
+    connect(&m_process, &QProcess::finished, this, [this] {
+        m_deadline.stop();
+        Q_EMIT ended();
+    });
+    connect(&m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart) {
+            m_deadline.stop();
+            Q_EMIT ended();
+        }
+    });
+}
+
+HelperProcess::~HelperProcess()
+{
+    m_process.disconnect(this);
+    end();
+}
+
+bool HelperProcess::start(const HelperSetup& setup, QString* error)
+{
+    int pair[2] = {-1, -1};
+    if (setup.socketDescriptor >= 0 && ::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, pair) != 0) {
+        *error = QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    }
+    m_process.setProgram(setup.program);
+    m_process.setArguments(setup.arguments);
+    if (!setup.environment.isEmpty()) {
+        m_process.setProcessEnvironment(setup.environment);
+    }
+    m_process.setStandardInputFile(QProcess::nullDevice());
+    if (setup.discardOutput) {
+        m_process.setStandardOutputFile(QProcess::nullDevice());
+    }
+    if (setup.discardErrors) {
+        m_process.setStandardErrorFile(QProcess::nullDevice());
+    }
+    const int childEnd = pair[1];
+    m_process.setChildProcessModifier([childEnd, descriptor = setup.socketDescriptor, lowPriority = setup.lowPriority] {
+        enterHelperSession(childEnd, descriptor, lowPriority);
+    });
+    m_process.start();
+    if (childEnd >= 0) {
+        ::close(childEnd);
+    }
+    if (m_process.state() == QProcess::NotRunning) {
+        *error = m_process.errorString();
+        if (pair[0] >= 0) {
+            ::close(pair[0]);
+        }
+        return false;
+    }
+    m_group = m_process.processId();
+    m_socket = pair[0];
+    return true;
+}
+
+void HelperProcess::setDeadline(std::chrono::milliseconds limit)
+{
+    m_until = QDeadlineTimer(limit);
+    if (QCoreApplication::instance() != nullptr) {
+        m_deadline.start(limit);
+    }
+}
+
+bool HelperProcess::waitForEnd()
+{
+    if (!isRunning()) {
+        return true;
+    }
+    if (QCoreApplication::instance() == nullptr) {
+        const bool ended = m_process.waitForFinished(m_until.isForever() ? -1 : int(m_until.remainingTime()));
+        if (!ended) {
+            m_deadlinePassed = true;
+            end();
+        }
+        return true;
+    }
+    EventWait wait;
+    wait.endOn(this, &HelperProcess::ended);
+    return wait.run() == EventWait::End::Done || !isRunning();
+}
+
+void HelperProcess::kill()
+{
+    if (m_socket >= 0) {
+        ::close(m_socket);
+        m_socket = -1;
+    }
+    if (m_group > 0) {
+        ::kill(-pid_t(m_group), SIGKILL);
+    }
+    if (isRunning()) {
+        m_process.kill();
+    }
+}
+
+void HelperProcess::end()
+{
+    m_deadline.stop();
+    kill();
+    if (isRunning()) {
+        m_process.waitForFinished(-1);
+    }
+}

@@ -1,0 +1,3 @@
+#include "imagereader/ReaderLog.h"
+
+Q_LOGGING_CATEGORY(lcReader, "pagewell.reader", QtWarningMsg)

@@ -1,0 +1,3 @@
+#include "pdftk/PdftkLog.h"
+
+Q_LOGGING_CATEGORY(lcPdftk, "pagewell.pdftk", QtWarningMsg)
