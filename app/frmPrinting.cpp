@@ -231,7 +231,6 @@ void frmPrinting::loadSettings()
     if (const std::optional<int> quality = qualityWithinRange(read.quality)) {
         m_ui.qualitySlider->setValue(*quality);
     }
-    QCoreApplication::processEvents();
 }
 
 void frmPrinting::saveSettings()

@@ -1,5 +1,6 @@
 #include "conversion/ConversionRun.h"
 
+#include "conversion/RunLog.h"
 #include "conversion/RunProgress.h"
 #include "conversion/RunWindow.h"
 #include "conversion/Saving.h"
@@ -54,7 +55,13 @@ void ConversionRun::Command3_Click()
     m_running = true;
     m_aborted = false;
     m_stages = stages.get();
+    qCInfo(lcRun) << "run of" << m_window.entryCount() << "images started";
     const Outcome outcome = convert(*stages);
+    qCInfo(lcRun) << "run ended:"
+                  << (outcome == Outcome::Saved      ? "saved"
+                      : outcome == Outcome::NotSaved ? "not saved"
+                      : outcome == Outcome::Aborted  ? "stopped"
+                                                     : "failed");
     if (outcome != Outcome::Saved) {
         stages->removeWorkspace();
     }

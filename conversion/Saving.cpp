@@ -1,5 +1,6 @@
 #include "conversion/Saving.h"
 
+#include "conversion/RunLog.h"
 #include "platform/AtomicReplace.h"
 #include "platform/PosixFile.h"
 
@@ -82,8 +83,10 @@ StageResult saveDocument(const QString& source, const QString& destination)
         cause = file.commit();
     }
     if (cause == 0) {
+        qCInfo(lcSave) << "published" << destination;
         return StageResult::success();
     }
+    qCInfo(lcSave) << "not published as" << destination << "cause" << cause;
     QString text = QCoreApplication::translate("Saving", "The PDF could not be saved as %1: %2.")
                        .arg(QDir::toNativeSeparators(destination), writeFailureReason(cause));
     if (file.destinationTouched()) {
