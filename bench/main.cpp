@@ -15,6 +15,7 @@
 #include "bench/UiStallMeter.h"
 #include "conversion/InfoFile.h"
 #include "conversion/Merging.h"
+#include "conversion/PageJoin.h"
 #include "conversion/Workspace.h"
 #include "doubles/MeasuredPdftk.h"
 #include "pdftk/ProcessPdftk.h"
@@ -71,7 +72,7 @@ int makeAll(const QString& dir)
     return ok ? 0 : failWith(error);
 }
 
-// The run's join chain and info step once more over the same page files with this pdftk, taken in the same process
+// The run's join and info step once more over the same page files with this pdftk, taken in the same process
 // right after the run. Returns the wall time of the pdftk calls, or -1 (error says why).
 double chainSeconds(const QString& pagesDir, int count, const QString& scratch, std::unique_ptr<Pdftk> pdftk,
                     QString* error)
@@ -93,9 +94,10 @@ double chainSeconds(const QString& pagesDir, int count, const QString& scratch, 
         return -1;
     }
     MeasuredPdftk measured(std::move(pdftk));
-    StageResult step = copyFirstPageFile(workspace);
-    for (int i = 1; step.ok && i < count; ++i) {
-        step = joinPage(measured, workspace, i);
+    PageJoin join(measured, workspace, count);
+    StageResult step = StageResult::success();
+    for (int i = 0; step.ok && i < join.steps().size(); ++i) {
+        step = join.run(i);
     }
     if (step.ok) {
         step = applyDocumentInfo(measured, workspace, count);

@@ -356,6 +356,14 @@ pdftk meldete:
         <source>Writing the document information (%1) into the PDF</source>
         <translation>Das Schreiben der Dokumentinformationen (%1) in das PDF</translation>
     </message>
+    <message>
+        <source>Joining page %1 (%2) to the pages after it</source>
+        <translation>Das Voranstellen der Seite %1 (%2) vor die folgenden Seiten</translation>
+    </message>
+    <message>
+        <source>Joining pages %1 to %2 (%3 to %4)</source>
+        <translation>Das Zusammenfügen der Seiten %1 bis %2 (%3 bis %4)</translation>
+    </message>
 </context>
 <context>
     <name>Normalisation</name>

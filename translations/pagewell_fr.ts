@@ -356,6 +356,14 @@ pdftk a signalé&#xa0;:
         <source>Writing the document information (%1) into the PDF</source>
         <translation>L’écriture des informations du document (%1) dans le PDF</translation>
     </message>
+    <message>
+        <source>Joining page %1 (%2) to the pages after it</source>
+        <translation>L’ajout de la page %1 (%2) avant les pages suivantes</translation>
+    </message>
+    <message>
+        <source>Joining pages %1 to %2 (%3 to %4)</source>
+        <translation>L’assemblage des pages %1 à %2 (%3 à %4)</translation>
+    </message>
 </context>
 <context>
     <name>Normalisation</name>
