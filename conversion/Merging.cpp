@@ -1,5 +1,6 @@
 #include "conversion/Merging.h"
 
+#include "conversion/PageWorker.h"
 #include "conversion/Workspace.h"
 #include "pdftk/PdfPageCount.h"
 #include "platform/Pdftk.h"
@@ -155,7 +156,13 @@ StageResult runPdftkStep(Pdftk& pdftk, const PdftkStep& step, bool* refused)
         result = pdftk.RunPdftkAndWait(step.arguments);
         const QFileInfo written(step.output);
         wrote = written.isFile() && written.size() > 0;
-        pages = result.ok() && wrote && step.expectedPages >= 0 ? pdfPageCount(step.output, &checkError) : -1;
+        if (result.ok() && wrote && step.expectedPages >= 0) {
+            // Reading a document of thousands of pages takes the better part of a tenth of a second: beside the
+            // window.
+            pages = PageWorker().run([&] { return pdfPageCount(step.output, &checkError); });
+        } else {
+            pages = -1;
+        }
     };
     attempt();
     if (!good() && result.warm && !result.aborted) {
