@@ -4,6 +4,7 @@
 #include "conversion/Merging.h"
 #include "conversion/Normalisation.h"
 #include "conversion/PageCreation.h"
+#include "conversion/PageJoin.h"
 #include "conversion/PageWorker.h"
 #include "conversion/PdftkCheck.h"
 #include "conversion/Saving.h"
@@ -110,14 +111,19 @@ void PdfConversionStages::readAhead(const ImageFile& next)
     m_next = next;
 }
 
-StageResult PdfConversionStages::copyFirstPage()
+QList<int> PdfConversionStages::planJoin(int count)
 {
-    return copyFirstPageFile(m_workspace);
+    m_join = std::make_unique<PageJoin>(*m_pdftk, m_workspace, count, m_joinBound);
+    QList<int> pages;
+    for (const JoinStep& step : m_join->steps()) {
+        pages.append(step.pages());
+    }
+    return pages;
 }
 
-StageResult PdfConversionStages::join(int index)
+StageResult PdfConversionStages::join(int step)
 {
-    return joinPage(*m_pdftk, m_workspace, index);
+    return m_join->run(step);
 }
 
 StageResult PdfConversionStages::applyInfo(int count)

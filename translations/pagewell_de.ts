@@ -364,6 +364,14 @@ pdftk meldete:
         <source>pdftk did not finish within %1 s and was stopped</source>
         <translation>pdftk wurde nicht innerhalb von %1 s fertig und wurde beendet</translation>
     </message>
+    <message>
+        <source>Joining page %1 (%2) to the pages after it</source>
+        <translation>Das Voranstellen der Seite %1 (%2) vor die folgenden Seiten</translation>
+    </message>
+    <message>
+        <source>Joining pages %1 to %2 (%3 to %4)</source>
+        <translation>Das Zusammenfügen der Seiten %1 bis %2 (%3 bis %4)</translation>
+    </message>
 </context>
 <context>
     <name>Normalisation</name>

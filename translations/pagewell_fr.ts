@@ -364,6 +364,14 @@ pdftk a signalé&#xa0;:
         <source>pdftk did not finish within %1 s and was stopped</source>
         <translation>pdftk n’a pas terminé en %1&#xa0;s et a été arrêté</translation>
     </message>
+    <message>
+        <source>Joining page %1 (%2) to the pages after it</source>
+        <translation>L’ajout de la page %1 (%2) avant les pages suivantes</translation>
+    </message>
+    <message>
+        <source>Joining pages %1 to %2 (%3 to %4)</source>
+        <translation>L’assemblage des pages %1 à %2 (%3 à %4)</translation>
+    </message>
 </context>
 <context>
     <name>Normalisation</name>

@@ -503,7 +503,7 @@ void TestFaults::run_faultUnderneath_messageDestinationIntactNothingLeft()
     QString pdftk;
     if (fault == QLatin1String("killed")) {
         // It writes part of its output, then dies as if the system had killed it.
-        pdftk = writeJoiningFakePdftk(f.folder, "printf '%%PDF-1.4 partial' > \"$5\"; kill -9 $$");
+        pdftk = writeJoiningFakePdftk(f.folder, "printf '%%PDF-1.4 partial' > \"$out\"; kill -9 $$");
     } else if (fault == QLatin1String("missing")) {
         pdftk = f.folder.file(QStringLiteral("nowhere/pdftk"));
     }
