@@ -95,7 +95,11 @@ double chainSeconds(const QString& pagesDir, int count, const QString& scratch, 
         return -1;
     }
     MeasuredPdftk measured(std::move(pdftk));
-    PageJoin join(measured, workspace, count);
+    QStringList entries;
+    for (int i = 0; i < count; ++i) {
+        entries.append(pagesDir + QStringLiteral("/%1.pdf").arg(i));
+    }
+    PageJoin join(measured, workspace, entries);
     StageResult step = StageResult::success();
     for (int i = 0; step.ok && i < join.steps().size(); ++i) {
         step = join.run(i);

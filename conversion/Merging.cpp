@@ -113,22 +113,22 @@ StageResult pdftkVersionAnswer(const Pdftk& pdftk, const PdftkResult& versionRun
     return StageResult::success();
 }
 
-StageResult copyFirstPageFile(const Workspace& workspace)
+StageResult copyFirstPageFile(const Workspace& workspace, const QString& entry)
 {
     const QString source = workspace.pageFile(0);
     const QString target = workspace.chainFile(1);
     if (!QFileInfo(source).isFile()) {
         return StageResult::failure(
-            kTitle, QCoreApplication::translate("Merging", "The first page %1 is missing, so the document cannot be "
-                                                           "put together.")
-                        .arg(native(source)));
+            kTitle, QCoreApplication::translate("Merging", "The page of %1 is missing, so the document cannot be put "
+                                                           "together.")
+                        .arg(entry));
     }
     QFile::remove(target);
     QFile file(source);
     if (!file.copy(target)) {
         return StageResult::failure(
-            kTitle, QCoreApplication::translate("Merging", "The first page %1 could not be copied to %2: %3.")
-                        .arg(native(source), native(target), file.errorString()));
+            kTitle, QCoreApplication::translate("Merging", "The page of %1 could not be put into the document: %2.")
+                        .arg(entry, file.errorString()));
     }
     return StageResult::success();
 }
@@ -205,8 +205,9 @@ StageResult runPdftkStep(Pdftk& pdftk, const PdftkStep& step, bool* refused)
     }
     if (!wrote) {
         return StageResult::failure(kTitle,
-                                    QCoreApplication::translate("Merging", "%1 failed: pdftk ended without writing %2.")
-                                            .arg(step.what, native(step.output)) +
+                                    QCoreApplication::translate("Merging", "%1 failed: pdftk ended without writing the "
+                                                                           "document.")
+                                            .arg(step.what) +
                                         toolSaid(result));
     }
     if (pages < 0) {
@@ -223,8 +224,7 @@ StageResult runPdftkStep(Pdftk& pdftk, const PdftkStep& step, bool* refused)
 
 StageResult applyDocumentInfo(Pdftk& pdftk, const Workspace& workspace, int count)
 {
-    const QString what = QCoreApplication::translate("Merging", "Writing the document information (%1) into the PDF")
-                             .arg(native(workspace.infoFile()));
+    const QString what = QCoreApplication::translate("Merging", "Writing the document information into the PDF");
     return runPdftkStep(
         pdftk, {infoArguments(workspace, count), {workspace.chainFile(count)}, workspace.finishedFile(), count, what});
 }

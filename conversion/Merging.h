@@ -14,7 +14,7 @@ class Workspace;
 [[nodiscard]] StageResult pdftkVersionAnswer(const Pdftk& pdftk, const PdftkResult& versionRun);
 
 // tmp/tmp1.pdf as a copy of jpgtmp/0.pdf, replacing a file that is there: the joined document of a single page.
-[[nodiscard]] StageResult copyFirstPageFile(const Workspace& workspace);
+[[nodiscard]] StageResult copyFirstPageFile(const Workspace& workspace, const QString& entry);
 
 // pdftk's arguments that join inputs, in this order, into output; and those of the info step for count pages.
 [[nodiscard]] QStringList joinArguments(const QStringList& inputs, const QString& output);

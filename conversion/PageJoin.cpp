@@ -24,11 +24,11 @@ int filesPerRequest(const Workspace& workspace, int count)
 
 } // namespace
 
-PageJoin::PageJoin(Pdftk& pdftk, const Workspace& workspace, int count, JoinBound bound)
-    : m_pdftk(pdftk), m_workspace(workspace), m_count(count)
+PageJoin::PageJoin(Pdftk& pdftk, const Workspace& workspace, QStringList entries, JoinBound bound)
+    : m_pdftk(pdftk), m_workspace(workspace), m_entries(std::move(entries)), m_count(int(m_entries.size()))
 {
-    bound.files = std::min(bound.files, filesPerRequest(workspace, count));
-    m_steps = planJoin(count, bound);
+    bound.files = std::min(bound.files, filesPerRequest(workspace, m_count));
+    m_steps = planJoin(m_count, bound);
 }
 
 QString PageJoin::fileOf(const JoinStep::Input& input) const
@@ -52,23 +52,21 @@ QString PageJoin::describe(const QList<JoinStep::Input>& inputs) const
     const int first = inputs.first().firstPage;
     const int last = inputs.last().lastPage;
     if (first == last) {
-        const QString file = QDir::toNativeSeparators(m_workspace.pageFile(first));
+        const QString& file = m_entries.at(first);
         return first == 0 ? QCoreApplication::translate("Merging", "Joining page %1 (%2) to the pages after it")
                                 .arg(QString::number(first + 1), file)
                           : QCoreApplication::translate("Merging", "Joining page %1 (%2) to the pages before it")
                                 .arg(QString::number(first + 1), file);
     }
     return QCoreApplication::translate("Merging", "Joining pages %1 to %2 (%3 to %4)")
-        .arg(QString::number(first + 1), QString::number(last + 1),
-             QDir::toNativeSeparators(m_workspace.pageFile(first)),
-             QDir::toNativeSeparators(m_workspace.pageFile(last)));
+        .arg(QString::number(first + 1), QString::number(last + 1), m_entries.at(first), m_entries.at(last));
 }
 
 StageResult PageJoin::run(int index)
 {
     const JoinStep& step = m_steps.at(index);
     if (step.inputs.size() == 1) {
-        return copyFirstPageFile(m_workspace); // a single page: its copy is the document
+        return copyFirstPageFile(m_workspace, m_entries.first()); // a single page: its copy is the document
     }
     const QStringList inputs = filesOf(step.inputs);
     const QString output =

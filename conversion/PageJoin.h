@@ -12,11 +12,12 @@ class Workspace;
 // tmp/tmp<count>.pdf, in the steps of planJoin() (one pdftk call each; a single page is copied). Each step runs warm
 // where it can and is repeated as a pdftk process when it fails warm. A step that fails both ways is narrowed down,
 // half by half, to the page pdftk refuses, and the message names that page's file. Only the joined document's page
-// count is checked: pdftk reads every batch again in the step after it.
+// count is checked: pdftk reads every batch again in the step after it. Messages name the pages by the entries
+// they were made from (entries, in page order), never by the workspace's files.
 class PageJoin
 {
 public:
-    PageJoin(Pdftk& pdftk, const Workspace& workspace, int count, JoinBound bound = {});
+    PageJoin(Pdftk& pdftk, const Workspace& workspace, QStringList entries, JoinBound bound = {});
 
     [[nodiscard]] const QList<JoinStep>& steps() const { return m_steps; }
     // Runs steps()[index]; the steps run in order. The batches a step has joined are removed once it succeeds.
@@ -32,6 +33,7 @@ private:
 
     Pdftk& m_pdftk;
     const Workspace& m_workspace;
+    QStringList m_entries;
     int m_count;
     QList<JoinStep> m_steps;
 };

@@ -87,6 +87,10 @@ StageResult PdfConversionStages::writeInfo(const DocumentInfo& info)
 
 StageResult PdfConversionStages::makePage(int index, const ImageFile& image, const std::function<int()>& quality)
 {
+    if (index >= m_entries.size()) {
+        m_entries.resize(index + 1);
+    }
+    m_entries[index] = image.shown;
     const PageJob job{m_owner, image.shown, m_workspace.pageFile(index), m_workspace.bitmapFile()};
     const Normaliser normalise = [this, &job, &image](QString* error) {
         std::optional<NormalisedImage> normalised = m_normaliser->normalise(image, job.bmpPath, error);
@@ -113,7 +117,8 @@ void PdfConversionStages::readAhead(const ImageFile& next)
 
 QList<int> PdfConversionStages::planJoin(int count)
 {
-    m_join = std::make_unique<PageJoin>(*m_pdftk, m_workspace, count, m_joinBound);
+    m_entries.resize(count);
+    m_join = std::make_unique<PageJoin>(*m_pdftk, m_workspace, m_entries, m_joinBound);
     QList<int> pages;
     for (const JoinStep& step : m_join->steps()) {
         pages.append(step.pages());

@@ -59,4 +59,5 @@ private:
     Workspace m_workspace;
     JoinBound m_joinBound;
     std::unique_ptr<PageJoin> m_join;
+    QStringList m_entries; // the entry each page was made from, as messages name it
 };

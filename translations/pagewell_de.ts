@@ -321,10 +321,6 @@ pdftk meldete:
         <translation>%1 ist fehlgeschlagen: %2.</translation>
     </message>
     <message>
-        <source>%1 failed: pdftk ended without writing %2.</source>
-        <translation>%1 ist fehlgeschlagen: pdftk wurde beendet, ohne %2 zu schreiben.</translation>
-    </message>
-    <message>
         <source>%1 failed: pdftk reported success, but what it wrote is not a PDF that can be read (%2).</source>
         <translation>%1 ist fehlgeschlagen: pdftk meldete Erfolg, aber was es geschrieben hat, ist kein lesbares PDF (%2).</translation>
     </message>
@@ -345,20 +341,8 @@ pdftk meldete:
         <translation>pdftk (%1) funktioniert nicht: %2. </translation>
     </message>
     <message>
-        <source>The first page %1 is missing, so the document cannot be put together.</source>
-        <translation>Die erste Seite %1 fehlt, daher kann das Dokument nicht zusammengesetzt werden.</translation>
-    </message>
-    <message>
-        <source>The first page %1 could not be copied to %2: %3.</source>
-        <translation>Die erste Seite %1 konnte nicht nach %2 kopiert werden: %3.</translation>
-    </message>
-    <message>
         <source>Joining page %1 (%2) to the pages before it</source>
         <translation>Das Anfügen der Seite %1 (%2) an die vorigen Seiten</translation>
-    </message>
-    <message>
-        <source>Writing the document information (%1) into the PDF</source>
-        <translation>Das Schreiben der Dokumentinformationen (%1) in das PDF</translation>
     </message>
     <message>
         <source>pdftk did not finish within %1 s and was stopped</source>
@@ -371,6 +355,22 @@ pdftk meldete:
     <message>
         <source>Joining pages %1 to %2 (%3 to %4)</source>
         <translation>Das Zusammenfügen der Seiten %1 bis %2 (%3 bis %4)</translation>
+    </message>
+    <message>
+        <source>The page of %1 is missing, so the document cannot be put together.</source>
+        <translation>Die Seite von %1 fehlt, daher kann das Dokument nicht zusammengesetzt werden.</translation>
+    </message>
+    <message>
+        <source>The page of %1 could not be put into the document: %2.</source>
+        <translation>Die Seite von %1 konnte nicht in das Dokument übernommen werden: %2.</translation>
+    </message>
+    <message>
+        <source>%1 failed: pdftk ended without writing the document.</source>
+        <translation>%1 ist fehlgeschlagen: pdftk wurde beendet, ohne das Dokument zu schreiben.</translation>
+    </message>
+    <message>
+        <source>Writing the document information into the PDF</source>
+        <translation>Das Schreiben der Dokumentinformationen in das PDF</translation>
     </message>
 </context>
 <context>

@@ -321,10 +321,6 @@ pdftk a signalé&#xa0;:
         <translation>%1 a échoué&#xa0;: %2.</translation>
     </message>
     <message>
-        <source>%1 failed: pdftk ended without writing %2.</source>
-        <translation>%1 a échoué&#xa0;: pdftk s’est terminé sans écrire %2.</translation>
-    </message>
-    <message>
         <source>%1 failed: pdftk reported success, but what it wrote is not a PDF that can be read (%2).</source>
         <translation>%1 a échoué&#xa0;: pdftk a signalé un succès, mais ce qu’il a écrit n’est pas un PDF lisible (%2).</translation>
     </message>
@@ -345,20 +341,8 @@ pdftk a signalé&#xa0;:
         <translation>pdftk (%1) ne fonctionne pas&#xa0;: %2. </translation>
     </message>
     <message>
-        <source>The first page %1 is missing, so the document cannot be put together.</source>
-        <translation>La première page %1 est manquante, le document ne peut donc pas être assemblé.</translation>
-    </message>
-    <message>
-        <source>The first page %1 could not be copied to %2: %3.</source>
-        <translation>La première page %1 n’a pas pu être copiée vers %2&#xa0;: %3.</translation>
-    </message>
-    <message>
         <source>Joining page %1 (%2) to the pages before it</source>
         <translation>L’ajout de la page %1 (%2) aux pages précédentes</translation>
-    </message>
-    <message>
-        <source>Writing the document information (%1) into the PDF</source>
-        <translation>L’écriture des informations du document (%1) dans le PDF</translation>
     </message>
     <message>
         <source>pdftk did not finish within %1 s and was stopped</source>
@@ -371,6 +355,22 @@ pdftk a signalé&#xa0;:
     <message>
         <source>Joining pages %1 to %2 (%3 to %4)</source>
         <translation>L’assemblage des pages %1 à %2 (%3 à %4)</translation>
+    </message>
+    <message>
+        <source>The page of %1 is missing, so the document cannot be put together.</source>
+        <translation>La page de %1 est manquante, le document ne peut donc pas être assemblé.</translation>
+    </message>
+    <message>
+        <source>The page of %1 could not be put into the document: %2.</source>
+        <translation>La page de %1 n’a pas pu être placée dans le document&#xa0;: %2.</translation>
+    </message>
+    <message>
+        <source>%1 failed: pdftk ended without writing the document.</source>
+        <translation>%1 a échoué&#xa0;: pdftk s’est terminé sans écrire le document.</translation>
+    </message>
+    <message>
+        <source>Writing the document information into the PDF</source>
+        <translation>L’écriture des informations du document dans le PDF</translation>
     </message>
 </context>
 <context>
