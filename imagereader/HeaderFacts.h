@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 
@@ -32,3 +33,18 @@ struct JpegFacts
     bool adobeMarker = false;
 };
 [[nodiscard]] JpegFacts readJpegFacts(const FdStream& file);
+
+// The orientation (1 to 8) an EXIF block gives its picture, 1 when it gives none or cannot be read. The block is a
+// TIFF structure, with or without the "Exif\0\0" that precedes it in JPEG files.
+[[nodiscard]] int exifOrientation(const unsigned char* exif, std::size_t length);
+
+// What a PNG file's chunks before its pixels say about its colours.
+struct PngColourFacts
+{
+    bool srgb = false;       // an sRGB chunk
+    bool iccProfile = false; // an iCCP chunk
+    std::uint32_t gamma = 0; // gAMA, times 100000; 0 when absent
+    bool chromaticities = false;
+    std::uint32_t chrm[8] = {}; // cHRM: white x, y, red x, y, green x, y, blue x, y, each times 100000
+};
+[[nodiscard]] PngColourFacts readPngColourFacts(const FdStream& file);

@@ -16,6 +16,7 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <netinet/in.h>
+#include <pthread.h>
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -42,6 +43,7 @@ const QStringList kAttempts{
     QStringLiteral("connect abstract UNIX"),
     QStringLiteral("fork"),
     QStringLiteral("kill"),
+    QStringLiteral("start a thread"),
 };
 
 int connectTo(int family, const sockaddr* address, socklen_t size)
@@ -107,6 +109,14 @@ int probe(char** argv)
     }
     std::printf("fork %d\n", result(child > 0));
     std::printf("kill %d\n", result(::kill(target, 0) == 0));
+    // A decoder's worker thread (libde265 starts one for every HEIC picture).
+    pthread_t thread{};
+    const int started = ::pthread_create(
+        &thread, nullptr, [](void*) -> void* { return nullptr; }, nullptr);
+    if (started == 0) {
+        ::pthread_join(thread, nullptr);
+    }
+    std::printf("start a thread %d\n", started);
     std::fflush(stdout);
     ::_exit(0);
 }
@@ -141,7 +151,10 @@ void TestSandbox::enterSandbox_hostileCalls_refused_data()
     QTest::newRow("no limits") << 0U << QStringList() << kAttempts;
     QStringList everything = kAttempts;
     everything.removeAll(QStringLiteral("fstat"));
-    QTest::newRow("every layer") << unsigned(EverySandboxFeature) << everything << QStringList{QStringLiteral("fstat")};
+    everything.removeAll(QStringLiteral("start a thread"));
+    // The filter lets a thread through, never a process.
+    QTest::newRow("every layer") << unsigned(EverySandboxFeature) << everything
+                                 << QStringList{QStringLiteral("fstat"), QStringLiteral("start a thread")};
     // Landlock alone leaves stat by name and named UNIX sockets open; the process limit holds fork for an ordinary
     // user.
     QTest::newRow("Landlock alone") << unsigned(NoNewPrivileges | LandlockRules)

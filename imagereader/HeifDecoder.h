@@ -1,0 +1,12 @@
+#pragma once
+
+#include "imagereader/DecodedPicture.h"
+
+#include <vector>
+
+// A HEIF file (HEIC, AVIF) through libheif: its primary picture, turned and mirrored as its irot and imir
+// properties say, with its colour profile (ICC, or nclx primaries and transfer). One thread.
+[[nodiscard]] DecodedPicture decodeHeif(const std::vector<unsigned char>& file, const SizeCheck& refusal);
+
+// Sets libheif up; once, before the sandbox closes.
+void initialiseHeif();
