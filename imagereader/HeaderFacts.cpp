@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <array>
 #include <string_view>
+
 #include <vector>
+#include <zlib.h>
 
 namespace {
 
@@ -279,6 +281,55 @@ int exifOrientation(const unsigned char* exif, std::size_t length)
     return 1;
 }
 
+namespace {
+
+// Profiles larger than this are not a photo's (the colour conversion refuses them too).
+constexpr std::size_t kMaxProfileBytes = 16u << 20;
+
+// An iCCP chunk's profile: a name of up to 79 characters, a zero, the compression method 0, then zlib data.
+std::vector<unsigned char> iccpProfile(const FdStream& file, std::int64_t offset, std::uint32_t length)
+{
+    if (length < 3 || length > kMaxProfileBytes) {
+        return {};
+    }
+    std::vector<unsigned char> chunk(length);
+    if (file.readAt(offset, chunk.data(), chunk.size()) != chunk.size()) {
+        return {};
+    }
+    const auto nameEnd = std::find(chunk.begin(), chunk.begin() + std::min<std::size_t>(80, chunk.size()), 0);
+    if (nameEnd == chunk.end() || nameEnd + 2 > chunk.end() || *(nameEnd + 1) != 0) {
+        return {};
+    }
+    z_stream stream{};
+    if (inflateInit(&stream) != Z_OK) {
+        return {};
+    }
+    std::vector<unsigned char> profile(std::min<std::size_t>(kMaxProfileBytes, 4 * std::size_t(length) + 4096));
+    stream.next_in = &*(nameEnd + 2);
+    stream.avail_in = uInt(chunk.end() - (nameEnd + 2));
+    int status = Z_OK;
+    while (status == Z_OK) {
+        if (stream.total_out == profile.size()) {
+            if (profile.size() >= kMaxProfileBytes) {
+                break;
+            }
+            profile.resize(std::min(kMaxProfileBytes, profile.size() * 2));
+        }
+        stream.next_out = profile.data() + stream.total_out;
+        stream.avail_out = uInt(profile.size() - stream.total_out);
+        status = inflate(&stream, Z_NO_FLUSH);
+    }
+    const std::size_t produced = stream.total_out;
+    inflateEnd(&stream);
+    if (status != Z_STREAM_END) {
+        return {};
+    }
+    profile.resize(produced);
+    return profile;
+}
+
+} // namespace
+
 PngColourFacts readPngColourFacts(const FdStream& file)
 {
     PngColourFacts facts;
@@ -298,6 +349,7 @@ PngColourFacts readPngColourFacts(const FdStream& file)
             facts.srgb = true;
         } else if (type == "iCCP") {
             facts.iccProfile = true;
+            facts.icc = iccpProfile(file, offset + 8, length);
         } else if (type == "gAMA" && length == 4 && got >= 12) {
             facts.gamma = big32(&chunk[8]);
         } else if (type == "cHRM" && length == 32 && got >= 40) {

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 class FdStream;
 
@@ -41,9 +42,10 @@ struct JpegFacts
 // What a PNG file's chunks before its pixels say about its colours.
 struct PngColourFacts
 {
-    bool srgb = false;       // an sRGB chunk
-    bool iccProfile = false; // an iCCP chunk
-    std::uint32_t gamma = 0; // gAMA, times 100000; 0 when absent
+    bool srgb = false;              // an sRGB chunk
+    bool iccProfile = false;        // an iCCP chunk
+    std::vector<unsigned char> icc; // its profile, inflated; empty when it cannot be
+    std::uint32_t gamma = 0;        // gAMA, times 100000; 0 when absent
     bool chromaticities = false;
     std::uint32_t chrm[8] = {}; // cHRM: white x, y, red x, y, green x, y, blue x, y, each times 100000
 };

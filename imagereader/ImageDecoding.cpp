@@ -178,8 +178,9 @@ ColourSource pngColour(const FdStream& in, std::vector<unsigned char> icc)
     if (facts.srgb) {
         return colour;
     }
-    if (facts.iccProfile && !icc.empty()) {
-        colour.icc = std::move(icc);
+    if (facts.iccProfile) {
+        // FreeImage as built here does not hand over iCCP; the chunk itself does.
+        colour.icc = !icc.empty() ? std::move(icc) : facts.icc;
         return colour;
     }
     if (facts.gamma == 0) {
