@@ -114,7 +114,8 @@ DecodedPicture decodeHeif(const std::vector<unsigned char>& file, const SizeChec
     }
     // Grid tiles decoded one after another, in this thread.
     heif_context_set_max_decoding_threads(context.get(), 0);
-    heif_context_set_maximum_image_size_limit(context.get(), imagereader::kMaxSide + 1);
+    // libheif's own limit set far beyond this program's, so that the refusal below is the one that speaks.
+    heif_context_set_maximum_image_size_limit(context.get(), 1 << 20);
     if (const heif_error read =
             heif_context_read_from_memory_without_copy(context.get(), file.data(), file.size(), nullptr);
         read.code != heif_error_Ok) {

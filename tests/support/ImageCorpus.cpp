@@ -124,7 +124,15 @@ QByteArray headerClaiming(const QString& format, quint32 width, quint32 height)
         return bytes;
     }
     out.setByteOrder(QDataStream::LittleEndian);
-    if (format == QLatin1String("bmp")) {
+    if (format == QLatin1String("webp")) {
+        // A lossless picture's header (each side less one, in 14 bits: WebP's limit is 16383), then a few bytes of
+        // the 100000 its chunk announces.
+        out.writeRawData("RIFF", 4);
+        out << quint32(4 + 8 + 100000);
+        out.writeRawData("WEBPVP8L", 8);
+        out << quint32(100000) << quint8(0x2f) << quint32(((width - 1) & 0x3fff) | ((height - 1) & 0x3fff) << 14);
+        out.writeRawData(QByteArray(11, '\0').constData(), 11);
+    } else if (format == QLatin1String("bmp")) {
         out.writeRawData("BM", 2);
         out << quint32(54 + 16) << quint32(0) << quint32(54);
         out << quint32(40) << width << height << quint16(1) << quint16(24) << quint32(0) << quint32(0) << quint32(2835)

@@ -28,8 +28,8 @@ bool save(FREE_IMAGE_FORMAT format, FIBITMAP* bitmap, const QString& path);
 QImage greyPicture(int width, int height);
 // A JPEG carrying an EXIF orientation tag, built by inserting an APP1 segment after the JFIF header.
 QByteArray jpegWithOrientation(const QImage& image, int orientation);
-// A small, well-formed file of the format ("png", "tif", "gif" or "bmp") whose header claims an RGB picture of
-// width x height pixels (grey for TIFF), followed by a few bytes of pixel data.
+// A small, well-formed file of the format ("png", "tif", "gif", "bmp" or "webp", at most 16383 a side) whose header
+// claims an RGB picture of width x height pixels (grey for TIFF), followed by a few bytes of pixel data.
 QByteArray headerClaiming(const QString& format, quint32 width, quint32 height);
 
 enum class Sample
