@@ -131,7 +131,7 @@ const char* ownDecoderFormatName(int format)
     case kFormatWebp:
         return "WEBP";
     case kFormatJxl:
-        return "JXL";
+        return "JPEG XL";
     default:
         return "";
     }
