@@ -5,6 +5,9 @@
 #include <cstring>
 #include <memory>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 namespace {
 
 struct ContextDeleter
@@ -106,7 +109,19 @@ void initialiseHeif()
     heif_init(nullptr);
 }
 
-DecodedPicture decodeHeif(const std::vector<unsigned char>& file, const SizeCheck& refusal)
+namespace {
+
+// Without the system-call filter (a kernel that has none) the process limit of 0 holds back threads as well, and
+// libde265 would wait for ever for the worker it could not start.
+bool threadsBarred()
+{
+    rlimit processes{};
+    return ::getrlimit(RLIMIT_NPROC, &processes) == 0 && processes.rlim_cur == 0 && ::geteuid() != 0;
+}
+
+} // namespace
+
+DecodedPicture decodeHeif(const std::vector<unsigned char>& file, bool hevc, const SizeCheck& refusal)
 {
     const std::unique_ptr<heif_context, ContextDeleter> context(heif_context_alloc());
     if (!context) {
@@ -135,6 +150,11 @@ DecodedPicture decodeHeif(const std::vector<unsigned char>& file, const SizeChec
     }
     if (width <= 0 || height <= 0) {
         return failedPicture(imagereader::Status::Damaged, "it holds no pixels");
+    }
+
+    if (hevc && threadsBarred()) {
+        return failedPicture(imagereader::Status::Damaged,
+                             "its HEVC decoder needs a thread, which this system's limits on the reader do not allow");
     }
 
     DecodedPicture picture;

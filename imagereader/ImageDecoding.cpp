@@ -483,7 +483,7 @@ Reply decodeOwn(FdStream& in, int format, int outputFd, const Request& request)
     try {
         picture = format == kFormatWebp  ? decodeWebp(file, check)
                   : format == kFormatJxl ? decodeJpegXl(file, check)
-                                         : decodeHeif(file, check);
+                                         : decodeHeif(file, format == kFormatHeif, check);
     } catch (const std::bad_alloc&) {
         return reply(Status::NoMemory);
     }
