@@ -10,6 +10,7 @@
 #include "bench/BenchWindow.h"
 #include "bench/Figures.h"
 #include "bench/Floor.h"
+#include "bench/HeifSets.h"
 #include "bench/Peers.h"
 #include "bench/PreviewTiming.h"
 #include "bench/UiStallMeter.h"
@@ -69,7 +70,13 @@ int makeAll(const QString& dir)
                     makePhotos(dir + QStringLiteral("/huge"), 1, 8000, 6000, &error) &&
                     makePhotos(dir + QStringLiteral("/photo24mp"), 1, 6000, 4000, &error) &&
                     makeTiff(dir + QStringLiteral("/scan-20mp.tif"), 5472, 3648, &error) &&
-                    makeScanTree(dir + QStringLiteral("/tree"), 10000, &error);
+                    makeScanTree(dir + QStringLiteral("/tree"), 10000, &error) &&
+                    // Twelve phone photos of 12 megapixels, as HEIC and as AVIF.
+                    makePhotos(dir + QStringLiteral("/phone-jpeg"), 12, 4032, 3024, &error) &&
+                    makeHeifPhotos(dir + QStringLiteral("/phone-jpeg"), dir + QStringLiteral("/heic12"),
+                                   QStringLiteral("heic"), &error) &&
+                    makeHeifPhotos(dir + QStringLiteral("/phone-jpeg"), dir + QStringLiteral("/avif12"),
+                                   QStringLiteral("avif"), &error);
     return ok ? 0 : failWith(error);
 }
 

@@ -28,7 +28,7 @@ echo "Making the image sets in $work ..."
 "$bench" --make "$work/sets" 2>/dev/null
 
 # Each set in a process of its own, so that its peak memory is its own.
-sets=(photos screens small51 small huge small300 small1000)
+sets=(photos screens small51 small huge small300 small1000 heic12 avif12)
 declare -A about=(
     [photos]="20 JPEG photos 1600x1200"
     [screens]="20 PNG screenshots 1920x1080"
@@ -37,6 +37,8 @@ declare -A about=(
     [huge]="1 JPEG photo 8000x6000"
     [small300]="300 JPEG photos 640x480 (the warm pdftk host's memory; no reference chains)"
     [small1000]="1000 JPEG photos 640x480"
+    [heic12]="12 HEIC photos 4032x3024 (floor: libheif's decode; img2pdf does not read them)"
+    [avif12]="12 AVIF photos 4032x3024 (floor: libheif's decode; img2pdf does not read them)"
 )
 filter() { grep -vE 'propagateSizeHints|XDG_RUNTIME_DIR' >&2; }
 

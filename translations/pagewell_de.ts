@@ -650,8 +650,8 @@ pdftk meldete:
         <translation>Dateien öffnen</translation>
     </message>
     <message>
-        <source>JPG Files(*.jpg)|*.jpg|JPEG Files(*.jpeg)|*.jpeg|TIF Files(*.tif)|*.tif|TIFF Files(*.tiff)|*.tiff|BMP Files(*.BMP)|*.bmp|GIF Files(*.gif)|*.gif|PNG Files(*.png)|*.png|All Files(*.*)|*.*</source>
-        <translation>JPG-Dateien(*.jpg)|*.jpg|JPEG-Dateien(*.jpeg)|*.jpeg|TIF-Dateien(*.tif)|*.tif|TIFF-Dateien(*.tiff)|*.tiff|BMP-Dateien(*.BMP)|*.bmp|GIF-Dateien(*.gif)|*.gif|PNG-Dateien(*.png)|*.png|Alle Dateien(*.*)|*.*</translation>
+        <source>JPG Files(*.jpg)|*.jpg|JPEG Files(*.jpeg)|*.jpeg|TIF Files(*.tif)|*.tif|TIFF Files(*.tiff)|*.tiff|BMP Files(*.BMP)|*.bmp|GIF Files(*.gif)|*.gif|PNG Files(*.png)|*.png|HEIC Files(*.heic;*.heif)|*.heic;*.heif|AVIF Files(*.avif)|*.avif|WebP Files(*.webp)|*.webp|JPEG XL Files(*.jxl)|*.jxl|All Files(*.*)|*.*</source>
+        <translation>JPG-Dateien(*.jpg)|*.jpg|JPEG-Dateien(*.jpeg)|*.jpeg|TIF-Dateien(*.tif)|*.tif|TIFF-Dateien(*.tiff)|*.tiff|BMP-Dateien(*.BMP)|*.bmp|GIF-Dateien(*.gif)|*.gif|PNG-Dateien(*.png)|*.png|HEIC-Dateien(*.heic;*.heif)|*.heic;*.heif|AVIF-Dateien(*.avif)|*.avif|WebP-Dateien(*.webp)|*.webp|JPEG-XL-Dateien(*.jxl)|*.jxl|Alle Dateien(*.*)|*.*</translation>
     </message>
 </context>
 <context>

@@ -650,8 +650,8 @@ pdftk a signalé&#xa0;:
         <translation>Ouvrir des fichiers</translation>
     </message>
     <message>
-        <source>JPG Files(*.jpg)|*.jpg|JPEG Files(*.jpeg)|*.jpeg|TIF Files(*.tif)|*.tif|TIFF Files(*.tiff)|*.tiff|BMP Files(*.BMP)|*.bmp|GIF Files(*.gif)|*.gif|PNG Files(*.png)|*.png|All Files(*.*)|*.*</source>
-        <translation>Fichiers JPG(*.jpg)|*.jpg|Fichiers JPEG(*.jpeg)|*.jpeg|Fichiers TIF(*.tif)|*.tif|Fichiers TIFF(*.tiff)|*.tiff|Fichiers BMP(*.BMP)|*.bmp|Fichiers GIF(*.gif)|*.gif|Fichiers PNG(*.png)|*.png|Tous les fichiers(*.*)|*.*</translation>
+        <source>JPG Files(*.jpg)|*.jpg|JPEG Files(*.jpeg)|*.jpeg|TIF Files(*.tif)|*.tif|TIFF Files(*.tiff)|*.tiff|BMP Files(*.BMP)|*.bmp|GIF Files(*.gif)|*.gif|PNG Files(*.png)|*.png|HEIC Files(*.heic;*.heif)|*.heic;*.heif|AVIF Files(*.avif)|*.avif|WebP Files(*.webp)|*.webp|JPEG XL Files(*.jxl)|*.jxl|All Files(*.*)|*.*</source>
+        <translation>Fichiers JPG(*.jpg)|*.jpg|Fichiers JPEG(*.jpeg)|*.jpeg|Fichiers TIF(*.tif)|*.tif|Fichiers TIFF(*.tiff)|*.tiff|Fichiers BMP(*.BMP)|*.bmp|Fichiers GIF(*.gif)|*.gif|Fichiers PNG(*.png)|*.png|Fichiers HEIC(*.heic;*.heif)|*.heic;*.heif|Fichiers AVIF(*.avif)|*.avif|Fichiers WebP(*.webp)|*.webp|Fichiers JPEG XL(*.jxl)|*.jxl|Tous les fichiers(*.*)|*.*</translation>
     </message>
 </context>
 <context>
