@@ -138,6 +138,9 @@ void HelperProcess::kill()
     }
     if (isRunning()) {
         m_process.kill();
+    } else {
+        // The helper was reaped and what it left is killed: its number may go to another process now.
+        m_group = 0;
     }
 }
 
