@@ -23,6 +23,8 @@ public:
     explicit PreviewRead(QObject* parent = nullptr);
     ~PreviewRead() override; // kills a running helper
     void request(const QString& path, QSize maxSize);
+    // Keeps one helper for the next request instead of one for each (off by default): for a queue of many pictures.
+    void setKeepRunning(bool keep);
     void cancel();
     [[nodiscard]] bool isBusy() const;
 

@@ -1,0 +1,65 @@
+#include "imagereader/ListPictureQueue.h"
+
+#include "imagereader/PreviewRead.h"
+
+#include <QFile>
+
+ListPictureQueue::ListPictureQueue(QObject* parent) : QObject(parent), m_read(new PreviewRead(this))
+{
+    m_read->setKeepRunning(true);
+    connect(m_read, &PreviewRead::finished, this, &ListPictureQueue::onRead);
+}
+
+ListPictureQueue::~ListPictureQueue() = default;
+
+void ListPictureQueue::request(const QList<QByteArray>& paths, QSize maxSize)
+{
+    m_waiting.clear();
+    m_waiting.reserve(paths.size());
+    for (const QByteArray& path : paths) {
+        // A name that is not UTF-8 cannot be handed over as text unchanged: it gets no picture rather than a
+        // warning about another file.
+        if (path != m_current && QFile::encodeName(QFile::decodeName(path)) == path) {
+            m_waiting.append(path);
+        }
+    }
+    m_maxSize = maxSize;
+    readNext();
+}
+
+void ListPictureQueue::setPaused(bool paused)
+{
+    if (paused == m_paused) {
+        return;
+    }
+    m_paused = paused;
+    if (paused) {
+        if (!m_current.isEmpty()) {
+            m_waiting.prepend(m_current);
+            m_current.clear();
+        }
+        m_read->cancel();
+        return;
+    }
+    readNext();
+}
+
+void ListPictureQueue::readNext()
+{
+    if (m_paused || !m_current.isEmpty() || m_waiting.isEmpty()) {
+        return;
+    }
+    m_current = m_waiting.takeFirst();
+    m_read->request(QFile::decodeName(m_current), m_maxSize);
+}
+
+void ListPictureQueue::onRead(const QString& path, const QImage& image, const QString& reason)
+{
+    if (m_current.isEmpty() || QFile::decodeName(m_current) != path) {
+        return;
+    }
+    const QByteArray done = m_current;
+    m_current.clear();
+    Q_EMIT pictureRead(done, image, reason);
+    readNext();
+}
