@@ -4,10 +4,29 @@
 
 #include <QFile>
 
+namespace {
+
+// Long enough for the next step of a scroll to find the helper still there, short enough that no helper stays
+// long without work.
+constexpr int kIdleHelperMs = 250;
+// A small picture takes about a second at most from the photos and scans people make; a file that holds the
+// reader longer is shown as refused (the run still gives it the run's own time) and the queue goes on.
+constexpr std::chrono::seconds kPictureTimeout{10};
+
+} // namespace
+
 ListPictureQueue::ListPictureQueue(QObject* parent) : QObject(parent), m_read(new PreviewRead(this))
 {
     m_read->setKeepRunning(true);
+    m_read->setTimeout(kPictureTimeout);
     connect(m_read, &PreviewRead::finished, this, &ListPictureQueue::onRead);
+    m_idle.setSingleShot(true);
+    m_idle.setInterval(kIdleHelperMs);
+    connect(&m_idle, &QTimer::timeout, this, [this] {
+        if (m_current.isEmpty()) {
+            m_read->cancel();
+        }
+    });
 }
 
 ListPictureQueue::~ListPictureQueue() = default;
@@ -38,6 +57,7 @@ void ListPictureQueue::setPaused(bool paused)
             m_waiting.prepend(m_current);
             m_current.clear();
         }
+        m_idle.stop();
         m_read->cancel();
         return;
     }
@@ -46,9 +66,14 @@ void ListPictureQueue::setPaused(bool paused)
 
 void ListPictureQueue::readNext()
 {
-    if (m_paused || !m_current.isEmpty() || m_waiting.isEmpty()) {
+    if (m_paused || !m_current.isEmpty()) {
         return;
     }
+    if (m_waiting.isEmpty()) {
+        m_idle.start();
+        return;
+    }
+    m_idle.stop();
     m_current = m_waiting.takeFirst();
     m_read->request(QFile::decodeName(m_current), m_maxSize);
 }

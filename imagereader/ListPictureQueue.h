@@ -6,11 +6,13 @@
 #include <QObject>
 #include <QSize>
 #include <QString>
+#include <QTimer>
 
 class PreviewRead;
 
 // Reads the small pictures of the image list one after another, in the order last asked for, through one helper
-// that serves them all (PreviewRead's reading at a size, kept running). Asynchronous: pictureRead() comes for each
+// that serves them all (PreviewRead's reading at a size, kept running while there is work, ended after a while
+// without). Asynchronous: pictureRead() comes for each
 // file taken from the queue; the image is null and reason says why when the reader refused it.
 class ListPictureQueue final : public QObject
 {
@@ -41,4 +43,5 @@ private:
     QByteArray m_current; // being read, empty when none
     QSize m_maxSize;
     bool m_paused = false;
+    QTimer m_idle; // ends the helper when nothing more was asked for a while
 };

@@ -114,6 +114,11 @@ void PreviewRead::setKeepRunning(bool keep)
     m_reader->setKeepRunning(keep);
 }
 
+void PreviewRead::setTimeout(std::chrono::seconds timeout)
+{
+    m_reader->setTimeout(timeout);
+}
+
 void PreviewRead::cancel()
 {
     m_reader->cancel();
