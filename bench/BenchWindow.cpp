@@ -1,6 +1,7 @@
 #include "bench/BenchWindow.h"
 
 #include "app/PdfStagesFactory.h"
+#include "conversion/PdfConversionStages.h"
 #include "conversion/PdftkCheck.h"
 #include "doubles/MeasuredPdftk.h"
 #include "pdftk/ProcessPdftk.h"
@@ -9,7 +10,7 @@
 #include <QCoreApplication>
 #include <QDir>
 
-BenchWindow::BenchWindow(const QString& scratchParent, QString keepPagesIn)
+BenchWindow::BenchWindow(const QString& scratchParent, QString keepPagesIn, int joinFiles)
     : m_scratch(scratchParent + QStringLiteral("/pagewell-bench-XXXXXX"))
 {
     const QString root = m_scratch.path();
@@ -28,9 +29,12 @@ BenchWindow::BenchWindow(const QString& scratchParent, QString keepPagesIn)
     };
     auto check = std::make_shared<PdftkCheck>(makePdftk());
     const StagesFactory real = pdfStagesFactory(makePdftk, workspaceParent, check);
-    AppServices services = m_desktop.services([this, real, workspaceParent, keepPagesIn](QWidget* owner) {
+    AppServices services = m_desktop.services([this, real, workspaceParent, keepPagesIn, joinFiles](QWidget* owner) {
         times = StageTimes{};
         std::unique_ptr<ConversionStages> stages = real(owner);
+        if (auto* pdf = dynamic_cast<PdfConversionStages*>(stages.get()); pdf && joinFiles > 0) {
+            pdf->setJoinBound(JoinBound{joinFiles});
+        }
         return std::make_unique<TimedStages>(std::move(stages), times, *m_lastPdftk,
                                              TimedStages::KeptPages{workspaceParent, keepPagesIn}, m_lastWarm);
     });

@@ -21,8 +21,8 @@ class WarmPdftk;
 class BenchWindow
 {
 public:
-    // keepPagesIn: see TimedStages.
-    explicit BenchWindow(const QString& scratchParent, QString keepPagesIn = {});
+    // keepPagesIn: see TimedStages. joinFiles: the join's bound on files per pdftk call; 0 for the program's own.
+    explicit BenchWindow(const QString& scratchParent, QString keepPagesIn = {}, int joinFiles = 0);
 
     [[nodiscard]] bool isValid() const { return m_scratch.isValid(); }
     frmPrinting& window() { return *m_window; }

@@ -1,5 +1,7 @@
 #include "bench/Floor.h"
 
+#include "bench/HeifSets.h"
+
 #include <FreeImage.h>
 #include <QElapsedTimer>
 #include <QFile>
@@ -61,7 +63,16 @@ FloorResult encodeFloor(const QStringList& images, int quality)
         std::unique_ptr<FIBITMAP, BitmapDeleter> bitmap;
         int jpegSubsampling = 0;
         int jpegColorspace = 0;
-        if (tjDecompressHeader3(decoder.get(), bytes, size, &width, &height, &jpegSubsampling, &jpegColorspace) == 0) {
+        if (isHeifFile(path)) {
+            // HEIC and AVIF: libheif's own decode.
+            if (!decodeHeif(data, &pixels, &width, &height)) {
+                result.error = QStringLiteral("Cannot decode \"%1\".").arg(path);
+                return result;
+            }
+            pitch = width * 3;
+            source = pixels.data();
+        } else if (tjDecompressHeader3(decoder.get(), bytes, size, &width, &height, &jpegSubsampling,
+                                       &jpegColorspace) == 0) {
             pixelFormat = jpegColorspace == TJCS_GRAY ? TJPF_GRAY : TJPF_RGB;
             pitch = width * tjPixelSize[pixelFormat];
             pixels.resize(std::size_t(pitch) * std::size_t(height));

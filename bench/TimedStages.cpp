@@ -93,14 +93,15 @@ StageResult TimedStages::makePage(int index, const ImageFile& image, const std::
     return result;
 }
 
-StageResult TimedStages::copyFirstPage()
+QList<int> TimedStages::planJoin(int count)
 {
-    return timed("copyFirstPage", [&] { return m_inner->copyFirstPage(); });
+    return m_inner->planJoin(count);
 }
 
-StageResult TimedStages::join(int index)
+StageResult TimedStages::join(int step)
 {
-    return timed("join", [&] { return m_inner->join(index); });
+    return timed(
+        "join", [&] { return m_inner->join(step); }, &m_times.joinSeconds);
 }
 
 StageResult TimedStages::applyInfo(int count)

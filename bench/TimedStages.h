@@ -15,6 +15,7 @@ struct StageTimes
     double pagesSeconds = 0;    // inside makePage (normalisation + page creation)
     double pagesCpuSeconds = 0; // processor time of this process (all its threads) inside makePage
     double stagesSeconds = 0;   // inside any stage call, makePage included
+    double joinSeconds = 0;     // inside join (pdftk and the check of the joined document)
     double pdftkSeconds = 0;    // wall time of the pdftk children
     int pdftkRuns = 0;
     int pdftkWarmRuns = 0;                     // of those, the runs in the warm host
@@ -48,8 +49,8 @@ public:
     StageResult writeInfo(const DocumentInfo& info) override;
     StageResult makePage(int index, const ImageFile& image, const std::function<int()>& quality) override;
     void readAhead(const ImageFile& next) override;
-    StageResult copyFirstPage() override;
-    StageResult join(int index) override;
+    QList<int> planJoin(int count) override;
+    StageResult join(int step) override;
     StageResult applyInfo(int count) override;
     StageResult saveTo(const QString& destination) override;
     void removeWorkspace() override;

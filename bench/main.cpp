@@ -11,12 +11,14 @@
 #include "bench/BenchWindow.h"
 #include "bench/Figures.h"
 #include "bench/Floor.h"
+#include "bench/HeifSets.h"
 #include "bench/ListPictureTiming.h"
 #include "bench/Peers.h"
 #include "bench/PreviewTiming.h"
 #include "bench/UiStallMeter.h"
 #include "conversion/InfoFile.h"
 #include "conversion/Merging.h"
+#include "conversion/PageJoin.h"
 #include "conversion/Workspace.h"
 #include "doubles/MeasuredPdftk.h"
 #include "pdftk/ProcessPdftk.h"
@@ -66,14 +68,21 @@ int makeAll(const QString& dir)
                     makePhotos(dir + QStringLiteral("/small51"), 51, 640, 480, &error) &&
                     makePhotos(dir + QStringLiteral("/small20"), 20, 640, 480, &error) &&
                     makePhotos(dir + QStringLiteral("/small300"), 300, 640, 480, &error) &&
+                    makePhotos(dir + QStringLiteral("/small1000"), 1000, 640, 480, &error) &&
                     makePhotos(dir + QStringLiteral("/huge"), 1, 8000, 6000, &error) &&
                     makePhotos(dir + QStringLiteral("/photo24mp"), 1, 6000, 4000, &error) &&
                     makeTiff(dir + QStringLiteral("/scan-20mp.tif"), 5472, 3648, &error) &&
-                    makeScanTree(dir + QStringLiteral("/tree"), 10000, &error);
+                    makeScanTree(dir + QStringLiteral("/tree"), 10000, &error) &&
+                    // Twelve phone photos of 12 megapixels, as HEIC and as AVIF.
+                    makePhotos(dir + QStringLiteral("/phone-jpeg"), 12, 4032, 3024, &error) &&
+                    makeHeifPhotos(dir + QStringLiteral("/phone-jpeg"), dir + QStringLiteral("/heic12"),
+                                   QStringLiteral("heic"), &error) &&
+                    makeHeifPhotos(dir + QStringLiteral("/phone-jpeg"), dir + QStringLiteral("/avif12"),
+                                   QStringLiteral("avif"), &error);
     return ok ? 0 : failWith(error);
 }
 
-// The run's join chain and info step once more over the same page files with this pdftk, taken in the same process
+// The run's join and info step once more over the same page files with this pdftk, taken in the same process
 // right after the run. Returns the wall time of the pdftk calls, or -1 (error says why).
 double chainSeconds(const QString& pagesDir, int count, const QString& scratch, std::unique_ptr<Pdftk> pdftk,
                     QString* error)
@@ -95,9 +104,14 @@ double chainSeconds(const QString& pagesDir, int count, const QString& scratch, 
         return -1;
     }
     MeasuredPdftk measured(std::move(pdftk));
-    StageResult step = copyFirstPageFile(workspace);
-    for (int i = 1; step.ok && i < count; ++i) {
-        step = joinPage(measured, workspace, i);
+    QStringList entries;
+    for (int i = 0; i < count; ++i) {
+        entries.append(pagesDir + QStringLiteral("/%1.pdf").arg(i));
+    }
+    PageJoin join(measured, workspace, entries);
+    StageResult step = StageResult::success();
+    for (int i = 0; step.ok && i < join.steps().size(); ++i) {
+        step = join.run(i);
     }
     if (step.ok) {
         step = applyDocumentInfo(measured, workspace, count);
@@ -128,7 +142,7 @@ std::unique_ptr<Pdftk> tunedProcessPdftk(const QString& pagesDir, const QString&
 }
 
 int convertSet(const QString& name, const QString& imagesDir, int quality, const QString& scratch,
-               const QString& magickConfig, bool peers, bool referenceChains)
+               const QString& magickConfig, bool peers, bool referenceChains, int joinFiles)
 {
     QStringList images;
     const QDir dir(imagesDir);
@@ -142,7 +156,7 @@ int convertSet(const QString& name, const QString& imagesDir, int quality, const
     QFile::remove(output);
 
     QTemporaryDir keptPages(scratch + QStringLiteral("/pages-XXXXXX"));
-    BenchWindow bench(scratch, images.size() > 1 ? keptPages.path() : QString());
+    BenchWindow bench(scratch, images.size() > 1 ? keptPages.path() : QString(), joinFiles);
     if (!bench.isValid() || !keptPages.isValid()) {
         return failWith(QStringLiteral("Cannot make a scratch folder in \"%1\".").arg(scratch));
     }
@@ -173,6 +187,7 @@ int convertSet(const QString& name, const QString& imagesDir, int quality, const
     figure("pages_s", t.pagesSeconds);
     figure("pages_cpu_s", t.pagesCpuSeconds);
     figure("pdftk_s", t.pdftkSeconds);
+    figure("join_s", t.joinSeconds);
     count("pdftk_runs", t.pdftkRuns);
     count("pdftk_warm_runs", t.pdftkWarmRuns);
     figure("pdftk_host_peak_rss_mib", t.pdftkHostPeakMiB);
@@ -334,6 +349,9 @@ int main(int argc, char* argv[])
     const QCommandLineOption noPeers(QStringLiteral("no-peers"), QStringLiteral("Skip img2pdf and ImageMagick."));
     const QCommandLineOption noChains(QStringLiteral("no-reference-chains"),
                                       QStringLiteral("Skip the plain and the process chain after the run."));
+    const QCommandLineOption joinFiles(QStringLiteral("join-files"),
+                                       QStringLiteral("What-if: join at most <n> files in one pdftk call."),
+                                       QStringLiteral("n"), QStringLiteral("0"));
     const QCommandLineOption preview(QStringLiteral("preview"),
                                      QStringLiteral("Show this image in the preview through Open a File."),
                                      QStringLiteral("file"));
@@ -344,7 +362,7 @@ int main(int argc, char* argv[])
                                           QStringLiteral("n"));
     parser.addOption(listPictures);
     parser.addOptions({make, set, images, scan, pages, quality, scratch, magickConfig, scanLimit, uniformRows, noPeers,
-                       preview, repeats, noChains});
+                       preview, repeats, noChains, joinFiles});
     parser.process(app);
 
     if (parser.isSet(make)) {
@@ -365,7 +383,8 @@ int main(int argc, char* argv[])
     }
     if (parser.isSet(set) && parser.isSet(images)) {
         return convertSet(parser.value(set), parser.value(images), parser.value(quality).toInt(), parser.value(scratch),
-                          parser.value(magickConfig), !parser.isSet(noPeers), !parser.isSet(noChains));
+                          parser.value(magickConfig), !parser.isSet(noPeers), !parser.isSet(noChains),
+                          parser.value(joinFiles).toInt());
     }
     parser.showHelp(2);
 }

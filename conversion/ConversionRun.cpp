@@ -10,6 +10,8 @@
 #include <QDir>
 #include <QUrl>
 
+#include <numeric>
+
 namespace {
 
 // The titles the stages give their messages, shown in the user's language.
@@ -101,7 +103,7 @@ ConversionRun::Outcome ConversionRun::convert(ConversionStages& stages)
         if (failed(stages.makePage(i, m_window.entry(i), quality), i)) {
             return m_aborted ? Outcome::Aborted : Outcome::Failed;
         }
-        showProgress(QCoreApplication::translate("ConversionRun", "Preparing Files..."), i, count);
+        showPercent(QCoreApplication::translate("ConversionRun", "Preparing Files..."), progressPercent(i, count));
         if (!yieldAndCheck()) {
             return Outcome::Aborted;
         }
@@ -109,14 +111,18 @@ ConversionRun::Outcome ConversionRun::convert(ConversionStages& stages)
 
     m_window.setProgressPercent(100);
     m_window.setProgressText(QCoreApplication::translate("ConversionRun", "Now Start Creating..."));
-    if (failed(stages.copyFirstPage())) {
-        return Outcome::Failed;
-    }
-    for (int i = 1; i < count; ++i) {
-        if (failed(stages.join(i))) {
+    // The pages are joined once, in steps of many pages; the percentage follows the pages put together.
+    const QList<int> joinSteps = stages.planJoin(count);
+    const int joinPages = std::accumulate(joinSteps.begin(), joinSteps.end(), 0);
+    int joined = 0;
+    for (int step = 0; step < joinSteps.size(); ++step) {
+        if (failed(stages.join(step))) {
             return m_aborted ? Outcome::Aborted : Outcome::Failed;
         }
-        showProgress(QCoreApplication::translate("ConversionRun", "Creating..."), i, count);
+        joined += joinSteps.at(step);
+        if (count > 1) {
+            showPercent(QCoreApplication::translate("ConversionRun", "Creating..."), percentOf(joined, joinPages));
+        }
         if (!yieldAndCheck()) {
             return Outcome::Aborted;
         }
@@ -200,9 +206,8 @@ void ConversionRun::finishWithoutSaving(const QString& status)
     m_window.setProgressText(status);
 }
 
-void ConversionRun::showProgress(const QString& text, int index, int count)
+void ConversionRun::showPercent(const QString& text, int percent)
 {
-    const int percent = progressPercent(index, count);
     if (percent < 0) {
         return; // a single entry has no percentage: the texts stay as they are
     }

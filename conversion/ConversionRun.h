@@ -40,7 +40,8 @@ private:
     [[nodiscard]] bool failed(const StageResult& result, int entryToSelect = -1);
     [[nodiscard]] bool yieldAndCheck();
     void finishWithoutSaving(const QString& status);
-    void showProgress(const QString& text, int index, int count);
+    // The progress bar at percent and the text with it; nothing changes for a percent below 0.
+    void showPercent(const QString& text, int percent);
 
     RunWindow& m_window;
     RunServices m_s;

@@ -2,6 +2,7 @@
 
 #include "conversion/ImageFile.h"
 
+#include <QList>
 #include <QString>
 #include <functional>
 
@@ -47,10 +48,11 @@ public:
                                                const std::function<int()>& quality) = 0;
     // The entry whose page comes after the one makePage() is about to make: its reading may start early.
     virtual void readAhead(const ImageFile& next) { Q_UNUSED(next) }
-    // tmp/tmp1.pdf as a copy of jpgtmp/0.pdf.
-    [[nodiscard]] virtual StageResult copyFirstPage() = 0;
-    // tmp/tmp<index>.pdf + jpgtmp/<index>.pdf -> tmp/tmp<index+1>.pdf, then the first input goes.
-    [[nodiscard]] virtual StageResult join(int index) = 0;
+    // The join of jpgtmp/0.pdf to jpgtmp/<count-1>.pdf, in page order, into tmp/tmp<count>.pdf: how many pages each
+    // of its steps puts together, in the order join() runs them. A single page is one step, its copy.
+    [[nodiscard]] virtual QList<int> planJoin(int count) = 0;
+    // Step number step of that plan; after the last, tmp/tmp<count>.pdf holds every page.
+    [[nodiscard]] virtual StageResult join(int step) = 0;
     // tmp/tmp<count>.pdf with the document information -> tmp/tmpx.pdf.
     [[nodiscard]] virtual StageResult applyInfo(int count) = 0;
     // The finished document to the destination, never leaving it half-written.

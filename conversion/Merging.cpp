@@ -1,5 +1,6 @@
 #include "conversion/Merging.h"
 
+#include "conversion/PageWorker.h"
 #include "conversion/Workspace.h"
 #include "pdftk/PdfPageCount.h"
 #include "platform/Pdftk.h"
@@ -78,73 +79,6 @@ QString folderProblem(const QString& folder, qint64 bytes)
     return {};
 }
 
-// Runs one step that must leave a PDF of expectedPages pages in output; inputs are the PDFs it reads, and what
-// describes the step in a message.
-StageResult runStep(Pdftk& pdftk, const QStringList& arguments, const QStringList& inputs, const QString& output,
-                    qint64 expectedPages, const QString& what)
-{
-    PdftkResult result;
-    bool wrote = false;
-    QString checkError;
-    qint64 pages = -1;
-    const auto attempt = [&] {
-        // A leftover file must not pass for this step's result.
-        QFile::remove(output);
-        result = pdftk.RunPdftkAndWait(arguments);
-        const QFileInfo written(output);
-        wrote = written.isFile() && written.size() > 0;
-        pages = result.ok() && wrote ? pdfPageCount(output, &checkError) : -1;
-    };
-    attempt();
-    if (pages != expectedPages && result.warm && !result.aborted) {
-        // The warm JVM may be what failed: pdftk as a process of its own has the last word, and the run keeps to
-        // processes from here on.
-        pdftk.fallBackToProcesses();
-        attempt();
-    }
-    if (result.aborted) {
-        return StageResult::failure(kTitle, QCoreApplication::translate("Merging", "The conversion was stopped."));
-    }
-    if (pages == expectedPages) {
-        return StageResult::success();
-    }
-    const QFileInfo written(output);
-
-    // What is there is of no use, and may be what filled the disk.
-    QFile::remove(output);
-    qint64 needed = 0;
-    for (const QString& input : inputs) {
-        needed += QFileInfo(input).size();
-    }
-    const QString problem = folderProblem(written.absolutePath(), needed);
-    if (!problem.isEmpty()) {
-        return StageResult::failure(kTitle,
-                                    QCoreApplication::translate("Merging", "%1 failed: %2.").arg(what, problem));
-    }
-    if (!result.ok()) {
-        return StageResult::failure(
-            kTitle,
-            QCoreApplication::translate("Merging", "%1 failed: %2.").arg(what, reasonOf(result, pdftk.program())) +
-                toolSaid(result));
-    }
-    if (!wrote) {
-        return StageResult::failure(kTitle,
-                                    QCoreApplication::translate("Merging", "%1 failed: pdftk ended without writing %2.")
-                                            .arg(what, native(output)) +
-                                        toolSaid(result));
-    }
-    if (pages < 0) {
-        return StageResult::failure(
-            kTitle, QCoreApplication::translate("Merging", "%1 failed: pdftk reported success, but what it wrote is "
-                                                           "not a PDF that can be read (%2).")
-                        .arg(what, checkError));
-    }
-    return StageResult::failure(
-        kTitle, QCoreApplication::translate("Merging", "%1 failed: pdftk reported success, but the document it "
-                                                       "wrote has %2 instead of %3 pages.")
-                    .arg(what, QString::number(pages), QString::number(expectedPages)));
-}
-
 } // namespace
 
 StageResult pdftkPresence(const Pdftk& pdftk)
@@ -179,30 +113,29 @@ StageResult pdftkVersionAnswer(const Pdftk& pdftk, const PdftkResult& versionRun
     return StageResult::success();
 }
 
-StageResult copyFirstPageFile(const Workspace& workspace)
+StageResult copyFirstPageFile(const Workspace& workspace, const QString& entry)
 {
     const QString source = workspace.pageFile(0);
     const QString target = workspace.chainFile(1);
     if (!QFileInfo(source).isFile()) {
         return StageResult::failure(
-            kTitle, QCoreApplication::translate("Merging", "The first page %1 is missing, so the document cannot be "
-                                                           "put together.")
-                        .arg(native(source)));
+            kTitle, QCoreApplication::translate("Merging", "The page of %1 is missing, so the document cannot be put "
+                                                           "together.")
+                        .arg(entry));
     }
     QFile::remove(target);
     QFile file(source);
     if (!file.copy(target)) {
         return StageResult::failure(
-            kTitle, QCoreApplication::translate("Merging", "The first page %1 could not be copied to %2: %3.")
-                        .arg(native(source), native(target), file.errorString()));
+            kTitle, QCoreApplication::translate("Merging", "The page of %1 could not be put into the document: %2.")
+                        .arg(entry, file.errorString()));
     }
     return StageResult::success();
 }
 
-QStringList joinArguments(const Workspace& workspace, int index)
+QStringList joinArguments(const QStringList& inputs, const QString& output)
 {
-    return {workspace.chainFile(index), workspace.pageFile(index),      QStringLiteral("cat"),
-            QStringLiteral("output"),   workspace.chainFile(index + 1), QStringLiteral("dont_ask")};
+    return inputs + QStringList{QStringLiteral("cat"), QStringLiteral("output"), output, QStringLiteral("dont_ask")};
 }
 
 QStringList infoArguments(const Workspace& workspace, int count)
@@ -211,23 +144,87 @@ QStringList infoArguments(const Workspace& workspace, int count)
             QStringLiteral("output"),   workspace.finishedFile(),           QStringLiteral("dont_ask")};
 }
 
-StageResult joinPage(Pdftk& pdftk, const Workspace& workspace, int index)
+StageResult runPdftkStep(Pdftk& pdftk, const PdftkStep& step, bool* refused)
 {
-    const QString what = QCoreApplication::translate("Merging", "Joining page %1 (%2) to the pages before it")
-                             .arg(QString::number(index + 1), native(workspace.pageFile(index)));
-    StageResult result =
-        runStep(pdftk, joinArguments(workspace, index), {workspace.chainFile(index), workspace.pageFile(index)},
-                workspace.chainFile(index + 1), index + 1, what);
-    if (result.ok) {
-        QFile::remove(workspace.chainFile(index));
+    if (refused) {
+        *refused = false;
     }
-    return result;
+    PdftkResult result;
+    bool wrote = false;
+    QString checkError;
+    qint64 pages = -1;
+    const auto good = [&] { return wrote && result.ok() && (step.expectedPages < 0 || pages == step.expectedPages); };
+    const auto attempt = [&] {
+        // A leftover file must not pass for this step's result.
+        QFile::remove(step.output);
+        result = pdftk.RunPdftkAndWait(step.arguments);
+        const QFileInfo written(step.output);
+        wrote = written.isFile() && written.size() > 0;
+        if (result.ok() && wrote && step.expectedPages >= 0) {
+            // Reading a document of thousands of pages takes the better part of a tenth of a second: beside the
+            // window.
+            pages = PageWorker().run([&] { return pdfPageCount(step.output, &checkError); });
+        } else {
+            pages = -1;
+        }
+    };
+    attempt();
+    if (!good() && result.warm && !result.aborted) {
+        // The warm JVM may be what failed: pdftk as a process of its own has the last word, and the run keeps to
+        // processes from here on.
+        pdftk.fallBackToProcesses();
+        attempt();
+    }
+    if (result.aborted) {
+        return StageResult::failure(kTitle, QCoreApplication::translate("Merging", "The conversion was stopped."));
+    }
+    if (good()) {
+        return StageResult::success();
+    }
+    const QFileInfo written(step.output);
+
+    // What is there is of no use, and may be what filled the disk.
+    QFile::remove(step.output);
+    qint64 needed = 0;
+    for (const QString& input : step.inputs) {
+        needed += QFileInfo(input).size();
+    }
+    const QString problem = folderProblem(written.absolutePath(), needed);
+    if (!problem.isEmpty()) {
+        return StageResult::failure(kTitle,
+                                    QCoreApplication::translate("Merging", "%1 failed: %2.").arg(step.what, problem));
+    }
+    if (refused) {
+        *refused = result.started && !result.timedOut; // a hang is not waited out again for each half
+    }
+    if (!result.ok()) {
+        return StageResult::failure(
+            kTitle,
+            QCoreApplication::translate("Merging", "%1 failed: %2.").arg(step.what, reasonOf(result, pdftk.program())) +
+                toolSaid(result));
+    }
+    if (!wrote) {
+        return StageResult::failure(kTitle,
+                                    QCoreApplication::translate("Merging", "%1 failed: pdftk ended without writing the "
+                                                                           "document.")
+                                            .arg(step.what) +
+                                        toolSaid(result));
+    }
+    if (pages < 0) {
+        return StageResult::failure(
+            kTitle, QCoreApplication::translate("Merging", "%1 failed: pdftk reported success, but what it wrote is "
+                                                           "not a PDF that can be read (%2).")
+                        .arg(step.what, checkError));
+    }
+    return StageResult::failure(
+        kTitle, QCoreApplication::translate("Merging", "%1 failed: pdftk reported success, but the document it "
+                                                       "wrote has %2 instead of %3 pages.")
+                    .arg(step.what, QString::number(pages), QString::number(step.expectedPages)));
 }
 
 StageResult applyDocumentInfo(Pdftk& pdftk, const Workspace& workspace, int count)
 {
-    const QString what = QCoreApplication::translate("Merging", "Writing the document information (%1) into the PDF")
-                             .arg(native(workspace.infoFile()));
-    return runStep(pdftk, infoArguments(workspace, count), {workspace.chainFile(count)}, workspace.finishedFile(),
-                   count, what);
+    const QString what = QCoreApplication::translate("Merging", "Writing the document information into the PDF");
+    return runPdftkStep(
+        pdftk, {infoArguments(workspace, count), {workspace.chainFile(count)}, workspace.finishedFile(), count, what});
 }

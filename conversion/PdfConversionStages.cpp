@@ -4,6 +4,7 @@
 #include "conversion/Merging.h"
 #include "conversion/Normalisation.h"
 #include "conversion/PageCreation.h"
+#include "conversion/PageJoin.h"
 #include "conversion/PageWorker.h"
 #include "conversion/PdftkCheck.h"
 #include "conversion/Saving.h"
@@ -86,6 +87,10 @@ StageResult PdfConversionStages::writeInfo(const DocumentInfo& info)
 
 StageResult PdfConversionStages::makePage(int index, const ImageFile& image, const std::function<int()>& quality)
 {
+    if (index >= m_entries.size()) {
+        m_entries.resize(index + 1);
+    }
+    m_entries[index] = image.shown;
     const PageJob job{m_owner, image.shown, m_workspace.pageFile(index), m_workspace.bitmapFile()};
     const Normaliser normalise = [this, &job, &image](QString* error) {
         std::optional<NormalisedImage> normalised = m_normaliser->normalise(image, job.bmpPath, error);
@@ -110,14 +115,20 @@ void PdfConversionStages::readAhead(const ImageFile& next)
     m_next = next;
 }
 
-StageResult PdfConversionStages::copyFirstPage()
+QList<int> PdfConversionStages::planJoin(int count)
 {
-    return copyFirstPageFile(m_workspace);
+    m_entries.resize(count);
+    m_join = std::make_unique<PageJoin>(*m_pdftk, m_workspace, m_entries, m_joinBound);
+    QList<int> pages;
+    for (const JoinStep& step : m_join->steps()) {
+        pages.append(step.pages());
+    }
+    return pages;
 }
 
-StageResult PdfConversionStages::join(int index)
+StageResult PdfConversionStages::join(int step)
 {
-    return joinPage(*m_pdftk, m_workspace, index);
+    return m_join->run(step);
 }
 
 StageResult PdfConversionStages::applyInfo(int count)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "conversion/ConversionStages.h"
+#include "conversion/JoinPlan.h"
 #include "conversion/Workspace.h"
 
 #include <chrono>
@@ -8,6 +9,7 @@
 #include <optional>
 
 class ImageReader;
+class PageJoin;
 class PageWorker;
 class ReadAheadNormaliser;
 class Pdftk;
@@ -31,8 +33,8 @@ public:
     StageResult writeInfo(const DocumentInfo& info) override;
     StageResult makePage(int index, const ImageFile& image, const std::function<int()>& quality) override;
     void readAhead(const ImageFile& next) override;
-    StageResult copyFirstPage() override;
-    StageResult join(int index) override;
+    QList<int> planJoin(int count) override;
+    StageResult join(int step) override;
     StageResult applyInfo(int count) override;
     StageResult saveTo(const QString& destination) override;
     void removeWorkspace() override;
@@ -41,6 +43,8 @@ public:
     // How long the helper may take over one image.
     void setReaderTimeout(std::chrono::seconds timeout);
     [[nodiscard]] const ImageReader& imageReader() const { return *m_reader; }
+    // How many files one pdftk call of the join may read.
+    void setJoinBound(JoinBound bound) { m_joinBound = bound; }
 
 private:
     QWidget* m_owner; // the window, which outlives the run that holds these stages
@@ -53,4 +57,7 @@ private:
     std::optional<ImageFile> m_next; // the entry to read ahead once the current one is read
     QString m_tempParent;
     Workspace m_workspace;
+    JoinBound m_joinBound;
+    std::unique_ptr<PageJoin> m_join;
+    QStringList m_entries; // the entry each page was made from, as messages name it
 };

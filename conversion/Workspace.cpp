@@ -177,6 +177,16 @@ QString Workspace::chainFile(int number) const
     return tmpFolder() + QStringLiteral("/tmp") + QString::number(number) + QStringLiteral(".pdf");
 }
 
+QString Workspace::partFile(int first, int last) const
+{
+    return tmpFolder() + QStringLiteral("/pages%1-%2.pdf").arg(first).arg(last);
+}
+
+QString Workspace::probeFile() const
+{
+    return tmpFolder() + QStringLiteral("/probe.pdf");
+}
+
 QString Workspace::finishedFile() const
 {
     return tmpFolder() + QStringLiteral("/tmpx.pdf");

@@ -37,8 +37,13 @@ public:
     [[nodiscard]] QString bitmapFile() const;
     // jpgtmp/<index>.pdf: the one-page document of list entry index (0-based).
     [[nodiscard]] QString pageFile(int index) const;
-    // tmp/tmp<number>.pdf: the join chain; tmp1.pdf is the first page, tmp<k>.pdf holds pages 0 to k-1.
+    // tmp/tmp<number>.pdf: tmp<k>.pdf holds pages 0 to k-1; tmp<count>.pdf is the joined document.
     [[nodiscard]] QString chainFile(int number) const;
+    // tmp/pages<first>-<last>.pdf: the pages of list entries first to last (0-based), joined on the way to the
+    // whole document.
+    [[nodiscard]] QString partFile(int first, int last) const;
+    // tmp/probe.pdf: a trial join that looks for the page pdftk refuses.
+    [[nodiscard]] QString probeFile() const;
     // tmp/tmpx.pdf: the finished document with its document information.
     [[nodiscard]] QString finishedFile() const;
 

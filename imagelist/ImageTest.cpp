@@ -4,8 +4,8 @@
 
 bool passesImageTest(const QString& name)
 {
-    static constexpr std::array<QStringView, 5> threeLetter{u"bmp", u"jpg", u"gif", u"png", u"tif"};
-    static constexpr std::array<QStringView, 2> fourLetter{u"tiff", u"jpeg"};
+    static constexpr std::array<QStringView, 6> threeLetter{u"bmp", u"jpg", u"gif", u"png", u"tif", u"jxl"};
+    static constexpr std::array<QStringView, 6> fourLetter{u"tiff", u"jpeg", u"heic", u"heif", u"avif", u"webp"};
 
     const QStringView view(name);
     if (view.size() >= 3) {

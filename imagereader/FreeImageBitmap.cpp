@@ -112,3 +112,31 @@ void blendOntoWhite(FIBITMAP* bitmap)
         }
     }
 }
+
+FreeImageBitmap orientedUpright(FreeImageBitmap bitmap, int orientation)
+{
+    // FreeImage turns anticlockwise for a positive angle.
+    const auto turned = [](const Bitmap& b, double angle) { return Bitmap(FreeImage_Rotate(b.get(), angle)); };
+    switch (orientation) {
+    case 2:
+        return FreeImage_FlipHorizontal(bitmap.get()) ? std::move(bitmap) : nullptr;
+    case 3:
+        return turned(bitmap, 180);
+    case 4:
+        return FreeImage_FlipVertical(bitmap.get()) ? std::move(bitmap) : nullptr;
+    case 5: { // transposed: a quarter clockwise, then mirrored left to right
+        Bitmap b = turned(bitmap, -90);
+        return b && FreeImage_FlipHorizontal(b.get()) ? std::move(b) : nullptr;
+    }
+    case 6:
+        return turned(bitmap, -90);
+    case 7: { // transversed: a quarter clockwise, then mirrored top to bottom
+        Bitmap b = turned(bitmap, -90);
+        return b && FreeImage_FlipVertical(b.get()) ? std::move(b) : nullptr;
+    }
+    case 8:
+        return turned(bitmap, 90);
+    default:
+        return bitmap;
+    }
+}

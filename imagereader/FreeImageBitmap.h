@@ -21,3 +21,7 @@ using FreeImageBitmap = std::unique_ptr<FIBITMAP, FreeImageDeleter>;
 
 // Blends every pixel of a 32-bit bitmap onto white by its alpha, in place, and makes it opaque.
 void blendOntoWhite(FIBITMAP* bitmap);
+
+// The picture turned and mirrored as an EXIF orientation (1 to 8) says it is to be shown; nothing when FreeImage
+// cannot turn it.
+[[nodiscard]] FreeImageBitmap orientedUpright(FreeImageBitmap bitmap, int orientation);

@@ -27,8 +27,8 @@ extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static const char* const names[] = {"a.jpg", "a.png", "a.tif", "a.gif", "a.bmp",
-                                        "a.psd", "a.ico", "a.pcx", "a.iff", "a"};
+    static const char* const names[] = {"a.jpg", "a.png", "a.tif",  "a.gif",  "a.bmp",  "a.psd", "a.ico",
+                                        "a.pcx", "a.iff", "a.heic", "a.avif", "a.webp", "a.jxl", "a"};
     if (size < 1) {
         return 0;
     }

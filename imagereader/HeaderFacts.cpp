@@ -2,8 +2,12 @@
 
 #include "imagereader/FdStream.h"
 
+#include <algorithm>
 #include <array>
+#include <string_view>
+
 #include <vector>
+#include <zlib.h>
 
 namespace {
 
@@ -239,4 +243,122 @@ JpegFacts readJpegFacts(const FdStream& file)
             return facts;
         }
     }
+}
+
+int exifOrientation(const unsigned char* exif, std::size_t length)
+{
+    if (length >= 6 && std::equal(exif, exif + 6, "Exif\0\0")) {
+        exif += 6;
+        length -= 6;
+    }
+    if (length < 8) {
+        return 1;
+    }
+    const bool little = exif[0] == 'I' && exif[1] == 'I';
+    if (!little && !(exif[0] == 'M' && exif[1] == 'M')) {
+        return 1;
+    }
+    const auto get16 = [&](std::size_t at) { return little ? little16(exif + at) : big16(exif + at); };
+    const auto get32 = [&](std::size_t at) {
+        return little ? std::uint32_t(little16(exif + at)) | std::uint32_t(little16(exif + at + 2)) << 16
+                      : big32(exif + at);
+    };
+    const std::uint32_t ifd = get32(4);
+    if (ifd > length || length - ifd < 2) {
+        return 1;
+    }
+    const unsigned entries = get16(ifd);
+    for (unsigned i = 0; i < entries; ++i) {
+        const std::size_t at = std::size_t(ifd) + 2 + std::size_t(i) * 12;
+        if (at + 12 > length) {
+            return 1;
+        }
+        if (get16(at) == 0x0112) { // Orientation, a SHORT held in the entry itself
+            const unsigned value = get16(at + 8);
+            return value >= 1 && value <= 8 ? int(value) : 1;
+        }
+    }
+    return 1;
+}
+
+namespace {
+
+// Profiles larger than this are not a photo's (the colour conversion refuses them too).
+constexpr std::size_t kMaxProfileBytes = 16u << 20;
+
+// An iCCP chunk's profile: a name of up to 79 characters, a zero, the compression method 0, then zlib data.
+std::vector<unsigned char> iccpProfile(const FdStream& file, std::int64_t offset, std::uint32_t length)
+{
+    if (length < 3 || length > kMaxProfileBytes) {
+        return {};
+    }
+    std::vector<unsigned char> chunk(length);
+    if (file.readAt(offset, chunk.data(), chunk.size()) != chunk.size()) {
+        return {};
+    }
+    const auto nameEnd = std::find(chunk.begin(), chunk.begin() + std::min<std::size_t>(80, chunk.size()), 0);
+    if (nameEnd == chunk.end() || nameEnd + 2 > chunk.end() || *(nameEnd + 1) != 0) {
+        return {};
+    }
+    z_stream stream{};
+    if (inflateInit(&stream) != Z_OK) {
+        return {};
+    }
+    std::vector<unsigned char> profile(std::min<std::size_t>(kMaxProfileBytes, 4 * std::size_t(length) + 4096));
+    stream.next_in = &*(nameEnd + 2);
+    stream.avail_in = uInt(chunk.end() - (nameEnd + 2));
+    int status = Z_OK;
+    while (status == Z_OK) {
+        if (stream.total_out == profile.size()) {
+            if (profile.size() >= kMaxProfileBytes) {
+                break;
+            }
+            profile.resize(std::min(kMaxProfileBytes, profile.size() * 2));
+        }
+        stream.next_out = profile.data() + stream.total_out;
+        stream.avail_out = uInt(profile.size() - stream.total_out);
+        status = inflate(&stream, Z_NO_FLUSH);
+    }
+    const std::size_t produced = stream.total_out;
+    inflateEnd(&stream);
+    if (status != Z_STREAM_END) {
+        return {};
+    }
+    profile.resize(produced);
+    return profile;
+}
+
+} // namespace
+
+PngColourFacts readPngColourFacts(const FdStream& file)
+{
+    PngColourFacts facts;
+    std::int64_t offset = 8;
+    for (int chunks = 0; chunks < kMaxChunks; ++chunks) {
+        std::array<unsigned char, 8 + 32> chunk{};
+        const std::size_t got = file.readAt(offset, chunk.data(), chunk.size());
+        if (got < 8) {
+            return facts;
+        }
+        const std::uint32_t length = big32(&chunk[0]);
+        const std::string_view type(reinterpret_cast<const char*>(&chunk[4]), 4);
+        if (type == "IDAT" || type == "IEND") {
+            return facts;
+        }
+        if (type == "sRGB") {
+            facts.srgb = true;
+        } else if (type == "iCCP") {
+            facts.iccProfile = true;
+            facts.icc = iccpProfile(file, offset + 8, length);
+        } else if (type == "gAMA" && length == 4 && got >= 12) {
+            facts.gamma = big32(&chunk[8]);
+        } else if (type == "cHRM" && length == 32 && got >= 40) {
+            facts.chromaticities = true;
+            for (int i = 0; i < 8; ++i) {
+                facts.chrm[i] = big32(&chunk[8 + 4 * std::size_t(i)]);
+            }
+        }
+        offset += 12 + std::int64_t(length);
+    }
+    return facts;
 }

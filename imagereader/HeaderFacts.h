@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 class FdStream;
 
@@ -32,3 +34,19 @@ struct JpegFacts
     bool adobeMarker = false;
 };
 [[nodiscard]] JpegFacts readJpegFacts(const FdStream& file);
+
+// The orientation (1 to 8) an EXIF block gives its picture, 1 when it gives none or cannot be read. The block is a
+// TIFF structure, with or without the "Exif\0\0" that precedes it in JPEG files.
+[[nodiscard]] int exifOrientation(const unsigned char* exif, std::size_t length);
+
+// What a PNG file's chunks before its pixels say about its colours.
+struct PngColourFacts
+{
+    bool srgb = false;              // an sRGB chunk
+    bool iccProfile = false;        // an iCCP chunk
+    std::vector<unsigned char> icc; // its profile, inflated; empty when it cannot be
+    std::uint32_t gamma = 0;        // gAMA, times 100000; 0 when absent
+    bool chromaticities = false;
+    std::uint32_t chrm[8] = {}; // cHRM: white x, y, red x, y, green x, y, blue x, y, each times 100000
+};
+[[nodiscard]] PngColourFacts readPngColourFacts(const FdStream& file);

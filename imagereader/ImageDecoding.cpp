@@ -1,10 +1,14 @@
 #include "imagereader/ImageDecoding.h"
 
+#include "imagereader/ColourConversion.h"
 #include "imagereader/FdStream.h"
 #include "imagereader/FormatTable.h"
 #include "imagereader/FreeImageBitmap.h"
 #include "imagereader/HeaderFacts.h"
+#include "imagereader/HeifDecoder.h"
+#include "imagereader/JpegXlDecoder.h"
 #include "imagereader/PagePicture.h"
+#include "imagereader/WebpDecoder.h"
 
 #include <FreeImage.h>
 
@@ -110,23 +114,39 @@ std::string trimmed(std::string text)
     return text;
 }
 
+// Which of the formats with a decoder of their own the file's first bytes are; -1 when none.
+int ownFormatByContent(const FdStream& in)
+{
+    unsigned char start[64] = {};
+    const std::size_t length = in.readAt(0, start, sizeof start);
+    return ownDecoderFormatByContent(start, length);
+}
+
 // The table's format when the content agrees with the extension; otherwise the first table format that
 // recognises the content; failing that the extension's (its reader then decides).
-FREE_IMAGE_FORMAT chooseFormat(FdStream& in, const char* fileName)
+int chooseFormat(FdStream& in, const char* fileName)
 {
-    const auto byExtension = FREE_IMAGE_FORMAT(formatForFileName(fileName));
-    const auto validates = [&in](FREE_IMAGE_FORMAT format) {
+    const int byExtension = formatForFileName(fileName);
+    const int ownByContent = ownFormatByContent(in);
+    const auto validates = [&in, ownByContent](int format) {
+        if (isOwnDecoderFormat(format)) {
+            return format == ownByContent;
+        }
         in.rewind();
-        return FreeImage_ValidateFromHandle(format, in.io(), in.handle()) != FALSE;
+        return FreeImage_ValidateFromHandle(FREE_IMAGE_FORMAT(format), in.io(), in.handle()) != FALSE;
     };
     if (byExtension != FIF_UNKNOWN && validates(byExtension)) {
         return byExtension;
     }
+    // HEIF saying AVIF inside, or the other way round: the content says which.
+    if (ownByContent != -1) {
+        return ownByContent;
+    }
     int count = 0;
     const int* formats = tableFormatsByProbeOrder(&count);
     for (int i = 0; i < count; ++i) {
-        if (formats[i] != byExtension && validates(FREE_IMAGE_FORMAT(formats[i]))) {
-            return FREE_IMAGE_FORMAT(formats[i]);
+        if (formats[i] != byExtension && validates(formats[i])) {
+            return formats[i];
         }
     }
     return byExtension;
@@ -137,7 +157,54 @@ struct Claim
     std::int64_t width = 0;
     std::int64_t height = 0;
     std::int64_t bitsPerPixel = 0;
+    std::vector<unsigned char> icc; // the colour profile the header carries
 };
+
+std::vector<unsigned char> iccProfile(FIBITMAP* bitmap)
+{
+    const FIICCPROFILE* profile = FreeImage_GetICCProfile(bitmap);
+    if (profile == nullptr || profile->data == nullptr || profile->size == 0) {
+        return {};
+    }
+    const auto* bytes = static_cast<const unsigned char*>(profile->data);
+    return {bytes, bytes + profile->size};
+}
+
+// The colour space of a PNG's pixels, from its chunks; FreeImage has been told to leave gAMA to this program.
+ColourSource pngColour(const FdStream& in, std::vector<unsigned char> icc)
+{
+    ColourSource colour;
+    const PngColourFacts facts = readPngColourFacts(in);
+    if (facts.srgb) {
+        return colour;
+    }
+    if (facts.iccProfile) {
+        // FreeImage as built here does not hand over iCCP; the chunk itself does.
+        colour.icc = !icc.empty() ? std::move(icc) : facts.icc;
+        return colour;
+    }
+    if (facts.gamma == 0) {
+        return colour;
+    }
+    // sRGB's own primaries (as many writers put them beside gAMA) change nothing but the curve, which gAMA gives.
+    constexpr std::uint32_t kSrgbChromaticities[8] = {31270, 32900, 64000, 33000, 30000, 60000, 15000, 6000};
+    const bool srgbPrimaries =
+        std::equal(std::begin(facts.chrm), std::end(facts.chrm), std::begin(kSrgbChromaticities),
+                   [](std::uint32_t a, std::uint32_t b) { return a + 1000 > b && b + 1000 > a; });
+    if (facts.chromaticities && !srgbPrimaries) {
+        ColourSource::Chromaticities c;
+        double* const fields[8] = {&c.whiteX, &c.whiteY, &c.redX, &c.redY, &c.greenX, &c.greenY, &c.blueX, &c.blueY};
+        for (int i = 0; i < 8; ++i) {
+            *fields[i] = facts.chrm[i] / 100000.0;
+        }
+        colour.primaries = c;
+        colour.transfer = ColourSource::Transfer::Gamma;
+        colour.gamma = 100000.0 / facts.gamma;
+        return colour;
+    }
+    colour.pngFileGamma = facts.gamma / 100000.0;
+    return colour;
+}
 
 std::string claimText(const Claim& claim)
 {
@@ -169,14 +236,15 @@ std::optional<Claim> claimedSize(FdStream& in, FREE_IMAGE_FORMAT format, int fla
         if (!size) {
             return std::nullopt;
         }
-        return Claim{size->width, size->height, format == FIF_GIF ? 32 : 24};
+        return Claim{size->width, size->height, format == FIF_GIF ? 32 : 24, {}};
     }
     in.rewind();
     const Bitmap header(FreeImage_LoadFromHandle(format, in.io(), in.handle(), flags | FIF_LOAD_NOPIXELS));
     if (!header) {
         return std::nullopt;
     }
-    return Claim{FreeImage_GetWidth(header.get()), FreeImage_GetHeight(header.get()), FreeImage_GetBPP(header.get())};
+    return Claim{FreeImage_GetWidth(header.get()), FreeImage_GetHeight(header.get()), FreeImage_GetBPP(header.get()),
+                 iccProfile(header.get())};
 }
 
 // FreeImage takes every CMYK JPEG for Adobe's kind, which stores 255 - ink, and with JPEG_CMYK hands over
@@ -272,23 +340,60 @@ Reply notAnImage(FdStream& in)
     return reply(Status::NotAnImage);
 }
 
+// A decoded picture to sRGB, 8 bits per channel, transparent parts white, written as the request asks.
+Reply finish(Bitmap bitmap, int format, const ColourSource& colour, const Request& request, int outputFd)
+{
+    bitmap = toEightBitsPerChannel(std::move(bitmap));
+    if (bitmap) {
+        convertToSrgb(bitmap.get(), colour);
+        bitmap = toPagePicture(std::move(bitmap), isOwnDecoderFormat(format) ? FIF_UNKNOWN : FREE_IMAGE_FORMAT(format));
+    }
+    if (!bitmap) {
+        return reply(Status::NoMemory);
+    }
+
+    FdStream out(outputFd);
+    Reply result;
+    if (request.mode == imagereader::Mode::Preview) {
+        result = writePreview(std::move(bitmap), request, out);
+    } else {
+        if (!writePagePicture(bitmap.get(), out)) {
+            result = reply(Status::WriteFailed);
+            result.error = out.error();
+        } else {
+            result = reply(Status::Ok);
+            result.width = int(FreeImage_GetWidth(bitmap.get()));
+            result.height = int(FreeImage_GetHeight(bitmap.get()));
+        }
+    }
+    return result;
+}
+
+Reply decodeOwn(FdStream& in, int format, int outputFd, const Request& request);
+
 Reply decode(int inputFd, int outputFd, const Request& request, const char** formatName)
 {
     FdStream in(inputFd);
     if (in.size() <= 0) {
         return reply(Status::Damaged, "the file is empty");
     }
-    const FREE_IMAGE_FORMAT format = chooseFormat(in, request.fileName);
-    if (format == FIF_UNKNOWN) {
+    const int chosen = chooseFormat(in, request.fileName);
+    if (chosen == FIF_UNKNOWN) {
         return notAnImage(in);
     }
+    if (isOwnDecoderFormat(chosen)) {
+        *formatName = ownDecoderFormatName(chosen);
+        return decodeOwn(in, chosen, outputFd, request);
+    }
+    const auto format = FREE_IMAGE_FORMAT(chosen);
     *formatName = FreeImage_GetFormatFromFIF(format);
     const bool recognised = [&] {
         in.rewind();
         return FreeImage_ValidateFromHandle(format, in.io(), in.handle()) != FALSE;
     }();
 
-    int flags = 0;
+    // PNG gamma is applied with the rest of the colour handling, alike for every colour type.
+    int flags = format == FIF_PNG ? PNG_IGNOREGAMMA : 0;
     JpegFacts jpeg;
     if (format == FIF_JPEG) {
         // Photos are stored as the camera held them; the orientation tag says how to show them.
@@ -345,30 +450,48 @@ Reply decode(int inputFd, int outputFd, const Request& request, const char** for
         return reply(Status::Damaged, "it holds no pixels");
     }
 
-    if ((flags & JPEG_CMYK) != 0 && FreeImage_GetBPP(bitmap.get()) == 32) {
-        bitmap = cmykToRgb(bitmap.get(), jpeg.adobeMarker);
+    ColourSource colour;
+    if (format == FIF_PNG) {
+        colour = pngColour(in, !claim->icc.empty() ? claim->icc : iccProfile(bitmap.get()));
     } else {
-        bitmap = toPagePicture(std::move(bitmap), format);
+        colour.icc = !claim->icc.empty() ? claim->icc : iccProfile(bitmap.get());
     }
-    if (!bitmap) {
+    if ((flags & JPEG_CMYK) != 0 && FreeImage_GetBPP(bitmap.get()) == 32) {
+        // FreeImage hands over 255 - stored: the ink itself for Adobe's files, which store 255 - ink.
+        Bitmap rgb = cmykThroughProfile(bitmap.get(), jpeg.adobeMarker, colour);
+        bitmap = rgb ? std::move(rgb) : cmykToRgb(bitmap.get(), jpeg.adobeMarker);
+        colour = {};
+    }
+    return finish(std::move(bitmap), format, colour, request, outputFd);
+}
+
+// The helper's own decoders read the whole file from memory: none of them can stop at the end of a descriptor.
+Reply decodeOwn(FdStream& in, int format, int outputFd, const Request& request)
+{
+    const std::int64_t size = in.size();
+    if (size > imagereader::kMaxDecodedBytes) {
+        return reply(Status::TooLarge, "the file is larger than the 1 GiB this program reads of one image");
+    }
+    std::vector<unsigned char> file(static_cast<std::size_t>(size));
+    if (in.readAt(0, file.data(), file.size()) != file.size()) {
+        return reply(Status::Damaged, "the file cannot be read to its end");
+    }
+    const SizeCheck check = [](std::int64_t width, std::int64_t height, std::int64_t bitsPerPixel) {
+        return refusal(Claim{width, height, bitsPerPixel, {}});
+    };
+    DecodedPicture picture;
+    try {
+        picture = format == kFormatWebp  ? decodeWebp(file, check)
+                  : format == kFormatJxl ? decodeJpegXl(file, check)
+                                         : decodeHeif(file, format == kFormatHeif, check);
+    } catch (const std::bad_alloc&) {
         return reply(Status::NoMemory);
     }
-
-    FdStream out(outputFd);
-    Reply result;
-    if (request.mode == imagereader::Mode::Preview) {
-        result = writePreview(std::move(bitmap), request, out);
-    } else {
-        if (!writePagePicture(bitmap.get(), out)) {
-            result = reply(Status::WriteFailed);
-            result.error = out.error();
-        } else {
-            result = reply(Status::Ok);
-            result.width = int(FreeImage_GetWidth(bitmap.get()));
-            result.height = int(FreeImage_GetHeight(bitmap.get()));
-        }
+    if (picture.status != Status::Ok) {
+        return reply(picture.status, trimmed(picture.detail));
     }
-    return result;
+    file = {};
+    return finish(std::move(picture.bitmap), FIF_UNKNOWN, picture.colour, request, outputFd);
 }
 
 } // namespace
@@ -377,6 +500,8 @@ void initialiseDecoding()
 {
     FreeImage_Initialise(FALSE);
     FreeImage_SetOutputMessage(&collectMessage);
+    initialiseColourConversion();
+    initialiseHeif();
 }
 
 Reply decodeImage(int inputFd, int outputFd, const Request& request)

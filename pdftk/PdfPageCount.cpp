@@ -4,6 +4,7 @@
 #include <QFile>
 
 #include <qpdf/QPDF.hh>
+#include <qpdf/QPDFExc.hh>
 
 #include <exception>
 
@@ -26,6 +27,8 @@ qint64 pdfPageCount(const QString& path, QString* error)
             return fail(QCoreApplication::translate("PdfPageCount", "it has no page tree"));
         }
         return count.getIntValue();
+    } catch (const QPDFExc& e) {
+        return fail(QString::fromStdString(e.getMessageDetail())); // without the file's name: it is ours, not the user's
     } catch (const std::exception& e) {
         return fail(QString::fromLocal8Bit(e.what()));
     }

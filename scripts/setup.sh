@@ -10,6 +10,8 @@ packages=(
     cmake g++ make pkg-config
     qt6-base-dev qt6-svg-dev libgl-dev qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
     libfreeimage-dev libqpdf-dev libturbojpeg0-dev libjpeg-dev libpng-dev libseccomp-dev
+    libheif-dev libwebp-dev libjxl-dev liblcms2-dev
+    libheif-examples webp libjxl-tools libavif-bin
     pdftk-java openjdk-17-jdk-headless qpdf poppler-utils
     xvfb xauth tzdata xdotool imagemagick
     dpkg-dev lintian appstream desktop-file-utils groff-base

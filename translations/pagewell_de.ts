@@ -321,10 +321,6 @@ pdftk meldete:
         <translation>%1 ist fehlgeschlagen: %2.</translation>
     </message>
     <message>
-        <source>%1 failed: pdftk ended without writing %2.</source>
-        <translation>%1 ist fehlgeschlagen: pdftk wurde beendet, ohne %2 zu schreiben.</translation>
-    </message>
-    <message>
         <source>%1 failed: pdftk reported success, but what it wrote is not a PDF that can be read (%2).</source>
         <translation>%1 ist fehlgeschlagen: pdftk meldete Erfolg, aber was es geschrieben hat, ist kein lesbares PDF (%2).</translation>
     </message>
@@ -345,24 +341,36 @@ pdftk meldete:
         <translation>pdftk (%1) funktioniert nicht: %2. </translation>
     </message>
     <message>
-        <source>The first page %1 is missing, so the document cannot be put together.</source>
-        <translation>Die erste Seite %1 fehlt, daher kann das Dokument nicht zusammengesetzt werden.</translation>
-    </message>
-    <message>
-        <source>The first page %1 could not be copied to %2: %3.</source>
-        <translation>Die erste Seite %1 konnte nicht nach %2 kopiert werden: %3.</translation>
-    </message>
-    <message>
         <source>Joining page %1 (%2) to the pages before it</source>
         <translation>Das Anfügen der Seite %1 (%2) an die vorigen Seiten</translation>
     </message>
     <message>
-        <source>Writing the document information (%1) into the PDF</source>
-        <translation>Das Schreiben der Dokumentinformationen (%1) in das PDF</translation>
-    </message>
-    <message>
         <source>pdftk did not finish within %1 s and was stopped</source>
         <translation>pdftk wurde nicht innerhalb von %1 s fertig und wurde beendet</translation>
+    </message>
+    <message>
+        <source>Joining page %1 (%2) to the pages after it</source>
+        <translation>Das Voranstellen der Seite %1 (%2) vor die folgenden Seiten</translation>
+    </message>
+    <message>
+        <source>Joining pages %1 to %2 (%3 to %4)</source>
+        <translation>Das Zusammenfügen der Seiten %1 bis %2 (%3 bis %4)</translation>
+    </message>
+    <message>
+        <source>The page of %1 is missing, so the document cannot be put together.</source>
+        <translation>Die Seite von %1 fehlt, daher kann das Dokument nicht zusammengesetzt werden.</translation>
+    </message>
+    <message>
+        <source>The page of %1 could not be put into the document: %2.</source>
+        <translation>Die Seite von %1 konnte nicht in das Dokument übernommen werden: %2.</translation>
+    </message>
+    <message>
+        <source>%1 failed: pdftk ended without writing the document.</source>
+        <translation>%1 ist fehlgeschlagen: pdftk wurde beendet, ohne das Dokument zu schreiben.</translation>
+    </message>
+    <message>
+        <source>Writing the document information into the PDF</source>
+        <translation>Das Schreiben der Dokumentinformationen in das PDF</translation>
     </message>
 </context>
 <context>
@@ -642,8 +650,8 @@ pdftk meldete:
         <translation>Dateien öffnen</translation>
     </message>
     <message>
-        <source>JPG Files(*.jpg)|*.jpg|JPEG Files(*.jpeg)|*.jpeg|TIF Files(*.tif)|*.tif|TIFF Files(*.tiff)|*.tiff|BMP Files(*.BMP)|*.bmp|GIF Files(*.gif)|*.gif|PNG Files(*.png)|*.png|All Files(*.*)|*.*</source>
-        <translation>JPG-Dateien(*.jpg)|*.jpg|JPEG-Dateien(*.jpeg)|*.jpeg|TIF-Dateien(*.tif)|*.tif|TIFF-Dateien(*.tiff)|*.tiff|BMP-Dateien(*.BMP)|*.bmp|GIF-Dateien(*.gif)|*.gif|PNG-Dateien(*.png)|*.png|Alle Dateien(*.*)|*.*</translation>
+        <source>JPG Files(*.jpg)|*.jpg|JPEG Files(*.jpeg)|*.jpeg|TIF Files(*.tif)|*.tif|TIFF Files(*.tiff)|*.tiff|BMP Files(*.BMP)|*.bmp|GIF Files(*.gif)|*.gif|PNG Files(*.png)|*.png|HEIC Files(*.heic;*.heif)|*.heic;*.heif|AVIF Files(*.avif)|*.avif|WebP Files(*.webp)|*.webp|JPEG XL Files(*.jxl)|*.jxl|All Files(*.*)|*.*</source>
+        <translation>JPG-Dateien(*.jpg)|*.jpg|JPEG-Dateien(*.jpeg)|*.jpeg|TIF-Dateien(*.tif)|*.tif|TIFF-Dateien(*.tiff)|*.tiff|BMP-Dateien(*.BMP)|*.bmp|GIF-Dateien(*.gif)|*.gif|PNG-Dateien(*.png)|*.png|HEIC-Dateien(*.heic;*.heif)|*.heic;*.heif|AVIF-Dateien(*.avif)|*.avif|WebP-Dateien(*.webp)|*.webp|JPEG-XL-Dateien(*.jxl)|*.jxl|Alle Dateien(*.*)|*.*</translation>
     </message>
 </context>
 <context>

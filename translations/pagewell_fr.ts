@@ -321,10 +321,6 @@ pdftk a signalé&#xa0;:
         <translation>%1 a échoué&#xa0;: %2.</translation>
     </message>
     <message>
-        <source>%1 failed: pdftk ended without writing %2.</source>
-        <translation>%1 a échoué&#xa0;: pdftk s’est terminé sans écrire %2.</translation>
-    </message>
-    <message>
         <source>%1 failed: pdftk reported success, but what it wrote is not a PDF that can be read (%2).</source>
         <translation>%1 a échoué&#xa0;: pdftk a signalé un succès, mais ce qu’il a écrit n’est pas un PDF lisible (%2).</translation>
     </message>
@@ -345,24 +341,36 @@ pdftk a signalé&#xa0;:
         <translation>pdftk (%1) ne fonctionne pas&#xa0;: %2. </translation>
     </message>
     <message>
-        <source>The first page %1 is missing, so the document cannot be put together.</source>
-        <translation>La première page %1 est manquante, le document ne peut donc pas être assemblé.</translation>
-    </message>
-    <message>
-        <source>The first page %1 could not be copied to %2: %3.</source>
-        <translation>La première page %1 n’a pas pu être copiée vers %2&#xa0;: %3.</translation>
-    </message>
-    <message>
         <source>Joining page %1 (%2) to the pages before it</source>
         <translation>L’ajout de la page %1 (%2) aux pages précédentes</translation>
     </message>
     <message>
-        <source>Writing the document information (%1) into the PDF</source>
-        <translation>L’écriture des informations du document (%1) dans le PDF</translation>
-    </message>
-    <message>
         <source>pdftk did not finish within %1 s and was stopped</source>
         <translation>pdftk n’a pas terminé en %1&#xa0;s et a été arrêté</translation>
+    </message>
+    <message>
+        <source>Joining page %1 (%2) to the pages after it</source>
+        <translation>L’ajout de la page %1 (%2) avant les pages suivantes</translation>
+    </message>
+    <message>
+        <source>Joining pages %1 to %2 (%3 to %4)</source>
+        <translation>L’assemblage des pages %1 à %2 (%3 à %4)</translation>
+    </message>
+    <message>
+        <source>The page of %1 is missing, so the document cannot be put together.</source>
+        <translation>La page de %1 est manquante, le document ne peut donc pas être assemblé.</translation>
+    </message>
+    <message>
+        <source>The page of %1 could not be put into the document: %2.</source>
+        <translation>La page de %1 n’a pas pu être placée dans le document&#xa0;: %2.</translation>
+    </message>
+    <message>
+        <source>%1 failed: pdftk ended without writing the document.</source>
+        <translation>%1 a échoué&#xa0;: pdftk s’est terminé sans écrire le document.</translation>
+    </message>
+    <message>
+        <source>Writing the document information into the PDF</source>
+        <translation>L’écriture des informations du document dans le PDF</translation>
     </message>
 </context>
 <context>
@@ -642,8 +650,8 @@ pdftk a signalé&#xa0;:
         <translation>Ouvrir des fichiers</translation>
     </message>
     <message>
-        <source>JPG Files(*.jpg)|*.jpg|JPEG Files(*.jpeg)|*.jpeg|TIF Files(*.tif)|*.tif|TIFF Files(*.tiff)|*.tiff|BMP Files(*.BMP)|*.bmp|GIF Files(*.gif)|*.gif|PNG Files(*.png)|*.png|All Files(*.*)|*.*</source>
-        <translation>Fichiers JPG(*.jpg)|*.jpg|Fichiers JPEG(*.jpeg)|*.jpeg|Fichiers TIF(*.tif)|*.tif|Fichiers TIFF(*.tiff)|*.tiff|Fichiers BMP(*.BMP)|*.bmp|Fichiers GIF(*.gif)|*.gif|Fichiers PNG(*.png)|*.png|Tous les fichiers(*.*)|*.*</translation>
+        <source>JPG Files(*.jpg)|*.jpg|JPEG Files(*.jpeg)|*.jpeg|TIF Files(*.tif)|*.tif|TIFF Files(*.tiff)|*.tiff|BMP Files(*.BMP)|*.bmp|GIF Files(*.gif)|*.gif|PNG Files(*.png)|*.png|HEIC Files(*.heic;*.heif)|*.heic;*.heif|AVIF Files(*.avif)|*.avif|WebP Files(*.webp)|*.webp|JPEG XL Files(*.jxl)|*.jxl|All Files(*.*)|*.*</source>
+        <translation>Fichiers JPG(*.jpg)|*.jpg|Fichiers JPEG(*.jpeg)|*.jpeg|Fichiers TIF(*.tif)|*.tif|Fichiers TIFF(*.tiff)|*.tiff|Fichiers BMP(*.BMP)|*.bmp|Fichiers GIF(*.gif)|*.gif|Fichiers PNG(*.png)|*.png|Fichiers HEIC(*.heic;*.heif)|*.heic;*.heif|Fichiers AVIF(*.avif)|*.avif|Fichiers WebP(*.webp)|*.webp|Fichiers JPEG XL(*.jxl)|*.jxl|Tous les fichiers(*.*)|*.*</translation>
     </message>
 </context>
 <context>

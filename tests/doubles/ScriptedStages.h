@@ -1,6 +1,7 @@
 #pragma once
 
 #include "conversion/ConversionStages.h"
+#include "conversion/JoinPlan.h"
 
 #include <QStringList>
 #include <functional>
@@ -16,6 +17,7 @@ public:
         QStringList calls;
         QList<int> qualities; // the quality each page read
         QString failAt;       // a call such as "makePage:1" that fails
+        JoinBound joinBound;  // the join is planned as the real stages plan it, in batches this large
         std::function<void(const QString& call)> onCall;
         int removeCount = 0;
         bool aborted = false;
@@ -37,8 +39,16 @@ public:
         m_log->calls.last() += QLatin1Char('=') + image.shown;
         return result;
     }
-    StageResult copyFirstPage() override { return record(QStringLiteral("copyFirstPage")); }
-    StageResult join(int index) override { return record(QStringLiteral("join:%1").arg(index)); }
+    QList<int> planJoin(int count) override
+    {
+        (void)record(QStringLiteral("planJoin:%1").arg(count));
+        QList<int> pages;
+        for (const JoinStep& step : ::planJoin(count, m_log->joinBound)) {
+            pages.append(step.pages());
+        }
+        return pages;
+    }
+    StageResult join(int step) override { return record(QStringLiteral("join:%1").arg(step)); }
     StageResult applyInfo(int count) override { return record(QStringLiteral("applyInfo:%1").arg(count)); }
     StageResult saveTo(const QString& destination) override
     {

@@ -7,7 +7,10 @@
 
 QString writeFakePdftk(const TestFolder& folder, const QByteArray& body, bool executable)
 {
-    const QString path = folder.write(QStringLiteral("bin/pdftk"), "#!/bin/sh\n" + body + "\n");
+    // $out: the argument after "output", wherever it stands.
+    const QByteArray findOutput =
+        "out=; before=; for a in \"$@\"; do [ \"$before\" = output ] && out=$a; before=$a; done\n";
+    const QString path = folder.write(QStringLiteral("bin/pdftk"), "#!/bin/sh\n" + findOutput + body + "\n");
     QFile::setPermissions(path, executable ? QFile::Permissions(0x7755) : QFile::Permissions(0x6644));
     return path;
 }
@@ -16,6 +19,6 @@ QString writeJoiningFakePdftk(const TestFolder& folder, const QByteArray& joinBo
 {
     const QByteArray real = QFile::encodeName(QStandardPaths::findExecutable(QStringLiteral("pdftk")));
     return writeFakePdftk(folder, "[ \"$1\" = --version ] && exit 0\n"
-                                  "if [ \"$3\" = cat ]; then\n" +
-                                      joinBody + "\nfi\nexec '" + real + "' \"$@\"");
+                                  "case \" $* \" in *\" cat output \"*)\n" +
+                                      joinBody + "\n;; esac\nexec '" + real + "' \"$@\"");
 }

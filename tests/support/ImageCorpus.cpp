@@ -3,8 +3,12 @@
 #include "support/TestFolder.h"
 
 #include <QBuffer>
+#include <QColorSpace>
 #include <QDataStream>
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QTransform>
 
 #include <algorithm>
@@ -120,7 +124,15 @@ QByteArray headerClaiming(const QString& format, quint32 width, quint32 height)
         return bytes;
     }
     out.setByteOrder(QDataStream::LittleEndian);
-    if (format == QLatin1String("bmp")) {
+    if (format == QLatin1String("webp")) {
+        // A lossless picture's header (each side less one, in 14 bits: WebP's limit is 16383), then a few bytes of
+        // the 100000 its chunk announces.
+        out.writeRawData("RIFF", 4);
+        out << quint32(4 + 8 + 100000);
+        out.writeRawData("WEBPVP8L", 8);
+        out << quint32(100000) << quint8(0x2f) << quint32(((width - 1) & 0x3fff) | ((height - 1) & 0x3fff) << 14);
+        out.writeRawData(QByteArray(11, '\0').constData(), 11);
+    } else if (format == QLatin1String("bmp")) {
         out.writeRawData("BM", 2);
         out << quint32(54 + 16) << quint32(0) << quint32(54);
         out << quint32(40) << width << height << quint16(1) << quint16(24) << quint32(0) << quint32(0) << quint32(2835)
@@ -730,4 +742,134 @@ QImage writeLargeJpeg(const QString& path, QSize size)
     jpeg_finish_compress(&cinfo);
     jpeg_destroy_compress(&cinfo);
     return std::fclose(file) == 0 ? small : QImage();
+}
+
+namespace {
+
+// A JPEG's ICC profile replaced: Qt's APP2 segment dropped, one of `profile` put after the JFIF header.
+QByteArray withJpegProfile(QByteArray jpeg, const QByteArray& profile)
+{
+    for (int at = 2; at + 4 < jpeg.size() && uchar(jpeg[at]) == 0xff;) {
+        const int length = uchar(jpeg[at + 2]) << 8 | uchar(jpeg[at + 3]);
+        if (uchar(jpeg[at + 1]) == 0xe2) {
+            jpeg.remove(at, length + 2);
+            continue;
+        }
+        if (uchar(jpeg[at + 1]) == 0xda) {
+            break;
+        }
+        at += length + 2;
+    }
+    const QByteArray payload = QByteArray("ICC_PROFILE\0\x01\x01", 14) + profile;
+    const int length = int(payload.size()) + 2;
+    QByteArray segment("\xff\xe2", 2);
+    segment += char(length >> 8);
+    segment += char(length & 0xff);
+    segment += payload;
+    const int insertAt = uchar(jpeg[3]) == 0xe0 ? 4 + (uchar(jpeg[4]) << 8 | uchar(jpeg[5])) : 2;
+    return jpeg.insert(insertAt, segment);
+}
+
+QString runEncoder(const QString& program, const QStringList& arguments)
+{
+    QProcess encoder;
+    encoder.setProcessChannelMode(QProcess::MergedChannels);
+    encoder.start(program, arguments);
+    if (!encoder.waitForFinished(120000) || encoder.exitStatus() != QProcess::NormalExit || encoder.exitCode() != 0) {
+        return program + QStringLiteral(" failed: ") + QString::fromLocal8Bit(encoder.readAll()) +
+               encoder.errorString();
+    }
+    return {};
+}
+
+} // namespace
+
+QString writeEncoded(const QString& path, const QImage& picture, int orientation, bool nclx, const QByteArray& profile)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    const QString png = path + QStringLiteral(".source.png");
+    const QString jpg = path + QStringLiteral(".source.jpg");
+    const auto cleanUp = qScopeGuard([&] {
+        QFile::remove(png);
+        QFile::remove(jpg);
+    });
+    QImage source = picture;
+    if (nclx) {
+        source.setColorSpace(QColorSpace()); // the pixels stay as they are, untagged
+    }
+    QByteArray jpeg = orientation != 1 ? jpegWithOrientation(source, orientation) : QByteArray();
+    if (jpeg.isEmpty()) {
+        QBuffer buffer(&jpeg);
+        buffer.open(QIODevice::WriteOnly);
+        source.save(&buffer, "JPG", 95);
+    }
+    if (!profile.isEmpty()) {
+        jpeg = withJpegProfile(jpeg, profile);
+    }
+    const bool fromJpeg = suffix == QLatin1String("jpg") || orientation != 1 || !profile.isEmpty();
+    if (!writeFile(jpg, jpeg) || !source.save(png, "PNG")) {
+        return QStringLiteral("the encoders' source cannot be written");
+    }
+    if (suffix == QLatin1String("jpg") || suffix == QLatin1String("png")) {
+        return QFile::rename(suffix == QLatin1String("jpg") ? jpg : png, path) ? QString()
+                                                                               : QStringLiteral("cannot rename");
+    }
+    // Display P3 as nclx: its primaries, sRGB's transfer, BT.601 matrix.
+    if (suffix == QLatin1String("heic")) {
+        QStringList arguments{QStringLiteral("-q"), QStringLiteral("95"), png, QStringLiteral("-o"), path};
+        if (nclx) {
+            arguments << QStringLiteral("--colour_primaries=12") << QStringLiteral("--transfer_characteristic=13")
+                      << QStringLiteral("--matrix_coefficients=6");
+        }
+        return runEncoder(QStringLiteral("heif-enc"), arguments);
+    }
+    if (suffix == QLatin1String("avif")) {
+        QStringList arguments{QStringLiteral("-s"), QStringLiteral("8"),     QStringLiteral("--min"),
+                              QStringLiteral("0"),  QStringLiteral("--max"), QStringLiteral("8")};
+        if (orientation == 6) {
+            arguments << QStringLiteral("--irot") << QStringLiteral("3"); // three quarters anticlockwise
+        }
+        if (nclx) {
+            arguments << QStringLiteral("--cicp") << QStringLiteral("12/13/6");
+        }
+        return runEncoder(QStringLiteral("avifenc"), arguments << png << path);
+    }
+    if (suffix == QLatin1String("webp")) {
+        QStringList arguments{QStringLiteral("-quiet"), QStringLiteral("-metadata"), QStringLiteral("icc,exif")};
+        arguments << (fromJpeg ? QStringList{QStringLiteral("-q"), QStringLiteral("95")}
+                               : QStringList{QStringLiteral("-lossless")});
+        return runEncoder(QStringLiteral("cwebp"), arguments << (fromJpeg ? jpg : png) << QStringLiteral("-o") << path);
+    }
+    if (suffix == QLatin1String("jxl")) {
+        // Lossless from the PNG; from a JPEG, its own data recompressed.
+        QStringList arguments{fromJpeg ? jpg : png, path};
+        if (!fromJpeg) {
+            arguments << QStringLiteral("-d") << QStringLiteral("0");
+        }
+        return runEncoder(QStringLiteral("cjxl"), arguments);
+    }
+    return QStringLiteral("no encoder for ") + suffix;
+}
+
+bool cutShort(const QString& path, int numerator, int denominator)
+{
+    return QFile::resize(path, QFileInfo(path).size() * numerator / denominator);
+}
+
+bool writePngWithGamma(const QImage& picture, const QString& path, quint32 gamma)
+{
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!picture.save(&buffer, "PNG")) {
+        return false;
+    }
+    QByteArray chunk;
+    QDataStream out(&chunk, QIODevice::WriteOnly);
+    const QByteArray typed =
+        QByteArrayLiteral("gAMA") + QByteArray::fromHex(QByteArray::number(gamma, 16).rightJustified(8, '0'));
+    out << quint32(4);
+    out.writeRawData(typed.constData(), int(typed.size()));
+    out << quint32(crc32(0, reinterpret_cast<const Bytef*>(typed.constData()), uInt(typed.size())));
+    return writeFile(path, png.insert(8 + 25, chunk)); // after the signature and IHDR
 }

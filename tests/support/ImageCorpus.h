@@ -28,8 +28,8 @@ bool save(FREE_IMAGE_FORMAT format, FIBITMAP* bitmap, const QString& path);
 QImage greyPicture(int width, int height);
 // A JPEG carrying an EXIF orientation tag, built by inserting an APP1 segment after the JFIF header.
 QByteArray jpegWithOrientation(const QImage& image, int orientation);
-// A small, well-formed file of the format ("png", "tif", "gif" or "bmp") whose header claims an RGB picture of
-// width x height pixels (grey for TIFF), followed by a few bytes of pixel data.
+// A small, well-formed file of the format ("png", "tif", "gif", "bmp" or "webp", at most 16383 a side) whose header
+// claims an RGB picture of width x height pixels (grey for TIFF), followed by a few bytes of pixel data.
 QByteArray headerClaiming(const QString& format, quint32 width, quint32 height);
 
 enum class Sample
@@ -88,3 +88,19 @@ QImage writeSample(Sample sample, const QString& path, QSize size = QSize(96, 64
 // A camera-sized JPEG written row by row, so that the test never holds its pixels: the test picture at 96 x 72,
 // enlarged without smoothing to size. Returns that small picture, or a null image when the file was not written.
 QImage writeLargeJpeg(const QString& path, QSize size);
+
+// The picture as the encoders people's pictures come from write it, for the formats with a decoder of their own:
+// the path's suffix says which (heic and avif through heif-enc and avifenc, webp through cwebp, jxl through cjxl;
+// jpg and png through Qt). The picture's colour space, when it has one, is embedded as an ICC profile; with
+// `nclx`, HEIC and AVIF describe it by primaries and transfer instead. Orientation 6 (a quarter clockwise) goes
+// in as the format carries it: EXIF for jpg, webp and jxl (made from a JPEG), irot for avif. `profile`, when
+// given, replaces the embedded ICC profile (jpg and webp only). Empty on success, otherwise what failed.
+QString writeEncoded(const QString& path, const QImage& picture, int orientation = 1, bool nclx = false,
+                     const QByteArray& profile = {});
+
+// The file with its length cut to numerator / denominator.
+bool cutShort(const QString& path, int numerator, int denominator);
+
+// The picture as Qt writes it as PNG (a palette for an indexed picture), with a gAMA chunk of this value
+// (100000 / gamma) put before its palette and pixels.
+bool writePngWithGamma(const QImage& picture, const QString& path, quint32 gamma);

@@ -63,7 +63,12 @@ private Q_SLOTS:
         QTest::newRow("longer extension ending in tif") << "clip.xtif" << true;
         QTest::newRow("bare extension") << "jpg" << true;
         QTest::newRow("image inside the name") << "photo.jpg.txt" << false;
-        QTest::newRow("webp") << "photo.webp" << false;
+        QTest::newRow("heic heif avif webp jxl") << "IMG_0001.HEIC" << true;
+        QTest::newRow("heif") << "a.heif" << true;
+        QTest::newRow("avif") << "a.avif" << true;
+        QTest::newRow("webp") << "photo.webp" << true;
+        QTest::newRow("jxl") << "photo.jxl" << true;
+        QTest::newRow("jxr") << "photo.jxr" << false;
         QTest::newRow("jpe") << "photo.jpe" << false;
         QTest::newRow("trailing slash") << "Holiday.jpg/" << false;
         QTest::newRow("short") << "pg" << false;

@@ -101,7 +101,8 @@ private Q_SLOTS:
     void page_fileCutShort_refusedAsDamagedWholeFileRead_data()
     {
         QTest::addColumn<QString>("fileName");
-        QTest::addColumn<int>("sample"); // a Sample, or -1: written here, or -2: only the cut file is here
+        // a Sample, or -1: written here, or -2: only the cut file is here, or -3: written by the format's encoder
+        QTest::addColumn<int>("sample");
         const auto row = [](const char* fileName, int sample) { QTest::newRow(fileName) << fileName << sample; };
         row("colour.bmp", int(Sample::Bmp24));
         row("palette.bmp", int(Sample::Bmp8));
@@ -112,6 +113,10 @@ private Q_SLOTS:
         row("picture.pcx", int(Sample::Pcx24));
         row("icon.ico", -1);
         row("layers.psd", -1);
+        row("phone.heic", -3);
+        row("camera.avif", -3);
+        row("web.webp", -3);
+        row("new.jxl", -3);
         // Cut short where a fuzzer found pages with grey or garbage rows.
         row("bmp-cut-short-silent-page.bmp", -2);
         row("iff-cut-short-silent-page.iff", -2);
@@ -130,6 +135,9 @@ private Q_SLOTS:
         } else {
             if (sample >= 0) {
                 QVERIFY(!writeSample(Sample(sample), path, QSize(93, 61)).isNull());
+            } else if (sample == -3) {
+                const QString failed = writeEncoded(path, makeTestPicture(93, 61));
+                QVERIFY2(failed.isEmpty(), qPrintable(failed));
             } else if (fileName.endsWith(QLatin1String(".ico"))) {
                 QVERIFY(writeIcon(path));
             } else {

@@ -1,4 +1,5 @@
 #include "conversion/Normalisation.h"
+#include "imagereader/FormatTable.h"
 #include "support/ImageCorpus.h"
 #include "support/TestFolder.h"
 
@@ -55,11 +56,16 @@ private Q_SLOTS:
         QTest::newRow("iff") << "/p/a.iff" << int(FIF_IFF);
         QTest::newRow("pcx") << "/p/a.pcx" << int(FIF_PCX);
         QTest::newRow("psd") << "/p/a.psd" << int(FIF_PSD);
+        QTest::newRow("heic") << "/p/IMG_0001.HEIC" << kFormatHeif;
+        QTest::newRow("heif") << "/p/a.heif" << kFormatHeif;
+        QTest::newRow("avif") << "/p/a.avif" << kFormatAvif;
+        QTest::newRow("webp") << "/p/a.webp" << kFormatWebp;
+        QTest::newRow("jxl") << "/p/a.jxl" << kFormatJxl;
         QTest::newRow("last dot counts") << "/p/a.png.bak" << int(FIF_UNKNOWN);
         QTest::newRow("dot only in the folder") << "/p/folder.png/picture" << int(FIF_UNKNOWN);
         QTest::newRow("no extension") << "/p/picture" << int(FIF_UNKNOWN);
         QTest::newRow("trailing dot") << "/p/picture." << int(FIF_UNKNOWN);
-        QTest::newRow("not in the table") << "/p/a.webp" << int(FIF_UNKNOWN);
+        QTest::newRow("not in the table") << "/p/a.jxr" << int(FIF_UNKNOWN);
     }
 
     void formatForExtension_paths_formatOfLastExtension()

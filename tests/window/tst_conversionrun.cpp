@@ -21,7 +21,7 @@ private Q_SLOTS:
     void emptyList_refusedWithMessage_nothingWritten();
     void oneImage_stagesInOrder_noJoin_doneAndCleared();
     void twoImages_oneJoin_progressTexts();
-    void fiftyOneImages_joinTextsRoundDown();
+    void fiftyOneImages_joinedInBatches_percentFollowsPagesJoined();
     void duringRun_controlsDisabled_listLocked_menuIgnored();
     void quality_readAfreshForEveryPage();
     void pageFailure_messageNamesEntry_listKept_entrySelected();
@@ -92,14 +92,13 @@ void TestConversionRun::oneImage_stagesInOrder_noJoin_doneAndCleared()
 
     f.click(QStringLiteral("Command3"));
 
-    QCOMPARE(f.stagesLog->calls,
-             (QStringList{"checkTools", "prepareWorkspace",
-                          "writeInfo:New PDF Document|Pagewell|" + date + "|New Subject|k",
-                          "makePage:0=/pictures/only one.jpg", "copyFirstPage", "applyInfo:1",
-                          "saveTo:" + destination, "removeWorkspace"}));
+    QCOMPARE(f.stagesLog->calls, (QStringList{"checkTools", "prepareWorkspace",
+                                              "writeInfo:New PDF Document|Pagewell|" + date + "|New Subject|k",
+                                              "makePage:0=/pictures/only one.jpg", "planJoin:1", "join:0",
+                                              "applyInfo:1", "saveTo:" + destination, "removeWorkspace"}));
     QCOMPARE(labels.at(3), QStringLiteral("Preparing Files..."));
-    QCOMPARE(labels.at(4), QStringLiteral("Now Start Creating...")); // never a percentage with one entry
-    QCOMPARE(labels.at(5), QStringLiteral("Now Start Creating..."));
+    // Never a percentage with one entry.
+    QCOMPARE(labels.mid(4, 3), QStringList(3, QStringLiteral("Now Start Creating...")));
     QCOMPARE(f.text("lblPB"), QStringLiteral("Done."));
     QCOMPARE(f.find<QProgressBar>("pb")->value(), 0);
     QCOMPARE(f.list()->count(), 0);
@@ -115,7 +114,8 @@ void TestConversionRun::oneImage_stagesInOrder_noJoin_doneAndCleared()
     // The settings were written at the start of the run.
     QFile settings(f.window->settingsPath());
     QVERIFY(settings.open(QIODevice::ReadOnly));
-    QCOMPARE(settings.readAll(), QByteArray("\"New PDF Document\"\r\n\"Pagewell\"\r\n\"New Subject\"\r\n\"k\"\r\n\"80\"\r\n"));
+    QCOMPARE(settings.readAll(),
+             QByteArray("\"New PDF Document\"\r\n\"Pagewell\"\r\n\"New Subject\"\r\n\"k\"\r\n\"80\"\r\n"));
     QVERIFY(QFile::exists(f.homeFolder + QStringLiteral("/output")));
 }
 
@@ -131,15 +131,16 @@ void TestConversionRun::twoImages_oneJoin_progressTexts()
 
     QCOMPARE(labelAt.value("makePage:0"), QStringLiteral("Preparing Files..."));
     QCOMPARE(labelAt.value("makePage:1"), QStringLiteral("Preparing Files...0%"));
-    QCOMPARE(labelAt.value("copyFirstPage"), QStringLiteral("Now Start Creating..."));
-    QCOMPARE(labelAt.value("join:1"), QStringLiteral("Now Start Creating..."));
+    QCOMPARE(labelAt.value("join:0"), QStringLiteral("Now Start Creating..."));
     QCOMPARE(labelAt.value("applyInfo:2"), QStringLiteral("Creating...100%"));
-    QCOMPARE(f.stagesLog->calls.filter(QStringLiteral("join:")), QStringList{"join:1"});
+    QCOMPARE(f.stagesLog->calls.filter(QStringLiteral("join"), Qt::CaseInsensitive),
+             (QStringList{"planJoin:2", "join:0"}));
 }
 
-void TestConversionRun::fiftyOneImages_joinTextsRoundDown()
+void TestConversionRun::fiftyOneImages_joinedInBatches_percentFollowsPagesJoined()
 {
     WindowFixture f;
+    f.stagesLog->joinBound.files = 20; // three batches of 17 pages, then one step that joins them
     f.open();
     f.addEntries(images(51));
     f.dialogs.saveAnswers.push_back(f.folder.file(QStringLiteral("many.pdf")));
@@ -152,15 +153,17 @@ void TestConversionRun::fiftyOneImages_joinTextsRoundDown()
     f.click(QStringLiteral("Command3"));
 
     QCOMPARE(f.stagesLog->calls.filter(QStringLiteral("makePage:")).size(), 51);
-    QCOMPARE(f.stagesLog->calls.filter(QStringLiteral("join:")).size(), 50);
     QCOMPARE(labelAt.value("makePage:26"), QStringLiteral("Preparing Files...50%"));
-    QCOMPARE(labelAt.value("copyFirstPage"), QStringLiteral("Now Start Creating..."));
-    QCOMPARE(barAt.value("copyFirstPage"), 100);
-    // What join 29 left on screen is read when join 30 starts.
-    QCOMPARE(labelAt.value("join:30"), QStringLiteral("Creating...57%"));
-    QCOMPARE(barAt.value("join:30"), 57);
-    QCOMPARE(labelAt.value("applyInfo:51"), QStringLiteral("Creating...100%"));
-    QVERIFY(f.stagesLog->calls.contains(QStringLiteral("applyInfo:51")));
+    QCOMPARE(labelAt.value("join:0"), QStringLiteral("Now Start Creating..."));
+    QCOMPARE(barAt.value("join:0"), 100);
+    // What a step left on screen is read when the next starts: 17, 34, 51 and 102 of 102 pages put together.
+    const QStringList after{"join:1", "join:2", "join:3", "applyInfo:51"};
+    const QList<int> percents{16, 33, 50, 100};
+    for (int i = 0; i < after.size(); ++i) {
+        QCOMPARE(labelAt.value(after[i]), QStringLiteral("Creating...%1%").arg(percents[i]));
+        QCOMPARE(barAt.value(after[i]), percents[i]);
+    }
+    QCOMPARE(f.stagesLog->calls.filter(QStringLiteral("join:")).size(), 4);
 }
 
 void TestConversionRun::duringRun_controlsDisabled_listLocked_menuIgnored()
@@ -229,7 +232,7 @@ void TestConversionRun::pageFailure_messageNamesEntry_listKept_entrySelected()
     QCOMPARE(f.entries(), images(3));
     QCOMPARE(f.list()->currentRow(), 1);
     QVERIFY(f.stagesLog->calls.endsWith(QStringLiteral("removeWorkspace")));
-    QVERIFY(f.stagesLog->calls.filter(QStringLiteral("copyFirstPage")).isEmpty());
+    QVERIFY(f.stagesLog->calls.filter(QStringLiteral("planJoin")).isEmpty());
     QVERIFY(f.dialogs.saveRequests.isEmpty());
     QVERIFY(f.opener.opened().isEmpty());
     QVERIFY(f.text("lblPB") != QStringLiteral("Done."));
@@ -298,7 +301,7 @@ void TestConversionRun::windowClosedMidRun_runStopsAndCleansUp()
     f.click(QStringLiteral("Command3"));
     QVERIFY(f.stagesLog->aborted);
     QCOMPARE(f.stagesLog->calls.filter(QStringLiteral("makePage:")).size(), 2);
-    QVERIFY(f.stagesLog->calls.filter(QStringLiteral("copyFirstPage")).isEmpty());
+    QVERIFY(f.stagesLog->calls.filter(QStringLiteral("planJoin")).isEmpty());
     QVERIFY(f.stagesLog->removeCount >= 1);
     QVERIFY(f.dialogs.saveRequests.isEmpty());
     QVERIFY(f.messages.shown().isEmpty());

@@ -2,12 +2,18 @@
 #include "pagepdf/QpdfPageLibrary.h"
 #include "support/ConvertAndCheck.h"
 #include "support/ImageCorpus.h"
+#include "support/PdfProbe.h"
+#include "support/TestFolder.h"
 #include "support/WindowFixture.h"
 
+#include <QColorSpace>
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QTest>
+#include <QTransform>
+
+#include <cmath>
 
 // Every kind of image file a user may put in the list gives a page that shows the picture: the page is rendered
 // and compared with the source pixels (transparent parts on white).
@@ -19,6 +25,9 @@ private Q_SLOTS:
     void initTestCase();
     void page_sample_showsPicture_data();
     void page_sample_showsPicture();
+    void page_ownColoursUpright_data();
+    void page_ownColoursUpright();
+    void page_pngGamma_paletteAndRgbAlike();
     void run_oddSamples_pagesShowPictures();
 };
 
@@ -95,6 +104,100 @@ void TestCorpus::page_sample_showsPicture()
     const StageResult result = createPagePdf(library, job, [] { return 95; });
     QVERIFY2(result.ok, qPrintable(result.text));
     verifyPage(job.pagePath, 1, expected, tolerance);
+}
+
+void TestCorpus::page_ownColoursUpright_data()
+{
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<QString>("space"); // none, a colour space embedded as ICC or as nclx, or a hostile profile
+    QTest::addColumn<int>("orientation");
+    QTest::addColumn<double>("tolerance");
+    const auto row = [](const char* name, const char* fileName, const char* space, int orientation = 1,
+                        double tolerance = 5) {
+        QTest::newRow(name) << QString::fromUtf8(fileName) << QString::fromUtf8(space) << orientation << tolerance;
+    };
+    // Read without its profile, ROMM RGB's red (220, 30, 30) comes out (150, 63, 33).
+    // JPEG rows are compressed twice, once here and once for the page.
+    row("JPEG, ROMM RGB", "romm.jpg", "romm", 1, 8);
+    row("JPEG, Display P3, EXIF 6", "phone.jpg", "p3", 6, 8);
+    row("JPEG, hostile profile: read as sRGB", "hostile.jpg", "hostile", 1, 8);
+    row("PNG, Adobe RGB", "adobe.png", "adobe", 1, 3);
+    row("HEIC", "plain.heic", "none", 1, 6);
+    row("HEIC, Display P3 ICC", "p3.heic", "p3", 1, 6);
+    row("AVIF, Adobe RGB", "adobe.avif", "adobe", 1, 6);
+    row("AVIF, Display P3 nclx, irot a quarter clockwise", "turned.avif", "p3 nclx", 6, 6);
+    row("WebP lossless", "plain.webp", "none", 1, 3);
+    row("WebP lossless, Display P3", "p3.webp", "p3", 1, 3);
+    row("WebP from a JPEG, Adobe RGB, EXIF 6", "turned.webp", "adobe", 6, 8);
+    row("WebP from a JPEG, hostile profile: read as sRGB", "hostile.webp", "hostile", 1, 8);
+    row("JPEG XL lossless, ROMM RGB", "romm.jxl", "romm", 1, 3);
+    row("JPEG XL from a JPEG, Display P3, EXIF 6", "turned.jxl", "p3", 6, 8);
+}
+
+void TestCorpus::page_ownColoursUpright()
+{
+    QFETCH(QString, fileName);
+    QFETCH(QString, space);
+    QFETCH(int, orientation);
+    QFETCH(double, tolerance);
+    const QImage picture = makeTestPicture(93, 61);
+    QImage stored = picture;
+    const QMap<QString, QColorSpace::NamedColorSpace> spaces{{QStringLiteral("romm"), QColorSpace::ProPhotoRgb},
+                                                             {QStringLiteral("p3"), QColorSpace::DisplayP3},
+                                                             {QStringLiteral("p3 nclx"), QColorSpace::DisplayP3},
+                                                             {QStringLiteral("adobe"), QColorSpace::AdobeRgb}};
+    if (spaces.contains(space)) {
+        stored.setColorSpace(QColorSpace::SRgb);
+        stored.convertToColorSpace(spaces.value(space));
+    }
+    // A profile that claims a colour space and then a tag table far beyond its end.
+    QByteArray hostile(132, '\0');
+    hostile.replace(0, 4, QByteArray::fromHex("00000084"));
+    hostile.replace(12, 12, QByteArrayLiteral("mntrRGB XYZ "));
+    hostile.replace(36, 4, QByteArrayLiteral("acsp"));
+    hostile.replace(128, 4, QByteArray::fromHex("7fffffff"));
+    TestFolder folder;
+    const QString imagePath = folder.file(fileName);
+    const QString failed = writeEncoded(imagePath, stored, orientation, space.endsWith(QLatin1String("nclx")),
+                                        space == QLatin1String("hostile") ? hostile : QByteArray());
+    QVERIFY2(failed.isEmpty(), qPrintable(failed));
+
+    QpdfPageLibrary library;
+    const PageJob job{nullptr, imagePath, folder.file(QStringLiteral("0.pdf")), folder.file(QStringLiteral("tmp.bmp"))};
+    const StageResult result = createPagePdf(library, job, [] { return 95; });
+    QVERIFY2(result.ok, qPrintable(result.text));
+    verifyPage(job.pagePath, 1, orientation == 6 ? picture.transformed(QTransform().rotate(90)) : picture, tolerance);
+}
+
+void TestCorpus::page_pngGamma_paletteAndRgbAlike()
+{
+    // The same pixels with the same gAMA (1/1.8), once with a palette and once as RGB: the same page, corrected to
+    // the display's 2.2 as every PNG reader does.
+    const QImage palette = makeTestPicture(93, 61).convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither);
+    const QImage rgb = palette.convertToFormat(QImage::Format_RGB32);
+    QImage expected = rgb;
+    for (int y = 0; y < expected.height(); ++y) {
+        for (int x = 0; x < expected.width(); ++x) {
+            const auto corrected = [](int v) { return qRound(255 * std::pow(v / 255.0, 1.8 / 2.2)); };
+            const QRgb c = expected.pixel(x, y);
+            expected.setPixel(x, y, qRgb(corrected(qRed(c)), corrected(qGreen(c)), corrected(qBlue(c))));
+        }
+    }
+    TestFolder folder;
+    QpdfPageLibrary library;
+    QList<QImage> pages;
+    for (const QImage& image : {palette, rgb}) {
+        const QString name = QString::number(pages.size());
+        const QString path = folder.file(name + QStringLiteral(".png"));
+        QVERIFY(writePngWithGamma(image, path, 55556));
+        const PageJob job{nullptr, path, folder.file(name + QStringLiteral(".pdf")),
+                          folder.file(QStringLiteral("t.bmp"))};
+        const StageResult result = createPagePdf(library, job, [] { return 95; });
+        QVERIFY2(result.ok, qPrintable(result.text));
+        verifyPage(job.pagePath, 1, expected, 3);
+        pages.append(PdfProbe::renderPageAt(job.pagePath, 1, expected.size()));
+    }
+    QVERIFY(PdfProbe::meanDifference(pages.at(0), pages.at(1)) < 1);
 }
 
 void TestCorpus::run_oddSamples_pagesShowPictures()

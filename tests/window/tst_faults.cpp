@@ -314,6 +314,8 @@ void TestFaults::run_unusableEntry_namesItListKeptNothingLeft_data()
     QTest::newRow("TIFF claiming 60000 x 60000") << "claims" << "huge.tif" << "claims 60000 \u00d7 60000 pixels";
     QTest::newRow("GIF claiming 60000 x 60000") << "claims" << "huge.gif" << "claims 60000 \u00d7 60000 pixels";
     QTest::newRow("BMP claiming 60000 x 60000") << "claims" << "huge.bmp" << "claims 60000 \u00d7 60000 pixels";
+    QTest::newRow("WebP claiming 16383 x 16383") << "claims" << "huge.webp" << "more than the 250 megapixels";
+    QTest::newRow("truncated HEIC") << "truncated" << "cut off.heic" << "damaged or incomplete";
     QTest::newRow("PNG wider than a page's picture") << "wide" << "panorama.png" << "65,500 pixels a side";
     // Reproducers of faults found by fuzzing, in tests/hostile: each must end in a message, never take the
     // program down, keep it waiting or let it allocate gigabytes.
@@ -353,13 +355,18 @@ void TestFaults::run_unusableEntry_namesItListKeptNothingLeft()
     if (kind == QLatin1String("fifo")) {
         QVERIFY(::mkfifo(QFile::encodeName(bad).constData(), 0600) == 0);
     } else if (kind == QLatin1String("claims")) {
-        f.folder.write(fileName, headerClaiming(suffix, 60000, 60000));
+        const quint32 side = suffix == QLatin1String("webp") ? 16383 : 60000;
+        f.folder.write(fileName, headerClaiming(suffix, side, side));
     } else if (kind == QLatin1String("wide")) {
         f.folder.write(fileName, headerClaiming(suffix, 70000, 10));
     } else if (kind == QLatin1String("corpus")) {
         QVERIFY(QFile::copy(QStringLiteral(PAGEWELL_HOSTILE_DIR "/") + fileName, bad));
     } else if (kind == QLatin1String("empty")) {
         f.folder.write(fileName);
+    } else if (kind == QLatin1String("truncated") && suffix == QLatin1String("heic")) {
+        const QString failed = writeEncoded(bad, makeTestPicture(200, 150));
+        QVERIFY2(failed.isEmpty(), qPrintable(failed));
+        QVERIFY(cutShort(bad, 6, 10));
     } else if (kind == QLatin1String("truncated")) {
         const Sample sample = fileName.endsWith(QLatin1String(".jpg"))   ? Sample::JpegBaseline420
                               : fileName.endsWith(QLatin1String(".png")) ? Sample::QtPng
@@ -504,7 +511,7 @@ void TestFaults::run_faultUnderneath_messageDestinationIntactNothingLeft()
     QString pdftk;
     if (fault == QLatin1String("killed")) {
         // It writes part of its output, then dies as if the system had killed it.
-        pdftk = writeJoiningFakePdftk(f.folder, "printf '%%PDF-1.4 partial' > \"$5\"; kill -9 $$");
+        pdftk = writeJoiningFakePdftk(f.folder, "printf '%%PDF-1.4 partial' > \"$out\"; kill -9 $$");
     } else if (fault == QLatin1String("missing")) {
         pdftk = f.folder.file(QStringLiteral("nowhere/pdftk"));
     }
