@@ -61,7 +61,8 @@ void ListPictureQueue::setPaused(bool paused)
         m_read->cancel();
         return;
     }
-    readNext();
+    // Once the window has taken in what the run left (a list emptied after saving asks for nothing more).
+    QTimer::singleShot(0, this, &ListPictureQueue::readNext);
 }
 
 void ListPictureQueue::readNext()
