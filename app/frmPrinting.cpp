@@ -11,7 +11,9 @@
 #include "imagelist/FileSearch.h"
 #include "imagelist/FocusSweep.h"
 #include "imagelist/ImageListWidget.h"
+#include "imagelist/ListPictures.h"
 #include "imagelist/ToolBarCommands.h"
+#include "imagereader/ListPictureQueue.h"
 #include "platform/Clock.h"
 #include "platform/DocumentOpener.h"
 #include "platform/MessageBoxes.h"
@@ -63,6 +65,9 @@ void frmPrinting::connectControls()
         }
     });
     m_ui.gettingStartedPanel->installEventFilter(this);
+    m_listPictures = new ListPictureQueue(this);
+    connect(m_ui.imageList->pictures(), &ListPictures::wanted, m_listPictures, &ListPictureQueue::request);
+    connect(m_listPictures, &ListPictureQueue::pictureRead, m_ui.imageList->pictures(), &ListPictures::take);
     if (m_services.previewStore) {
         m_ui.preview->ReadProperties(*m_services.previewStore);
     }
@@ -354,6 +359,8 @@ void frmPrinting::setBusy(bool busy)
 void frmPrinting::setListLocked(bool locked)
 {
     m_ui.imageList->setLocked(locked);
+    // The run's reader has the processor to itself.
+    m_listPictures->setPaused(locked);
 }
 
 bool frmPrinting::listLocked() const

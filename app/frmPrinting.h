@@ -14,6 +14,7 @@
 
 class CCommonDialogs;
 class ConversionRun;
+class ListPictureQueue;
 class ToolBarCommands;
 
 // The program's one window: the image list and its tool bar, the preview, the document information,
@@ -93,6 +94,7 @@ private:
     std::unique_ptr<CCommonDialogs> m_dialogs;
     std::unique_ptr<ToolBarCommands> m_commands;
     std::unique_ptr<ConversionRun> m_run;
+    ListPictureQueue* m_listPictures = nullptr; // reads the list's small pictures, paused while a run goes on
 
     MainWindowLayout m_ui;
     QString m_settingsPath;

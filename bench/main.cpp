@@ -3,6 +3,7 @@
 //   pagewell-bench --set NAME --images DIR [...]   converts the set through the window, then the floor and peers
 //   pagewell-bench --scan DIR                      scans a folder tree through "Add Folder"
 //   pagewell-bench --preview FILE                  shows one image in the preview through "Open a File"
+//   pagewell-bench --list-pictures N               fills the list with N photos and scrolls it (its pictures)
 // Run each set in its own process so that peak_rss_mib belongs to that set alone.
 
 #include "app/PdfStagesFactory.h"
@@ -11,6 +12,7 @@
 #include "bench/Figures.h"
 #include "bench/Floor.h"
 #include "bench/HeifSets.h"
+#include "bench/ListPictureTiming.h"
 #include "bench/Peers.h"
 #include "bench/PreviewTiming.h"
 #include "bench/UiStallMeter.h"
@@ -355,6 +357,10 @@ int main(int argc, char* argv[])
                                      QStringLiteral("file"));
     const QCommandLineOption repeats(QStringLiteral("repeats"), QStringLiteral("Preview this often (default 6)."),
                                      QStringLiteral("n"), QStringLiteral("6"));
+    const QCommandLineOption listPictures(QStringLiteral("list-pictures"),
+                                          QStringLiteral("Fill the list with <n> photos and scroll it (pictures)."),
+                                          QStringLiteral("n"));
+    parser.addOption(listPictures);
     parser.addOptions({make, set, images, scan, pages, quality, scratch, magickConfig, scanLimit, uniformRows, noPeers,
                        preview, repeats, noChains, joinFiles});
     parser.process(app);
@@ -367,6 +373,9 @@ int main(int argc, char* argv[])
     }
     if (parser.isSet(preview)) {
         return measurePreview(parser.value(preview), parser.value(scratch), parser.value(repeats).toInt());
+    }
+    if (parser.isSet(listPictures)) {
+        return measureListPictures(parser.value(listPictures).toInt(), parser.value(scratch));
     }
     if (parser.isSet(scan)) {
         return scanTree(parser.value(scan), parser.value(scratch), parser.value(scanLimit).toDouble(),

@@ -2,6 +2,7 @@
 
 #include "imagelist/DropIntake.h"
 #include "imagelist/ImageTest.h"
+#include "imagelist/ListPictures.h"
 #include "imagelist/SpecialFile.h"
 
 #include <QCoreApplication>
@@ -29,7 +30,7 @@ template <typename Event> void offerCopy(Event* event, bool locked)
 
 } // namespace
 
-ImageListWidget::ImageListWidget(QWidget* parent) : QListWidget(parent)
+ImageListWidget::ImageListWidget(QWidget* parent) : QListWidget(parent), m_pictures(new ListPictures(this))
 {
     setAcceptDrops(true);
     setDragDropMode(QAbstractItemView::DragDrop);

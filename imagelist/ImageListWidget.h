@@ -5,6 +5,7 @@
 
 #include <optional>
 
+class ListPictures;
 class QMimeData;
 
 // The image list: takes dropped files, and lets the user drag an entry to a new place, unless a run has locked it.
@@ -34,6 +35,8 @@ public:
     // Moves the entry at row from to just before the entry now at row before (count() puts it last) and selects it
     // there. Nothing moves while the list is locked.
     void moveEntry(int from, int before);
+    // The small pictures beside the entries.
+    [[nodiscard]] ListPictures* pictures() const { return m_pictures; }
 
 protected:
     // A drag of an entry carries only which entry of which list it is: it is a move within this list, and no other
@@ -57,6 +60,7 @@ private:
 
     bool m_locked = false;
     QString m_hint;
+    ListPictures* m_pictures;
 };
 
 // The getting-started panel over the list; a drop on it hides it and hands the files to the list.

@@ -61,7 +61,11 @@ PreviewRead::~PreviewRead()
 
 void PreviewRead::request(const QString& path, QSize maxSize)
 {
-    cancel();
+    // Only a read under way is stopped: an idle helper that is kept serves this one too.
+    if (isBusy()) {
+        m_reader->cancel();
+    }
+    closeOutput();
     m_path = path;
     const QSize bounded =
         maxSize.boundedTo(QSize(imagereader::kMaxPreviewSide, imagereader::kMaxPreviewSide)).expandedTo(QSize(1, 1));
@@ -103,6 +107,16 @@ void PreviewRead::request(const QString& path, QSize maxSize)
         outcome.detail = error;
         failLater(describeReadFailure(path, outcome));
     }
+}
+
+void PreviewRead::setKeepRunning(bool keep)
+{
+    m_reader->setKeepRunning(keep);
+}
+
+void PreviewRead::setTimeout(std::chrono::seconds timeout)
+{
+    m_reader->setTimeout(timeout);
 }
 
 void PreviewRead::cancel()

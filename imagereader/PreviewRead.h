@@ -5,6 +5,8 @@
 #include <QSize>
 #include <QString>
 
+#include <chrono>
+
 class ImageReader;
 struct ReaderOutcome;
 
@@ -23,6 +25,10 @@ public:
     explicit PreviewRead(QObject* parent = nullptr);
     ~PreviewRead() override; // kills a running helper
     void request(const QString& path, QSize maxSize);
+    // Keeps one helper for the next request instead of one for each (off by default): for a queue of many pictures.
+    void setKeepRunning(bool keep);
+    // How long one picture may take (the run's reader's time by default).
+    void setTimeout(std::chrono::seconds timeout);
     void cancel();
     [[nodiscard]] bool isBusy() const;
 

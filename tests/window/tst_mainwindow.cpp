@@ -1,10 +1,12 @@
 #include "app/PdfDate.h"
 #include "app/Translations.h"
 #include "dialogs/CCommonDialogs.h"
+#include "imagereader/ListPictureQueue.h"
 #include "platform/Skin.h"
 #include "preview/ShowImage.h"
 #include "support/WindowFixture.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QDragEnterEvent>
 #include <QFile>
@@ -15,6 +17,7 @@
 #include <QSignalSpy>
 #include <QStyle>
 #include <QTest>
+#include <QTextDocument>
 
 #include <sys/stat.h>
 
@@ -52,6 +55,8 @@ private Q_SLOTS:
     void addFolder_appendsTreeInOrder_cancelAddsNothing();
     void drops_onPanelThenList_appendImagesInOrder_hidePanel();
     void dragEntry_movesItWithPageLabel_notDuringRun();
+    void listPictures_rowInSight_pictureOrWarningWithoutWaiting_data();
+    void listPictures_rowInSight_pictureOrWarningWithoutWaiting();
 };
 
 void TestMainWindow::startup_noSettingsFile_controlsShowInitialState()
@@ -707,17 +712,77 @@ void TestMainWindow::dragEntry_movesItWithPageLabel_notDuringRun()
     QCOMPARE(f.text("lblPageNum"), QStringLiteral("Page Number of Selected File: 1"));
     QCOMPARE(f.list()->count(), 4);
 
-    // A run reads the list it started with: no entry moves until it ends.
+    // A run reads the list it started with: no entry moves until it ends. The list's pictures wait meanwhile.
     Qt::DropAction duringRun = Qt::CopyAction;
+    bool picturesPaused = false;
     f.stagesLog->onCall = [&](const QString& call) {
         if (call.startsWith(QStringLiteral("makePage"))) {
             duringRun = dragRow(0, 3, true);
+            picturesPaused = f.window->findChild<ListPictureQueue*>()->isPaused();
         }
     };
     f.click(QStringLiteral("Command3"));
     QCOMPARE(duringRun, Qt::IgnoreAction);
+    QVERIFY(picturesPaused);
+    QVERIFY(!f.window->findChild<ListPictureQueue*>()->isPaused());
     QVERIFY(f.stagesLog->calls.join(QLatin1Char(' '))
                 .contains(QStringLiteral("makePage:0=d makePage:1=b makePage:2=c makePage:3=a")));
+}
+
+void TestMainWindow::listPictures_rowInSight_pictureOrWarningWithoutWaiting_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("readable");
+    QTest::newRow("a photo") << QStringLiteral("Urlaub größer.jpg") << true;
+    QTest::newRow("a refused file named like markup") << QStringLiteral("<b>Zeugnis</b> &amp;.jpg") << false;
+}
+
+void TestMainWindow::listPictures_rowInSight_pictureOrWarningWithoutWaiting()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, readable);
+    WindowFixture f;
+    f.open();
+    const QString path = f.folder.file(name);
+    if (readable) {
+        QImage red(300, 200, QImage::Format_RGB32);
+        red.fill(Qt::red);
+        QVERIFY(red.save(path, "JPG"));
+    } else {
+        f.folder.write(name, "not really a jpeg");
+    }
+    f.addEntries({QStringLiteral("/first.jpg"), path});
+    QListWidgetItem* item = f.list()->item(1);
+    QVERIFY(!item->data(Qt::DecorationRole).isValid()); // the list did not wait for it
+
+    if (readable) {
+        QTRY_VERIFY_WITH_TIMEOUT(item->data(Qt::DecorationRole).typeId() == QMetaType::QPixmap, 30000);
+        const QImage picture = item->data(Qt::DecorationRole).value<QPixmap>().toImage();
+        const qreal ratio = f.list()->devicePixelRatioF();
+        QCOMPARE(picture.devicePixelRatio(), ratio);
+        QCOMPARE(picture.size(), QSize(qRound(72 * ratio), qRound(48 * ratio))); // 48 high, sharp when scaled
+        const QColor middle = picture.pixelColor(picture.width() / 2, picture.height() / 2);
+        QVERIFY2(middle.red() > 200 && middle.green() < 60 && middle.blue() < 60, qPrintable(middle.name()));
+        QVERIFY(!item->data(Qt::ToolTipRole).isValid());
+    } else {
+        QTRY_VERIFY_WITH_TIMEOUT(item->data(Qt::AccessibleDescriptionRole).isValid(), 30000);
+        const QString reason = item->data(Qt::AccessibleDescriptionRole).toString();
+        QVERIFY2(reason.contains(QStringLiteral("\"%1\" is not an image").arg(path)), qPrintable(reason));
+        QCOMPARE(item->data(Qt::DecorationRole).typeId(), QMetaType::QIcon);
+        // The tool tip reads as the reason does, the name as written, whatever it looks like.
+        const QString tip = item->data(Qt::ToolTipRole).toString();
+        QTextDocument shown;
+        shown.setHtml(tip);
+        QVERIFY(Qt::mightBeRichText(tip));
+        QCOMPARE(shown.toPlainText().simplified(), reason.simplified());
+    }
+    // The refused /first.jpg shows its warning too; the entries read and are named as ever.
+    QTRY_VERIFY_WITH_TIMEOUT(f.list()->item(0)->data(Qt::AccessibleDescriptionRole).isValid(), 30000);
+    QCOMPARE(f.entries(), (QStringList{QStringLiteral("/first.jpg"), path}));
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(f.list());
+    QVERIFY(list != nullptr && list->childCount() >= 2);
+    QCOMPARE(list->child(1)->text(QAccessible::Name), path);
+    QCOMPARE(list->child(1)->text(QAccessible::Description), item->data(Qt::AccessibleDescriptionRole).toString());
 }
 
 QTEST_MAIN(TestMainWindow)
