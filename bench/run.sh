@@ -65,6 +65,9 @@ echo "== scan: 10,000 files in 100 folders through Add Folder"
 "$bench" --scan "$work/sets/tree" --scratch "$work" --scan-limit-s "${SCAN_LIMIT_S:-90}" 2> >(filter) |
     tee "$work/scan.txt"
 
+echo "== list pictures: a 1000-entry list filled from a folder, then scrolled top to bottom"
+"$bench" --list-pictures 1000 --scratch "$work" 2> >(filter) | tee "$work/listpictures.txt"
+
 # The preview: each picture through "Open a File" in a process of its own, so that the peak memory is its own.
 declare -A previews=(
     [preview24]="$work/sets/photo24mp/photo-000.jpg"
