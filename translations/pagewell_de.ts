@@ -399,10 +399,6 @@ pdftk meldete:
         <source>it announced %1 × %2 pixels and wrote %3 × %4</source>
         <translation>er hat %1 × %2 Pixel angekündigt und %3 × %4 geschrieben</translation>
     </message>
-    <message>
-        <source>The image &quot;%1&quot; cannot be prepared for its page: an earlier picture in the temporary folder &quot;%2&quot; cannot be removed (%3).</source>
-        <translation>Das Bild „%1“ kann nicht für seine Seite vorbereitet werden: ein früheres Bild im temporären Ordner „%2“ kann nicht entfernt werden (%3).</translation>
-    </message>
 </context>
 <context>
     <name>PageBitmapReading</name>

@@ -399,10 +399,6 @@ pdftk a signalé&#xa0;:
         <source>it announced %1 × %2 pixels and wrote %3 × %4</source>
         <translation>il a annoncé %1 × %2 pixels et en a écrit %3 × %4</translation>
     </message>
-    <message>
-        <source>The image &quot;%1&quot; cannot be prepared for its page: an earlier picture in the temporary folder &quot;%2&quot; cannot be removed (%3).</source>
-        <translation>L’image «&#xa0;%1&#xa0;» ne peut pas être préparée pour sa page&#xa0;: une image antérieure dans le dossier temporaire «&#xa0;%2&#xa0;» ne peut pas être supprimée (%3).</translation>
-    </message>
 </context>
 <context>
     <name>PageBitmapReading</name>
