@@ -1,28 +1,48 @@
 #include "imagelist/ImageTest.h"
 
-#include <array>
+#include "imagereader/FormatTable.h"
+
+#include <QCoreApplication>
+
+#include <cstring>
 
 bool passesImageTest(const QString& name)
 {
-    static constexpr std::array<QStringView, 6> threeLetter{u"bmp", u"jpg", u"gif", u"png", u"tif", u"jxl"};
-    static constexpr std::array<QStringView, 6> fourLetter{u"tiff", u"jpeg", u"heic", u"heif", u"avif", u"webp"};
-
     const QStringView view(name);
-    if (view.size() >= 3) {
-        const QStringView tail = view.right(3);
-        for (QStringView extension : threeLetter) {
-            if (tail.compare(extension, Qt::CaseInsensitive) == 0) {
-                return true;
-            }
+    for (const FormatExtension& row : formatExtensions()) {
+        if (row.dialogType == nullptr) {
+            continue;
         }
-    }
-    if (view.size() >= 4) {
-        const QStringView tail = view.right(4);
-        for (QStringView extension : fourLetter) {
-            if (tail.compare(extension, Qt::CaseInsensitive) == 0) {
-                return true;
-            }
+        const QString extension = QString::fromLatin1(row.extension.data(), qsizetype(row.extension.size()));
+        if (view.endsWith(extension, Qt::CaseInsensitive)) {
+            return true;
         }
     }
     return false;
+}
+
+QString openDialogFilter()
+{
+    QStringList pieces;
+    const char* type = nullptr;
+    QStringList patterns;
+    const auto endType = [&] {
+        if (type != nullptr) {
+            pieces << QCoreApplication::translate("ToolBarCommands", type) << patterns.join(QLatin1Char(';'));
+        }
+        patterns.clear();
+    };
+    for (const FormatExtension& row : formatExtensions()) {
+        if (row.dialogType == nullptr) {
+            continue;
+        }
+        if (type == nullptr || std::strcmp(type, row.dialogType) != 0) {
+            endType();
+            type = row.dialogType;
+        }
+        patterns << QStringLiteral("*.") + QString::fromLatin1(row.extension.data(), qsizetype(row.extension.size()));
+    }
+    endType();
+    pieces << QCoreApplication::translate("ToolBarCommands", "All Files(*.*)") << QStringLiteral("*.*");
+    return pieces.join(QLatin1Char('|'));
 }
