@@ -2,10 +2,6 @@
 
 #include "imagereader/FormatTable.h"
 
-#include <QCoreApplication>
-
-#include <cstring>
-
 bool passesImageTest(const QString& name)
 {
     const QStringView view(name);
@@ -13,36 +9,9 @@ bool passesImageTest(const QString& name)
         if (row.dialogType == nullptr) {
             continue;
         }
-        const QString extension = QString::fromLatin1(row.extension.data(), qsizetype(row.extension.size()));
-        if (view.endsWith(extension, Qt::CaseInsensitive)) {
+        if (view.endsWith(QLatin1String(row.extension.data(), qsizetype(row.extension.size())), Qt::CaseInsensitive)) {
             return true;
         }
     }
     return false;
-}
-
-QString openDialogFilter()
-{
-    QStringList pieces;
-    const char* type = nullptr;
-    QStringList patterns;
-    const auto endType = [&] {
-        if (type != nullptr) {
-            pieces << QCoreApplication::translate("ToolBarCommands", type) << patterns.join(QLatin1Char(';'));
-        }
-        patterns.clear();
-    };
-    for (const FormatExtension& row : formatExtensions()) {
-        if (row.dialogType == nullptr) {
-            continue;
-        }
-        if (type == nullptr || std::strcmp(type, row.dialogType) != 0) {
-            endType();
-            type = row.dialogType;
-        }
-        patterns << QStringLiteral("*.") + QString::fromLatin1(row.extension.data(), qsizetype(row.extension.size()));
-    }
-    endType();
-    pieces << QCoreApplication::translate("ToolBarCommands", "All Files(*.*)") << QStringLiteral("*.*");
-    return pieces.join(QLatin1Char('|'));
 }

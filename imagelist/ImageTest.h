@@ -6,7 +6,3 @@
 // table lets join the list (bmp, jpg, gif, png, tif, jxl, tiff, jpeg, heic, heif, avif, webp), in any case. The dot
 // is not looked at, so "photojpg" passes.
 bool passesImageTest(const QString& name);
-
-// The open dialog's filter, "description|patterns|...", in the user's language: the format table's file types, then
-// every file. A translation changes the descriptions only, never the patterns.
-QString openDialogFilter();

@@ -1,6 +1,6 @@
 #include "imagelist/ToolBarCommands.h"
 
-#include "imagelist/ImageTest.h"
+#include "imagelist/OpenDialogFilter.h"
 #include "imagelist/TitleFromPath.h"
 #include "imagelist/ToolBarWindow.h"
 #include "platform/PosixFile.h"
