@@ -15,7 +15,6 @@
 #include <cmath>
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -278,8 +277,7 @@ SettingsRead readSettingsFile(const QString& path)
     if (fd.get() < 0) {
         return result;
     }
-    struct stat info = {};
-    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (!isOrdinaryFile(fd.get())) {
         return result;
     }
 

@@ -1,6 +1,9 @@
 #include "app/WindowPlacement.h"
 
+#include "platform/PosixFile.h"
+
 #include <QCursor>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
@@ -26,9 +29,8 @@ QRect centredIn(const QRect& area, QSize size)
 
 std::optional<WindowPlace> readWindowPlace(const QString& stateFile)
 {
-    const QFileInfo info(stateFile);
     // A FIFO or a device under that name would hang or feed the reader; only a plain file is read.
-    if (stateFile.isEmpty() || !info.exists() || !info.isFile()) {
+    if (stateFile.isEmpty() || !isOrdinaryFile(QFile::encodeName(stateFile))) {
         return std::nullopt;
     }
     const QSettings state(stateFile, QSettings::IniFormat);
@@ -41,8 +43,7 @@ std::optional<WindowPlace> readWindowPlace(const QString& stateFile)
 
 void writeWindowPlace(const QString& stateFile, const WindowPlace& place)
 {
-    const QFileInfo info(stateFile);
-    if (stateFile.isEmpty() || (info.exists() && !info.isFile())) {
+    if (stateFile.isEmpty() || (QFileInfo::exists(stateFile) && !isOrdinaryFile(QFile::encodeName(stateFile)))) {
         return;
     }
     QSettings state(stateFile, QSettings::IniFormat);

@@ -3,6 +3,7 @@
 #include "imagereader/FormatTable.h"
 #include "imagereader/ImageReader.h"
 #include "imagereader/PageBitmap.h"
+#include "platform/PosixFile.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -27,25 +28,6 @@ bool fail(QString* error, const QString& message)
     return false;
 }
 
-// Closes a descriptor on every way out.
-class Descriptor
-{
-public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    ~Descriptor()
-    {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    [[nodiscard]] int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
 // Why the helper could not write the picture.
 QString writeFailure(const QString& imagePath, int cause)
 {
@@ -58,7 +40,7 @@ QString writeFailure(const QString& imagePath, int cause)
     }
     return QCoreApplication::translate(
                "Normalisation", "The image \"%1\" cannot be prepared for its page: its picture cannot be kept (%2).")
-        .arg(imagePath, QString::fromLocal8Bit(std::strerror(cause)));
+        .arg(imagePath, errnoText(cause));
 }
 
 // A file in memory for the helper to write a picture to, which can be sealed afterwards; -1 with errno.
@@ -73,14 +55,13 @@ QString outputMismatch(int fd, const imagereader::Reply& reply)
     // Sealed first: from here on the picture cannot change under this process, whatever the helper still holds.
     constexpr int kSeals = F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE | F_SEAL_SEAL;
     if (::fcntl(fd, F_ADD_SEALS, kSeals) != 0) {
-        return QCoreApplication::translate("Normalisation", "its picture cannot be sealed: %1")
-            .arg(QString::fromLocal8Bit(std::strerror(errno)));
+        return QCoreApplication::translate("Normalisation", "its picture cannot be sealed: %1").arg(errnoText(errno));
     }
     struct stat info = {};
     std::array<unsigned char, pagebitmap::kLongestHeader> start{};
     if (::fstat(fd, &info) != 0) {
         return QCoreApplication::translate("Normalisation", "its picture cannot be looked at: %1")
-            .arg(QString::fromLocal8Bit(std::strerror(errno)));
+            .arg(errnoText(errno));
     }
     const ssize_t length = ::pread(fd, start.data(), start.size(), 0);
     std::string why;
@@ -129,19 +110,6 @@ std::optional<NormalisedImage> taken(ImageReader& reader, const QString& imagePa
     return NormalisedImage{outcome.reply.width, outcome.reply.height, std::make_shared<const SealedPicture>(fd)};
 }
 
-// Nothing of an earlier image may be found under the run's name for the normalised one.
-bool removeEarlier(const QString& imagePath, const QString& bmpPath, QString* error)
-{
-    if (::unlink(QFile::encodeName(bmpPath).constData()) == 0 || errno == ENOENT || errno == ENOTDIR) {
-        return true;
-    }
-    return fail(error,
-                QCoreApplication::translate(
-                    "Normalisation", "The image \"%1\" cannot be prepared for its page: an earlier picture in the "
-                                     "temporary folder \"%2\" cannot be removed (%3).")
-                    .arg(imagePath, QFileInfo(bmpPath).absolutePath(), QString::fromLocal8Bit(std::strerror(errno))));
-}
-
 } // namespace
 
 int formatForExtension(const QString& imagePath)
@@ -159,14 +127,10 @@ QString SealedPicture::path() const
     return QStringLiteral("/proc/self/fd/%1").arg(m_fd);
 }
 
-std::optional<NormalisedImage> normaliseImage(ImageReader& reader, const ImageFile& image, const QString& bmpPath,
-                                              QString* error)
+std::optional<NormalisedImage> normaliseImage(ImageReader& reader, const ImageFile& image, QString* error)
 {
     const QString& imagePath = image.shown;
-    if (!removeEarlier(imagePath, bmpPath, error)) {
-        return std::nullopt;
-    }
-    const Descriptor input(openImageFile(image.shown, image.native, error));
+    const FileDescriptor input(openImageFile(image.shown, image.native, error));
     if (input.get() < 0) {
         return std::nullopt;
     }
@@ -197,13 +161,13 @@ void ReadAheadNormaliser::drop()
     m_aheadPath.clear();
 }
 
-void ReadAheadNormaliser::readAhead(const ImageFile& image, const QString& /*bmpPath*/)
+void ReadAheadNormaliser::readAhead(const ImageFile& image)
 {
     drop();
     if (m_reader.isBusy()) {
         return;
     }
-    const Descriptor input(openImageFile(image.shown, image.native, nullptr));
+    const FileDescriptor input(openImageFile(image.shown, image.native, nullptr));
     if (input.get() < 0) {
         return; // normalise() says why
     }
@@ -219,26 +183,20 @@ void ReadAheadNormaliser::readAhead(const ImageFile& image, const QString& /*bmp
     m_aheadFd = output;
 }
 
-std::optional<NormalisedImage> ReadAheadNormaliser::normalise(const ImageFile& image, const QString& bmpPath,
-                                                              QString* error)
+std::optional<NormalisedImage> ReadAheadNormaliser::normalise(const ImageFile& image, QString* error)
 {
     if (m_aheadFd < 0 || m_aheadPath != image.native) {
         drop();
-        return normaliseImage(m_reader, image, bmpPath, error);
+        return normaliseImage(m_reader, image, error);
     }
     const int ahead = m_aheadFd;
     m_aheadFd = -1;
     m_aheadPath.clear();
-    if (!removeEarlier(image.shown, bmpPath, error)) {
-        m_reader.cancel();
-        ::close(ahead);
-        return std::nullopt;
-    }
     return taken(m_reader, image.shown, m_reader.wait(), ahead, error);
 }
 
-std::optional<NormalisedImage> normaliseImage(const ImageFile& image, const QString& bmpPath, QString* error)
+std::optional<NormalisedImage> normaliseImage(const ImageFile& image, QString* error)
 {
     ImageReader reader;
-    return normaliseImage(reader, image, bmpPath, error);
+    return normaliseImage(reader, image, error);
 }

@@ -41,11 +41,10 @@ struct NormalisedImage
 [[nodiscard]] int formatForExtension(const QString& imagePath);
 
 // Has the image-reading helper read an image, upright, with at most 8 bits per channel and transparent pixels
-// white, into a sealed picture in memory. The run's file name for it (bmpPath) is removed, so that nothing of an
-// earlier image is ever found there. On failure *error gets a sentence that names the file and says what is
+// white, into a sealed picture in memory. On failure *error gets a sentence that names the file and says what is
 // wrong; a helper whose reply or picture is not to be trusted is ended. The window stays live while it works.
 [[nodiscard]] std::optional<NormalisedImage> normaliseImage(ImageReader& reader, const ImageFile& image,
-                                                            const QString& bmpPath, QString* error);
+                                                            QString* error);
 
 // The run's normalisation: one helper for all its images, and the next entry read while the page of the current
 // one is made (the helper and the page's encoder then work side by side).
@@ -58,11 +57,10 @@ public:
     ReadAheadNormaliser& operator=(const ReadAheadNormaliser&) = delete;
 
     // As normaliseImage(); takes the image read ahead when it is this one.
-    [[nodiscard]] std::optional<NormalisedImage> normalise(const ImageFile& image, const QString& bmpPath,
-                                                           QString* error);
+    [[nodiscard]] std::optional<NormalisedImage> normalise(const ImageFile& image, QString* error);
     // Starts reading the image, for normalise() to take. Does nothing when that cannot be done; normalise() then
     // reads the image itself.
-    void readAhead(const ImageFile& image, const QString& bmpPath);
+    void readAhead(const ImageFile& image);
 
 private:
     void drop();
@@ -73,5 +71,4 @@ private:
 };
 
 // The same with a helper of its own for this one image.
-[[nodiscard]] std::optional<NormalisedImage> normaliseImage(const ImageFile& image, const QString& bmpPath,
-                                                            QString* error);
+[[nodiscard]] std::optional<NormalisedImage> normaliseImage(const ImageFile& image, QString* error);

@@ -15,6 +15,9 @@ namespace {
 const QString kProductName = QStringLiteral("Pagewell");
 const QString kPdfTitle = QStringLiteral("PDF");
 const QString kImageTitle = QStringLiteral("Image");
+// What the library is given to draw when a normaliser hands over sizes without a picture (only a test's does): a
+// descriptor's name that never exists, so that drawing fails with the library's own message.
+const QString kNoPicture = QStringLiteral("/proc/self/fd/-1");
 
 // Releases the box on every way out.
 class BoxGuard
@@ -102,7 +105,7 @@ StageResult createPagePdf(PdfPageLibrary& library, const PageJob& job, const Nor
 
     // The page file and the normalised image are the run's own business: the user knows the picture by its list
     // entry, and learns where the run works when the disk there is full.
-    QString picture = job.bmpPath;
+    QString picture = kNoPicture;
     const QString workFolder = QFileInfo(job.pagePath).absolutePath();
     const auto check = [&](int result) {
         StageResult checked = CheckPdfResult(library, result, job.imagePath);
@@ -169,5 +172,5 @@ StageResult createPagePdf(PdfPageLibrary& library, const PageJob& job, const Nor
 StageResult createPagePdf(PdfPageLibrary& library, const PageJob& job, const std::function<int()>& quality)
 {
     return createPagePdf(
-        library, job, [&](QString* error) { return normaliseImage(job.imagePath, job.bmpPath, error); }, quality);
+        library, job, [&](QString* error) { return normaliseImage(job.imagePath, error); }, quality);
 }

@@ -39,7 +39,6 @@ struct PageJob
     QWidget* owner = nullptr; // handed to CreateBox
     QString imagePath;        // the list entry, named in messages
     QString pagePath;         // the one-page PDF to write (jpgtmp/<index>.pdf)
-    QString bmpPath;          // the run's name for the normalised image (tmp/tmp.bmp), drawn when it has no picture
 };
 
 // Normalises the entry's image; on failure returns nothing and sets *error.
@@ -52,6 +51,6 @@ using Normaliser = std::function<std::optional<NormalisedImage>(QString* error)>
 [[nodiscard]] StageResult createPagePdf(PdfPageLibrary& library, const PageJob& job, const Normaliser& normalise,
                                         const std::function<int()>& quality);
 
-// The same, normalising with normaliseImage(job.imagePath, job.bmpPath).
+// The same, normalising with normaliseImage(job.imagePath).
 [[nodiscard]] StageResult createPagePdf(PdfPageLibrary& library, const PageJob& job,
                                         const std::function<int()>& quality);

@@ -91,12 +91,12 @@ StageResult PdfConversionStages::makePage(int index, const ImageFile& image, con
         m_entries.resize(index + 1);
     }
     m_entries[index] = image.shown;
-    const PageJob job{m_owner, image.shown, m_workspace.pageFile(index), m_workspace.bitmapFile()};
-    const Normaliser normalise = [this, &job, &image](QString* error) {
-        std::optional<NormalisedImage> normalised = m_normaliser->normalise(image, job.bmpPath, error);
+    const PageJob job{m_owner, image.shown, m_workspace.pageFile(index)};
+    const Normaliser normalise = [this, &image](QString* error) {
+        std::optional<NormalisedImage> normalised = m_normaliser->normalise(image, error);
         // The helper reads the next image while this page is encoded.
         if (normalised && m_next) {
-            m_normaliser->readAhead(*m_next, job.bmpPath);
+            m_normaliser->readAhead(*m_next);
         }
         m_next.reset();
         return normalised;

@@ -162,11 +162,6 @@ QString Workspace::infoFile() const
     return tmpFolder() + QStringLiteral("/info.txt");
 }
 
-QString Workspace::bitmapFile() const
-{
-    return tmpFolder() + QStringLiteral("/tmp.bmp");
-}
-
 QString Workspace::pageFile(int index) const
 {
     return jpgtmpFolder() + QLatin1Char('/') + QString::number(index) + QStringLiteral(".pdf");

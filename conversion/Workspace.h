@@ -33,8 +33,6 @@ public:
 
     // tmp/info.txt: the document information for pdftk.
     [[nodiscard]] QString infoFile() const;
-    // tmp/tmp.bmp: the current normalised image.
-    [[nodiscard]] QString bitmapFile() const;
     // jpgtmp/<index>.pdf: the one-page document of list entry index (0-based).
     [[nodiscard]] QString pageFile(int index) const;
     // tmp/tmp<number>.pdf: tmp<k>.pdf holds pages 0 to k-1; tmp<count>.pdf is the joined document.

@@ -1,27 +1,16 @@
 #include "imagelist/ImageTest.h"
 
-#include <array>
+#include "imagereader/FormatTable.h"
 
 bool passesImageTest(const QString& name)
 {
-    static constexpr std::array<QStringView, 6> threeLetter{u"bmp", u"jpg", u"gif", u"png", u"tif", u"jxl"};
-    static constexpr std::array<QStringView, 6> fourLetter{u"tiff", u"jpeg", u"heic", u"heif", u"avif", u"webp"};
-
     const QStringView view(name);
-    if (view.size() >= 3) {
-        const QStringView tail = view.right(3);
-        for (QStringView extension : threeLetter) {
-            if (tail.compare(extension, Qt::CaseInsensitive) == 0) {
-                return true;
-            }
+    for (const FormatExtension& row : formatExtensions()) {
+        if (row.dialogType == nullptr) {
+            continue;
         }
-    }
-    if (view.size() >= 4) {
-        const QStringView tail = view.right(4);
-        for (QStringView extension : fourLetter) {
-            if (tail.compare(extension, Qt::CaseInsensitive) == 0) {
-                return true;
-            }
+        if (view.endsWith(QLatin1String(row.extension.data(), qsizetype(row.extension.size())), Qt::CaseInsensitive)) {
+            return true;
         }
     }
     return false;

@@ -1,8 +1,9 @@
 #include "imagelist/ToolBarCommands.h"
 
-#include "imagelist/SpecialFile.h"
+#include "imagelist/OpenDialogFilter.h"
 #include "imagelist/TitleFromPath.h"
 #include "imagelist/ToolBarWindow.h"
+#include "platform/PosixFile.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -53,8 +54,7 @@ void ToolBarCommands::run(int index)
 void ToolBarCommands::openAFile()
 {
     const std::optional<QString> chosen =
-        m_window.askOpenFile(QCoreApplication::translate("ToolBarCommands", "Open Files"),
-                             QCoreApplication::translate("ToolBarCommands", kImageFilter));
+        m_window.askOpenFile(QCoreApplication::translate("ToolBarCommands", "Open Files"), openDialogFilter());
 
     m_window.repaintWindow();
     m_window.hideDropPanel();

@@ -20,13 +20,6 @@ enum ToolBarIndex
 class ToolBarCommands
 {
 public:
-    // Shown in the user's language: a translation changes the descriptions only, never the patterns.
-    static constexpr auto kImageFilter = QT_TRANSLATE_NOOP(
-        "ToolBarCommands",
-        "JPG Files(*.jpg)|*.jpg|JPEG Files(*.jpeg)|*.jpeg|TIF Files(*.tif)|*.tif|TIFF Files(*.tiff)|*.tiff|"
-        "BMP Files(*.BMP)|*.bmp|GIF Files(*.gif)|*.gif|PNG Files(*.png)|*.png|HEIC Files(*.heic;*.heif)|*.heic;*.heif|"
-        "AVIF Files(*.avif)|*.avif|WebP Files(*.webp)|*.webp|JPEG XL Files(*.jxl)|*.jxl|All Files(*.*)|*.*");
-
     // Both are owned by the main window.
     ToolBarCommands(QListWidget& list, ToolBarWindow& window);
 

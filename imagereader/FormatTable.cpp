@@ -10,30 +10,29 @@
 
 namespace {
 
-struct ExtensionFormat
-{
-    std::string_view extension;
-    int format;
-};
+// lupdate finds the dialog's texts here; the program translates them where it shows them.
+#ifndef QT_TRANSLATE_NOOP
+#define QT_TRANSLATE_NOOP(context, text) text
+#endif
 
-constexpr std::array<ExtensionFormat, 17> kExtensionTable{{
-    {"bmp", FIF_BMP},
-    {"dib", FIF_BMP},
-    {"jpg", FIF_JPEG},
-    {"jpeg", FIF_JPEG},
-    {"gif", FIF_GIF},
-    {"png", FIF_PNG},
-    {"ico", FIF_ICO},
-    {"tif", FIF_TIFF},
-    {"tiff", FIF_TIFF},
-    {"iff", FIF_IFF},
-    {"pcx", FIF_PCX},
-    {"psd", FIF_PSD},
-    {"heic", kFormatHeif},
-    {"heif", kFormatHeif},
-    {"avif", kFormatAvif},
-    {"webp", kFormatWebp},
-    {"jxl", kFormatJxl},
+constexpr std::array<FormatExtension, 17> kExtensionTable{{
+    {"jpg", FIF_JPEG, QT_TRANSLATE_NOOP("ToolBarCommands", "JPG Files(*.jpg)")},
+    {"jpeg", FIF_JPEG, QT_TRANSLATE_NOOP("ToolBarCommands", "JPEG Files(*.jpeg)")},
+    {"tif", FIF_TIFF, QT_TRANSLATE_NOOP("ToolBarCommands", "TIF Files(*.tif)")},
+    {"tiff", FIF_TIFF, QT_TRANSLATE_NOOP("ToolBarCommands", "TIFF Files(*.tiff)")},
+    {"bmp", FIF_BMP, QT_TRANSLATE_NOOP("ToolBarCommands", "BMP Files(*.BMP)")},
+    {"gif", FIF_GIF, QT_TRANSLATE_NOOP("ToolBarCommands", "GIF Files(*.gif)")},
+    {"png", FIF_PNG, QT_TRANSLATE_NOOP("ToolBarCommands", "PNG Files(*.png)")},
+    {"heic", kFormatHeif, QT_TRANSLATE_NOOP("ToolBarCommands", "HEIC Files(*.heic;*.heif)")},
+    {"heif", kFormatHeif, QT_TRANSLATE_NOOP("ToolBarCommands", "HEIC Files(*.heic;*.heif)")},
+    {"avif", kFormatAvif, QT_TRANSLATE_NOOP("ToolBarCommands", "AVIF Files(*.avif)")},
+    {"webp", kFormatWebp, QT_TRANSLATE_NOOP("ToolBarCommands", "WebP Files(*.webp)")},
+    {"jxl", kFormatJxl, QT_TRANSLATE_NOOP("ToolBarCommands", "JPEG XL Files(*.jxl)")},
+    {"dib", FIF_BMP, nullptr},
+    {"ico", FIF_ICO, nullptr},
+    {"iff", FIF_IFF, nullptr},
+    {"pcx", FIF_PCX, nullptr},
+    {"psd", FIF_PSD, nullptr},
 }};
 
 // FreeImage's own probing order (its plugin numbers), restricted to the table.
@@ -72,6 +71,11 @@ int heifBrandFormat(const unsigned char* start, std::size_t length)
 
 } // namespace
 
+std::span<const FormatExtension> formatExtensions()
+{
+    return kExtensionTable;
+}
+
 int formatForFileName(std::string_view fileName)
 {
     if (const std::size_t slash = fileName.rfind('/'); slash != std::string_view::npos) {
@@ -84,7 +88,7 @@ int formatForFileName(std::string_view fileName)
     std::string extension(fileName.substr(dot + 1));
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char c) { return char(std::tolower(c)); });
-    for (const ExtensionFormat& row : kExtensionTable) {
+    for (const FormatExtension& row : kExtensionTable) {
         if (extension == row.extension) {
             return row.format;
         }

@@ -1,17 +1,33 @@
 #pragma once
 
 #include <cstddef>
+#include <span>
 #include <string_view>
 
-// The formats this program reads, by format code, and the extensions that stand for them. A code is FreeImage's
-// (a FREE_IMAGE_FORMAT value) for the formats FreeImage reads, or one of the codes below for those the helper reads
-// with a library of their own. Plain C++, shared by the program and its image-reading helper.
+// The one table of the formats this program reads: by format code, the extensions that stand for them, which of
+// those a name may end in to join the list, and the open dialog's file types. A code is FreeImage's (a
+// FREE_IMAGE_FORMAT value) for the formats FreeImage reads, or one of the codes below for those the helper reads
+// with a library of their own. Plain C++, shared by the program, its list and its image-reading helper.
 
 // Beyond FreeImage's codes: read with libheif, libwebp and libjxl.
 inline constexpr int kFormatHeif = 1001; // HEIC and the other HEIF pictures
 inline constexpr int kFormatAvif = 1002; // AVIF, a HEIF file of AV1 pictures
 inline constexpr int kFormatWebp = 1003;
 inline constexpr int kFormatJxl = 1004; // JPEG XL, bare or in its container
+
+// One extension of the table.
+struct FormatExtension
+{
+    std::string_view extension; // lower case, without the dot
+    int format;
+    // The open dialog's file type this extension belongs to, in English ("JPG Files(*.jpg)"; the program shows it
+    // translated in the context "ToolBarCommands"); rows of one type stand next to each other, in the dialog's
+    // order. nullptr for an extension the helper reads but the list does not take by its name.
+    const char* dialogType;
+};
+
+// Every extension of the table: first those the list takes, in the open dialog's order, then the others.
+[[nodiscard]] std::span<const FormatExtension> formatExtensions();
 
 // The format code that the extension of `fileName` stands for: the text after the last "." of the name (the
 // part after the last "/"), compared without regard to case. -1 (FIF_UNKNOWN) when it is not in the table.

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 FileDescriptor& FileDescriptor::operator=(FileDescriptor&& other) noexcept
@@ -94,6 +95,27 @@ int copyAll(int sourceFd, int targetFd)
 bool canMakeFilesIn(const QString& folder)
 {
     return !folder.isEmpty() && ::access(QFile::encodeName(folder).constData(), W_OK | X_OK) == 0;
+}
+
+bool isSpecialFile(const QByteArray& path)
+{
+    struct stat info = {};
+    if (::stat(path.constData(), &info) != 0) {
+        return false;
+    }
+    return S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode) || S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode);
+}
+
+bool isOrdinaryFile(const QByteArray& path)
+{
+    struct stat info = {};
+    return ::stat(path.constData(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool isOrdinaryFile(int fd)
+{
+    struct stat info = {};
+    return ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
 }
 
 QString errnoText(int cause)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <cstddef>
@@ -46,6 +47,18 @@ public:
 private:
     DIR* m_dir = nullptr;
 };
+
+// The one check for files this program never reads or writes: FIFOs, sockets and devices, where opening or reading
+// can block for ever (and folders, which are no files to read). Decided from the file's status, through any
+// symbolic links; the file is never opened by these.
+//
+// Whether path (the file system's bytes) names a FIFO, a socket or a device. A path that cannot be looked at
+// (missing, no permission) is not special: whoever opens it reports it like any missing file.
+[[nodiscard]] bool isSpecialFile(const QByteArray& path);
+// Whether path names an ordinary file: false for a special file, a folder, or a path that cannot be looked at.
+[[nodiscard]] bool isOrdinaryFile(const QByteArray& path);
+// Whether the open file fd is an ordinary file.
+[[nodiscard]] bool isOrdinaryFile(int fd);
 
 // Not an errno value: a name that was to be written belongs to something other than an ordinary file (a FIFO,
 // socket or device, or a link to one of those or to nothing).

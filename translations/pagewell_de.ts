@@ -399,10 +399,6 @@ pdftk meldete:
         <source>it announced %1 × %2 pixels and wrote %3 × %4</source>
         <translation>er hat %1 × %2 Pixel angekündigt und %3 × %4 geschrieben</translation>
     </message>
-    <message>
-        <source>The image &quot;%1&quot; cannot be prepared for its page: an earlier picture in the temporary folder &quot;%2&quot; cannot be removed (%3).</source>
-        <translation>Das Bild „%1“ kann nicht für seine Seite vorbereitet werden: ein früheres Bild im temporären Ordner „%2“ kann nicht entfernt werden (%3).</translation>
-    </message>
 </context>
 <context>
     <name>PageBitmapReading</name>
@@ -650,8 +646,52 @@ pdftk meldete:
         <translation>Dateien öffnen</translation>
     </message>
     <message>
-        <source>JPG Files(*.jpg)|*.jpg|JPEG Files(*.jpeg)|*.jpeg|TIF Files(*.tif)|*.tif|TIFF Files(*.tiff)|*.tiff|BMP Files(*.BMP)|*.bmp|GIF Files(*.gif)|*.gif|PNG Files(*.png)|*.png|HEIC Files(*.heic;*.heif)|*.heic;*.heif|AVIF Files(*.avif)|*.avif|WebP Files(*.webp)|*.webp|JPEG XL Files(*.jxl)|*.jxl|All Files(*.*)|*.*</source>
-        <translation>JPG-Dateien(*.jpg)|*.jpg|JPEG-Dateien(*.jpeg)|*.jpeg|TIF-Dateien(*.tif)|*.tif|TIFF-Dateien(*.tiff)|*.tiff|BMP-Dateien(*.BMP)|*.bmp|GIF-Dateien(*.gif)|*.gif|PNG-Dateien(*.png)|*.png|HEIC-Dateien(*.heic;*.heif)|*.heic;*.heif|AVIF-Dateien(*.avif)|*.avif|WebP-Dateien(*.webp)|*.webp|JPEG-XL-Dateien(*.jxl)|*.jxl|Alle Dateien(*.*)|*.*</translation>
+        <source>All Files(*.*)</source>
+        <translation>Alle Dateien(*.*)</translation>
+    </message>
+    <message>
+        <source>JPG Files(*.jpg)</source>
+        <translation>JPG-Dateien(*.jpg)</translation>
+    </message>
+    <message>
+        <source>JPEG Files(*.jpeg)</source>
+        <translation>JPEG-Dateien(*.jpeg)</translation>
+    </message>
+    <message>
+        <source>TIF Files(*.tif)</source>
+        <translation>TIF-Dateien(*.tif)</translation>
+    </message>
+    <message>
+        <source>TIFF Files(*.tiff)</source>
+        <translation>TIFF-Dateien(*.tiff)</translation>
+    </message>
+    <message>
+        <source>BMP Files(*.BMP)</source>
+        <translation>BMP-Dateien(*.BMP)</translation>
+    </message>
+    <message>
+        <source>GIF Files(*.gif)</source>
+        <translation>GIF-Dateien(*.gif)</translation>
+    </message>
+    <message>
+        <source>PNG Files(*.png)</source>
+        <translation>PNG-Dateien(*.png)</translation>
+    </message>
+    <message>
+        <source>HEIC Files(*.heic;*.heif)</source>
+        <translation>HEIC-Dateien(*.heic;*.heif)</translation>
+    </message>
+    <message>
+        <source>AVIF Files(*.avif)</source>
+        <translation>AVIF-Dateien(*.avif)</translation>
+    </message>
+    <message>
+        <source>WebP Files(*.webp)</source>
+        <translation>WebP-Dateien(*.webp)</translation>
+    </message>
+    <message>
+        <source>JPEG XL Files(*.jxl)</source>
+        <translation>JPEG-XL-Dateien(*.jxl)</translation>
     </message>
 </context>
 <context>

@@ -399,10 +399,6 @@ pdftk a signalé&#xa0;:
         <source>it announced %1 × %2 pixels and wrote %3 × %4</source>
         <translation>il a annoncé %1 × %2 pixels et en a écrit %3 × %4</translation>
     </message>
-    <message>
-        <source>The image &quot;%1&quot; cannot be prepared for its page: an earlier picture in the temporary folder &quot;%2&quot; cannot be removed (%3).</source>
-        <translation>L’image «&#xa0;%1&#xa0;» ne peut pas être préparée pour sa page&#xa0;: une image antérieure dans le dossier temporaire «&#xa0;%2&#xa0;» ne peut pas être supprimée (%3).</translation>
-    </message>
 </context>
 <context>
     <name>PageBitmapReading</name>
@@ -650,8 +646,52 @@ pdftk a signalé&#xa0;:
         <translation>Ouvrir des fichiers</translation>
     </message>
     <message>
-        <source>JPG Files(*.jpg)|*.jpg|JPEG Files(*.jpeg)|*.jpeg|TIF Files(*.tif)|*.tif|TIFF Files(*.tiff)|*.tiff|BMP Files(*.BMP)|*.bmp|GIF Files(*.gif)|*.gif|PNG Files(*.png)|*.png|HEIC Files(*.heic;*.heif)|*.heic;*.heif|AVIF Files(*.avif)|*.avif|WebP Files(*.webp)|*.webp|JPEG XL Files(*.jxl)|*.jxl|All Files(*.*)|*.*</source>
-        <translation>Fichiers JPG(*.jpg)|*.jpg|Fichiers JPEG(*.jpeg)|*.jpeg|Fichiers TIF(*.tif)|*.tif|Fichiers TIFF(*.tiff)|*.tiff|Fichiers BMP(*.BMP)|*.bmp|Fichiers GIF(*.gif)|*.gif|Fichiers PNG(*.png)|*.png|Fichiers HEIC(*.heic;*.heif)|*.heic;*.heif|Fichiers AVIF(*.avif)|*.avif|Fichiers WebP(*.webp)|*.webp|Fichiers JPEG XL(*.jxl)|*.jxl|Tous les fichiers(*.*)|*.*</translation>
+        <source>All Files(*.*)</source>
+        <translation>Tous les fichiers(*.*)</translation>
+    </message>
+    <message>
+        <source>JPG Files(*.jpg)</source>
+        <translation>Fichiers JPG(*.jpg)</translation>
+    </message>
+    <message>
+        <source>JPEG Files(*.jpeg)</source>
+        <translation>Fichiers JPEG(*.jpeg)</translation>
+    </message>
+    <message>
+        <source>TIF Files(*.tif)</source>
+        <translation>Fichiers TIF(*.tif)</translation>
+    </message>
+    <message>
+        <source>TIFF Files(*.tiff)</source>
+        <translation>Fichiers TIFF(*.tiff)</translation>
+    </message>
+    <message>
+        <source>BMP Files(*.BMP)</source>
+        <translation>Fichiers BMP(*.BMP)</translation>
+    </message>
+    <message>
+        <source>GIF Files(*.gif)</source>
+        <translation>Fichiers GIF(*.gif)</translation>
+    </message>
+    <message>
+        <source>PNG Files(*.png)</source>
+        <translation>Fichiers PNG(*.png)</translation>
+    </message>
+    <message>
+        <source>HEIC Files(*.heic;*.heif)</source>
+        <translation>Fichiers HEIC(*.heic;*.heif)</translation>
+    </message>
+    <message>
+        <source>AVIF Files(*.avif)</source>
+        <translation>Fichiers AVIF(*.avif)</translation>
+    </message>
+    <message>
+        <source>WebP Files(*.webp)</source>
+        <translation>Fichiers WebP(*.webp)</translation>
+    </message>
+    <message>
+        <source>JPEG XL Files(*.jxl)</source>
+        <translation>Fichiers JPEG XL(*.jxl)</translation>
     </message>
 </context>
 <context>

@@ -80,7 +80,8 @@ double unitsToPoints(int units)
 
 const QString imagePath = QStringLiteral("/photos/holiday.jpg");
 const QString pagePath = QStringLiteral("/work/jpgtmp/3.pdf");
-const QString bmpPath = QStringLiteral("/work/tmp/tmp.bmp");
+// What the page is drawn from when the normaliser hands over no picture.
+const QString kNoPicture = QStringLiteral("/proc/self/fd/-1");
 
 } // namespace
 
@@ -106,7 +107,7 @@ private:
             QStringLiteral("SetNumProp 7 51 2"),
             QStringLiteral("SetNumProp 7 52 2"),
             QStringLiteral("BeginDoc 7"),
-            QStringLiteral("StretchDrawFromFile 7 0 0 2128 1596 ") + bmpPath,
+            QStringLiteral("StretchDrawFromFile 7 0 0 2128 1596 ") + kNoPicture,
             QStringLiteral("EndDoc 7"),
             QStringLiteral("FreeBox 7"),
         };
@@ -117,7 +118,7 @@ private:
     static StageResult runRecorded(RecordingLibrary& library, const QString& page, bool normaliseFails = false)
     {
         int quality = 10;
-        const PageJob job{nullptr, imagePath, page, bmpPath};
+        const PageJob job{nullptr, imagePath, page};
         return createPagePdf(
             library, job,
             [&](QString* error) -> std::optional<NormalisedImage> {
@@ -242,9 +243,7 @@ private Q_SLOTS:
     void createPagePdf_realLibrary_onePagePerEntryOfTheImageSize()
     {
         TestFolder folder;
-        const QString tmp = folder.mkdir(QStringLiteral("tmp"));
         const QString jpgtmp = folder.mkdir(QStringLiteral("jpgtmp"));
-        const QString bmp = tmp + QStringLiteral("/tmp.bmp");
         const QString photo = folder.file(QStringLiteral("photo.jpg"));
         QVERIFY(makeTestPicture(800, 600).save(photo, "JPG", 90));
         const QString grey = folder.file(QStringLiteral("grey.png"));
@@ -256,7 +255,7 @@ private Q_SLOTS:
 
         QpdfPageLibrary library;
         for (int i = 0; i < entries.size(); ++i) {
-            const PageJob job{nullptr, entries[i], jpgtmp + QStringLiteral("/%1.pdf").arg(i), bmp};
+            const PageJob job{nullptr, entries[i], jpgtmp + QStringLiteral("/%1.pdf").arg(i)};
             const StageResult result = createPagePdf(library, job, [] { return 85; });
             QVERIFY2(result.ok, qPrintable(result.text));
         }
@@ -290,21 +289,20 @@ private Q_SLOTS:
         TestFolder folder;
         const QString photo = folder.file(QStringLiteral("photo.png"));
         QVERIFY(makeTestPicture(40, 30).save(photo, "PNG"));
-        const QString bmp = folder.file(QStringLiteral("tmp.bmp"));
         QpdfPageLibrary library;
 
         const StageResult noPicture = createPagePdf(
-            library, {nullptr, photo, folder.file(QStringLiteral("0.pdf")), bmp},
+            library, {nullptr, photo, folder.file(QStringLiteral("0.pdf"))},
             [](QString*) {
                 return std::optional<NormalisedImage>(NormalisedImage{40, 30, nullptr});
             },
             [] { return 80; });
         QVERIFY(!noPicture.ok);
-        QVERIFY2(noPicture.text.contains(photo) && !noPicture.text.contains(bmp), qPrintable(noPicture.text));
+        QVERIFY2(noPicture.text.contains(photo) && !noPicture.text.contains(kNoPicture), qPrintable(noPicture.text));
 
         const QString gone = folder.file(QStringLiteral("gone"));
         const StageResult noFolder =
-            createPagePdf(library, {nullptr, photo, gone + QStringLiteral("/1.pdf"), bmp}, [] { return 80; });
+            createPagePdf(library, {nullptr, photo, gone + QStringLiteral("/1.pdf")}, [] { return 80; });
         QVERIFY(!noFolder.ok);
         QVERIFY2(noFolder.text.contains(photo) && noFolder.text.contains(gone) &&
                      !noFolder.text.contains(QStringLiteral("1.pdf")),
@@ -314,23 +312,21 @@ private Q_SLOTS:
     void createPagePdf_realLibraryEntryUnreadable_noPageAndNoLeftoverImage()
     {
         TestFolder folder;
-        const QString bmp = folder.file(QStringLiteral("tmp.bmp"));
         const QString first = folder.file(QStringLiteral("first.png"));
         QVERIFY(makeTestPicture(40, 30).save(first, "PNG"));
         const QString second = folder.write(QStringLiteral("second.png"), "not a picture");
 
         QpdfPageLibrary library;
         const StageResult made =
-            createPagePdf(library, {nullptr, first, folder.file(QStringLiteral("0.pdf")), bmp}, [] { return 80; });
+            createPagePdf(library, {nullptr, first, folder.file(QStringLiteral("0.pdf"))}, [] { return 80; });
         QVERIFY2(made.ok, qPrintable(made.text));
         const StageResult failed =
-            createPagePdf(library, {nullptr, second, folder.file(QStringLiteral("1.pdf")), bmp}, [] { return 80; });
+            createPagePdf(library, {nullptr, second, folder.file(QStringLiteral("1.pdf"))}, [] { return 80; });
         QVERIFY(!failed.ok);
         QCOMPARE(failed.title, QStringLiteral("Image"));
         QVERIFY2(failed.text.contains(second), qPrintable(failed.text));
         QVERIFY(QFileInfo::exists(folder.file(QStringLiteral("0.pdf"))));
         QVERIFY(!QFileInfo::exists(folder.file(QStringLiteral("1.pdf"))));
-        QVERIFY(!QFileInfo::exists(bmp));
     }
 };
 

@@ -94,7 +94,6 @@ void TestWorkspace::create_fresh_privateFolderWithExactNames()
     QVERIFY(QFileInfo(root + "/jpgtmp").isDir());
 
     QCOMPARE(first.infoFile(), root + "/tmp/info.txt");
-    QCOMPARE(first.bitmapFile(), root + "/tmp/tmp.bmp");
     QCOMPARE(first.pageFile(0), root + "/jpgtmp/0.pdf");
     QCOMPARE(first.pageFile(10), root + "/jpgtmp/10.pdf");
     QCOMPARE(first.chainFile(1), root + "/tmp/tmp1.pdf");
@@ -174,7 +173,7 @@ void TestWorkspace::DeleteFolderTree_awkwardEntries_allGoneOutsideUntouched()
 
     if (layout == QLatin1String("readonly-files")) {
         setMode(scratch.write(QStringLiteral("tree/tmp/info.txt"), "info"), 0444);
-        setMode(scratch.write(QStringLiteral("tree/tmp/tmp.bmp"), "bmp"), 0);
+        setMode(scratch.write(QStringLiteral("tree/tmp/unreadable.dat"), "data"), 0);
     } else if (layout == QLatin1String("hidden")) {
         scratch.write(QStringLiteral("tree/.hidden"), "h");
         scratch.write(QStringLiteral("tree/.hidden-folder/.inner"), "h");

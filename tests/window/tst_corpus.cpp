@@ -100,7 +100,7 @@ void TestCorpus::page_sample_showsPicture()
     QVERIFY2(!expected.isNull(), "the sample could not be written");
 
     QpdfPageLibrary library;
-    const PageJob job{nullptr, imagePath, folder.file(QStringLiteral("0.pdf")), folder.file(QStringLiteral("tmp.bmp"))};
+    const PageJob job{nullptr, imagePath, folder.file(QStringLiteral("0.pdf"))};
     const StageResult result = createPagePdf(library, job, [] { return 95; });
     QVERIFY2(result.ok, qPrintable(result.text));
     verifyPage(job.pagePath, 1, expected, tolerance);
@@ -163,7 +163,7 @@ void TestCorpus::page_ownColoursUpright()
     QVERIFY2(failed.isEmpty(), qPrintable(failed));
 
     QpdfPageLibrary library;
-    const PageJob job{nullptr, imagePath, folder.file(QStringLiteral("0.pdf")), folder.file(QStringLiteral("tmp.bmp"))};
+    const PageJob job{nullptr, imagePath, folder.file(QStringLiteral("0.pdf"))};
     const StageResult result = createPagePdf(library, job, [] { return 95; });
     QVERIFY2(result.ok, qPrintable(result.text));
     verifyPage(job.pagePath, 1, orientation == 6 ? picture.transformed(QTransform().rotate(90)) : picture, tolerance);
@@ -190,8 +190,7 @@ void TestCorpus::page_pngGamma_paletteAndRgbAlike()
         const QString name = QString::number(pages.size());
         const QString path = folder.file(name + QStringLiteral(".png"));
         QVERIFY(writePngWithGamma(image, path, 55556));
-        const PageJob job{nullptr, path, folder.file(name + QStringLiteral(".pdf")),
-                          folder.file(QStringLiteral("t.bmp"))};
+        const PageJob job{nullptr, path, folder.file(name + QStringLiteral(".pdf"))};
         const StageResult result = createPagePdf(library, job, [] { return 95; });
         QVERIFY2(result.ok, qPrintable(result.text));
         verifyPage(job.pagePath, 1, expected, 3);
