@@ -3,7 +3,7 @@
 #include "imagelist/DropIntake.h"
 #include "imagelist/ImageTest.h"
 #include "imagelist/ListPictures.h"
-#include "imagelist/SpecialFile.h"
+#include "platform/PosixFile.h"
 
 #include <QCoreApplication>
 #include <QCursor>
