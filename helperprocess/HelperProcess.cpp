@@ -1,6 +1,7 @@
 #include "helperprocess/HelperProcess.h"
 
 #include "platform/EventWait.h"
+#include "platform/PosixFile.h"
 
 #include <QCoreApplication>
 
@@ -66,7 +67,7 @@ bool HelperProcess::start(const HelperSetup& setup, QString* error)
 {
     int pair[2] = {-1, -1};
     if (setup.socketDescriptor >= 0 && ::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, pair) != 0) {
-        *error = QString::fromLocal8Bit(std::strerror(errno));
+        *error = errnoText(errno);
         return false;
     }
     m_process.setProgram(setup.program);

@@ -5,6 +5,7 @@
 #include "imagereader/PageBitmap.h"
 #include "imagereader/ReaderLog.h"
 #include "platform/EventWait.h"
+#include "platform/PosixFile.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -39,11 +40,6 @@ QString& programOverride()
 bool isSignalFromOutside(int signal)
 {
     return signal == SIGKILL || signal == SIGTERM || signal == SIGINT || signal == SIGHUP || signal == SIGQUIT;
-}
-
-QString systemError(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
 }
 
 QString kindOfSpecialFile(mode_t mode)
@@ -146,7 +142,7 @@ QString describeReadFailure(const QString& imagePath, const ReaderOutcome& outco
                                          "ImageReader", "it needs more memory than this program gives one image"));
     case Status::WriteFailed:
         return cannot.arg(imagePath, QCoreApplication::translate("ImageReader", "its picture could not be written (%1)")
-                                         .arg(systemError(outcome.reply.error)));
+                                         .arg(errnoText(outcome.reply.error)));
     case Status::BadRequest:
         break;
     }
@@ -172,7 +168,7 @@ int openImageFile(const QString& imagePath, const QByteArray& name, QString* err
                             .arg(imagePath));
         }
         return fail(QCoreApplication::translate("ImageReader", "\"%1\" cannot be opened: %2.")
-                        .arg(imagePath, systemError(cause)));
+                        .arg(imagePath, errnoText(cause)));
     }
     if (S_ISDIR(info.st_mode)) {
         return fail(QCoreApplication::translate("ImageReader", "\"%1\" is a folder, not an image.").arg(imagePath));
@@ -188,7 +184,7 @@ int openImageFile(const QString& imagePath, const QByteArray& name, QString* err
     const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         return fail(QCoreApplication::translate("ImageReader", "\"%1\" cannot be opened: %2.")
-                        .arg(imagePath, systemError(errno)));
+                        .arg(imagePath, errnoText(errno)));
     }
     // It may have been replaced between the look and the open.
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
@@ -314,7 +310,7 @@ bool ImageReader::start(const imagereader::Request& request, int inputFd, int ou
         m_request.number = number;
         m_resent = false;
         if (m_requestInput < 0 || m_requestOutput < 0) {
-            reason = systemError(errno);
+            reason = errnoText(errno);
         } else if (sendRunningRequest(&reason)) {
             m_busy = true;
             m_timer->start(m_timeout);
@@ -346,7 +342,7 @@ bool ImageReader::sendRunningRequest(QString* error)
                               << QString::fromUtf8(m_request.fileName) << "to process" << processId();
             return true;
         }
-        *error = systemError(errno);
+        *error = errnoText(errno);
         killHelper();
     }
     return false;

@@ -1,6 +1,7 @@
 #include "imagereader/PreviewRead.h"
 
 #include "imagereader/ImageReader.h"
+#include "platform/PosixFile.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -89,7 +90,7 @@ void PreviewRead::request(const QString& path, QSize maxSize)
     if (m_output < 0) {
         ::close(input);
         failLater(QCoreApplication::translate("PreviewRead", "The preview of \"%1\" has no room: %2.")
-                      .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
+                      .arg(path, errnoText(errno)));
         return;
     }
     imagereader::Request request;
@@ -145,7 +146,7 @@ void PreviewRead::onFinished(const ReaderOutcome& outcome)
     } else if (outcome.kind == ReaderOutcome::Kind::Replied &&
                outcome.reply.status == imagereader::Status::WriteFailed) {
         reason = QCoreApplication::translate("PreviewRead", "The preview of \"%1\" has no room: %2.")
-                     .arg(path, QString::fromLocal8Bit(std::strerror(outcome.reply.error)));
+                     .arg(path, errnoText(outcome.reply.error));
     } else {
         reason = describeReadFailure(path, outcome);
     }
