@@ -86,7 +86,7 @@ void frmPrinting::connectControls()
         if (m_unloaded) {
             return; // a closed window starts no run
         }
-        m_run->Command3_Click();
+        m_run->convert();
         endIfUnloaded();
     });
 }

@@ -40,7 +40,7 @@ void ConversionRun::requestAbort()
     }
 }
 
-void ConversionRun::Command3_Click()
+void ConversionRun::convert()
 {
     if (m_running) {
         return;

@@ -27,8 +27,8 @@ class ConversionRun
 public:
     ConversionRun(RunWindow& window, RunServices services);
 
-    // The click handler of the convert button.
-    void Command3_Click();
+    // The whole run, as the convert button starts it.
+    void convert();
     [[nodiscard]] bool isRunning() const { return m_running; }
     // The window is closing: the run stops at its next step and removes its workspace.
     void requestAbort();

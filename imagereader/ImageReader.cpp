@@ -430,11 +430,6 @@ void ImageReader::cancel()
     }
 }
 
-void ImageReader::stop()
-{
-    cancel();
-}
-
 void ImageReader::onSocketReadable()
 {
     imagereader::Reply reply;

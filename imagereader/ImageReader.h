@@ -82,8 +82,6 @@ public:
     // The outcome of a request whose reply was taken but whose output is not what the reply said: the helper is
     // ended (it is not to be trusted with another image), and the outcome says that it failed and how.
     [[nodiscard]] ReaderOutcome distrust(const QString& how);
-    // Ends the helper, waiting for it.
-    void stop();
     // A reply that came when none was asked for, after the outcome it followed was taken: the helper was ended then,
     // and this says so, once (a Failed outcome); nothing when no such reply came. The next start() says it too.
     [[nodiscard]] std::optional<ReaderOutcome> takeUnaskedReply();
