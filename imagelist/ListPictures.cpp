@@ -57,7 +57,7 @@ void setIfChanged(QListWidgetItem* item, int role, const QVariant& value)
 
 } // namespace
 
-ListPictures::ListPictures(ImageListWidget* list) : QObject(list), m_list(list)
+ListPictures::ListPictures(ImageListWidget* list) : QObject(list), m_list(list), m_viewport(list->viewport())
 {
     m_list->setItemDelegate(new PictureRowDelegate(m_list));
     m_list->setIconSize(kPictureBox);
@@ -71,12 +71,12 @@ ListPictures::ListPictures(ImageListWidget* list) : QObject(list), m_list(list)
     connect(model, &QAbstractItemModel::rowsMoved, this, &ListPictures::refreshSoon);
     connect(model, &QAbstractItemModel::modelReset, this, &ListPictures::refreshSoon);
     connect(model, &QAbstractItemModel::layoutChanged, this, &ListPictures::refreshSoon);
-    m_list->viewport()->installEventFilter(this);
+    m_viewport->installEventFilter(this);
 }
 
 bool ListPictures::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_list->viewport() && (event->type() == QEvent::Resize || event->type() == QEvent::Show)) {
+    if (watched == m_viewport && (event->type() == QEvent::Resize || event->type() == QEvent::Show)) {
         refreshSoon();
     }
     return QObject::eventFilter(watched, event);

@@ -45,6 +45,9 @@ private:
     void show(QListWidgetItem* item, const ListPicture* shown);
 
     ImageListWidget* m_list;
+    // The list's viewport, whose size changes call for pictures; kept here because its events still come while the
+    // list is being destroyed, when the list can no longer be asked for it.
+    QObject* m_viewport;
     ListPictureCache m_cache{kBudgetBytes};
     QTimer m_refresh;
 };
