@@ -1,5 +1,6 @@
 #include "helperprocess/Framing.h"
 #include "helperprocess/HelperProcess.h"
+#include "support/ProcessProbe.h"
 
 #include <QtTest>
 
@@ -16,18 +17,6 @@ namespace {
 constexpr std::uint32_t kMagic = 0x54455354; // "TEST"
 constexpr std::uint32_t kType = 2;
 constexpr std::uint32_t kMaxLength = 16;
-
-// Gone, or a zombie that nobody but init will reap: nothing of it runs any more.
-bool processGone(qint64 pid)
-{
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly)) {
-        return true;
-    }
-    const QByteArray line = stat.readAll();
-    const qsizetype afterName = line.lastIndexOf(')');
-    return afterName > 0 && line.mid(afterName + 2, 1) == "Z";
-}
 
 } // namespace
 

@@ -3,6 +3,7 @@
 #include "support/FileSnapshot.h"
 #include "support/ImageCorpus.h"
 #include "support/PdfProbe.h"
+#include "support/ProcessProbe.h"
 #include "support/WindowFixture.h"
 
 #include <QApplication>
@@ -47,24 +48,6 @@ qint64 readPid(const QString& pidFile)
 {
     QFile file(pidFile);
     return file.open(QIODevice::ReadOnly) ? file.readAll().trimmed().toLongLong() : 0;
-}
-
-// Dead: no such process, or a zombie that waits for whoever adopted it to reap it.
-bool processGone(qint64 pid)
-{
-    if (pid <= 0) {
-        return false;
-    }
-    if (::kill(pid_t(pid), 0) == -1 && errno == ESRCH) {
-        return true;
-    }
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly)) {
-        return true;
-    }
-    const QByteArray line = stat.readAll();
-    const qsizetype afterName = line.lastIndexOf(')');
-    return afterName > 0 && line.mid(afterName + 2, 1) == "Z";
 }
 
 // Children of this process that are an image-reading helper, the real one or the scripted one.
