@@ -20,15 +20,9 @@ Bitmap floatToStandard(FIBITMAP* source)
     const unsigned width = FreeImage_GetWidth(source);
     const unsigned height = FreeImage_GetHeight(source);
     const int bpp = type == FIT_FLOAT ? 8 : (type == FIT_RGBF ? 24 : 32);
-    Bitmap target(FreeImage_Allocate(int(width), int(height), bpp));
+    Bitmap target = allocateBitmap(int(width), int(height), bpp);
     if (!target) {
         return nullptr;
-    }
-    if (bpp == 8) {
-        RGBQUAD* palette = FreeImage_GetPalette(target.get());
-        for (int i = 0; i < 256; ++i) {
-            palette[i].rgbRed = palette[i].rgbGreen = palette[i].rgbBlue = BYTE(i);
-        }
     }
     for (unsigned y = 0; y < height; ++y) {
         const BYTE* in = FreeImage_GetScanLine(source, int(y));
@@ -54,6 +48,18 @@ Bitmap floatToStandard(FIBITMAP* source)
 }
 
 } // namespace
+
+FreeImageBitmap allocateBitmap(int width, int height, int bpp)
+{
+    FreeImageBitmap bitmap(FreeImage_Allocate(width, height, bpp));
+    if (bitmap && bpp == 8) {
+        RGBQUAD* palette = FreeImage_GetPalette(bitmap.get());
+        for (int i = 0; i < 256; ++i) {
+            palette[i].rgbRed = palette[i].rgbGreen = palette[i].rgbBlue = BYTE(i);
+        }
+    }
+    return bitmap;
+}
 
 FreeImageBitmap toEightBitsPerChannel(FreeImageBitmap bitmap)
 {

@@ -11,6 +11,10 @@ struct FreeImageDeleter
 };
 using FreeImageBitmap = std::unique_ptr<FIBITMAP, FreeImageDeleter>;
 
+// A new bitmap of width x height at bpp bits a pixel (8, 24 or 32); an 8-bit one is grey (its palette runs from black
+// to white). Nothing when FreeImage cannot allocate it.
+[[nodiscard]] FreeImageBitmap allocateBitmap(int width, int height, int bpp);
+
 // Brings a picture of more than 8 bits per channel, or of another pixel type (16-bit grey, 16-bit RGB(A),
 // float), down to an ordinary 8-bit-per-channel bitmap. Floats are taken as 0..1 and clipped. An ordinary
 // bitmap comes back as it is; nothing comes back when FreeImage cannot convert.

@@ -47,15 +47,9 @@ FreeImageBitmap toBitmap(const std::vector<unsigned char>& pixels, int width, in
 {
     const bool alpha = channels == 2 || channels == 4;
     const int bpp = grey && !alpha ? 8 : (alpha ? 32 : 24);
-    FreeImageBitmap bitmap(FreeImage_Allocate(width, height, bpp));
+    FreeImageBitmap bitmap = allocateBitmap(width, height, bpp);
     if (!bitmap) {
         return nullptr;
-    }
-    if (bpp == 8) {
-        RGBQUAD* palette = FreeImage_GetPalette(bitmap.get());
-        for (int i = 0; i < 256; ++i) {
-            palette[i].rgbRed = palette[i].rgbGreen = palette[i].rgbBlue = BYTE(i);
-        }
     }
     const int step = bpp / 8;
     for (int y = 0; y < height; ++y) {
