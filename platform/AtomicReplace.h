@@ -33,7 +33,8 @@ class AtomicReplace
 public:
     enum class Durability
     {
-        Scratch, // a working file of one run: not forced to the disk
+        Scratch, // a working file of one run: not forced to the disk; a new one in a folder only we may change is
+                 // written in its place
         Synced,  // the user's data: on the disk before the rename, so a power cut leaves the old file or the new one
     };
 
@@ -72,6 +73,7 @@ private:
     bool m_existed = false;
     bool m_linkedElsewhere = false; // the target has other hard links: its content is replaced in place
     bool m_touched = false;
+    bool m_madeInPlace = false; // a new working file written under its own name, removed unless committed
     dev_t m_targetDevice = 0;
     ino_t m_targetInode = 0;
 };

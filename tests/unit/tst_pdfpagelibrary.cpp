@@ -8,6 +8,10 @@
 #include <QRandomGenerator>
 #include <QtTest>
 
+#include <csignal>
+
+#include <sys/resource.h>
+
 namespace {
 
 double unitsToPoints(int units)
@@ -204,6 +208,9 @@ private Q_SLOTS:
         }
         QTest::newRow("output folder missing") << "output folder missing"
                                                << "cannot be written";
+        // The page file is begun and cannot be finished: what was written of it goes again.
+        QTest::newRow("file size limit") << "file size limit"
+                                         << "file size limit";
         QTest::newRow("draw before BeginDoc") << "draw before BeginDoc"
                                               << "has not been begun";
         QTest::newRow("EndDoc before BeginDoc") << "EndDoc before BeginDoc"
@@ -251,7 +258,22 @@ private Q_SLOTS:
             pdf = folder.file(QStringLiteral("nowhere/0.pdf"));
         }
         // The file the message has to name, where one is involved.
-        const QString namedFile = image != bmp ? image : (pdf.contains(QLatin1String("nowhere")) ? pdf : QString());
+        const QString namedFile =
+            image != bmp ? image : (scenario.startsWith(QLatin1String("output")) ? pdf : QString());
+        rlimit fileSize = {};
+        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &fileSize), 0);
+        const rlim_t unlimited = fileSize.rlim_cur;
+        const auto restoreLimit = qScopeGuard([&] {
+            fileSize.rlim_cur = unlimited;
+            ::setrlimit(RLIMIT_FSIZE, &fileSize);
+            ::signal(SIGXFSZ, SIG_DFL);
+        });
+        if (scenario == QLatin1String("file size limit")) {
+            // A write past the limit then fails with EFBIG instead of ending the test.
+            ::signal(SIGXFSZ, SIG_IGN);
+            fileSize.rlim_cur = 100;
+            QCOMPARE(::setrlimit(RLIMIT_FSIZE, &fileSize), 0);
+        }
 
         QpdfPageLibrary library;
         const int box = library.CreateBox(nullptr, 0);
@@ -283,6 +305,10 @@ private Q_SLOTS:
         QVERIFY2(message.contains(expectedText), qPrintable(message));
         QVERIFY2(message.contains(namedFile), qPrintable(message));
         QVERIFY(!QFileInfo::exists(pdf));
+        QCOMPARE(QDir(QFileInfo(pdf).path())
+                     .entryList({QStringLiteral("*.pdf"), QStringLiteral(".pagewell*")},
+                                QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList());
     }
 };
 
