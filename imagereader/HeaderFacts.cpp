@@ -195,6 +195,7 @@ bool pcxPixelDataComplete(const FdStream& file)
 JpegFacts readJpegFacts(const FdStream& file)
 {
     JpegFacts facts;
+    bool exifSeen = false;
     ByteReader in(file, 0, kJpegHeaderLimit);
     unsigned char start[2] = {};
     if (!in.read(start, 2) || start[0] != 0xff || start[1] != 0xd8) {
@@ -228,7 +229,8 @@ JpegFacts readJpegFacts(const FdStream& file)
             return facts;
         }
         const bool frame = marker >= 0xc0 && marker <= 0xcf && marker != 0xc4 && marker != 0xc8 && marker != 0xcc;
-        if (marker == 0xee || frame) {
+        const bool exif = marker == 0xe1 && !exifSeen;
+        if (marker == 0xee || frame || exif) {
             std::vector<unsigned char> body(length - 2);
             if (!in.read(body.data(), body.size())) {
                 return facts;
@@ -238,6 +240,10 @@ JpegFacts readJpegFacts(const FdStream& file)
             }
             if (frame && body.size() >= 6) {
                 facts.components = body[5];
+            }
+            if (exif && body.size() >= 6 && std::equal(body.begin(), body.begin() + 6, "Exif\0\0")) {
+                exifSeen = true;
+                facts.orientation = exifOrientation(body.data(), body.size());
             }
         } else if (!in.skip(length - 2)) {
             return facts;

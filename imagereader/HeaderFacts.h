@@ -26,12 +26,13 @@ struct ClaimedSize
 // Its reader reads ahead and fills what is missing, so the file's end says nothing by itself.
 [[nodiscard]] bool pcxPixelDataComplete(const FdStream& file);
 
-// The number of colour components and whether Adobe's marker is there, from the markers before the first scan;
-// a file too broken to say gives zeros. Reads at most a few megabytes, in blocks.
+// The number of colour components, whether Adobe's marker is there and the orientation EXIF gives, from the markers
+// before the first scan; a file too broken to say gives zeros (and orientation 1). Reads at most a few megabytes, in blocks.
 struct JpegFacts
 {
     int components = 0;
     bool adobeMarker = false;
+    int orientation = 1; // as the first EXIF block says
 };
 [[nodiscard]] JpegFacts readJpegFacts(const FdStream& file);
 

@@ -586,6 +586,15 @@ QImage writeSample(Sample sample, const QString& path, QSize size)
         const std::vector<JSAMPLE> samples = cmykSamples(picture, layout.adobeMarker, &shown);
         return writeFile(path, encodeJpeg(samples, width, height, layout)) ? shown : QImage();
     }
+    case Sample::JpegStrayBytes: {
+        QByteArray jpeg;
+        QBuffer buffer(&jpeg);
+        buffer.open(QIODevice::WriteOnly);
+        picture.save(&buffer, "JPG", 95);
+        // After the JFIF segment, before the next marker.
+        return writeFile(path, jpeg.insert(4 + (uchar(jpeg[4]) << 8 | uchar(jpeg[5])), "\x12\x34", 2)) ? picture
+                                                                                                       : QImage();
+    }
     case Sample::JpegExifRotated: {
         // Stored as the camera held it, a quarter turn anticlockwise; orientation 6 turns it back.
         const QImage stored = picture.transformed(QTransform().rotate(-90));

@@ -56,6 +56,7 @@ enum class Sample
     JpegCmykAdobe,   // inverted CMYK with an Adobe marker, as Photoshop writes it
     JpegYcckAdobe,   // inverted CMYK stored as YCCK, Adobe marker with transform 2
     JpegExifRotated, // stored sideways with orientation 6: the expected picture is turned upright
+    JpegStrayBytes,  // two bytes between two markers, which libjpeg warns about and skips
     // PNG
     PngPaletteAlpha, // palette with a tRNS chunk: clear, half and fully opaque entries
     PngGreyAlpha,    // colour type 4

@@ -145,23 +145,46 @@ private Q_SLOTS:
         }
     }
 
+    void normalise_jpegWithExifOrientation_comesOutUpright_data()
+    {
+        // Stored 96 x 64 with red, green at the top and blue, black below; upright, the corners are these.
+        QTest::addColumn<int>("orientation");
+        QTest::addColumn<QList<QRgb>>("corners"); // top left, top right, bottom left, bottom right
+        const QRgb r = qRgb(255, 0, 0);
+        const QRgb g = qRgb(0, 255, 0);
+        const QRgb b = qRgb(0, 0, 255);
+        const QRgb k = qRgb(0, 0, 0);
+        QTest::newRow("1 as stored") << 1 << QList<QRgb>{r, g, b, k};
+        QTest::newRow("2 mirrored") << 2 << QList<QRgb>{g, r, k, b};
+        QTest::newRow("3 half a turn") << 3 << QList<QRgb>{k, b, g, r};
+        QTest::newRow("4 upside down") << 4 << QList<QRgb>{b, k, r, g};
+        QTest::newRow("5 transposed") << 5 << QList<QRgb>{r, b, g, k};
+        QTest::newRow("6 a quarter clockwise") << 6 << QList<QRgb>{b, r, k, g};
+        QTest::newRow("7 transversed") << 7 << QList<QRgb>{k, g, b, r};
+        QTest::newRow("8 a quarter anticlockwise") << 8 << QList<QRgb>{g, k, r, b};
+    }
+
     void normalise_jpegWithExifOrientation_comesOutUpright()
     {
+        QFETCH(int, orientation);
+        QFETCH(QList<QRgb>, corners);
         TestFolder folder;
-        // Stored 96 x 64 with red at the top left; orientation 6 says: turn a quarter clockwise to show.
         const QString photo =
-            folder.write(QStringLiteral("camera.jpg"), jpegWithOrientation(makeTestPicture(96, 64), 6));
+            folder.write(QStringLiteral("camera.jpg"), jpegWithOrientation(makeTestPicture(96, 64), orientation));
 
         QString error;
         const std::optional<NormalisedImage> result = normaliseImage(photo, &error);
         QVERIFY2(result.has_value(), qPrintable(error));
-        QCOMPARE(result->widthPx, 64);
-        QCOMPARE(result->heightPx, 96);
-        const QImage upright = toQImage(loadBmp(result->picture->path()).get());
-        QVERIFY2(near(upright.pixel(56, 8), qRgb(255, 0, 0), 24), qPrintable(describe(upright.pixel(56, 8))));
-        QVERIFY2(near(upright.pixel(8, 8), qRgb(0, 0, 255), 24), qPrintable(describe(upright.pixel(8, 8))));
-        QVERIFY2(near(upright.pixel(56, 88), qRgb(0, 255, 0), 24), qPrintable(describe(upright.pixel(56, 88))));
-        QVERIFY2(near(upright.pixel(8, 88), qRgb(0, 0, 0), 24), qPrintable(describe(upright.pixel(8, 88))));
+        const QSize upright = orientation >= 5 ? QSize(64, 96) : QSize(96, 64);
+        QCOMPARE(QSize(result->widthPx, result->heightPx), upright);
+        const QImage picture = toQImage(loadBmp(result->picture->path()).get());
+        const int right = upright.width() - 8;
+        const int bottom = upright.height() - 8;
+        const QList<QPoint> points{{8, 8}, {right, 8}, {8, bottom}, {right, bottom}};
+        for (int i = 0; i < 4; ++i) {
+            QVERIFY2(near(picture.pixel(points[i]), corners[i], 24),
+                     qPrintable(QStringLiteral("corner %1: %2").arg(i).arg(describe(picture.pixel(points[i])))));
+        }
     }
 
     void normalise_unusableFile_failsNamingIt_data()

@@ -56,6 +56,7 @@ void TestCorpus::page_sample_showsPicture_data()
     row("JPEG CMYK, Adobe inverted", "adobe.jpg", Sample::JpegCmykAdobe);
     row("JPEG YCCK, Adobe inverted", "ycck.jpg", Sample::JpegYcckAdobe);
     row("JPEG EXIF orientation 6 comes out upright", "camera.JPG", Sample::JpegExifRotated, 6, QSize(96, 64));
+    row("JPEG with stray bytes between markers", "stray.jpg", Sample::JpegStrayBytes);
     row("PNG palette", "palette.png", Sample::QtPngPalette, 4);
     row("PNG palette with transparency", "palette alpha.png", Sample::PngPaletteAlpha, 4);
     row("PNG grey", "grey.png", Sample::QtPngGrey, 2);
