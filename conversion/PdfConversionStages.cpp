@@ -52,6 +52,10 @@ PdfConversionStages::PdfConversionStages(QWidget* owner, std::unique_ptr<Pdftk> 
       m_reader(std::make_unique<ImageReader>()), m_worker(std::make_unique<PageWorker>()),
       m_normaliser(std::make_unique<ReadAheadNormaliser>(*m_reader)), m_tempParent(std::move(tempParent))
 {
+    // The helper starts while the run checks its tools and makes its workspace. One that cannot start says why
+    // at the first image.
+    QString ignored;
+    (void)m_reader->prepare(&ignored);
 }
 
 // The helper ends with the run.

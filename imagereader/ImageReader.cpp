@@ -244,7 +244,8 @@ int ImageReader::socket() const
 
 bool ImageReader::ensureRunning(QString* error)
 {
-    if (m_helper && m_helper->process().state() == QProcess::Running && m_helper->socket() >= 0) {
+    // Still starting counts: its start is told through the event loop, which may not have run since.
+    if (m_helper && m_helper->process().state() != QProcess::NotRunning && m_helper->socket() >= 0) {
         return true;
     }
     killHelper();
@@ -286,6 +287,11 @@ bool ImageReader::ensureRunning(QString* error)
     m_notifier = std::make_unique<QSocketNotifier>(m_helper->socket(), QSocketNotifier::Read);
     connect(m_notifier.get(), &QSocketNotifier::activated, this, &ImageReader::onSocketReadable);
     return true;
+}
+
+bool ImageReader::prepare(QString* error)
+{
+    return ensureRunning(error);
 }
 
 bool ImageReader::start(const imagereader::Request& request, int inputFd, int outputFd, QString* error)

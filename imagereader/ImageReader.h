@@ -70,6 +70,9 @@ public:
     // never waited for when it is killed (the window's thread must not block); it is reaped once dead.
     void setKeepRunning(bool keep) { m_keepRunning = keep; }
 
+    // Starts the helper now, when none runs, so that the first request does not wait for it to start; false (and
+    // *error) when it cannot be started. A request starts it anyway.
+    bool prepare(QString* error);
     // Sends a request with the image to read and the file to write; the helper gets its own copies of both
     // descriptors. The outcome comes through finished(). False (and *error) when it could not be sent.
     bool start(const imagereader::Request& request, int inputFd, int outputFd, QString* error);

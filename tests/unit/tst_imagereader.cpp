@@ -157,6 +157,21 @@ private Q_SLOTS:
                  qPrintable(message));
     }
 
+    void page_preparedReader_readsWithTheHelperItStarted()
+    {
+        TestFolder folder;
+        const QString path = folder.file(QStringLiteral("photo.jpg"));
+        QVERIFY(!writeSample(Sample::JpegBaseline420, path, QSize(93, 61)).isNull());
+        ImageReader reader;
+        QString error;
+        QVERIFY2(reader.prepare(&error), qPrintable(error));
+        const qint64 started = reader.processId();
+        // Asked at once, before the event loop has said that the helper runs.
+        const ReaderOutcome read = readPage(reader, path);
+        QVERIFY2(read.ok(), qPrintable(describeReadFailure(path, read)));
+        QCOMPARE(reader.processId(), started);
+    }
+
     void preview_newRequest_cancelsTheRunningOne_unreadableGivesReason()
     {
         TestFolder folder;
