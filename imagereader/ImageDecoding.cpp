@@ -381,13 +381,38 @@ bool readWholeFile(const FdStream& in, std::vector<unsigned char>* file)
     return in.readAt(0, file->data(), file->size()) == file->size();
 }
 
-// A JPEG of one or three components decoded by TurboJPEG and turned upright; nothing when that decoder has anything
-// to say about it.
-Bitmap plainJpeg(const FdStream& in, int orientation)
+struct QuickJpeg
 {
+    std::optional<Reply> answer; // the page's picture is written
+    Bitmap bitmap;               // or here it is, upright
+};
+
+// A JPEG of one or three components the quick way, when it goes without a word from libjpeg. One that needs neither
+// turning nor its colours converted is decoded where its page's picture is kept, and answered; any other comes back
+// as a bitmap, upright. Neither when FreeImage is to read it.
+QuickJpeg quickJpegPage(const FdStream& in, int orientation, bool hasProfile, int outputFd)
+{
+    QuickJpeg quick;
     std::vector<unsigned char> file;
-    Bitmap bitmap = readWholeFile(in, &file) ? decodePlainJpeg(file) : nullptr;
-    return bitmap && orientation != 1 ? orientedUpright(std::move(bitmap), orientation) : std::move(bitmap);
+    if (!readWholeFile(in, &file)) {
+        return quick;
+    }
+    PlainJpeg plain(file);
+    if (plain.isPlain() && orientation == 1 && !hasProfile) {
+        const pagebitmap::Layout layout{plain.width(), plain.height(), plain.isGrey()};
+        if (writePagePictureInPlace(
+                outputFd, layout, [&plain](unsigned char* rows, int pitch) { return plain.decodeInto(rows, pitch); })) {
+            quick.answer = reply(Status::Ok);
+            quick.answer->width = layout.width;
+            quick.answer->height = layout.height;
+        }
+        return quick;
+    }
+    quick.bitmap = plain.decode();
+    if (quick.bitmap && orientation != 1) {
+        quick.bitmap = orientedUpright(std::move(quick.bitmap), orientation);
+    }
+    return quick;
 }
 
 Reply decodeOwn(FdStream& in, int format, int outputFd, const Request& request);
@@ -445,8 +470,12 @@ Reply decode(int inputFd, int outputFd, const Request& request, const char** for
     Bitmap bitmap;
     if (format == FIF_JPEG && request.mode == imagereader::Mode::Page &&
         (jpeg.components == 1 || jpeg.components == 3)) {
-        // Most pages are photos: the quick way, when it goes without a word.
-        bitmap = plainJpeg(in, jpeg.orientation);
+        // Most pages are photos.
+        QuickJpeg quick = quickJpegPage(in, jpeg.orientation, !claim->icc.empty(), outputFd);
+        if (quick.answer) {
+            return *quick.answer;
+        }
+        bitmap = std::move(quick.bitmap);
     }
     if (!bitmap) {
         try {

@@ -3,6 +3,9 @@
 #include "imagereader/FdStream.h"
 #include "imagereader/PageBitmap.h"
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 namespace {
 
 using Bitmap = FreeImageBitmap;
@@ -86,4 +89,24 @@ bool writePagePicture(FIBITMAP* picture, FdStream& out)
         }
     }
     return out.flush() && written;
+}
+
+bool writePagePictureInPlace(int outputFd, const pagebitmap::Layout& layout,
+                             const std::function<bool(unsigned char* rows, int pitch)>& drawRows)
+{
+    const std::vector<unsigned char> header = pagebitmap::header(layout);
+    const std::int64_t size = layout.fileSize();
+    const unsigned char last = 0;
+    // The header, and the file made its whole size by its last byte.
+    if (::pwrite(outputFd, header.data(), header.size(), 0) != ssize_t(header.size()) ||
+        ::pwrite(outputFd, &last, 1, off_t(size - 1)) != 1) {
+        return false;
+    }
+    void* mapped = ::mmap(nullptr, std::size_t(size), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_POPULATE, outputFd, 0);
+    if (mapped == MAP_FAILED) {
+        return false;
+    }
+    const bool drawn = drawRows(static_cast<unsigned char*>(mapped) + layout.rowsOffset(), int(layout.pitch()));
+    ::munmap(mapped, std::size_t(size));
+    return drawn;
 }

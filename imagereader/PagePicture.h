@@ -1,6 +1,9 @@
 #pragma once
 
 #include "imagereader/FreeImageBitmap.h"
+#include "imagereader/PageBitmap.h"
+
+#include <functional>
 
 class FdStream;
 
@@ -12,3 +15,9 @@ class FdStream;
 
 // Writes a picture that toPagePicture() made; false when the file would not take it (out.error() says why).
 [[nodiscard]] bool writePagePicture(FIBITMAP* picture, FdStream& out);
+
+// Writes a picture of this layout straight into the empty output file, whose rows drawRows fills (bottom row first,
+// pitch bytes apart) where they are kept: no picture in this process's memory, no copy. False when the file cannot be
+// laid out and mapped, or drawRows fails; the file then holds nothing of use.
+[[nodiscard]] bool writePagePictureInPlace(int outputFd, const pagebitmap::Layout& layout,
+                                           const std::function<bool(unsigned char* rows, int pitch)>& drawRows);
