@@ -43,30 +43,36 @@ QString writeFailure(const QString& imagePath, int cause)
         .arg(imagePath, errnoText(cause));
 }
 
-// A file in memory for the helper to write a picture to, which can be sealed afterwards; -1 with errno.
+// A file in memory for the helper to write pictures to, one after another; -1 with errno. Sealed so that it can
+// never shrink (a mapping of it cannot fault) and so that nobody can seal it further; it can grow and be written.
 int pictureFile()
 {
-    return ::memfd_create("pagewell-page", MFD_CLOEXEC | MFD_ALLOW_SEALING);
+    const int fd = ::memfd_create("pagewell-page", MFD_CLOEXEC | MFD_ALLOW_SEALING);
+    if (fd >= 0 && ::fcntl(fd, F_ADD_SEALS, F_SEAL_SHRINK | F_SEAL_SEAL) != 0) {
+        const int cause = errno;
+        ::close(fd);
+        errno = cause;
+        return -1;
+    }
+    return fd;
 }
 
-// Why what the helper wrote is not the picture its reply announced; empty when it is.
+// Whether what the helper wrote is the picture its reply announced, as far as its header says (a file used before
+// may hold the end of a larger picture); empty when it is. The page library checks the picture again as it reads it.
 QString outputMismatch(int fd, const imagereader::Reply& reply)
 {
-    // Sealed first: from here on the picture cannot change under this process, whatever the helper still holds.
-    constexpr int kSeals = F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE | F_SEAL_SEAL;
-    if (::fcntl(fd, F_ADD_SEALS, kSeals) != 0) {
-        return QCoreApplication::translate("Normalisation", "its picture cannot be sealed: %1").arg(errnoText(errno));
-    }
     struct stat info = {};
     std::array<unsigned char, pagebitmap::kLongestHeader> start{};
     if (::fstat(fd, &info) != 0) {
         return QCoreApplication::translate("Normalisation", "its picture cannot be looked at: %1")
             .arg(errnoText(errno));
     }
-    const ssize_t length = ::pread(fd, start.data(), start.size(), 0);
+    const ssize_t read = ::pread(fd, start.data(), start.size(), 0);
+    const std::size_t length = read > 0 ? std::size_t(read) : 0;
+    const std::int64_t claimed = pagebitmap::claimedFileSize(start.data(), length);
     std::string why;
-    const std::optional<pagebitmap::Layout> layout =
-        pagebitmap::readLayout(start.data(), length > 0 ? std::size_t(length) : 0, info.st_size, &why);
+    const std::optional<pagebitmap::Layout> layout = pagebitmap::readLayout(
+        start.data(), length, claimed > 0 && claimed <= info.st_size ? claimed : info.st_size, &why);
     if (!layout) {
         return QCoreApplication::translate("Normalisation", "what it wrote is not a picture in its own layout: %1")
             .arg(QString::fromStdString(why));
@@ -90,24 +96,35 @@ imagereader::Request pageRequest(const ImageFile& image)
     return request;
 }
 
-// The normalised image once the helper's outcome and picture are checked; the picture file is taken over.
-std::optional<NormalisedImage> taken(ImageReader& reader, const QString& imagePath, ReaderOutcome outcome, int fd,
-                                     QString* error)
+// The normalised image once the helper's outcome and picture are checked.
+std::optional<NormalisedImage> taken(ImageReader& reader, const QString& imagePath, ReaderOutcome outcome,
+                                     std::shared_ptr<const PictureFile> file, QString* error)
 {
     if (outcome.ok()) {
-        if (const QString mismatch = outputMismatch(fd, outcome.reply); !mismatch.isEmpty()) {
+        if (const QString mismatch = outputMismatch(file->fd(), outcome.reply); !mismatch.isEmpty()) {
             outcome = reader.distrust(mismatch);
         }
     }
     if (!outcome.ok()) {
-        ::close(fd);
         const bool writeFailed =
             outcome.kind == ReaderOutcome::Kind::Replied && outcome.reply.status == imagereader::Status::WriteFailed;
         fail(error,
              writeFailed ? writeFailure(imagePath, outcome.reply.error) : describeReadFailure(imagePath, outcome));
         return std::nullopt;
     }
-    return NormalisedImage{outcome.reply.width, outcome.reply.height, std::make_shared<const SealedPicture>(fd)};
+    return NormalisedImage{outcome.reply.width, outcome.reply.height, std::move(file)};
+}
+
+// Reads the image into the picture file.
+std::optional<NormalisedImage> readInto(ImageReader& reader, const ImageFile& image,
+                                        std::shared_ptr<const PictureFile> file, QString* error)
+{
+    const FileDescriptor input(openImageFile(image.shown, image.native, error));
+    if (input.get() < 0) {
+        return std::nullopt;
+    }
+    const int output = file->fd();
+    return taken(reader, image.shown, reader.read(pageRequest(image), input.get(), output), std::move(file), error);
 }
 
 } // namespace
@@ -117,29 +134,24 @@ int formatForExtension(const QString& imagePath)
     return formatForFileName(QFile::encodeName(QFileInfo(imagePath).fileName()).toStdString());
 }
 
-SealedPicture::~SealedPicture()
+PictureFile::~PictureFile()
 {
     ::close(m_fd);
 }
 
-QString SealedPicture::path() const
+QString PictureFile::path() const
 {
     return QStringLiteral("/proc/self/fd/%1").arg(m_fd);
 }
 
 std::optional<NormalisedImage> normaliseImage(ImageReader& reader, const ImageFile& image, QString* error)
 {
-    const QString& imagePath = image.shown;
-    const FileDescriptor input(openImageFile(image.shown, image.native, error));
-    if (input.get() < 0) {
-        return std::nullopt;
-    }
     const int output = pictureFile();
     if (output < 0) {
-        fail(error, writeFailure(imagePath, errno));
+        fail(error, writeFailure(image.shown, errno));
         return std::nullopt;
     }
-    return taken(reader, imagePath, reader.read(pageRequest(image), input.get(), output), output, error);
+    return readInto(reader, image, std::make_shared<const PictureFile>(output), error);
 }
 
 ReadAheadNormaliser::ReadAheadNormaliser(ImageReader& reader) : m_reader(reader) {}
@@ -149,15 +161,31 @@ ReadAheadNormaliser::~ReadAheadNormaliser()
     drop();
 }
 
+std::shared_ptr<const PictureFile> ReadAheadNormaliser::unusedFile()
+{
+    for (std::shared_ptr<const PictureFile>& file : m_files) {
+        if (!file) {
+            const int fd = pictureFile();
+            if (fd >= 0) {
+                file = std::make_shared<const PictureFile>(fd);
+            }
+            return file;
+        }
+        if (file.use_count() == 1) {
+            return file;
+        }
+    }
+    // Never the file a page is still made from, nor the one read ahead into.
+    const int fd = pictureFile();
+    return fd >= 0 ? std::make_shared<const PictureFile>(fd) : nullptr;
+}
+
 void ReadAheadNormaliser::drop()
 {
-    if (m_aheadFd >= 0) {
-        if (m_reader.isBusy()) {
-            m_reader.cancel();
-        }
-        ::close(m_aheadFd);
-        m_aheadFd = -1;
+    if (m_ahead && m_reader.isBusy()) {
+        m_reader.cancel();
     }
+    m_ahead.reset();
     m_aheadPath.clear();
 }
 
@@ -171,28 +199,29 @@ void ReadAheadNormaliser::readAhead(const ImageFile& image)
     if (input.get() < 0) {
         return; // normalise() says why
     }
-    const int output = pictureFile();
-    if (output < 0) {
-        return;
-    }
-    if (!m_reader.start(pageRequest(image), input.get(), output, nullptr)) {
-        ::close(output);
+    std::shared_ptr<const PictureFile> file = unusedFile();
+    if (!file || !m_reader.start(pageRequest(image), input.get(), file->fd(), nullptr)) {
         return;
     }
     m_aheadPath = image.native;
-    m_aheadFd = output;
+    m_ahead = std::move(file);
 }
 
 std::optional<NormalisedImage> ReadAheadNormaliser::normalise(const ImageFile& image, QString* error)
 {
-    if (m_aheadFd < 0 || m_aheadPath != image.native) {
+    if (!m_ahead || m_aheadPath != image.native) {
         drop();
-        return normaliseImage(m_reader, image, error);
+        std::shared_ptr<const PictureFile> file = unusedFile();
+        if (!file) {
+            fail(error, writeFailure(image.shown, errno));
+            return std::nullopt;
+        }
+        return readInto(m_reader, image, std::move(file), error);
     }
-    const int ahead = m_aheadFd;
-    m_aheadFd = -1;
+    std::shared_ptr<const PictureFile> ahead = std::move(m_ahead);
+    m_ahead.reset();
     m_aheadPath.clear();
-    return taken(m_reader, image.shown, m_reader.wait(), ahead, error);
+    return taken(m_reader, image.shown, m_reader.wait(), std::move(ahead), error);
 }
 
 std::optional<NormalisedImage> normaliseImage(const ImageFile& image, QString* error)

@@ -4,20 +4,21 @@
 
 #include <QString>
 
+#include <array>
 #include <memory>
 #include <optional>
 
 class ImageReader;
 
-// A page's picture as the image-reading helper wrote it: a file in memory, sealed once the helper replied so that
-// nothing can shrink, grow or write it any more, and checked against the reply. Closed with the last copy.
-class SealedPicture
+// A page's picture as the image-reading helper wrote it: a file in memory, checked against the reply, which the page
+// library checks again as it reads it. Closed with the last copy.
+class PictureFile
 {
 public:
-    explicit SealedPicture(int fd) : m_fd(fd) {}
-    ~SealedPicture();
-    SealedPicture(const SealedPicture&) = delete;
-    SealedPicture& operator=(const SealedPicture&) = delete;
+    explicit PictureFile(int fd) : m_fd(fd) {}
+    ~PictureFile();
+    PictureFile(const PictureFile&) = delete;
+    PictureFile& operator=(const PictureFile&) = delete;
 
     [[nodiscard]] int fd() const { return m_fd; }
     // A name under which this process can open it, for the page-PDF library.
@@ -33,7 +34,7 @@ struct NormalisedImage
 {
     int widthPx = 0;
     int heightPx = 0;
-    std::shared_ptr<const SealedPicture> picture;
+    std::shared_ptr<const PictureFile> picture;
 };
 
 // FreeImage's format code (a FREE_IMAGE_FORMAT value) that the extension of the file name stands for: the text
@@ -41,13 +42,14 @@ struct NormalisedImage
 [[nodiscard]] int formatForExtension(const QString& imagePath);
 
 // Has the image-reading helper read an image, upright, with at most 8 bits per channel and transparent pixels
-// white, into a sealed picture in memory. On failure *error gets a sentence that names the file and says what is
+// white, into a picture in memory. On failure *error gets a sentence that names the file and says what is
 // wrong; a helper whose reply or picture is not to be trusted is ended. The window stays live while it works.
 [[nodiscard]] std::optional<NormalisedImage> normaliseImage(ImageReader& reader, const ImageFile& image,
                                                             QString* error);
 
 // The run's normalisation: one helper for all its images, and the next entry read while the page of the current
-// one is made (the helper and the page's encoder then work side by side).
+// one is made (the helper and the page's encoder then work side by side). Its picture files are used again from
+// picture to picture: a fresh file costs the system more than decoding a small photo.
 class ReadAheadNormaliser
 {
 public:
@@ -64,10 +66,13 @@ public:
 
 private:
     void drop();
+    // One of the run's picture files that nobody holds, or a new one; nothing (errno set) when none can be made.
+    [[nodiscard]] std::shared_ptr<const PictureFile> unusedFile();
 
     ImageReader& m_reader;
     QByteArray m_aheadPath; // the file system's name of the image read ahead
-    int m_aheadFd = -1;
+    std::shared_ptr<const PictureFile> m_ahead;
+    std::array<std::shared_ptr<const PictureFile>, 2> m_files;
 };
 
 // The same with a helper of its own for this one image.

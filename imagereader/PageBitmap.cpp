@@ -69,6 +69,11 @@ std::vector<unsigned char> header(const Layout& layout)
     return out;
 }
 
+std::int64_t claimedFileSize(const unsigned char* start, std::size_t length)
+{
+    return length >= kHeaderBytes ? std::int64_t(get32(start + 2)) : 0;
+}
+
 std::optional<Layout> readLayout(const unsigned char* start, std::size_t length, std::int64_t fileSize,
                                  std::string* why)
 {

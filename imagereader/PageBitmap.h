@@ -38,6 +38,9 @@ struct Layout
 // Everything before the rows: file header, information header and, for grey, the palette.
 [[nodiscard]] std::vector<unsigned char> header(const Layout& layout);
 
+// The size a picture's header says its file has; 0 when `start` (length bytes) is too short to say.
+[[nodiscard]] std::int64_t claimedFileSize(const unsigned char* start, std::size_t length);
+
 // The layout of a file of fileSize bytes that starts with `start` (up to kLongestHeader bytes of it). Nothing,
 // and *why in plain words, for anything that is not exactly this layout within the limits, the file's size
 // included.

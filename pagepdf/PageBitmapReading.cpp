@@ -18,9 +18,6 @@
 
 namespace {
 
-// A file sealed with both can neither become shorter (which would fault a mapping) nor change.
-constexpr int kUnchanging = F_SEAL_SHRINK | F_SEAL_WRITE;
-
 std::optional<PageBitmap> refuse(QString* why, const QString& text)
 {
     if (why != nullptr) {
@@ -29,31 +26,38 @@ std::optional<PageBitmap> refuse(QString* why, const QString& text)
     return std::nullopt;
 }
 
+// Whether the file can never become shorter than it is now.
+bool cannotShrink(int fd)
+{
+    const int seals = ::fcntl(fd, F_GET_SEALS);
+    return seals >= 0 && (seals & F_SEAL_SHRINK) != 0;
+}
+
 } // namespace
 
 std::optional<PageBitmap> readPageBitmap(int fd, QString* why)
 {
+    // Sealed first, so that the size read next is one it keeps at least.
+    const bool mappable = cannotShrink(fd);
     struct stat info = {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         return refuse(why, QCoreApplication::translate("PageBitmapReading", "it is not a plain file"));
     }
     std::array<unsigned char, pagebitmap::kLongestHeader> start{};
     const std::size_t length = readFullyAt(fd, 0, start.data(), start.size());
+    // A file that cannot shrink may hold more than its picture.
+    const std::int64_t claimed = pagebitmap::claimedFileSize(start.data(), length);
+    const std::int64_t size = mappable && claimed > 0 && claimed <= info.st_size ? claimed : info.st_size;
     std::string reason;
-    const std::optional<pagebitmap::Layout> layout =
-        pagebitmap::readLayout(start.data(), length, info.st_size, &reason);
+    const std::optional<pagebitmap::Layout> layout = pagebitmap::readLayout(start.data(), length, size, &reason);
     if (!layout) {
         return refuse(why, QString::fromStdString(reason));
     }
     const auto bytes = std::size_t(layout->pitch() * layout->height);
     PageBitmap bitmap;
     const unsigned char* rows = nullptr;
-    // Sealed, and still the size it was when its layout was read: it stays that size as long as it exists.
-    struct stat sealed = {};
-    if (const int seals = ::fcntl(fd, F_GET_SEALS); seals >= 0 && (seals & kUnchanging) == kUnchanging &&
-                                                    ::fstat(fd, &sealed) == 0 && sealed.st_size == info.st_size) {
-        const auto size = std::size_t(info.st_size);
-        void* mapped = ::mmap(nullptr, size, PROT_READ, MAP_SHARED, fd, 0);
+    if (mappable) {
+        void* mapped = ::mmap(nullptr, std::size_t(size), PROT_READ, MAP_SHARED, fd, 0);
         if (mapped != MAP_FAILED) {
             bitmap.data.reset(static_cast<const unsigned char*>(mapped),
                               [size](const unsigned char* p) { ::munmap(const_cast<unsigned char*>(p), size); });

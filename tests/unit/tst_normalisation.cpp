@@ -9,6 +9,8 @@
 #include <QPainter>
 #include <QtTest>
 
+#include <unistd.h>
+
 #include <memory>
 
 namespace {
@@ -128,6 +130,8 @@ private Q_SLOTS:
         QCOMPARE(result->heightPx, expected.height());
 
         QVERIFY(result->picture != nullptr);
+        // Sealed against shrinking: the page library's mapping of it can never fault.
+        QCOMPARE(::ftruncate(result->picture->fd(), 0), -1);
         const Bitmap bmp = loadBmp(result->picture->path());
         QVERIFY(bmp != nullptr);
         QCOMPARE(int(FreeImage_GetBPP(bmp.get())), bpp);
