@@ -228,8 +228,15 @@ bool restrictSystemCalls()
         built = built && ::seccomp_rule_add(filter, SCMP_ACT_ALLOW, nr, 0) == 0;
     }
 #if defined(__SANITIZE_ADDRESS__)
-    // The address sanitizer's start of a thread asks for the thread's attributes, which reads its processor mask.
+    // The address sanitizer's start of a thread reads that thread's processor mask.
     built = built && ::seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(sched_getaffinity), 0) == 0;
+#else
+    // Its own processor mask: the AV1 decoder starts a thread for each processor it may run on, and only one when
+    // it cannot tell.
+    for (const std::uint64_t self : {std::uint64_t(0), std::uint64_t(::getpid())}) {
+        built = built && ::seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(sched_getaffinity), 1,
+                                            SCMP_A0(SCMP_CMP_EQ, self)) == 0;
+    }
 #endif
 
     const bool loaded = built && ::seccomp_load(filter) == 0;
