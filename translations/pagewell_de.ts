@@ -384,10 +384,6 @@ pdftk meldete:
         <translation>Das Bild „%1“ kann nicht für seine Seite vorbereitet werden: seine Bilddaten können nicht aufbewahrt werden (%2).</translation>
     </message>
     <message>
-        <source>its picture cannot be sealed: %1</source>
-        <translation>seine Bilddaten können nicht versiegelt werden: %1</translation>
-    </message>
-    <message>
         <source>its picture cannot be looked at: %1</source>
         <translation>seine Bilddaten können nicht untersucht werden: %1</translation>
     </message>

@@ -384,10 +384,6 @@ pdftk a signalé&#xa0;:
         <translation>L’image «&#xa0;%1&#xa0;» ne peut pas être préparée pour sa page&#xa0;: ses données d’image ne peuvent pas être conservées (%2).</translation>
     </message>
     <message>
-        <source>its picture cannot be sealed: %1</source>
-        <translation>ses données d’image ne peuvent pas être scellées&#xa0;: %1</translation>
-    </message>
-    <message>
         <source>its picture cannot be looked at: %1</source>
         <translation>ses données d’image ne peuvent pas être examinées&#xa0;: %1</translation>
     </message>
