@@ -3,12 +3,18 @@
 #include "imagereader/FdStream.h"
 #include "imagereader/PageBitmap.h"
 
+#include <system_error>
+#include <thread>
+
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
 using Bitmap = FreeImageBitmap;
+
+constexpr std::int64_t kGrowthForSecondThread = 16 * 1024 * 1024;
 
 bool paletteIsGrey(FIBITMAP* bitmap)
 {
@@ -96,17 +102,36 @@ bool writePagePictureInPlace(int outputFd, const pagebitmap::Layout& layout,
 {
     const std::vector<unsigned char> header = pagebitmap::header(layout);
     const std::int64_t size = layout.fileSize();
+    struct stat before = {};
     const unsigned char last = 0;
     // The header, and the file made its whole size by its last byte.
-    if (::pwrite(outputFd, header.data(), header.size(), 0) != ssize_t(header.size()) ||
+    if (::fstat(outputFd, &before) != 0 ||
+        ::pwrite(outputFd, header.data(), header.size(), 0) != ssize_t(header.size()) ||
         ::pwrite(outputFd, &last, 1, off_t(size - 1)) != 1) {
         return false;
     }
-    void* mapped = ::mmap(nullptr, std::size_t(size), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_POPULATE, outputFd, 0);
+    // Memory the file does not have yet costs more to come by than to decode into. For a large picture a second
+    // thread comes by it from the front while the rows are decoded from the back (the top row, decoded first, is
+    // the file's last), on the other processor; the file's memory from before is there already.
+    const bool grows = size - before.st_size > kGrowthForSecondThread;
+    void* mapped = ::mmap(nullptr, std::size_t(size), PROT_READ | PROT_WRITE, MAP_SHARED | (grows ? 0 : MAP_POPULATE),
+                          outputFd, 0);
     if (mapped == MAP_FAILED) {
         return false;
     }
+    std::thread memory;
+    if (grows) {
+        try {
+            // Faults the pages in for writing without touching what is in them.
+            memory = std::thread([mapped, size] { (void)::madvise(mapped, std::size_t(size), MADV_POPULATE_WRITE); });
+        } catch (const std::system_error&) {
+            // No thread (no process may be started where the system-call filter is missing): the rows fault it in.
+        }
+    }
     const bool drawn = drawRows(static_cast<unsigned char*>(mapped) + layout.rowsOffset(), int(layout.pitch()));
+    if (memory.joinable()) {
+        memory.join();
+    }
     ::munmap(mapped, std::size_t(size));
     return drawn;
 }

@@ -18,8 +18,8 @@
 #include <grp.h>
 #include <linux/netlink.h>
 #include <netinet/in.h>
-#include <sched.h>
 #include <pthread.h>
+#include <sched.h>
 #include <signal.h>
 #include <sys/inotify.h>
 #include <sys/socket.h>

@@ -57,6 +57,8 @@ void TestCorpus::page_sample_showsPicture_data()
     row("JPEG YCCK, Adobe inverted", "ycck.jpg", Sample::JpegYcckAdobe);
     row("JPEG EXIF orientation 6 comes out upright", "camera.JPG", Sample::JpegExifRotated, 6, QSize(96, 64));
     row("JPEG with stray bytes between markers", "stray.jpg", Sample::JpegStrayBytes);
+    // Over 16 MB of picture: a second thread of the reader comes by its memory while it is decoded.
+    row("JPEG 3000 x 2000", "large.jpg", Sample::JpegBaseline420, 6, QSize(3000, 2000));
     row("PNG palette", "palette.png", Sample::QtPngPalette, 4);
     row("PNG palette with transparency", "palette alpha.png", Sample::PngPaletteAlpha, 4);
     row("PNG grey", "grey.png", Sample::QtPngGrey, 2);
