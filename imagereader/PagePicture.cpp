@@ -3,9 +3,7 @@
 #include "imagereader/FdStream.h"
 #include "imagereader/PageBitmap.h"
 
-#include <system_error>
-#include <thread>
-
+#include <pthread.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -15,6 +13,20 @@ namespace {
 using Bitmap = FreeImageBitmap;
 
 constexpr std::int64_t kGrowthForSecondThread = 16 * 1024 * 1024;
+
+struct Range
+{
+    void* start;
+    std::size_t size;
+};
+
+// Faults a mapping's pages in for writing without touching what is in them.
+void* faultInForWriting(void* range)
+{
+    const auto* pages = static_cast<const Range*>(range);
+    (void)::madvise(pages->start, pages->size, MADV_POPULATE_WRITE);
+    return nullptr;
+}
 
 bool paletteIsGrey(FIBITMAP* bitmap)
 {
@@ -119,18 +131,13 @@ bool writePagePictureInPlace(int outputFd, const pagebitmap::Layout& layout,
     if (mapped == MAP_FAILED) {
         return false;
     }
-    std::thread memory;
-    if (grows) {
-        try {
-            // Faults the pages in for writing without touching what is in them.
-            memory = std::thread([mapped, size] { (void)::madvise(mapped, std::size_t(size), MADV_POPULATE_WRITE); });
-        } catch (const std::system_error&) {
-            // No thread (no process may be started where the system-call filter is missing): the rows fault it in.
-        }
-    }
+    Range range{mapped, std::size_t(size)};
+    pthread_t memory{};
+    // Without a thread (none may be started where the system-call filter is missing), the rows fault it in.
+    const bool started = grows && ::pthread_create(&memory, nullptr, &faultInForWriting, &range) == 0;
     const bool drawn = drawRows(static_cast<unsigned char*>(mapped) + layout.rowsOffset(), int(layout.pitch()));
-    if (memory.joinable()) {
-        memory.join();
+    if (started) {
+        ::pthread_join(memory, nullptr);
     }
     ::munmap(mapped, std::size_t(size));
     return drawn;
