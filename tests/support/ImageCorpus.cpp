@@ -173,12 +173,32 @@ QByteArray headerClaiming(const QString& format, quint32 width, quint32 height)
     return bytes;
 }
 
-QByteArray jpegWithOrientation(const QImage& image, int orientation)
+namespace {
+
+// The picture as Qt writes it as a JPEG of quality 95.
+QByteArray qtJpeg(const QImage& image)
 {
     QByteArray jpeg;
     QBuffer buffer(&jpeg);
     buffer.open(QIODevice::WriteOnly);
     image.save(&buffer, "JPG", 95);
+    return jpeg;
+}
+
+// Where a segment goes in a JPEG: after its JFIF segment, if it has one.
+int afterJfif(const QByteArray& jpeg)
+{
+    if (uchar(jpeg[2]) == 0xff && uchar(jpeg[3]) == 0xe0) {
+        return 4 + (uchar(jpeg[4]) << 8 | uchar(jpeg[5]));
+    }
+    return 2;
+}
+
+} // namespace
+
+QByteArray jpegWithOrientation(const QImage& image, int orientation)
+{
+    QByteArray jpeg = qtJpeg(image);
     QByteArray tiff = QByteArray("MM\x00\x2a\x00\x00\x00\x08", 8); // big-endian header, first IFD at 8
     tiff += QByteArray("\x00\x01", 2);                             // one entry
     tiff += QByteArray("\x01\x12\x00\x03\x00\x00\x00\x01", 8);     // Orientation, SHORT, count 1
@@ -192,11 +212,7 @@ QByteArray jpegWithOrientation(const QImage& image, int orientation)
     segment += char(length >> 8);
     segment += char(length & 0xff);
     segment += payload;
-    int insertAt = 2;
-    if (uchar(jpeg[2]) == 0xff && uchar(jpeg[3]) == 0xe0) { // skip the JFIF APP0 segment
-        insertAt = 4 + (uchar(jpeg[4]) << 8 | uchar(jpeg[5]));
-    }
-    return jpeg.insert(insertAt, segment);
+    return jpeg.insert(afterJfif(jpeg), segment);
 }
 
 namespace {
@@ -587,13 +603,8 @@ QImage writeSample(Sample sample, const QString& path, QSize size)
         return writeFile(path, encodeJpeg(samples, width, height, layout)) ? shown : QImage();
     }
     case Sample::JpegStrayBytes: {
-        QByteArray jpeg;
-        QBuffer buffer(&jpeg);
-        buffer.open(QIODevice::WriteOnly);
-        picture.save(&buffer, "JPG", 95);
-        // After the JFIF segment, before the next marker.
-        return writeFile(path, jpeg.insert(4 + (uchar(jpeg[4]) << 8 | uchar(jpeg[5])), "\x12\x34", 2)) ? picture
-                                                                                                       : QImage();
+        QByteArray jpeg = qtJpeg(picture);
+        return writeFile(path, jpeg.insert(afterJfif(jpeg), "\x12\x34", 2)) ? picture : QImage();
     }
     case Sample::JpegExifRotated: {
         // Stored as the camera held it, a quarter turn anticlockwise; orientation 6 turns it back.
@@ -806,12 +817,7 @@ QString writeEncoded(const QString& path, const QImage& picture, int orientation
     if (nclx) {
         source.setColorSpace(QColorSpace()); // the pixels stay as they are, untagged
     }
-    QByteArray jpeg = orientation != 1 ? jpegWithOrientation(source, orientation) : QByteArray();
-    if (jpeg.isEmpty()) {
-        QBuffer buffer(&jpeg);
-        buffer.open(QIODevice::WriteOnly);
-        source.save(&buffer, "JPG", 95);
-    }
+    QByteArray jpeg = orientation != 1 ? jpegWithOrientation(source, orientation) : qtJpeg(source);
     if (!profile.isEmpty()) {
         jpeg = withJpegProfile(jpeg, profile);
     }
