@@ -194,6 +194,19 @@ int afterJfif(const QByteArray& jpeg)
     return 2;
 }
 
+// The JPEG with a segment of this marker and payload after its JFIF segment.
+QByteArray withSegment(QByteArray jpeg, unsigned char marker, const QByteArray& payload)
+{
+    const int length = int(payload.size()) + 2;
+    QByteArray segment;
+    segment += char(0xff);
+    segment += char(marker);
+    segment += char(length >> 8);
+    segment += char(length & 0xff);
+    segment += payload;
+    return jpeg.insert(afterJfif(jpeg), segment);
+}
+
 } // namespace
 
 QByteArray jpegWithOrientation(const QImage& image, int orientation)
@@ -206,13 +219,7 @@ QByteArray jpegWithOrientation(const QImage& image, int orientation)
     tiff += char(orientation);
     tiff += QByteArray(2, '\0');
     tiff += QByteArray(4, '\0'); // no next IFD
-    const QByteArray payload = QByteArray("Exif\x00\x00", 6) + tiff;
-    const int length = int(payload.size()) + 2;
-    QByteArray segment("\xff\xe1", 2);
-    segment += char(length >> 8);
-    segment += char(length & 0xff);
-    segment += payload;
-    return jpeg.insert(afterJfif(jpeg), segment);
+    return withSegment(jpeg, 0xe1, QByteArray("Exif\x00\x00", 6) + tiff);
 }
 
 namespace {
@@ -780,14 +787,7 @@ QByteArray withJpegProfile(QByteArray jpeg, const QByteArray& profile)
         }
         at += length + 2;
     }
-    const QByteArray payload = QByteArray("ICC_PROFILE\0\x01\x01", 14) + profile;
-    const int length = int(payload.size()) + 2;
-    QByteArray segment("\xff\xe2", 2);
-    segment += char(length >> 8);
-    segment += char(length & 0xff);
-    segment += payload;
-    const int insertAt = uchar(jpeg[3]) == 0xe0 ? 4 + (uchar(jpeg[4]) << 8 | uchar(jpeg[5])) : 2;
-    return jpeg.insert(insertAt, segment);
+    return withSegment(jpeg, 0xe2, QByteArray("ICC_PROFILE\0\x01\x01", 14) + profile);
 }
 
 QString runEncoder(const QString& program, const QStringList& arguments)
