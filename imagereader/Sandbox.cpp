@@ -11,6 +11,7 @@
 #include <initializer_list>
 
 #include <fcntl.h>
+#include <grp.h>
 #include <linux/landlock.h>
 #include <malloc.h>
 #include <sched.h>
@@ -168,11 +169,11 @@ bool restrictSystemCalls()
     if (::sigaction(SIGSYS, &trap, nullptr) != 0) {
         return false;
     }
-    // Anything not named here fails with EPERM (the x32 calls among them: their numbers match none of these); a call
-    // of another architecture ends the process. So the filter alone holds, whatever the kernel's Landlock: no file
-    // opened, named, changed (chmod, chown, utimes) or linked; no socket made (no network, no netlink, no UNIX
-    // socket), no namespace (unshare, setns, clone, clone3), no process or thread, no inotify, fanotify, io_uring,
-    // ptrace, ioctl or prctl, no signal to another process.
+    // Anything not named here fails with EPERM. A call of another architecture ends the process, and so does an x32
+    // call: libseccomp counts those as another architecture's, whatever they name. So the filter alone holds, whatever
+    // the kernel's Landlock: no file opened, named, changed (chmod, chown, utimes) or linked; no socket made (no
+    // network, no netlink, no UNIX socket), no namespace (unshare, setns, clone, clone3), no process or thread, no
+    // inotify, fanotify, io_uring, ptrace, ioctl or prctl, no signal to another process.
     scmp_filter_ctx filter = ::seccomp_init(SCMP_ACT_ERRNO(EPERM));
     if (filter == nullptr) {
         return false;
@@ -253,7 +254,37 @@ bool restrictSystemCalls()
 
 #endif
 
+// The unprivileged user a reader started by root becomes, so that the process limit binds it.
+constexpr uid_t kNobody = 65534;
+
+unsigned allowedProcessors()
+{
+    cpu_set_t processors;
+    CPU_ZERO(&processors);
+    return ::sched_getaffinity(0, sizeof processors, &processors) == 0 ? unsigned(CPU_COUNT(&processors)) : 1U;
+}
+
+// Puts the reader in a user namespace of its own and bounds its tasks there; see readerTaskLimit(). The namespace
+// can only be made while the process has one thread, before the decoders start any.
+bool limitTasks()
+{
+    if (::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setresgid(kNobody, kNobody, kNobody) != 0 ||
+                             ::setresuid(kNobody, kNobody, kNobody) != 0)) {
+        return false;
+    }
+    if (::unshare(CLONE_NEWUSER) != 0) {
+        return false;
+    }
+    limit(RLIMIT_NPROC, readerTaskLimit(allowedProcessors()));
+    return true;
+}
+
 } // namespace
+
+unsigned readerTaskLimit(unsigned processors)
+{
+    return 16 + 2 * processors;
+}
 
 void applyResourceLimits()
 {
@@ -280,6 +311,9 @@ unsigned enterSandbox(int keepUpTo, unsigned wanted)
     ::syscall(SYS_close_range, unsigned(keepUpTo + 1), ~0U, 0);
 #endif
     unsigned features = 0;
+    if ((wanted & TaskLimit) != 0 && limitTasks()) {
+        features |= TaskLimit;
+    }
     if (::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0) {
         return features;
     }

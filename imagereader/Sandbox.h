@@ -15,8 +15,13 @@ enum SandboxFeature : unsigned
     NoNewPrivileges = 1,
     LandlockRules = 2, // no file may be opened, no network reached
     SyscallFilter = 4, // seccomp: reading, writing and memory only, on descriptors already open
-    EverySandboxFeature = NoNewPrivileges | LandlockRules | SyscallFilter,
+    TaskLimit = 8,     // a user namespace of its own, where the process limit counts the reader's threads alone
+    EverySandboxFeature = NoNewPrivileges | LandlockRules | SyscallFilter | TaskLimit,
 };
+
+// How many tasks (its first thread among them) the reader may have at once: the AV1 decoder starts one thread for
+// each processor, libde265 one for each HEIC picture, a large picture one to fault in its memory.
+[[nodiscard]] unsigned readerTaskLimit(unsigned processors);
 
 // Closes every descriptor above `keepUpTo`, then no new privileges, Landlock and seccomp where the kernel offers
 // them; what it does not offer is left out. Returns the SandboxFeature bits in force. The helper takes every layer;
@@ -30,4 +35,10 @@ enum SandboxFeature : unsigned
 // connecting to a named UNIX socket, UDP and netlink sockets, namespaces, inotify, fcntl (an owner and a signal for
 // asynchronous input among them: before ABI 6 that reaches any process of the user) and executable memory. The
 // limits hold new processes (a process limit of zero; it does not bind root), memory, processor time and file size.
+//
+// Threads are bounded by the process limit, which the kernel counts per user and user namespace (Linux 5.14 on):
+// in a namespace of its own the reader's count is its own threads, not every process of the user, so a small limit
+// holds without touching the user's other programs. The kernel never applies it to root, so a reader started by
+// root first becomes the unprivileged user nobody. Where user namespaces are not allowed there is no sound bound:
+// the filter lets threads through, up to the user's own process limit.
 [[nodiscard]] unsigned enterSandbox(int keepUpTo, unsigned wanted = EverySandboxFeature);

@@ -64,6 +64,17 @@ const QStringList kBeyondLandlock{
     QStringLiteral("fcntl F_SETSIG"), QStringLiteral("fcntl F_SETFL O_ASYNC"), QStringLiteral("unshare"),
     QStringLiteral("inotify_init"),   QStringLiteral("netlink socket"),        QStringLiteral("chmod by name"),
 };
+// How many threads the probe starts when nothing stops it.
+constexpr int kThreadsTried = 200;
+
+// What the probe's threads meet: the reader's own bound, or nothing short of the user's process limit.
+enum class Threads
+{
+    NotCounted,
+    StoppedAtBound,
+    AllStarted,
+};
+
 // The descriptor the probe asks fcntl about: one end of a socket pair, as the reader's own socket is.
 constexpr int kProbeSocket = 3;
 
@@ -157,6 +168,22 @@ int probe(char** argv)
     // How many threads the AV1 decoder starts.
     cpu_set_t processors;
     std::printf("own processor mask %d\n", result(::sched_getaffinity(0, sizeof processors, &processors) == 0));
+    std::printf("processors %d\n", CPU_COUNT(&processors));
+    // A reader that starts threads until it is stopped; each waits on the held lock until the probe ends.
+    static pthread_mutex_t held = PTHREAD_MUTEX_INITIALIZER;
+    ::pthread_mutex_lock(&held);
+    int threads = 0;
+    for (; threads < kThreadsTried; ++threads) {
+        pthread_t waiting{};
+        const auto wait = [](void*) -> void* {
+            ::pthread_mutex_lock(&held);
+            return nullptr;
+        };
+        if (::pthread_create(&waiting, nullptr, wait, nullptr) != 0) {
+            break;
+        }
+    }
+    std::printf("threads started %d\n", threads);
     std::fflush(stdout);
     ::_exit(0);
 }
@@ -173,6 +200,8 @@ int listenOn(int family, const sockaddr* address, socklen_t size)
 
 } // namespace
 
+Q_DECLARE_METATYPE(Threads)
+
 class TestSandbox : public QObject
 {
     Q_OBJECT
@@ -187,8 +216,9 @@ void TestSandbox::enterSandbox_hostileCalls_refused_data()
     QTest::addColumn<unsigned>("layers");
     QTest::addColumn<QStringList>("refused");
     QTest::addColumn<QStringList>("allowed");
+    QTest::addColumn<Threads>("threads");
     // Without limits every attempt works: the refusals below come from the limits, not from a wrong address.
-    QTest::newRow("no limits") << 0U << QStringList() << kAttempts;
+    QTest::newRow("no limits") << 0U << QStringList() << kAttempts << Threads::AllStarted;
     QStringList everything = kAttempts;
     everything.removeAll(QStringLiteral("fstat"));
     everything.removeAll(QStringLiteral("fcntl F_GETFL"));
@@ -198,19 +228,23 @@ void TestSandbox::enterSandbox_hostileCalls_refused_data()
                             QStringLiteral("own processor mask")};
     // The filter lets a thread through, never a process.
     const QStringList askedAndThread = asked + QStringList{QStringLiteral("start a thread")};
-    QTest::newRow("every layer") << unsigned(EverySandboxFeature) << everything << askedAndThread;
+    QTest::newRow("every layer") << unsigned(EverySandboxFeature) << everything << askedAndThread
+                                 << Threads::StoppedAtBound;
     // The filter alone, as on Debian 12's kernel (6.1, Landlock ABI 2), where Landlock holds paths only: it refuses
     // all of it by itself.
-    QTest::newRow("seccomp alone") << unsigned(NoNewPrivileges | SyscallFilter) << everything << askedAndThread;
+    // Without a namespace of its own the reader's threads count among all of its user's processes: no bound.
+    QTest::newRow("seccomp alone") << unsigned(NoNewPrivileges | SyscallFilter) << everything << askedAndThread
+                                   << Threads::AllStarted;
     // Landlock alone (ABI 6 and later) holds paths, TCP, abstract sockets and signals; the process limit holds fork
     // for an ordinary user. kBeyondLandlock stays open.
     QTest::newRow("Landlock alone") << unsigned(NoNewPrivileges | LandlockRules)
                                     << QStringList{QStringLiteral("open"), QStringLiteral("connect TCP"),
                                                    QStringLiteral("connect abstract UNIX"), QStringLiteral("fork"),
                                                    QStringLiteral("kill")}
-                                    << asked + kBeyondLandlock;
+                                    << asked + kBeyondLandlock << Threads::NotCounted;
     // The limits alone hold new processes, for an ordinary user.
-    QTest::newRow("limits alone") << unsigned(NoNewPrivileges) << QStringList{QStringLiteral("fork")} << asked;
+    QTest::newRow("limits alone") << unsigned(NoNewPrivileges) << QStringList{QStringLiteral("fork")} << asked
+                                  << Threads::NotCounted;
 }
 
 void TestSandbox::enterSandbox_hostileCalls_refused()
@@ -218,6 +252,7 @@ void TestSandbox::enterSandbox_hostileCalls_refused()
     QFETCH(unsigned, layers);
     QFETCH(QStringList, refused);
     QFETCH(QStringList, allowed);
+    QFETCH(Threads, threads);
     // As an ordinary user, whom the process limit binds; the folder and file are open to everyone, so that only the
     // limits can refuse them.
     TestFolder scratch;
@@ -291,6 +326,16 @@ void TestSandbox::enterSandbox_hostileCalls_refused()
     }
     if (layers == unsigned(NoNewPrivileges | LandlockRules) && outcome.value(QStringLiteral("landlock")) < 6) {
         QSKIP("This kernel's Landlock is older than ABI 6: it does not hold TCP, abstract sockets or signals.");
+    }
+    if ((layers & TaskLimit) != 0 && (features & TaskLimit) == 0) {
+        QSKIP("This system allows no user namespace: the helper's threads are bounded by its user's process limit.");
+    }
+    const int started = outcome.value(QStringLiteral("threads started"), -1);
+    if (threads == Threads::StoppedAtBound) {
+        // The probe's first thread counts, and the one it started before has ended.
+        QCOMPARE(started + 1, int(readerTaskLimit(unsigned(outcome.value(QStringLiteral("processors"))))));
+    } else if (threads == Threads::AllStarted) {
+        QCOMPARE(started, kThreadsTried);
     }
     for (const QString& call : refused) {
         QVERIFY2(outcome.contains(call), qPrintable(call + QStringLiteral(": not tried")));
