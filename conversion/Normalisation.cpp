@@ -3,6 +3,7 @@
 #include "imagereader/FormatTable.h"
 #include "imagereader/ImageReader.h"
 #include "imagereader/PageBitmap.h"
+#include "imagereader/PictureFile.h"
 #include "platform/PosixFile.h"
 
 #include <QCoreApplication>
@@ -43,18 +44,18 @@ QString writeFailure(const QString& imagePath, int cause)
         .arg(imagePath, errnoText(cause));
 }
 
-// A file in memory for the helper to write pictures to, one after another; -1 with errno. Sealed so that it can
-// never shrink (a mapping of it cannot fault) and so that nobody can seal it further; it can grow and be written.
+// A file in memory for the helper to write pictures to, one after another; -1 with errno.
 int pictureFile()
 {
-    const int fd = ::memfd_create("pagewell-page", MFD_CLOEXEC | MFD_ALLOW_SEALING);
-    if (fd >= 0 && ::fcntl(fd, F_ADD_SEALS, F_SEAL_SHRINK | F_SEAL_SEAL) != 0) {
-        const int cause = errno;
-        ::close(fd);
-        errno = cause;
-        return -1;
-    }
-    return fd;
+    return newPictureFile("pagewell-page");
+}
+
+// Whether the helper found the picture file it was given too small for its picture: a file used before is fixed at
+// its first picture's size.
+bool tooSmall(const ReaderOutcome& outcome)
+{
+    return outcome.kind == ReaderOutcome::Kind::Replied && outcome.reply.status == imagereader::Status::WriteFailed &&
+           outcome.reply.error == EPERM;
 }
 
 // Whether what the helper wrote is the picture its reply announced, as far as its header says (a file used before
@@ -101,7 +102,11 @@ std::optional<NormalisedImage> taken(ImageReader& reader, const QString& imagePa
                                      std::shared_ptr<const PictureFile> file, QString* error)
 {
     if (outcome.ok()) {
-        if (const QString mismatch = outputMismatch(file->fd(), outcome.reply); !mismatch.isEmpty()) {
+        if (!fixPictureFileSize(file->fd())) {
+            outcome =
+                reader.distrust(QCoreApplication::translate("Normalisation", "its picture cannot be kept as it is: %1")
+                                    .arg(errnoText(errno)));
+        } else if (const QString mismatch = outputMismatch(file->fd(), outcome.reply); !mismatch.isEmpty()) {
             outcome = reader.distrust(mismatch);
         }
     }
@@ -115,16 +120,15 @@ std::optional<NormalisedImage> taken(ImageReader& reader, const QString& imagePa
     return NormalisedImage{outcome.reply.width, outcome.reply.height, std::move(file)};
 }
 
-// Reads the image into the picture file.
-std::optional<NormalisedImage> readInto(ImageReader& reader, const ImageFile& image,
-                                        std::shared_ptr<const PictureFile> file, QString* error)
+// Reads the image into the picture file; nothing (and *error) when the image cannot be opened.
+std::optional<ReaderOutcome> readInto(ImageReader& reader, const ImageFile& image, const PictureFile& file,
+                                      QString* error)
 {
     const FileDescriptor input(openImageFile(image.shown, image.native, error));
     if (input.get() < 0) {
         return std::nullopt;
     }
-    const int output = file->fd();
-    return taken(reader, image.shown, reader.read(pageRequest(image), input.get(), output), std::move(file), error);
+    return reader.read(pageRequest(image), input.get(), file.fd());
 }
 
 } // namespace
@@ -151,7 +155,12 @@ std::optional<NormalisedImage> normaliseImage(ImageReader& reader, const ImageFi
         fail(error, writeFailure(image.shown, errno));
         return std::nullopt;
     }
-    return readInto(reader, image, std::make_shared<const PictureFile>(output), error);
+    auto file = std::make_shared<const PictureFile>(output);
+    const std::optional<ReaderOutcome> outcome = readInto(reader, image, *file, error);
+    if (!outcome) {
+        return std::nullopt;
+    }
+    return taken(reader, image.shown, *outcome, std::move(file), error);
 }
 
 ReadAheadNormaliser::ReadAheadNormaliser(ImageReader& reader) : m_reader(reader) {}
@@ -178,6 +187,18 @@ std::shared_ptr<const PictureFile> ReadAheadNormaliser::unusedFile()
     // Never the file a page is still made from, nor the one read ahead into.
     const int fd = pictureFile();
     return fd >= 0 ? std::make_shared<const PictureFile>(fd) : nullptr;
+}
+
+std::shared_ptr<const PictureFile> ReadAheadNormaliser::replaced(const std::shared_ptr<const PictureFile>& file)
+{
+    const int fd = pictureFile();
+    std::shared_ptr<const PictureFile> fresh = fd >= 0 ? std::make_shared<const PictureFile>(fd) : nullptr;
+    for (std::shared_ptr<const PictureFile>& kept : m_files) {
+        if (kept == file) {
+            kept = fresh;
+        }
+    }
+    return fresh;
 }
 
 void ReadAheadNormaliser::drop()
@@ -209,19 +230,38 @@ void ReadAheadNormaliser::readAhead(const ImageFile& image)
 
 std::optional<NormalisedImage> ReadAheadNormaliser::normalise(const ImageFile& image, QString* error)
 {
-    if (!m_ahead || m_aheadPath != image.native) {
+    std::shared_ptr<const PictureFile> file;
+    std::optional<ReaderOutcome> outcome;
+    if (m_ahead && m_aheadPath == image.native) {
+        file = std::move(m_ahead);
+        m_ahead.reset();
+        m_aheadPath.clear();
+        outcome = m_reader.wait();
+    } else {
         drop();
-        std::shared_ptr<const PictureFile> file = unusedFile();
+        file = unusedFile();
         if (!file) {
             fail(error, writeFailure(image.shown, errno));
             return std::nullopt;
         }
-        return readInto(m_reader, image, std::move(file), error);
+        outcome = readInto(m_reader, image, *file, error);
+        if (!outcome) {
+            return std::nullopt;
+        }
     }
-    std::shared_ptr<const PictureFile> ahead = std::move(m_ahead);
-    m_ahead.reset();
-    m_aheadPath.clear();
-    return taken(m_reader, image.shown, m_reader.wait(), std::move(ahead), error);
+    if (tooSmall(*outcome)) {
+        // A fresh file grows to whatever the picture needs.
+        file = replaced(file);
+        if (!file) {
+            fail(error, writeFailure(image.shown, errno));
+            return std::nullopt;
+        }
+        outcome = readInto(m_reader, image, *file, error);
+        if (!outcome) {
+            return std::nullopt;
+        }
+    }
+    return taken(m_reader, image.shown, *outcome, std::move(file), error);
 }
 
 std::optional<NormalisedImage> normaliseImage(const ImageFile& image, QString* error)

@@ -49,7 +49,8 @@ struct NormalisedImage
 
 // The run's normalisation: one helper for all its images, and the next entry read while the page of the current
 // one is made (the helper and the page's encoder then work side by side). Its picture files are used again from
-// picture to picture: a fresh file costs the system more than decoding a small photo.
+// picture to picture (a fresh file costs the system more than decoding a small photo), each at the size its first
+// picture gave it: a picture that does not fit gets a new one.
 class ReadAheadNormaliser
 {
 public:
@@ -66,6 +67,9 @@ public:
 
 private:
     void drop();
+    // A new file in place of one of the run's picture files, too small for the picture it was given; nothing (errno
+    // set) when none can be made.
+    [[nodiscard]] std::shared_ptr<const PictureFile> replaced(const std::shared_ptr<const PictureFile>& file);
     // One of the run's picture files that nobody holds, or a new one; nothing (errno set) when none can be made.
     [[nodiscard]] std::shared_ptr<const PictureFile> unusedFile();
 

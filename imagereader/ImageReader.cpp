@@ -548,8 +548,6 @@ void ImageReader::onProcessFinished()
     killHelper();
     if (leftBeforeTheRequest) {
         m_resent = true;
-        // Whatever it may have written before it went is not to be found beyond the fresh one's picture.
-        (void)::ftruncate(m_requestOutput, 0);
         QString error;
         if (sendRunningRequest(&error)) {
             m_busy = true;

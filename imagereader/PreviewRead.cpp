@@ -1,6 +1,7 @@
 #include "imagereader/PreviewRead.h"
 
 #include "imagereader/ImageReader.h"
+#include "imagereader/PictureFile.h"
 #include "platform/PosixFile.h"
 
 #include <QCoreApplication>
@@ -86,7 +87,7 @@ void PreviewRead::request(const QString& path, QSize maxSize)
         failLater(error);
         return;
     }
-    m_output = ::memfd_create("pagewell-preview", MFD_CLOEXEC);
+    m_output = newPictureFile("pagewell-preview");
     if (m_output < 0) {
         ::close(input);
         failLater(QCoreApplication::translate("PreviewRead", "The preview of \"%1\" has no room: %2.")
@@ -138,7 +139,10 @@ void PreviewRead::onFinished(const ReaderOutcome& outcome)
     QImage image;
     QString reason;
     if (outcome.ok()) {
-        image = readPicture(m_output, m_maxSize, outcome.reply);
+        // The helper may keep its descriptor of the file: it is not to grow it once its answer is in.
+        if (fixPictureFileSize(m_output)) {
+            image = readPicture(m_output, m_maxSize, outcome.reply);
+        }
         if (image.isNull()) {
             reason = describeReadFailure(path, m_reader->distrust(QCoreApplication::translate(
                                                    "PreviewRead", "its picture is not the one it announced")));

@@ -1,5 +1,6 @@
 #include "conversion/Normalisation.h"
 #include "imagereader/FormatTable.h"
+#include "imagereader/ImageReader.h"
 #include "support/ImageCorpus.h"
 #include "support/TestFolder.h"
 
@@ -9,6 +10,7 @@
 #include <QPainter>
 #include <QtTest>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <memory>
@@ -130,8 +132,6 @@ private Q_SLOTS:
         QCOMPARE(result->heightPx, expected.height());
 
         QVERIFY(result->picture != nullptr);
-        // Sealed against shrinking: the page library's mapping of it can never fault.
-        QCOMPARE(::ftruncate(result->picture->fd(), 0), -1);
         const Bitmap bmp = loadBmp(result->picture->path());
         QVERIFY(bmp != nullptr);
         QCOMPARE(int(FreeImage_GetBPP(bmp.get())), bpp);
@@ -188,6 +188,44 @@ private Q_SLOTS:
         for (int i = 0; i < 4; ++i) {
             QVERIFY2(near(picture.pixel(points[i]), corners[i], 24),
                      qPrintable(QStringLiteral("corner %1: %2").arg(i).arg(describe(picture.pixel(points[i])))));
+        }
+    }
+
+    // The run's picture files are used again, each fixed at its first picture's size: neither the helper nor anyone
+    // holding a copy can grow or shrink it, and a larger picture gets a new file.
+    void readAhead_picturesOfChangingSize_filesFixedAndReplacedWhenTooSmall()
+    {
+        TestFolder folder;
+        ImageReader reader;
+        ReadAheadNormaliser normaliser(reader);
+        const auto inode = [](const NormalisedImage& image) {
+            struct stat info = {};
+            return ::fstat(image.picture->fd(), &info) == 0 ? info.st_ino : 0;
+        };
+        ino_t previous = 0;
+        const QList<std::tuple<QSize, const char*, bool>> pictures{
+            {QSize(64, 48), "PNG", false}, {QSize(200, 150), "JPG", false}, {QSize(32, 24), "PNG", true}};
+        for (const auto& [size, format, fits] : pictures) {
+            const QString path = folder.file(QStringLiteral("%1x%2.%3")
+                                                 .arg(size.width())
+                                                 .arg(size.height())
+                                                 .arg(QString::fromLatin1(format).toLower()));
+            QImage picture(size, QImage::Format_RGB32);
+            picture.fill(Qt::darkCyan);
+            QVERIFY(picture.save(path, format));
+            QString error;
+            const std::optional<NormalisedImage> image = normaliser.normalise(ImageFile(path), &error);
+            QVERIFY2(image.has_value(), qPrintable(error));
+            QCOMPARE(QSize(image->widthPx, image->heightPx), size);
+            QCOMPARE(inode(*image) == previous, fits);
+            previous = inode(*image);
+            struct stat info = {};
+            QVERIFY(::fstat(image->picture->fd(), &info) == 0);
+            const char byte = 0;
+            QCOMPARE(::pwrite(image->picture->fd(), &byte, 1, info.st_size), -1);
+            QCOMPARE(errno, EPERM);
+            QCOMPARE(::ftruncate(image->picture->fd(), info.st_size + 4096), -1);
+            QCOMPARE(::ftruncate(image->picture->fd(), 0), -1);
         }
     }
 
