@@ -41,6 +41,8 @@ int main(int argc, char* argv[])
         return *exitStatus;
     }
     QApplication app(argc, argv);
+    // Before anything is read: the window's making reads its state and settings files, and may wait on them.
+    TerminationSignals terminationSignals;
     const Translations translations(userLanguages());
     QApplication::setApplicationName(QStringLiteral("Pagewell"));
     QApplication::setApplicationVersion(QStringLiteral(PAGEWELL_VERSION));
@@ -56,7 +58,7 @@ int main(int argc, char* argv[])
     services.windowStateFile = services.configFolder + QStringLiteral("/window.conf");
 
     frmPrinting window(services);
-    TerminationSignals terminationSignals(window);
+    terminationSignals.watch(window);
     std::error_code noFolder;
     const std::filesystem::path workingFolder = std::filesystem::current_path(noFolder);
     window.addDroppedPaths(commandLineFiles(fileArguments(argc, argv), QByteArray(workingFolder.c_str())));

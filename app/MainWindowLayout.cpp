@@ -4,7 +4,6 @@
 #include "app/PdfDate.h"
 #include "app/ProgramArt.h"
 #include "app/QualityLabels.h"
-#include "app/frmPrinting.h"
 #include "imagelist/ImageListWidget.h"
 #include "preview/ShowImage.h"
 
@@ -181,9 +180,9 @@ void MainWindowLayout::buildToolBar(QWidget* central)
         const ToolBarButton& button = kToolBarButtons[index];
         auto* toolButton = new QToolButton(toolBarFrame);
         toolButton->setObjectName(QStringLiteral("CmdToolsBar_%1").arg(index));
-        toolButton->setText(frmPrinting::tr(button.caption));
-        toolButton->setToolTip(frmPrinting::tr(button.toolTip));
-        toolButton->setAccessibleName(frmPrinting::tr(button.caption));
+        toolButton->setText(QCoreApplication::translate("frmPrinting", button.caption));
+        toolButton->setToolTip(QCoreApplication::translate("frmPrinting", button.toolTip));
+        toolButton->setAccessibleName(QCoreApplication::translate("frmPrinting", button.caption));
         toolButton->setIcon(toolBarIcon(index));
         toolButton->setIconSize(QSize(32, 32));
         toolButton->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
@@ -199,14 +198,15 @@ void MainWindowLayout::buildToolBar(QWidget* central)
 void MainWindowLayout::buildListAndPreview(QWidget* central, QBoxLayout* upper)
 {
     auto* listColumn = new QVBoxLayout;
-    QLabel* listCaption = captionLabel(QStringLiteral("Label2"), frmPrinting::tr("File List:"), central);
+    QLabel* listCaption =
+        captionLabel(QStringLiteral("Label2"), QCoreApplication::translate("frmPrinting", "File List:"), central);
     listColumn->addWidget(listCaption);
     auto* listHolder = new QWidget(central);
     listStack = new QStackedLayout(listHolder);
     listStack->setStackingMode(QStackedLayout::StackAll);
     imageList = new ImageListWidget(listHolder);
     imageList->setObjectName(QStringLiteral("List1"));
-    imageList->setHint(frmPrinting::tr(kDropHint));
+    imageList->setHint(QCoreApplication::translate("frmPrinting", kDropHint));
     gettingStartedPanel = new DropPanel(imageList, listHolder);
     gettingStartedPanel->setObjectName(QStringLiteral("picDoor"));
     gettingStartedPanel->setAlignment(Qt::AlignCenter);
@@ -218,25 +218,27 @@ void MainWindowLayout::buildListAndPreview(QWidget* central, QBoxLayout* upper)
                                                       "DropPanel:focus { border: 2px solid #3b78c4; }"));
     // Tab stops on the guide while it shows, so that a screen reader reads its steps.
     gettingStartedPanel->setFocusPolicy(Qt::TabFocus);
-    gettingStartedPanel->setAccessibleName(frmPrinting::tr("Getting started"));
+    gettingStartedPanel->setAccessibleName(QCoreApplication::translate("frmPrinting", "Getting started"));
     gettingStartedPanel->setAccessibleDescription(gettingStartedText());
     nameAfterCaption(listCaption, imageList,
-                     frmPrinting::tr("The images in page order. Alt+Up and Alt+Down move the selected image, "
-                                     "Delete removes it."));
+                     QCoreApplication::translate(
+                         "frmPrinting", "The images in page order. Alt+Up and Alt+Down move the selected image, "
+                                        "Delete removes it."));
     listStack->addWidget(imageList);
     listStack->addWidget(gettingStartedPanel);
     listStack->setCurrentWidget(gettingStartedPanel);
     listColumn->addWidget(listHolder, 1);
     pageNumberLabel =
-        captionLabel(QStringLiteral("lblPageNum"), frmPrinting::tr("Page Number Of Selected File: 0"), central);
+        captionLabel(QStringLiteral("lblPageNum"),
+                     QCoreApplication::translate("frmPrinting", "Page Number Of Selected File: 0"), central);
     listColumn->addWidget(pageNumberLabel);
     upper->addLayout(listColumn, 5);
 
     preview = new ShowImage(central);
     preview->setObjectName(QStringLiteral("prewImage"));
     preview->setMinimumSize(160, 160);
-    preview->setAccessibleName(frmPrinting::tr("Preview"));
-    preview->setAccessibleDescription(frmPrinting::tr("The image opened last"));
+    preview->setAccessibleName(QCoreApplication::translate("frmPrinting", "Preview"));
+    preview->setAccessibleDescription(QCoreApplication::translate("frmPrinting", "The image opened last"));
     upper->addWidget(preview, 3);
 }
 
@@ -267,17 +269,20 @@ void MainWindowLayout::buildDocumentFields(QWidget* central, QBoxLayout* upper)
     creationDateField->setMinimumWidth(creationDateField->fontMetrics().horizontalAdvance(
                                            pdfDateString(QDateTime(QDate(2000, 12, 28), QTime(20, 8, 8)))) +
                                        16);
-    nowButton = new QPushButton(frmPrinting::tr("Now"), fields);
+    nowButton = new QPushButton(QCoreApplication::translate("frmPrinting", "Now"), fields);
     nowButton->setObjectName(QStringLiteral("Command1"));
     subjectField = textBox(QStringLiteral("txtSubject"), QStringLiteral("New Subject"), fields);
     keywordsField = textBox(QStringLiteral("txtKeywords"), QString(), fields);
-    addField(QStringLiteral("lblTitle"), frmPrinting::tr("PDF Document Title:"), titleField);
-    addField(QStringLiteral("lblCreateFor"), frmPrinting::tr("PDF Author:"), authorField);
-    addField(QStringLiteral("lblCreationDate"), frmPrinting::tr("Creation Date:"), creationDateField, nowButton,
-             frmPrinting::tr("As the PDF keeps it: D:, then year, month, day, hours, minutes and seconds"));
-    nowButton->setAccessibleDescription(frmPrinting::tr("Sets the creation date to the current time"));
-    addField(QStringLiteral("lblSubject"), frmPrinting::tr("Subject:"), subjectField);
-    addField(QStringLiteral("lblKeywords"), frmPrinting::tr("Keywords:"), keywordsField);
+    addField(QStringLiteral("lblTitle"), QCoreApplication::translate("frmPrinting", "PDF Document Title:"), titleField);
+    addField(QStringLiteral("lblCreateFor"), QCoreApplication::translate("frmPrinting", "PDF Author:"), authorField);
+    addField(QStringLiteral("lblCreationDate"), QCoreApplication::translate("frmPrinting", "Creation Date:"),
+             creationDateField, nowButton,
+             QCoreApplication::translate("frmPrinting",
+                                         "As the PDF keeps it: D:, then year, month, day, hours, minutes and seconds"));
+    nowButton->setAccessibleDescription(
+        QCoreApplication::translate("frmPrinting", "Sets the creation date to the current time"));
+    addField(QStringLiteral("lblSubject"), QCoreApplication::translate("frmPrinting", "Subject:"), subjectField);
+    addField(QStringLiteral("lblKeywords"), QCoreApplication::translate("frmPrinting", "Keywords:"), keywordsField);
     fieldsLayout->setRowStretch(row, 1);
     fieldsLayout->setColumnStretch(0, 1);
     upper->addWidget(fields, 4);
@@ -286,13 +291,15 @@ void MainWindowLayout::buildDocumentFields(QWidget* central, QBoxLayout* upper)
 void MainWindowLayout::buildLowerRows(QWidget* central, QBoxLayout* body, const QString& outputFolder)
 {
     auto* qualityRow = new QHBoxLayout;
-    QLabel* qualityCaption = captionLabel(QStringLiteral("lblJPG"), frmPrinting::tr("Compress Quality:"), central);
+    QLabel* qualityCaption = captionLabel(QStringLiteral("lblJPG"),
+                                          QCoreApplication::translate("frmPrinting", "Compress Quality:"), central);
     qualityRow->addWidget(qualityCaption);
     qualityPercentLabel = captionLabel(QStringLiteral("lblQuality"), QStringLiteral("100%"), central);
     qualityRow->addWidget(qualityPercentLabel);
     qualityRow->addStretch(1);
-    qualityWordLabel = captionLabel(QStringLiteral("lblQtt"), frmPrinting::tr("Good"), central);
-    qualityWordLabel->setAccessibleDescription(frmPrinting::tr("Quality"));
+    qualityWordLabel =
+        captionLabel(QStringLiteral("lblQtt"), QCoreApplication::translate("frmPrinting", "Good"), central);
+    qualityWordLabel->setAccessibleDescription(QCoreApplication::translate("frmPrinting", "Quality"));
     qualityRow->addWidget(qualityWordLabel);
     body->addLayout(qualityRow);
 
@@ -308,27 +315,28 @@ void MainWindowLayout::buildLowerRows(QWidget* central, QBoxLayout* body, const 
     body->addWidget(qualitySlider);
 
     auto* outputRow = new QHBoxLayout;
-    QLabel* pathCaption = captionLabel(QStringLiteral("Label3"), frmPrinting::tr("Output Path:"), central);
+    QLabel* pathCaption =
+        captionLabel(QStringLiteral("Label3"), QCoreApplication::translate("frmPrinting", "Output Path:"), central);
     outputRow->addWidget(pathCaption);
     outputFolderField = textBox(QStringLiteral("txtPath"), outputFolder, central);
-    outputFolderField->setToolTip(frmPrinting::tr("Select a Folder to Output"));
+    outputFolderField->setToolTip(QCoreApplication::translate("frmPrinting", "Select a Folder to Output"));
     nameAfterCaption(pathCaption, outputFolderField, outputFolderField->toolTip());
     outputRow->addWidget(outputFolderField, 1);
-    browseButton = new QPushButton(frmPrinting::tr("Browse"), central);
+    browseButton = new QPushButton(QCoreApplication::translate("frmPrinting", "Browse"), central);
     browseButton->setObjectName(QStringLiteral("cmdBrowse"));
-    browseButton->setToolTip(frmPrinting::tr("Select an Output Folder"));
+    browseButton->setToolTip(QCoreApplication::translate("frmPrinting", "Select an Output Folder"));
     outputRow->addWidget(browseButton);
     body->addLayout(outputRow);
 
-    convertButton = new QPushButton(frmPrinting::tr(kConvertCaption), central);
+    convertButton = new QPushButton(QCoreApplication::translate("frmPrinting", kConvertCaption), central);
     convertButton->setObjectName(QStringLiteral("Command3"));
     convertButton->setIcon(convertIcon());
     convertButton->setIconSize(QSize(32, 32));
     QFont bold = central->font();
     bold.setBold(true);
     convertButton->setFont(bold);
-    convertButton->setAccessibleDescription(
-        frmPrinting::tr("Makes one PDF of the listed images and asks where to save it (Ctrl+Return)"));
+    convertButton->setAccessibleDescription(QCoreApplication::translate(
+        "frmPrinting", "Makes one PDF of the listed images and asks where to save it (Ctrl+Return)"));
     body->addWidget(convertButton);
 
     progressBar = new QProgressBar(central);
@@ -336,11 +344,11 @@ void MainWindowLayout::buildLowerRows(QWidget* central, QBoxLayout* body, const 
     progressBar->setRange(0, 100);
     progressBar->setValue(0);
     progressBar->setTextVisible(false);
-    progressBar->setAccessibleName(frmPrinting::tr("Conversion progress"));
+    progressBar->setAccessibleName(QCoreApplication::translate("frmPrinting", "Conversion progress"));
     body->addWidget(progressBar);
     statusLabel = captionLabel(QStringLiteral("lblPB"), QStringLiteral("0%"), central);
     statusLabel->setAlignment(Qt::AlignCenter);
-    statusLabel->setAccessibleDescription(frmPrinting::tr("Conversion status"));
+    statusLabel->setAccessibleDescription(QCoreApplication::translate("frmPrinting", "Conversion status"));
     QFont small = central->font();
     small.setBold(true);
     small.setPointSizeF(7.5);
@@ -350,9 +358,9 @@ void MainWindowLayout::buildLowerRows(QWidget* central, QBoxLayout* body, const 
 
 void MainWindowLayout::buildMenusAndShortcuts(QMainWindow& window, const std::function<void(WindowCommand)>& run)
 {
-    QMenu* menuFile = window.menuBar()->addMenu(frmPrinting::tr("&File"));
+    QMenu* menuFile = window.menuBar()->addMenu(QCoreApplication::translate("frmPrinting", "&File"));
     menuFile->setObjectName(QStringLiteral("menuFile"));
-    QMenu* menuAbout = window.menuBar()->addMenu(frmPrinting::tr("&About", "menu"));
+    QMenu* menuAbout = window.menuBar()->addMenu(QCoreApplication::translate("frmPrinting", "&About", "menu"));
     menuAbout->setObjectName(QStringLiteral("menuA"));
 
     for (const CommandRow& row : commandTable()) {
@@ -364,7 +372,8 @@ void MainWindowLayout::buildMenusAndShortcuts(QMainWindow& window, const std::fu
                 menu->addSeparator()->setObjectName(name);
                 continue;
             }
-            QAction* item = menu->addAction(frmPrinting::tr(row.caption.source, row.caption.comment));
+            QAction* item =
+                menu->addAction(QCoreApplication::translate("frmPrinting", row.caption.source, row.caption.comment));
             item->setObjectName(name);
             item->setShortcut(row.keys);
             QObject::connect(item, &QAction::triggered, &window, [run, command] { run(command); });

@@ -1,10 +1,12 @@
 #include "app/TerminationSignals.h"
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QSocketNotifier>
 #include <QWidget>
 
 #include <array>
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 
@@ -15,21 +17,40 @@ namespace {
 
 constexpr std::array kTerminationSignals{SIGTERM, SIGINT, SIGHUP};
 
-// The pipe's write end: all the handler touches.
+// The pipe's write end: all the handler touches once the window is shown.
 volatile sig_atomic_t g_writeEnd = -1;
+
+// Whether a signal is to close the window: from its showing till the event loop ends. Before, the loop that would
+// read the pipe may not run for a while (the window's making reads files), and after it nobody reads it.
+std::atomic<bool> g_closesWindow{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "read in a signal handler");
+
+void restoreDefaultAction(int number)
+{
+    struct sigaction fallback = {};
+    fallback.sa_handler = SIG_DFL;
+    sigemptyset(&fallback.sa_mask);
+    ::sigaction(number, &fallback, nullptr);
+}
 
 extern "C" void onTerminationSignal(int number)
 {
     const int saved = errno;
-    const auto byte = static_cast<unsigned char>(number);
-    // A full pipe already holds a signal that will be acted on.
-    (void)!::write(g_writeEnd, &byte, 1);
+    if (g_closesWindow.load()) {
+        const auto byte = static_cast<unsigned char>(number);
+        // A full pipe already holds a signal that will be acted on.
+        (void)!::write(g_writeEnd, &byte, 1);
+    } else {
+        // Nothing to clean up: the signal does what it always does, once this handler returns and unblocks it.
+        restoreDefaultAction(number);
+        ::raise(number);
+    }
     errno = saved;
 }
 
 } // namespace
 
-TerminationSignals::TerminationSignals(QWidget& window) : m_window(&window)
+TerminationSignals::TerminationSignals()
 {
     int ends[2];
     if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0) {
@@ -39,7 +60,9 @@ TerminationSignals::TerminationSignals(QWidget& window) : m_window(&window)
     g_writeEnd = ends[1];
     m_notifier = new QSocketNotifier(m_readEnd, QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &TerminationSignals::received);
-    window.installEventFilter(this);
+    if (const QCoreApplication* application = QCoreApplication::instance()) {
+        connect(application, &QCoreApplication::aboutToQuit, this, [] { g_closesWindow = false; });
+    }
 
     struct sigaction action = {};
     action.sa_handler = onTerminationSignal;
@@ -56,16 +79,14 @@ TerminationSignals::TerminationSignals(QWidget& window) : m_window(&window)
 
 TerminationSignals::~TerminationSignals()
 {
+    g_closesWindow = false;
     if (m_readEnd < 0) {
         return;
     }
-    struct sigaction fallback = {};
-    fallback.sa_handler = SIG_DFL;
-    sigemptyset(&fallback.sa_mask);
     for (const int number : kTerminationSignals) {
         struct sigaction current = {};
         if (::sigaction(number, nullptr, &current) == 0 && current.sa_handler == onTerminationSignal) {
-            ::sigaction(number, &fallback, nullptr);
+            restoreDefaultAction(number);
         }
     }
     ::close(g_writeEnd);
@@ -73,10 +94,20 @@ TerminationSignals::~TerminationSignals()
     ::close(m_readEnd);
 }
 
+void TerminationSignals::watch(QWidget& window)
+{
+    if (m_window != nullptr) {
+        m_window->removeEventFilter(this);
+    }
+    m_window = &window;
+    window.installEventFilter(this);
+    g_closesWindow = m_readEnd >= 0 && window.isVisible();
+}
+
 bool TerminationSignals::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_window && event->type() == QEvent::Show) {
-        m_shown = true;
+    if (watched == m_window && event->type() == QEvent::Show && m_readEnd >= 0) {
+        g_closesWindow = true;
     }
     return QObject::eventFilter(watched, event);
 }
@@ -88,10 +119,9 @@ void TerminationSignals::received()
     if (got <= 0 || m_closing) {
         return;
     }
-    if (!m_shown || m_window == nullptr) {
-        // Before the window is shown no run can be under way: nothing to clean up, so the signal does what it
-        // always does.
-        ::signal(numbers[0], SIG_DFL);
+    if (m_window == nullptr) {
+        // No window left to close: the signal does what it always does.
+        restoreDefaultAction(numbers[0]);
         ::raise(numbers[0]);
         return;
     }

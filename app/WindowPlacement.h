@@ -17,9 +17,10 @@ struct WindowPlace
     bool maximized = false;
 };
 
-// Nothing when the file is missing, unreadable, not a plain file or holds no usable geometry.
+// Nothing when the file is missing, unreadable, not a plain file, larger than a few KiB or holds no usable geometry.
 [[nodiscard]] std::optional<WindowPlace> readWindowPlace(const QString& stateFile);
-// Quietly does nothing where the file cannot be written: a lost place only means the window opens centred.
+// A plain file too large to be read is replaced, not added to. Quietly does nothing where the file cannot be written
+// or is no plain file: a lost place only means the window opens centred.
 void writeWindowPlace(const QString& stateFile, const WindowPlace& place);
 
 // The geometry (frame excluded) the window opens at. A remembered geometry is used whole when it lies in one

@@ -57,6 +57,7 @@ private Q_SLOTS:
     void dragEntry_movesItWithPageLabel_notDuringRun();
     void listPictures_rowInSight_pictureOrWarningWithoutWaiting_data();
     void listPictures_rowInSight_pictureOrWarningWithoutWaiting();
+    void listPictures_fileChanged_pictureMadeAgain();
 };
 
 void TestMainWindow::startup_noSettingsFile_controlsShowInitialState()
@@ -323,11 +324,16 @@ void TestMainWindow::window_rememberedPlace_usedWhereItFits_data()
     QTest::addColumn<bool>("maximized");
     QTest::addColumn<bool>("placeUsed");
     QTest::addColumn<bool>("sizeUsed");
-    QTest::newRow("nothing remembered") << QRect() << false << false << false;
-    QTest::newRow("on the screen") << QRect(20, 50, 760, 600) << false << true << true;
-    QTest::newRow("maximised") << QRect(30, 60, 750, 590) << true << true << true;
-    QTest::newRow("on a screen that is gone") << QRect(2000, 1500, 760, 600) << false << false << true;
-    QTest::newRow("larger than the screen") << QRect(0, 0, 2400, 1600) << false << false << false;
+    QTest::addColumn<qint64>("fileGrownTo"); // 0: as the window writes it
+    QTest::newRow("nothing remembered") << QRect() << false << false << false << qint64(0);
+    QTest::newRow("on the screen") << QRect(20, 50, 760, 600) << false << true << true << qint64(0);
+    QTest::newRow("maximised") << QRect(30, 60, 750, 590) << true << true << true << qint64(0);
+    QTest::newRow("on a screen that is gone") << QRect(2000, 1500, 760, 600) << false << false << true << qint64(0);
+    QTest::newRow("partly off the screen") << QRect(300, 150, 760, 600) << false << false << true << qint64(0);
+    QTest::newRow("larger than the screen") << QRect(0, 0, 2400, 1600) << false << false << false << qint64(0);
+    QTest::newRow("in a file of many other keys")
+        << QRect(20, 50, 760, 600) << false << false << false << qint64(16 * 1024);
+    QTest::newRow("in a sparse 1 GiB file") << QRect(20, 50, 760, 600) << false << false << false << (qint64(1) << 30);
 }
 
 void TestMainWindow::window_rememberedPlace_usedWhereItFits()
@@ -336,12 +342,22 @@ void TestMainWindow::window_rememberedPlace_usedWhereItFits()
     QFETCH(bool, maximized);
     QFETCH(bool, placeUsed);
     QFETCH(bool, sizeUsed);
+    QFETCH(qint64, fileGrownTo);
     WindowFixture f;
     f.windowStateFile = f.folder.file(QStringLiteral("config/window.conf"));
     if (remembered.isValid()) {
         QSettings state(f.windowStateFile, QSettings::IniFormat);
         state.setValue(QStringLiteral("MainWindow/geometry"), remembered);
         state.setValue(QStringLiteral("MainWindow/maximized"), maximized);
+    }
+    if (fileGrownTo > 0) {
+        // Keys after the good ones, then a hole that takes no disk.
+        QFile state(f.windowStateFile);
+        QByteArray others("[Other]\n");
+        while (others.size() < std::min<qint64>(fileGrownTo, 16 * 1024)) {
+            others += "key" + QByteArray::number(others.size()) + "=1\n";
+        }
+        QVERIFY(state.open(QIODevice::Append) && state.write(others) == others.size() && state.resize(fileGrownTo));
     }
     frmPrinting& w = f.open();
     QCOMPARE(w.isMaximized(), maximized);
@@ -729,6 +745,27 @@ void TestMainWindow::dragEntry_movesItWithPageLabel_notDuringRun()
                 .contains(QStringLiteral("makePage:0=d makePage:1=b makePage:2=c makePage:3=a")));
 }
 
+namespace {
+
+bool saveFilledJpeg(const QString& path, Qt::GlobalColor colour)
+{
+    QImage image(300, 200, QImage::Format_RGB32);
+    image.fill(colour);
+    return image.save(path, "JPG");
+}
+
+// The colour in the middle of a row's picture; invalid while it has none.
+QColor pictureMiddle(const QListWidgetItem* item)
+{
+    if (item->data(Qt::DecorationRole).typeId() != QMetaType::QPixmap) {
+        return {};
+    }
+    const QImage picture = item->data(Qt::DecorationRole).value<QPixmap>().toImage();
+    return picture.pixelColor(picture.width() / 2, picture.height() / 2);
+}
+
+} // namespace
+
 void TestMainWindow::listPictures_rowInSight_pictureOrWarningWithoutWaiting_data()
 {
     QTest::addColumn<QString>("name");
@@ -745,9 +782,7 @@ void TestMainWindow::listPictures_rowInSight_pictureOrWarningWithoutWaiting()
     f.open();
     const QString path = f.folder.file(name);
     if (readable) {
-        QImage red(300, 200, QImage::Format_RGB32);
-        red.fill(Qt::red);
-        QVERIFY(red.save(path, "JPG"));
+        QVERIFY(saveFilledJpeg(path, Qt::red));
     } else {
         f.folder.write(name, "not really a jpeg");
     }
@@ -761,7 +796,7 @@ void TestMainWindow::listPictures_rowInSight_pictureOrWarningWithoutWaiting()
         const qreal ratio = f.list()->devicePixelRatioF();
         QCOMPARE(picture.devicePixelRatio(), ratio);
         QCOMPARE(picture.size(), QSize(qRound(72 * ratio), qRound(48 * ratio))); // 48 high, sharp when scaled
-        const QColor middle = picture.pixelColor(picture.width() / 2, picture.height() / 2);
+        const QColor middle = pictureMiddle(item);
         QVERIFY2(middle.red() > 200 && middle.green() < 60 && middle.blue() < 60, qPrintable(middle.name()));
         QVERIFY(!item->data(Qt::ToolTipRole).isValid());
     } else {
@@ -783,6 +818,27 @@ void TestMainWindow::listPictures_rowInSight_pictureOrWarningWithoutWaiting()
     QVERIFY(list != nullptr && list->childCount() >= 2);
     QCOMPARE(list->child(1)->text(QAccessible::Name), path);
     QCOMPARE(list->child(1)->text(QAccessible::Description), item->data(Qt::AccessibleDescriptionRole).toString());
+}
+
+void TestMainWindow::listPictures_fileChanged_pictureMadeAgain()
+{
+    WindowFixture f;
+    f.open();
+    const QString path = f.folder.file(QStringLiteral("photo.jpg"));
+    QVERIFY(saveFilledJpeg(path, Qt::red));
+    // Its next version differs in time whatever the file system's clock resolution.
+    QFile older(path);
+    QVERIFY(older.open(QIODevice::ReadOnly) &&
+            older.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
+    older.close();
+    f.addEntries({path});
+    QListWidgetItem* item = f.list()->item(0);
+    QTRY_VERIFY_WITH_TIMEOUT(pictureMiddle(item).red() > 200, 30000);
+
+    QVERIFY(saveFilledJpeg(path, Qt::blue));
+    f.addEntries({QStringLiteral("/another.jpg")}); // the list looks at its pictures again
+    QTRY_VERIFY_WITH_TIMEOUT(pictureMiddle(item).blue() > 200, 30000);
+    QVERIFY2(pictureMiddle(item).red() < 60, qPrintable(pictureMiddle(item).name()));
 }
 
 QTEST_MAIN(TestMainWindow)
