@@ -324,9 +324,11 @@ ImageFile frmPrinting::entry(int index) const
     return {m_ui.imageList->item(index)->text(), m_ui.imageList->nativePath(index)};
 }
 
-int frmPrinting::quality() const
+PageDescription frmPrinting::pageDescription() const
 {
-    return m_ui.qualitySlider->value();
+    PageDescription page;
+    page.quality = m_ui.qualitySlider->value();
+    return page;
 }
 
 DocumentInfo frmPrinting::documentInfo() const

@@ -64,7 +64,7 @@ private:
     QWidget* owner() override { return this; }
     int entryCount() const override;
     ImageFile entry(int index) const override;
-    int quality() const override;
+    PageDescription pageDescription() const override;
     DocumentInfo documentInfo() const override;
     QString outputFolder() const override;
     void setOutputFolder(const QString& folder) override;

@@ -78,11 +78,11 @@ void TimedStages::readAhead(const ImageFile& next)
     m_inner->readAhead(next);
 }
 
-StageResult TimedStages::makePage(int index, const ImageFile& image, const std::function<int()>& quality)
+StageResult TimedStages::makePage(int index, const ImageFile& image, const PageDescriptionSource& describe)
 {
     const double cpuBefore = processCpuSeconds();
     StageResult result = timed(
-        "makePage", [&] { return m_inner->makePage(index, image, quality); }, &m_times.pagesSeconds);
+        "makePage", [&] { return m_inner->makePage(index, image, describe); }, &m_times.pagesSeconds);
     m_times.pagesCpuSeconds += processCpuSeconds() - cpuBefore;
     if (result.ok && !m_pages.keepIn.isEmpty()) {
         const QString kept = m_pages.keepIn + QStringLiteral("/%1.pdf").arg(index);

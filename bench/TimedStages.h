@@ -47,7 +47,7 @@ public:
     StageResult checkTools() override;
     StageResult prepareWorkspace() override;
     StageResult writeInfo(const DocumentInfo& info) override;
-    StageResult makePage(int index, const ImageFile& image, const std::function<int()>& quality) override;
+    StageResult makePage(int index, const ImageFile& image, const PageDescriptionSource& describe) override;
     void readAhead(const ImageFile& next) override;
     QList<int> planJoin(int count) override;
     StageResult join(int step) override;

@@ -271,7 +271,7 @@ int pagesOnly(const QString& imagesDir, int quality, const QString& scratch)
         if (i + 1 < images.size()) {
             stages->readAhead(images[i + 1]);
         }
-        const StageResult page = stages->makePage(i, images[i], [quality] { return quality; });
+        const StageResult page = stages->makePage(i, images[i], [quality] { return PageDescription{quality}; });
         if (!page.ok) {
             return failWith(page.text);
         }

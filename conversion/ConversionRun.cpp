@@ -102,12 +102,12 @@ ConversionRun::Outcome ConversionRun::convert(ConversionStages& stages)
     }
 
     m_window.setProgressText(QCoreApplication::translate("ConversionRun", "Preparing Files..."));
-    const auto quality = [this] { return m_window.quality(); };
+    const PageDescriptionSource describe = [this] { return m_window.pageDescription(); };
     for (int i = 0; i < count; ++i) {
         if (i + 1 < count) {
             stages.readAhead(m_window.entry(i + 1));
         }
-        if (failed(stages.makePage(i, m_window.entry(i), quality), i)) {
+        if (failed(stages.makePage(i, m_window.entry(i), describe), i)) {
             return m_aborted ? Outcome::Aborted : Outcome::Failed;
         }
         showPercent(QCoreApplication::translate("ConversionRun", "Preparing Files..."), progressPercent(i, count));

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "conversion/ImageFile.h"
+#include "conversion/PageDescription.h"
+#include "imagereader/ImageFile.h"
 
 #include <QList>
 #include <QString>
@@ -43,9 +44,9 @@ public:
     [[nodiscard]] virtual StageResult prepareWorkspace() = 0;
     // tmp/info.txt from the document information.
     [[nodiscard]] virtual StageResult writeInfo(const DocumentInfo& info) = 0;
-    // jpgtmp/<index>.pdf: the one-page document of the image. quality() is read when the page is built.
+    // jpgtmp/<index>.pdf: the one-page document of the image. describe() is read when the page is built.
     [[nodiscard]] virtual StageResult makePage(int index, const ImageFile& image,
-                                               const std::function<int()>& quality) = 0;
+                                               const PageDescriptionSource& describe) = 0;
     // The entry whose page comes after the one makePage() is about to make: its reading may start early.
     virtual void readAhead(const ImageFile& next) { Q_UNUSED(next) }
     // The join of jpgtmp/0.pdf to jpgtmp/<count-1>.pdf, in page order, into tmp/tmp<count>.pdf: how many pages each

@@ -95,7 +95,7 @@ StageResult CheckPdfResult(const PdfPageLibrary& library, int result, const QStr
 }
 
 StageResult createPagePdf(PdfPageLibrary& library, const PageJob& job, const Normaliser& normalise,
-                          const std::function<int()>& quality)
+                          const PageDescriptionSource& describe)
 {
     const int box = library.CreateBox(job.owner, 0);
     if (StageResult created = CheckPdfResult(library, box, job.imagePath); !created.ok) {
@@ -139,6 +139,7 @@ StageResult createPagePdf(PdfPageLibrary& library, const PageJob& job, const Nor
         return StageResult::failure(kImageTitle, normaliseError);
     }
     const PageSize page = pageGeometry(image->widthPx, image->heightPx);
+    const PageDescription description = describe();
     if (image->picture) {
         picture = image->picture->path();
     }
@@ -148,7 +149,7 @@ StageResult createPagePdf(PdfPageLibrary& library, const PageJob& job, const Nor
             [&] { return setNum(PdfPageLibrary::PageWidth, page.width); },
             [&] { return setNum(PdfPageLibrary::PageHeight, page.height); },
             [&] { return setNum(PdfPageLibrary::Setting31, 2); },
-            [&] { return setNum(PdfPageLibrary::JpegQuality, quality()); },
+            [&] { return setNum(PdfPageLibrary::JpegQuality, description.quality); },
             [&] { return setNum(PdfPageLibrary::Setting51, 2); },
             [&] { return setNum(PdfPageLibrary::Setting52, 2); },
             [&] { return check(library.BeginDoc(box)); },
@@ -169,8 +170,8 @@ StageResult createPagePdf(PdfPageLibrary& library, const PageJob& job, const Nor
     return StageResult::success();
 }
 
-StageResult createPagePdf(PdfPageLibrary& library, const PageJob& job, const std::function<int()>& quality)
+StageResult createPagePdf(PdfPageLibrary& library, const PageJob& job, const PageDescriptionSource& describe)
 {
     return createPagePdf(
-        library, job, [&](QString* error) { return normaliseImage(job.imagePath, error); }, quality);
+        library, job, [&](QString* error) { return readPagePicture(job.imagePath, error); }, describe);
 }

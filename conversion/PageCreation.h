@@ -1,7 +1,8 @@
 #pragma once
 
 #include "conversion/ConversionStages.h"
-#include "conversion/Normalisation.h"
+#include "conversion/PageDescription.h"
+#include "imagereader/PageRead.h"
 
 #include <QString>
 
@@ -45,12 +46,12 @@ struct PageJob
 using Normaliser = std::function<std::optional<NormalisedImage>(QString* error)>;
 
 // Makes the page of one entry: opens a box, names the page file, normalises the image through `normalise`,
-// sets the page properties (quality() is read at that moment), draws the image over the whole page and writes
+// sets the page properties (describe() is read at that moment), draws the image over the whole page and writes
 // the file. Stops at the first failure; the box is always released. A normalisation failure comes back with
 // the title "Image", a library failure with the title "PDF".
 [[nodiscard]] StageResult createPagePdf(PdfPageLibrary& library, const PageJob& job, const Normaliser& normalise,
-                                        const std::function<int()>& quality);
+                                        const PageDescriptionSource& describe);
 
-// The same, normalising with normaliseImage(job.imagePath).
+// The same, normalising with readPagePicture(job.imagePath).
 [[nodiscard]] StageResult createPagePdf(PdfPageLibrary& library, const PageJob& job,
-                                        const std::function<int()>& quality);
+                                        const PageDescriptionSource& describe);

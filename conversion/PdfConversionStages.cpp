@@ -2,13 +2,13 @@
 
 #include "conversion/InfoFile.h"
 #include "conversion/Merging.h"
-#include "conversion/Normalisation.h"
 #include "conversion/PageCreation.h"
 #include "conversion/PageJoin.h"
 #include "conversion/PageWorker.h"
 #include "conversion/PdftkCheck.h"
 #include "conversion/Saving.h"
 #include "imagereader/ImageReader.h"
+#include "imagereader/PageRead.h"
 #include "platform/PdfPageLibrary.h"
 #include "platform/Pdftk.h"
 
@@ -17,7 +17,7 @@
 namespace {
 
 // The page library with the two long calls, drawing (which reads and encodes the picture) and writing the page,
-// done beside the window. Everything else, reading the quality among it, stays on the window's thread.
+// done beside the window. Everything else, reading the page controls among it, stays on the window's thread.
 class PageLibraryBesideTheWindow final : public PdfPageLibrary
 {
 public:
@@ -50,7 +50,7 @@ PdfConversionStages::PdfConversionStages(QWidget* owner, std::unique_ptr<Pdftk> 
                                          QString tempParent)
     : m_owner(owner), m_pdftk(std::move(pdftk)), m_check(std::move(check)), m_library(std::move(library)),
       m_reader(std::make_unique<ImageReader>()), m_worker(std::make_unique<PageWorker>()),
-      m_normaliser(std::make_unique<ReadAheadNormaliser>(*m_reader)), m_tempParent(std::move(tempParent))
+      m_pages(std::make_unique<PageRead>(*m_reader)), m_tempParent(std::move(tempParent))
 {
     // The helper starts while the run checks its tools and makes its workspace. One that cannot start says why
     // at the first image.
@@ -89,7 +89,7 @@ StageResult PdfConversionStages::writeInfo(const DocumentInfo& info)
     return StageResult::success();
 }
 
-StageResult PdfConversionStages::makePage(int index, const ImageFile& image, const std::function<int()>& quality)
+StageResult PdfConversionStages::makePage(int index, const ImageFile& image, const PageDescriptionSource& describe)
 {
     if (index >= m_entries.size()) {
         m_entries.resize(index + 1);
@@ -97,16 +97,16 @@ StageResult PdfConversionStages::makePage(int index, const ImageFile& image, con
     m_entries[index] = image.shown;
     const PageJob job{m_owner, image.shown, m_workspace.pageFile(index)};
     const Normaliser normalise = [this, &image](QString* error) {
-        std::optional<NormalisedImage> normalised = m_normaliser->normalise(image, error);
+        std::optional<NormalisedImage> normalised = m_pages->read(image, error);
         // The helper reads the next image while this page is encoded.
         if (normalised && m_next) {
-            m_normaliser->readAhead(*m_next);
+            m_pages->readAhead(*m_next);
         }
         m_next.reset();
         return normalised;
     };
     PageLibraryBesideTheWindow library(*m_library, *m_worker);
-    const StageResult made = createPagePdf(library, job, normalise, quality);
+    const StageResult made = createPagePdf(library, job, normalise, describe);
     // A reader that answered this image twice, or answered before it was asked, is not to be trusted with its page.
     if (const std::optional<ReaderOutcome> unasked = m_reader->takeUnaskedReply(); made.ok && unasked) {
         return StageResult::failure(QStringLiteral("Image"), describeReadFailure(image.shown, *unasked));

@@ -11,7 +11,7 @@
 class ImageReader;
 class PageJoin;
 class PageWorker;
-class ReadAheadNormaliser;
+class PageRead;
 class Pdftk;
 class PdftkCheck;
 class PdfPageLibrary;
@@ -31,7 +31,7 @@ public:
     StageResult checkTools() override;
     StageResult prepareWorkspace() override;
     StageResult writeInfo(const DocumentInfo& info) override;
-    StageResult makePage(int index, const ImageFile& image, const std::function<int()>& quality) override;
+    StageResult makePage(int index, const ImageFile& image, const PageDescriptionSource& describe) override;
     void readAhead(const ImageFile& next) override;
     QList<int> planJoin(int count) override;
     StageResult join(int step) override;
@@ -53,7 +53,7 @@ private:
     std::unique_ptr<PdfPageLibrary> m_library;
     std::unique_ptr<ImageReader> m_reader;
     std::unique_ptr<PageWorker> m_worker;
-    std::unique_ptr<ReadAheadNormaliser> m_normaliser;
+    std::unique_ptr<PageRead> m_pages;
     std::optional<ImageFile> m_next; // the entry to read ahead once the current one is read
     QString m_tempParent;
     Workspace m_workspace;

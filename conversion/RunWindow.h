@@ -1,6 +1,7 @@
 #pragma once
 
 #include "conversion/ConversionStages.h"
+#include "conversion/PageDescription.h"
 
 #include <QString>
 
@@ -17,8 +18,8 @@ public:
     [[nodiscard]] virtual QWidget* owner() = 0;
     [[nodiscard]] virtual int entryCount() const = 0;
     [[nodiscard]] virtual ImageFile entry(int index) const = 0;
-    // The JPEG quality as the slider stands now.
-    [[nodiscard]] virtual int quality() const = 0;
+    // The page as the page controls (the quality slider) stand now.
+    [[nodiscard]] virtual PageDescription pageDescription() const = 0;
     [[nodiscard]] virtual DocumentInfo documentInfo() const = 0;
     [[nodiscard]] virtual QString outputFolder() const = 0;
     virtual void setOutputFolder(const QString& folder) = 0;

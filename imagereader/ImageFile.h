@@ -18,3 +18,7 @@ struct ImageFile
     QString shown;
     QByteArray native;
 };
+
+// FreeImage's format code (a FREE_IMAGE_FORMAT value) that the extension of the file name stands for: the text
+// after the last "." of the name, lower-cased. -1 (FIF_UNKNOWN) when the name has no extension in the table.
+[[nodiscard]] int formatForExtension(const QString& imagePath);

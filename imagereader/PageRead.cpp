@@ -1,9 +1,8 @@
-#include "conversion/Normalisation.h"
+#include "imagereader/PageRead.h"
 
 #include "imagereader/FormatTable.h"
 #include "imagereader/ImageReader.h"
 #include "imagereader/PageBitmap.h"
-#include "imagereader/PictureFile.h"
 #include "platform/PosixFile.h"
 
 #include <QCoreApplication>
@@ -34,13 +33,12 @@ QString writeFailure(const QString& imagePath, int cause)
 {
     if (cause == EFBIG) {
         return QCoreApplication::translate(
-                   "Normalisation",
-                   "The image \"%1\" cannot be prepared for its page: this program has no room for its "
-                   "picture (the file size limit is reached).")
+                   "PageRead", "The image \"%1\" cannot be prepared for its page: this program has no room for its "
+                               "picture (the file size limit is reached).")
             .arg(imagePath);
     }
     return QCoreApplication::translate(
-               "Normalisation", "The image \"%1\" cannot be prepared for its page: its picture cannot be kept (%2).")
+               "PageRead", "The image \"%1\" cannot be prepared for its page: its picture cannot be kept (%2).")
         .arg(imagePath, errnoText(cause));
 }
 
@@ -65,8 +63,7 @@ QString outputMismatch(int fd, const imagereader::Reply& reply)
     struct stat info = {};
     std::array<unsigned char, pagebitmap::kLongestHeader> start{};
     if (::fstat(fd, &info) != 0) {
-        return QCoreApplication::translate("Normalisation", "its picture cannot be looked at: %1")
-            .arg(errnoText(errno));
+        return QCoreApplication::translate("PageRead", "its picture cannot be looked at: %1").arg(errnoText(errno));
     }
     const ssize_t read = ::pread(fd, start.data(), start.size(), 0);
     const std::size_t length = read > 0 ? std::size_t(read) : 0;
@@ -75,11 +72,11 @@ QString outputMismatch(int fd, const imagereader::Reply& reply)
     const std::optional<pagebitmap::Layout> layout = pagebitmap::readLayout(
         start.data(), length, claimed > 0 && claimed <= info.st_size ? claimed : info.st_size, &why);
     if (!layout) {
-        return QCoreApplication::translate("Normalisation", "what it wrote is not a picture in its own layout: %1")
+        return QCoreApplication::translate("PageRead", "what it wrote is not a picture in its own layout: %1")
             .arg(QString::fromStdString(why));
     }
     if (layout->width != reply.width || layout->height != reply.height) {
-        return QCoreApplication::translate("Normalisation", "it announced %1 × %2 pixels and wrote %3 × %4")
+        return QCoreApplication::translate("PageRead", "it announced %1 × %2 pixels and wrote %3 × %4")
             .arg(reply.width)
             .arg(reply.height)
             .arg(layout->width)
@@ -103,9 +100,8 @@ std::optional<NormalisedImage> taken(ImageReader& reader, const QString& imagePa
 {
     if (outcome.ok()) {
         if (!fixPictureFileSize(file->fd())) {
-            outcome =
-                reader.distrust(QCoreApplication::translate("Normalisation", "its picture cannot be kept as it is: %1")
-                                    .arg(errnoText(errno)));
+            outcome = reader.distrust(QCoreApplication::translate("PageRead", "its picture cannot be kept as it is: %1")
+                                          .arg(errnoText(errno)));
         } else if (const QString mismatch = outputMismatch(file->fd(), outcome.reply); !mismatch.isEmpty()) {
             outcome = reader.distrust(mismatch);
         }
@@ -133,22 +129,7 @@ std::optional<ReaderOutcome> readInto(ImageReader& reader, const ImageFile& imag
 
 } // namespace
 
-int formatForExtension(const QString& imagePath)
-{
-    return formatForFileName(QFile::encodeName(QFileInfo(imagePath).fileName()).toStdString());
-}
-
-PictureFile::~PictureFile()
-{
-    ::close(m_fd);
-}
-
-QString PictureFile::path() const
-{
-    return QStringLiteral("/proc/self/fd/%1").arg(m_fd);
-}
-
-std::optional<NormalisedImage> normaliseImage(ImageReader& reader, const ImageFile& image, QString* error)
+std::optional<NormalisedImage> readPagePicture(ImageReader& reader, const ImageFile& image, QString* error)
 {
     const int output = pictureFile();
     if (output < 0) {
@@ -163,14 +144,14 @@ std::optional<NormalisedImage> normaliseImage(ImageReader& reader, const ImageFi
     return taken(reader, image.shown, *outcome, std::move(file), error);
 }
 
-ReadAheadNormaliser::ReadAheadNormaliser(ImageReader& reader) : m_reader(reader) {}
+PageRead::PageRead(ImageReader& reader) : m_reader(reader) {}
 
-ReadAheadNormaliser::~ReadAheadNormaliser()
+PageRead::~PageRead()
 {
     drop();
 }
 
-std::shared_ptr<const PictureFile> ReadAheadNormaliser::unusedFile()
+std::shared_ptr<const PictureFile> PageRead::unusedFile()
 {
     for (std::shared_ptr<const PictureFile>& file : m_files) {
         if (!file) {
@@ -189,7 +170,7 @@ std::shared_ptr<const PictureFile> ReadAheadNormaliser::unusedFile()
     return fd >= 0 ? std::make_shared<const PictureFile>(fd) : nullptr;
 }
 
-std::shared_ptr<const PictureFile> ReadAheadNormaliser::replaced(const std::shared_ptr<const PictureFile>& file)
+std::shared_ptr<const PictureFile> PageRead::replaced(const std::shared_ptr<const PictureFile>& file)
 {
     const int fd = pictureFile();
     std::shared_ptr<const PictureFile> fresh = fd >= 0 ? std::make_shared<const PictureFile>(fd) : nullptr;
@@ -201,7 +182,7 @@ std::shared_ptr<const PictureFile> ReadAheadNormaliser::replaced(const std::shar
     return fresh;
 }
 
-void ReadAheadNormaliser::drop()
+void PageRead::drop()
 {
     if (m_ahead && m_reader.isBusy()) {
         m_reader.cancel();
@@ -210,7 +191,7 @@ void ReadAheadNormaliser::drop()
     m_aheadPath.clear();
 }
 
-void ReadAheadNormaliser::readAhead(const ImageFile& image)
+void PageRead::readAhead(const ImageFile& image)
 {
     drop();
     if (m_reader.isBusy()) {
@@ -218,7 +199,7 @@ void ReadAheadNormaliser::readAhead(const ImageFile& image)
     }
     const FileDescriptor input(openImageFile(image.shown, image.native, nullptr));
     if (input.get() < 0) {
-        return; // normalise() says why
+        return; // read() says why
     }
     std::shared_ptr<const PictureFile> file = unusedFile();
     if (!file || !m_reader.start(pageRequest(image), input.get(), file->fd(), nullptr)) {
@@ -228,7 +209,7 @@ void ReadAheadNormaliser::readAhead(const ImageFile& image)
     m_ahead = std::move(file);
 }
 
-std::optional<NormalisedImage> ReadAheadNormaliser::normalise(const ImageFile& image, QString* error)
+std::optional<NormalisedImage> PageRead::read(const ImageFile& image, QString* error)
 {
     std::shared_ptr<const PictureFile> file;
     std::optional<ReaderOutcome> outcome;
@@ -264,8 +245,8 @@ std::optional<NormalisedImage> ReadAheadNormaliser::normalise(const ImageFile& i
     return taken(m_reader, image.shown, *outcome, std::move(file), error);
 }
 
-std::optional<NormalisedImage> normaliseImage(const ImageFile& image, QString* error)
+std::optional<NormalisedImage> readPagePicture(const ImageFile& image, QString* error)
 {
     ImageReader reader;
-    return normaliseImage(reader, image, error);
+    return readPagePicture(reader, image, error);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "conversion/ImageFile.h"
+#include "imagereader/ImageFile.h"
+#include "imagereader/PictureFile.h"
 
 #include <QString>
 
@@ -9,24 +10,6 @@
 #include <optional>
 
 class ImageReader;
-
-// A page's picture as the image-reading helper wrote it: a file in memory, checked against the reply, which the page
-// library checks again as it reads it. Closed with the last copy.
-class PictureFile
-{
-public:
-    explicit PictureFile(int fd) : m_fd(fd) {}
-    ~PictureFile();
-    PictureFile(const PictureFile&) = delete;
-    PictureFile& operator=(const PictureFile&) = delete;
-
-    [[nodiscard]] int fd() const { return m_fd; }
-    // A name under which this process can open it, for the page-PDF library.
-    [[nodiscard]] QString path() const;
-
-private:
-    int m_fd;
-};
 
 // The pixel size of a normalised image, which sets the size of its page, and its picture (in the one layout the
 // helper writes: 24-bit colour or 8-bit grey rows). No picture: the page's picture file is drawn instead.
@@ -37,31 +20,27 @@ struct NormalisedImage
     std::shared_ptr<const PictureFile> picture;
 };
 
-// FreeImage's format code (a FREE_IMAGE_FORMAT value) that the extension of the file name stands for: the text
-// after the last "." of the name, lower-cased. -1 (FIF_UNKNOWN) when the name has no extension in the table.
-[[nodiscard]] int formatForExtension(const QString& imagePath);
-
 // Has the image-reading helper read an image, upright, with at most 8 bits per channel and transparent pixels
 // white, into a picture in memory. On failure *error gets a sentence that names the file and says what is
 // wrong; a helper whose reply or picture is not to be trusted is ended. The window stays live while it works.
-[[nodiscard]] std::optional<NormalisedImage> normaliseImage(ImageReader& reader, const ImageFile& image,
-                                                            QString* error);
+[[nodiscard]] std::optional<NormalisedImage> readPagePicture(ImageReader& reader, const ImageFile& image,
+                                                             QString* error);
 
-// The run's normalisation: one helper for all its images, and the next entry read while the page of the current
-// one is made (the helper and the page's encoder then work side by side). Its picture files are used again from
-// picture to picture (a fresh file costs the system more than decoding a small photo), each at the size its first
+// A run's reading of its pages' pictures: one helper for all its images, and the next entry read while the page of
+// the current one is made (the helper and the page's encoder then work side by side). Its picture files are used again
+// from picture to picture (a fresh file costs the system more than decoding a small photo), each at the size its first
 // picture gave it: a picture that does not fit gets a new one.
-class ReadAheadNormaliser
+class PageRead
 {
 public:
-    explicit ReadAheadNormaliser(ImageReader& reader);
-    ~ReadAheadNormaliser();
-    ReadAheadNormaliser(const ReadAheadNormaliser&) = delete;
-    ReadAheadNormaliser& operator=(const ReadAheadNormaliser&) = delete;
+    explicit PageRead(ImageReader& reader);
+    ~PageRead();
+    PageRead(const PageRead&) = delete;
+    PageRead& operator=(const PageRead&) = delete;
 
-    // As normaliseImage(); takes the image read ahead when it is this one.
-    [[nodiscard]] std::optional<NormalisedImage> normalise(const ImageFile& image, QString* error);
-    // Starts reading the image, for normalise() to take. Does nothing when that cannot be done; normalise() then
+    // As readPagePicture(); takes the image read ahead when it is this one.
+    [[nodiscard]] std::optional<NormalisedImage> read(const ImageFile& image, QString* error);
+    // Starts reading the image, for read() to take. Does nothing when that cannot be done; read() then
     // reads the image itself.
     void readAhead(const ImageFile& image);
 
@@ -80,4 +59,4 @@ private:
 };
 
 // The same with a helper of its own for this one image.
-[[nodiscard]] std::optional<NormalisedImage> normaliseImage(const ImageFile& image, QString* error);
+[[nodiscard]] std::optional<NormalisedImage> readPagePicture(const ImageFile& image, QString* error);

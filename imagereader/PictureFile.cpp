@@ -33,3 +33,13 @@ bool fixPictureFileSize(int fd)
     errno = cause;
     return false;
 }
+
+PictureFile::~PictureFile()
+{
+    ::close(m_fd);
+}
+
+QString PictureFile::path() const
+{
+    return QStringLiteral("/proc/self/fd/%1").arg(m_fd);
+}

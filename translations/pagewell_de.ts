@@ -374,7 +374,7 @@ pdftk meldete:
     </message>
 </context>
 <context>
-    <name>Normalisation</name>
+    <name>PageRead</name>
     <message>
         <source>The image &quot;%1&quot; cannot be prepared for its page: this program has no room for its picture (the file size limit is reached).</source>
         <translation>Das Bild „%1“ kann nicht für seine Seite vorbereitet werden: dieses Programm hat keinen Platz für seine Bilddaten (die Grenze der Dateigröße ist erreicht).</translation>

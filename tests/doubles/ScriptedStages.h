@@ -32,9 +32,9 @@ public:
         return record(QStringLiteral("writeInfo:%1|%2|%3|%4|%5")
                           .arg(info.title, info.author, info.creationDate, info.subject, info.keywords));
     }
-    StageResult makePage(int index, const ImageFile& image, const std::function<int()>& quality) override
+    StageResult makePage(int index, const ImageFile& image, const PageDescriptionSource& describe) override
     {
-        m_log->qualities.append(quality());
+        m_log->qualities.append(describe().quality);
         const StageResult result = record(QStringLiteral("makePage:%1").arg(index));
         m_log->calls.last() += QLatin1Char('=') + image.shown;
         return result;

@@ -130,7 +130,7 @@ private:
                 }
                 return NormalisedImage{800, 600, nullptr};
             },
-            [&] { return quality; });
+            [&] { return PageDescription{quality}; });
     }
 
 private Q_SLOTS:
@@ -256,7 +256,7 @@ private Q_SLOTS:
         QpdfPageLibrary library;
         for (int i = 0; i < entries.size(); ++i) {
             const PageJob job{nullptr, entries[i], jpgtmp + QStringLiteral("/%1.pdf").arg(i)};
-            const StageResult result = createPagePdf(library, job, [] { return 85; });
+            const StageResult result = createPagePdf(library, job, [] { return PageDescription{85}; });
             QVERIFY2(result.ok, qPrintable(result.text));
         }
 
@@ -296,13 +296,13 @@ private Q_SLOTS:
             [](QString*) {
                 return std::optional<NormalisedImage>(NormalisedImage{40, 30, nullptr});
             },
-            [] { return 80; });
+            [] { return PageDescription{80}; });
         QVERIFY(!noPicture.ok);
         QVERIFY2(noPicture.text.contains(photo) && !noPicture.text.contains(kNoPicture), qPrintable(noPicture.text));
 
         const QString gone = folder.file(QStringLiteral("gone"));
-        const StageResult noFolder =
-            createPagePdf(library, {nullptr, photo, gone + QStringLiteral("/1.pdf")}, [] { return 80; });
+        const StageResult noFolder = createPagePdf(library, {nullptr, photo, gone + QStringLiteral("/1.pdf")},
+                                                   [] { return PageDescription{80}; });
         QVERIFY(!noFolder.ok);
         QVERIFY2(noFolder.text.contains(photo) && noFolder.text.contains(gone) &&
                      !noFolder.text.contains(QStringLiteral("1.pdf")),
@@ -317,11 +317,11 @@ private Q_SLOTS:
         const QString second = folder.write(QStringLiteral("second.png"), "not a picture");
 
         QpdfPageLibrary library;
-        const StageResult made =
-            createPagePdf(library, {nullptr, first, folder.file(QStringLiteral("0.pdf"))}, [] { return 80; });
+        const StageResult made = createPagePdf(library, {nullptr, first, folder.file(QStringLiteral("0.pdf"))},
+                                               [] { return PageDescription{80}; });
         QVERIFY2(made.ok, qPrintable(made.text));
-        const StageResult failed =
-            createPagePdf(library, {nullptr, second, folder.file(QStringLiteral("1.pdf"))}, [] { return 80; });
+        const StageResult failed = createPagePdf(library, {nullptr, second, folder.file(QStringLiteral("1.pdf"))},
+                                                 [] { return PageDescription{80}; });
         QVERIFY(!failed.ok);
         QCOMPARE(failed.title, QStringLiteral("Image"));
         QVERIFY2(failed.text.contains(second), qPrintable(failed.text));

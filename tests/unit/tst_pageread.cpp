@@ -1,6 +1,6 @@
-#include "conversion/Normalisation.h"
 #include "imagereader/FormatTable.h"
 #include "imagereader/ImageReader.h"
+#include "imagereader/PageRead.h"
 #include "support/ImageCorpus.h"
 #include "support/TestFolder.h"
 
@@ -39,7 +39,7 @@ QString describe(QRgb c)
 
 } // namespace
 
-class TestNormalisation : public QObject
+class TestPageRead : public QObject
 {
     Q_OBJECT
 
@@ -126,7 +126,7 @@ private Q_SLOTS:
         expected = onWhite(expected);
 
         QString error;
-        const std::optional<NormalisedImage> result = normaliseImage(imagePath, &error);
+        const std::optional<NormalisedImage> result = readPagePicture(imagePath, &error);
         QVERIFY2(result.has_value(), qPrintable(error));
         QCOMPARE(result->widthPx, expected.width());
         QCOMPARE(result->heightPx, expected.height());
@@ -177,7 +177,7 @@ private Q_SLOTS:
             folder.write(QStringLiteral("camera.jpg"), jpegWithOrientation(makeTestPicture(96, 64), orientation));
 
         QString error;
-        const std::optional<NormalisedImage> result = normaliseImage(photo, &error);
+        const std::optional<NormalisedImage> result = readPagePicture(photo, &error);
         QVERIFY2(result.has_value(), qPrintable(error));
         const QSize upright = orientation >= 5 ? QSize(64, 96) : QSize(96, 64);
         QCOMPARE(QSize(result->widthPx, result->heightPx), upright);
@@ -197,7 +197,7 @@ private Q_SLOTS:
     {
         TestFolder folder;
         ImageReader reader;
-        ReadAheadNormaliser normaliser(reader);
+        PageRead pages(reader);
         const auto inode = [](const NormalisedImage& image) {
             struct stat info = {};
             return ::fstat(image.picture->fd(), &info) == 0 ? info.st_ino : 0;
@@ -214,7 +214,7 @@ private Q_SLOTS:
             picture.fill(Qt::darkCyan);
             QVERIFY(picture.save(path, format));
             QString error;
-            const std::optional<NormalisedImage> image = normaliser.normalise(ImageFile(path), &error);
+            const std::optional<NormalisedImage> image = pages.read(ImageFile(path), &error);
             QVERIFY2(image.has_value(), qPrintable(error));
             QCOMPARE(QSize(image->widthPx, image->heightPx), size);
             QCOMPARE(inode(*image) == previous, fits);
@@ -262,11 +262,11 @@ private Q_SLOTS:
         }
 
         QString error;
-        QVERIFY(!normaliseImage(imagePath, &error).has_value());
+        QVERIFY(!readPagePicture(imagePath, &error).has_value());
         QVERIFY2(error.contains(imagePath), qPrintable(error));
         QVERIFY2(error.contains(expectedText), qPrintable(error));
     }
 };
 
-QTEST_GUILESS_MAIN(TestNormalisation)
-#include "tst_normalisation.moc"
+QTEST_GUILESS_MAIN(TestPageRead)
+#include "tst_pageread.moc"

@@ -104,7 +104,7 @@ void TestCorpus::page_sample_showsPicture()
 
     QpdfPageLibrary library;
     const PageJob job{nullptr, imagePath, folder.file(QStringLiteral("0.pdf"))};
-    const StageResult result = createPagePdf(library, job, [] { return 95; });
+    const StageResult result = createPagePdf(library, job, [] { return PageDescription{95}; });
     QVERIFY2(result.ok, qPrintable(result.text));
     verifyPage(job.pagePath, 1, expected, tolerance);
 }
@@ -167,7 +167,7 @@ void TestCorpus::page_ownColoursUpright()
 
     QpdfPageLibrary library;
     const PageJob job{nullptr, imagePath, folder.file(QStringLiteral("0.pdf"))};
-    const StageResult result = createPagePdf(library, job, [] { return 95; });
+    const StageResult result = createPagePdf(library, job, [] { return PageDescription{95}; });
     QVERIFY2(result.ok, qPrintable(result.text));
     verifyPage(job.pagePath, 1, orientation == 6 ? picture.transformed(QTransform().rotate(90)) : picture, tolerance);
 }
@@ -194,7 +194,7 @@ void TestCorpus::page_pngGamma_paletteAndRgbAlike()
         const QString path = folder.file(name + QStringLiteral(".png"));
         QVERIFY(writePngWithGamma(image, path, 55556));
         const PageJob job{nullptr, path, folder.file(name + QStringLiteral(".pdf"))};
-        const StageResult result = createPagePdf(library, job, [] { return 95; });
+        const StageResult result = createPagePdf(library, job, [] { return PageDescription{95}; });
         QVERIFY2(result.ok, qPrintable(result.text));
         verifyPage(job.pagePath, 1, expected, 3);
         pages.append(PdfProbe::renderPageAt(job.pagePath, 1, expected.size()));

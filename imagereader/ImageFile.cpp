@@ -1,0 +1,10 @@
+#include "imagereader/ImageFile.h"
+
+#include "imagereader/FormatTable.h"
+
+#include <QFileInfo>
+
+int formatForExtension(const QString& imagePath)
+{
+    return formatForFileName(QFile::encodeName(QFileInfo(imagePath).fileName()).toStdString());
+}
