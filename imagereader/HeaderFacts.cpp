@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <map>
 #include <string_view>
 
 #include <vector>
@@ -367,4 +368,158 @@ PngColourFacts readPngColourFacts(const FdStream& file)
         offset += 12 + std::int64_t(length);
     }
     return facts;
+}
+
+namespace {
+
+// Deeper than any file a camera or an encoder writes; a file that goes deeper (or round in a circle) is counted
+// no further.
+constexpr int kMaxDerivationDepth = 8;
+
+constexpr std::uint32_t fourCc(const char (&code)[5])
+{
+    return std::uint32_t(std::uint8_t(code[0])) << 24 | std::uint32_t(std::uint8_t(code[1])) << 16 |
+           std::uint32_t(std::uint8_t(code[2])) << 8 | std::uint8_t(code[3]);
+}
+
+// An ISO base media box: its type, where its contents start and where it ends.
+struct Box
+{
+    std::uint32_t type = 0;
+    std::size_t body = 0;
+    std::size_t end = 0;
+};
+
+// The box that starts at `at` and ends by `limit`; nothing when there is none.
+std::optional<Box> boxAt(const unsigned char* data, std::size_t at, std::size_t limit)
+{
+    if (at > limit || limit - at < 8) {
+        return std::nullopt;
+    }
+    std::uint64_t size = big32(data + at);
+    std::size_t header = 8;
+    if (size == 1) {
+        if (limit - at < 16) {
+            return std::nullopt;
+        }
+        size = std::uint64_t(big32(data + at + 8)) << 32 | big32(data + at + 12);
+        header = 16;
+    } else if (size == 0) {
+        size = limit - at;
+    }
+    if (size < header || size > limit - at) {
+        return std::nullopt;
+    }
+    return Box{big32(data + at + 4), at + header, at + std::size_t(size)};
+}
+
+struct ItemReferences
+{
+    std::int64_t count = 0;                                          // of references, of every type
+    std::map<std::uint32_t, std::vector<std::uint32_t>> derivedFrom; // dimg: item -> the items it is made of
+    std::map<std::uint32_t, std::vector<std::uint32_t>> auxiliaryTo; // auxl: item -> the items it belongs to
+};
+
+// An iref box's references: each is its type, the item it is from, a count and the items it is to, in 16 or
+// (version 1) 32 bits.
+void readReferences(const unsigned char* data, const Box& iref, ItemReferences* references)
+{
+    if (iref.end - iref.body < 4) {
+        return;
+    }
+    const std::size_t idBytes = data[iref.body] == 0 ? 2 : 4;
+    const auto id = [&](std::size_t at) { return idBytes == 2 ? big16(data + at) : big32(data + at); };
+    for (std::optional<Box> reference = boxAt(data, iref.body + 4, iref.end);
+         reference && references->count <= kMostHeifPiecesCounted; reference = boxAt(data, reference->end, iref.end)) {
+        ++references->count;
+        auto* map = reference->type == fourCc("dimg")   ? &references->derivedFrom
+                    : reference->type == fourCc("auxl") ? &references->auxiliaryTo
+                                                        : nullptr;
+        if (map == nullptr || reference->end - reference->body < idBytes + 2) {
+            continue;
+        }
+        std::vector<std::uint32_t>& to = (*map)[id(reference->body)];
+        const std::size_t count = big16(data + reference->body + idBytes);
+        const std::size_t first = reference->body + idBytes + 2;
+        for (std::size_t i = 0; i < count && first + (i + 1) * idBytes <= reference->end; ++i) {
+            to.push_back(id(first + i * idBytes));
+        }
+    }
+}
+
+// Every reference is decoded on its own, even to an item already met. Each item counts at least once, so the
+// count grows with every step and stops soon past the most counted.
+std::int64_t codedPictures(const ItemReferences& references, std::uint32_t item, int depth)
+{
+    const auto parts = references.derivedFrom.find(item);
+    if (parts == references.derivedFrom.end() || depth == kMaxDerivationDepth) {
+        return 1;
+    }
+    std::int64_t count = 0;
+    for (const std::uint32_t part : parts->second) {
+        if (count > kMostHeifPiecesCounted) {
+            break;
+        }
+        count += codedPictures(references, part, depth + 1);
+    }
+    return std::max<std::int64_t>(count, 1);
+}
+
+// The number of entries a full box's list says it has, after its version, flags and `skip` bytes: in 16 bits up to
+// version `lastNarrow`, in 32 after it.
+std::int64_t listLength(const unsigned char* data, const Box& box, std::size_t skip, int lastNarrow)
+{
+    const bool narrow = box.end - box.body >= 4 && int(data[box.body]) <= lastNarrow;
+    if (box.end - box.body < 4 + skip + (narrow ? 2 : 4)) {
+        return 0;
+    }
+    return narrow ? big16(data + box.body + 4 + skip) : big32(data + box.body + 4 + skip);
+}
+
+} // namespace
+
+HeifPieces readHeifPieces(const unsigned char* file, std::size_t length)
+{
+    HeifPieces pieces;
+    std::optional<Box> meta = boxAt(file, 0, length);
+    while (meta && meta->type != fourCc("meta")) {
+        meta = boxAt(file, meta->end, length);
+    }
+    if (!meta || meta->end - meta->body < 4) {
+        return pieces;
+    }
+    std::optional<std::uint32_t> primary;
+    ItemReferences references;
+    for (std::optional<Box> box = boxAt(file, meta->body + 4, meta->end); box; box = boxAt(file, box->end, meta->end)) {
+        std::int64_t items = 0;
+        if (box->type == fourCc("pitm") && box->end - box->body >= 6) {
+            const bool wide = file[box->body] != 0; // version 1: a 32-bit item number
+            if (!wide || box->end - box->body >= 8) {
+                primary = wide ? big32(file + box->body + 4) : big16(file + box->body + 4);
+            }
+        } else if (box->type == fourCc("iinf")) {
+            items = listLength(file, *box, 0, 0);
+        } else if (box->type == fourCc("iloc")) {
+            items = listLength(file, *box, 2, 1); // after the sizes of its fields
+        } else if (box->type == fourCc("ipma")) {
+            items = listLength(file, *box, 0, -1);
+        } else if (box->type == fourCc("iref")) {
+            readReferences(file, *box, &references);
+            items = references.count;
+        }
+        pieces.items = std::max(pieces.items, items);
+    }
+    if (!primary) {
+        return pieces;
+    }
+    pieces.tiles = codedPictures(references, *primary, 0);
+    for (const auto& [item, owners] : references.auxiliaryTo) {
+        if (pieces.tiles > kMostHeifPiecesCounted) {
+            break;
+        }
+        if (std::find(owners.begin(), owners.end(), *primary) != owners.end()) {
+            pieces.tiles += codedPictures(references, item, 0);
+        }
+    }
+    return pieces;
 }

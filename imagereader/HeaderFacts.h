@@ -27,7 +27,8 @@ struct ClaimedSize
 [[nodiscard]] bool pcxPixelDataComplete(const FdStream& file);
 
 // The number of colour components, whether Adobe's marker is there and the orientation EXIF gives, from the markers
-// before the first scan; a file too broken to say gives zeros (and orientation 1). Reads at most a few megabytes, in blocks.
+// before the first scan; a file too broken to say gives zeros (and orientation 1). Reads at most a few megabytes, in
+// blocks.
 struct JpegFacts
 {
     int components = 0;
@@ -39,6 +40,19 @@ struct JpegFacts
 // The orientation (1 to 8) an EXIF block gives its picture, 1 when it gives none or cannot be read. The block is a
 // TIFF structure, with or without the "Exif\0\0" that precedes it in JPEG files.
 [[nodiscard]] int exifOrientation(const unsigned char* exif, std::size_t length);
+
+// What a HEIF or AVIF file's boxes say of the work of reading its primary picture, before libheif reads them.
+// Counts stop soon past kMostHeifPiecesCounted.
+inline constexpr std::int64_t kMostHeifPiecesCounted = 256 * 256; // a grid's most tiles
+struct HeifPieces
+{
+    // The longest of its lists of items: their descriptions, locations, properties and references.
+    std::int64_t items = 0;
+    // The coded pictures decoded for the primary picture: the tiles of a grid (or the layers of an overlay), through
+    // every image it is derived from, and those of its auxiliary pictures such as its alpha; 1 for one coded piece.
+    std::int64_t tiles = 1;
+};
+[[nodiscard]] HeifPieces readHeifPieces(const unsigned char* file, std::size_t length);
 
 // What a PNG file's chunks before its pixels say about its colours.
 struct PngColourFacts

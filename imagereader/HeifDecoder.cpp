@@ -1,9 +1,12 @@
 #include "imagereader/HeifDecoder.h"
 
+#include "imagereader/HeaderFacts.h"
+
 #include <libheif/heif.h>
 
 #include <cstring>
 #include <memory>
+#include <string>
 
 #include <sys/resource.h>
 #include <unistd.h>
@@ -102,6 +105,24 @@ void takeColour(const heif_image_handle* handle, ColourSource* colour)
     }
 }
 
+// libheif looks each item's properties and data up in lists as long as the file's, so that reading the boxes of
+// thousands of items takes seconds; and it starts a decoder for every tile.
+std::string piecesRefusal(const HeifPieces& pieces)
+{
+    const auto count = [](std::int64_t n) {
+        return n > kMostHeifPiecesCounted ? "more than " + std::to_string(kMostHeifPiecesCounted) : std::to_string(n);
+    };
+    if (pieces.tiles > imagereader::kMaxCodedPictures) {
+        return "it is made of " + count(pieces.tiles) + " tiles, more than the " +
+               std::to_string(imagereader::kMaxCodedPictures) + " this program decodes for one picture";
+    }
+    if (pieces.items > imagereader::kMaxHeifItems) {
+        return "it lists " + count(pieces.items) + " items, more than the " +
+               std::to_string(imagereader::kMaxHeifItems) + " this program reads in one file";
+    }
+    return {};
+}
+
 } // namespace
 
 void initialiseHeif()
@@ -123,6 +144,9 @@ bool threadsBarred()
 
 DecodedPicture decodeHeif(const std::vector<unsigned char>& file, bool hevc, const SizeCheck& refusal)
 {
+    if (const std::string refused = piecesRefusal(readHeifPieces(file.data(), file.size())); !refused.empty()) {
+        return failedPicture(imagereader::Status::TooLarge, refused);
+    }
     const std::unique_ptr<heif_context, ContextDeleter> context(heif_context_alloc());
     if (!context) {
         return failedPicture(imagereader::Status::NoMemory, {});

@@ -158,6 +158,7 @@ struct Claim
     std::int64_t width = 0;
     std::int64_t height = 0;
     std::int64_t bitsPerPixel = 0;
+    std::int64_t fileBytes = 0;
     std::vector<unsigned char> icc; // the colour profile the header carries
 };
 
@@ -226,6 +227,14 @@ std::string refusal(const Claim& claim)
         return claimText(claim) + " of " + std::to_string(claim.bitsPerPixel) +
                " bits each, more than the memory this program gives one image (1 GiB)";
     }
+    if (claim.width * claim.height > imagereader::kPixelsFromAnyFile &&
+        bytes / imagereader::kMaxBytesPerFileByte > claim.fileBytes) {
+        return claimText(claim) + " of " + std::to_string(claim.bitsPerPixel) +
+               (claim.bitsPerPixel == 1 ? " bit" : " bits") + " each from a file of only " +
+               std::to_string(claim.fileBytes) + " bytes: a picture of more than " +
+               std::to_string(imagereader::kPixelsFromAnyFile / 1'000'000) + " megapixels has to be at most " +
+               std::to_string(imagereader::kMaxBytesPerFileByte) + " times the size of its file";
+    }
     return {};
 }
 
@@ -237,7 +246,7 @@ std::optional<Claim> claimedSize(FdStream& in, FREE_IMAGE_FORMAT format, int fla
         if (!size) {
             return std::nullopt;
         }
-        return Claim{size->width, size->height, format == FIF_GIF ? 32 : 24, {}};
+        return Claim{size->width, size->height, format == FIF_GIF ? 32 : 24, in.size(), {}};
     }
     in.rewind();
     const Bitmap header(FreeImage_LoadFromHandle(format, in.io(), in.handle(), flags | FIF_LOAD_NOPIXELS));
@@ -245,7 +254,7 @@ std::optional<Claim> claimedSize(FdStream& in, FREE_IMAGE_FORMAT format, int fla
         return std::nullopt;
     }
     return Claim{FreeImage_GetWidth(header.get()), FreeImage_GetHeight(header.get()), FreeImage_GetBPP(header.get()),
-                 iccProfile(header.get())};
+                 in.size(), iccProfile(header.get())};
 }
 
 // FreeImage takes every CMYK JPEG for Adobe's kind, which stores 255 - ink, and with JPEG_CMYK hands over
@@ -532,8 +541,9 @@ Reply decodeOwn(FdStream& in, int format, int outputFd, const Request& request)
     if (!readWholeFile(in, &file)) {
         return reply(Status::Damaged, "the file cannot be read to its end");
     }
-    const SizeCheck check = [](std::int64_t width, std::int64_t height, std::int64_t bitsPerPixel) {
-        return refusal(Claim{width, height, bitsPerPixel, {}});
+    const SizeCheck check = [fileBytes = in.size()](std::int64_t width, std::int64_t height,
+                                                    std::int64_t bitsPerPixel) {
+        return refusal(Claim{width, height, bitsPerPixel, fileBytes, {}});
     };
     DecodedPicture picture;
     try {

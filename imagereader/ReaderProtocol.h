@@ -30,6 +30,16 @@ inline constexpr int kCpuReserveSeconds = 60;                 // ... it has less
 inline constexpr int kDefaultTimeoutSeconds = 30;             // wall clock for one image
 inline constexpr int kMaxPreviewSide = 4096;
 
+// Decoding costs by the pixel and by the coded piece, whatever the file's size. Beyond kPixelsFromAnyFile, a picture's
+// bytes as its decoder holds them may be at most kMaxBytesPerFileByte times its file's size: one that compresses
+// better than that is all but one colour (PNG's deflate cannot go past about 1,030 times). A phone's HEIC is a grid of
+// 48 tiles, and a 250-megapixel picture of 512 x 512 tiles has fewer than 1,000; each tile costs a decoder of its own,
+// and libheif's reading of a file's boxes grows with the square of the number of its items.
+inline constexpr std::int64_t kPixelsFromAnyFile = 64'000'000;
+inline constexpr std::int64_t kMaxBytesPerFileByte = 512;
+inline constexpr std::int64_t kMaxCodedPictures = 1024; // the tiles of a HEIF or AVIF picture, with its alpha's
+inline constexpr std::int64_t kMaxHeifItems = 2048;     // a HEIF or AVIF file's items: pictures, tiles, metadata
+
 enum class Mode : std::uint32_t
 {
     Page = 1,    // decode, upright, 8 bits per channel, transparency over white; write a page picture (PageBitmap.h)

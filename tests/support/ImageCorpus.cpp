@@ -102,25 +102,37 @@ QImage greyPicture(int width, int height)
     return picture;
 }
 
+namespace {
+
+void writePngChunk(QDataStream& out, const char* type, const QByteArray& data)
+{
+    const QByteArray typed = QByteArray(type) + data;
+    out << quint32(data.size());
+    out.writeRawData(typed.constData(), int(typed.size()));
+    out << quint32(crc32(0, reinterpret_cast<const Bytef*>(typed.constData()), uInt(typed.size())));
+}
+
+// A PNG's signature and its header for a picture of this depth and colour type.
+void writePngStart(QDataStream& out, quint32 width, quint32 height, quint8 depth, quint8 colourType)
+{
+    out.writeRawData("\x89PNG\r\n\x1a\n", 8);
+    QByteArray header;
+    QDataStream(&header, QIODevice::WriteOnly)
+        << width << height << depth << colourType << quint8(0) << quint8(0) << quint8(0);
+    writePngChunk(out, "IHDR", header);
+}
+
+} // namespace
+
 // A JPEG carrying an EXIF orientation tag, built by inserting an APP1 segment after the JFIF header.
 QByteArray headerClaiming(const QString& format, quint32 width, quint32 height)
 {
     QByteArray bytes;
     QDataStream out(&bytes, QIODevice::WriteOnly);
     if (format == QLatin1String("png")) {
-        const auto chunk = [&out](const char* type, const QByteArray& data) {
-            const QByteArray typed = QByteArray(type) + data;
-            out << quint32(data.size());
-            out.writeRawData(typed.constData(), int(typed.size()));
-            out << quint32(crc32(0, reinterpret_cast<const Bytef*>(typed.constData()), uInt(typed.size())));
-        };
-        out.writeRawData("\x89PNG\r\n\x1a\n", 8);
-        QByteArray header;
-        QDataStream(&header, QIODevice::WriteOnly)
-            << width << height << quint8(8) << quint8(2) << quint8(0) << quint8(0) << quint8(0);
-        chunk("IHDR", header);
-        chunk("IDAT", qCompress(QByteArray(64, '\0')).mid(4)); // a zlib stream of a few empty rows
-        chunk("IEND", {});
+        writePngStart(out, width, height, 8, 2);
+        writePngChunk(out, "IDAT", qCompress(QByteArray(64, '\0')).mid(4)); // a zlib stream of a few empty rows
+        writePngChunk(out, "IEND", {});
         return bytes;
     }
     out.setByteOrder(QDataStream::LittleEndian);
@@ -171,6 +183,43 @@ QByteArray headerClaiming(const QString& format, quint32 width, quint32 height)
         out.writeRawData(QByteArray(16, '\x7f').constData(), 16);
     }
     return bytes;
+}
+
+QByteArray blankPng(quint32 width, quint32 height)
+{
+    // Each row is its filter type 0 and then its bits, all zeros.
+    const QByteArray rows(qsizetype(1 + (width + 7) / 8) * height, '\0');
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    writePngStart(out, width, height, 1, 0);
+    writePngChunk(out, "IDAT", qCompress(rows, 9).mid(4)); // the zlib stream, without Qt's length before it
+    writePngChunk(out, "IEND", {});
+    return bytes;
+}
+
+QByteArray heifListing(quint16 items)
+{
+    const auto box = [](const char* type, const QByteArray& body, int version = -1) {
+        QByteArray bytes;
+        QDataStream out(&bytes, QIODevice::WriteOnly);
+        out << quint32(8 + (version >= 0 ? 4 : 0) + body.size());
+        out.writeRawData(type, 4);
+        if (version >= 0) {
+            out << (quint32(version) << 24); // and no flags
+        }
+        return bytes + body;
+    };
+    QByteArray list;
+    QDataStream(&list, QIODevice::WriteOnly) << items;
+    for (int item = 1; item <= items; ++item) {
+        QByteArray entry;
+        QDataStream(&entry, QIODevice::WriteOnly) << quint16(item) << quint16(0);
+        list += box("infe", entry + QByteArrayLiteral("Exif") + '\0', 2);
+    }
+    QByteArray primary;
+    QDataStream(&primary, QIODevice::WriteOnly) << quint16(1);
+    return box("ftyp", QByteArrayLiteral("heic\0\0\0\0mif1heic")) +
+           box("meta", box("pitm", primary, 0) + box("iinf", list, 0), 0);
 }
 
 namespace {
@@ -731,6 +780,8 @@ QImage writeSample(Sample sample, const QString& path, QSize size)
         return writeFile(path, topDownBmp(picture)) ? picture : QImage();
     case Sample::Pcx24:
         return writeFile(path, pcx24(picture)) ? picture : QImage();
+    case Sample::AvifGrid:
+        return writeAvifGrid(path, picture, QSize(8, 6)).isEmpty() ? picture : QImage();
     }
     return {};
 }
@@ -864,6 +915,19 @@ QString writeEncoded(const QString& path, const QImage& picture, int orientation
         return runEncoder(QStringLiteral("cjxl"), arguments);
     }
     return QStringLiteral("no encoder for ") + suffix;
+}
+
+QString writeAvifGrid(const QString& path, const QImage& picture, QSize tiles)
+{
+    const QString png = path + QStringLiteral(".source.png");
+    const auto cleanUp = qScopeGuard([&] { QFile::remove(png); });
+    if (!picture.save(png, "PNG")) {
+        return QStringLiteral("the encoder's source cannot be written");
+    }
+    const QString grid = QStringLiteral("%1x%2").arg(tiles.width()).arg(tiles.height());
+    return runEncoder(QStringLiteral("avifenc"),
+                      {QStringLiteral("-s"), QStringLiteral("10"), QStringLiteral("--min"), QStringLiteral("0"),
+                       QStringLiteral("--max"), QStringLiteral("8"), QStringLiteral("-g"), grid, png, path});
 }
 
 bool cutShort(const QString& path, int numerator, int denominator)

@@ -31,6 +31,10 @@ QByteArray jpegWithOrientation(const QImage& image, int orientation);
 // A small, well-formed file of the format ("png", "tif", "gif", "bmp" or "webp", at most 16383 a side) whose header
 // claims an RGB picture of width x height pixels (grey for TIFF), followed by a few bytes of pixel data.
 QByteArray headerClaiming(const QString& format, quint32 width, quint32 height);
+// A whole 1-bit grey PNG of width x height black pixels, as small as deflate makes it (29 KB for 240 megapixels).
+QByteArray blankPng(quint32 width, quint32 height);
+// The boxes of a HEIF file that lists this many items, the first its primary picture, and holds no picture data.
+QByteArray heifListing(quint16 items);
 
 enum class Sample
 {
@@ -80,6 +84,8 @@ enum class Sample
     BmpTopDown,       // negative height, rows stored top first
     // PCX
     Pcx24, // three 8-bit planes, run-length encoded, written by hand (nothing here writes PCX)
+    // AVIF
+    AvifGrid, // 8 x 6 tiles, as phones make their HEIC photos (each side of the picture splits into whole tiles)
 };
 
 // Writes a sample file of makeTestPicture() and returns the picture the page has to show (transparent parts are
@@ -98,6 +104,10 @@ QImage writeLargeJpeg(const QString& path, QSize size);
 // given, replaces the embedded ICC profile (jpg and webp only). Empty on success, otherwise what failed.
 QString writeEncoded(const QString& path, const QImage& picture, int orientation = 1, bool nclx = false,
                      const QByteArray& profile = {});
+
+// The picture as avifenc writes it as a grid of columns x rows tiles (each at least 64 pixels a side), the way phones
+// write their HEIC photos. Empty on success, otherwise what failed.
+QString writeAvifGrid(const QString& path, const QImage& picture, QSize tiles);
 
 // The file with its length cut to numerator / denominator.
 bool cutShort(const QString& path, int numerator, int denominator);

@@ -85,6 +85,7 @@ void TestCorpus::page_sample_showsPicture_data()
     row("BMP 32-bit", "alpha.bmp", Sample::Bmp32, 3);
     row("BMP 32-bit, alpha byte unused", "unused alpha.bmp", Sample::Bmp32UnusedAlpha, 3);
     row("BMP top-down", "topdown.bmp", Sample::BmpTopDown, 3);
+    row("AVIF grid of 8 x 6 tiles", "grid.avif", Sample::AvifGrid, 6, QSize(512, 384));
     row("PNG named .jpg, read by content", "misnamed.jpg", Sample::QtPng, 3);
     row("1 x 1", "dot.png", Sample::QtPng, 3, QSize(1, 1));
     row("20000 x 10, page scaled to fit", "strip.png", Sample::QtPng, 4, QSize(20000, 10));

@@ -299,6 +299,10 @@ void TestFaults::run_unusableEntry_namesItListKeptNothingLeft_data()
     QTest::newRow("WebP claiming 16383 x 16383") << "claims" << "huge.webp" << "more than the 250 megapixels";
     QTest::newRow("truncated HEIC") << "truncated" << "cut off.heic" << "damaged or incomplete";
     QTest::newRow("PNG wider than a page's picture") << "wide" << "panorama.png" << "65,500 pixels a side";
+    // Far more work than their files' size: refused from their headers, long before the reader's time is up.
+    QTest::newRow("PNG of 240 megapixels in 29 KB") << "blank" << "blank.png" << "more than 64 megapixels";
+    QTest::newRow("AVIF grid of 1056 tiles") << "tiles" << "tiles.avif" << "1056 tiles, more than the 1024";
+    QTest::newRow("HEIC listing 4096 items") << "items" << "items.heic" << "4096 items, more than the 2048";
     // Reproducers of faults found by fuzzing, in tests/hostile: each must end in a message, never take the
     // program down, keep it waiting or let it allocate gigabytes.
     const auto corpus = [](const char* tag, const char* file, const char* reason) {
@@ -341,6 +345,15 @@ void TestFaults::run_unusableEntry_namesItListKeptNothingLeft()
         f.folder.write(fileName, headerClaiming(suffix, side, side));
     } else if (kind == QLatin1String("wide")) {
         f.folder.write(fileName, headerClaiming(suffix, 70000, 10));
+    } else if (kind == QLatin1String("items")) {
+        f.folder.write(fileName, heifListing(4096));
+    } else if (kind == QLatin1String("blank")) {
+        f.folder.write(fileName, blankPng(16000, 15000));
+    } else if (kind == QLatin1String("tiles")) {
+        QImage white(33 * 64, 32 * 64, QImage::Format_RGB32);
+        white.fill(Qt::white);
+        const QString failed = writeAvifGrid(bad, white, QSize(33, 32));
+        QVERIFY2(failed.isEmpty(), qPrintable(failed));
     } else if (kind == QLatin1String("corpus")) {
         QVERIFY(QFile::copy(QStringLiteral(PAGEWELL_HOSTILE_DIR "/") + fileName, bad));
     } else if (kind == QLatin1String("empty")) {
