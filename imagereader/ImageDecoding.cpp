@@ -8,18 +8,23 @@
 #include "imagereader/HeifDecoder.h"
 #include "imagereader/JpegDecoder.h"
 #include "imagereader/JpegXlDecoder.h"
+#include "imagereader/PageBitmap.h"
 #include "imagereader/PagePicture.h"
 #include "imagereader/WebpDecoder.h"
 
 #include <FreeImage.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <new>
 #include <string>
 #include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 using imagereader::Reply;
 using imagereader::Request;
@@ -426,6 +431,23 @@ QuickJpeg quickJpegPage(const FdStream& in, int orientation, bool hasProfile, in
 
 Reply decodeOwn(FdStream& in, int format, int outputFd, const Request& request);
 
+// Whether the picture file can take the page's picture of this size, turned or not. One the program fixed at its
+// size after an earlier picture cannot grow: a larger picture is answered before it is decoded, and the program
+// gives it a new file.
+bool hasRoomFor(int outputFd, const Claim& claim)
+{
+    const int seals = ::fcntl(outputFd, F_GET_SEALS);
+    struct stat info = {};
+    if (seals < 0 || (seals & F_SEAL_GROW) == 0 || ::fstat(outputFd, &info) != 0) {
+        return true;
+    }
+    const auto width = int(claim.width);
+    const auto height = int(claim.height);
+    const std::int64_t needed = std::max(pagebitmap::Layout{width, height, false}.fileSize(),
+                                         pagebitmap::Layout{height, width, false}.fileSize());
+    return needed <= info.st_size;
+}
+
 Reply decode(int inputFd, int outputFd, const Request& request, const char** formatName)
 {
     FdStream in(inputFd);
@@ -469,6 +491,11 @@ Reply decode(int inputFd, int outputFd, const Request& request, const char** for
     }
     if (const std::string refused = refusal(*claim); !refused.empty()) {
         return reply(Status::TooLarge, refused);
+    }
+    if (request.mode == imagereader::Mode::Page && !hasRoomFor(outputFd, *claim)) {
+        Reply noRoom = reply(Status::WriteFailed);
+        noRoom.error = EPERM;
+        return noRoom;
     }
     if (request.mode == imagereader::Mode::Preview && format == FIF_JPEG) {
         // libjpeg decodes at 1/2, 1/4 or 1/8 of the size when asked for a smaller picture.

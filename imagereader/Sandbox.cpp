@@ -192,11 +192,11 @@ bool restrictSystemCalls()
          }) {
         built = built && ::seccomp_rule_add(filter, SCMP_ACT_ALLOW, nr, 0) == 0;
     }
-    // A descriptor's flags may be read and its close-on-exec flag set, nothing more: an owner and a signal for
-    // asynchronous input (F_SETOWN, F_SETSIG, O_ASYNC) would let the reader signal any process of the user, the window
-    // among them, on kernels whose Landlock does not scope signals (before 6.12); leases, notifications, locks and
-    // pipe sizes reach beyond the reader too.
-    for (const int command : {F_GETFD, F_SETFD, F_GETFL}) {
+    // A descriptor's flags and seals may be read and its close-on-exec flag set, nothing more: an owner and a signal
+    // for asynchronous input (F_SETOWN, F_SETSIG, O_ASYNC) would let the reader signal any process of the user, the
+    // window among them, on kernels whose Landlock does not scope signals (before 6.12); leases, notifications, locks
+    // and pipe sizes reach beyond the reader too.
+    for (const int command : {F_GETFD, F_SETFD, F_GETFL, F_GET_SEALS}) {
         built = built && ::seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(fcntl), 1,
                                             SCMP_A1(SCMP_CMP_EQ, std::uint64_t(command))) == 0;
     }
