@@ -8,8 +8,8 @@
 #include "app/WindowPlacement.h"
 #include "conversion/ConversionRun.h"
 #include "dialogs/CCommonDialogs.h"
-#include "imagelist/FileSearch.h"
 #include "imagelist/FocusSweep.h"
+#include "imagelist/FolderScan.h"
 #include "imagelist/ImageListWidget.h"
 #include "imagelist/ListPictures.h"
 #include "imagelist/ToolBarCommands.h"
@@ -24,7 +24,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -65,6 +64,9 @@ void frmPrinting::connectControls()
         }
     });
     m_ui.gettingStartedPanel->installEventFilter(this);
+    m_scan = new FolderScan(this);
+    connect(m_scan, &FolderScan::found, m_ui.imageList, &ImageListWidget::appendPaths);
+    connect(m_scan, &FolderScan::finished, this, &frmPrinting::scanFinished);
     m_listPictures = new ListPictureQueue(this);
     connect(m_ui.imageList->pictures(), &ListPictures::wanted, m_listPictures, &ListPictureQueue::request);
     connect(m_listPictures, &ListPictureQueue::pictureRead, m_ui.imageList->pictures(), &ListPictures::take);
@@ -77,17 +79,10 @@ void frmPrinting::connectControls()
             [this] { m_ui.qualityPercentLabel->setText(qualityPercentText(m_ui.qualitySlider->value())); });
     connect(m_ui.browseButton, &QPushButton::clicked, this, &frmPrinting::browseOutputFolder);
     connect(m_ui.convertButton, &QPushButton::clicked, this, [this] {
-        // Held while a tool-bar command is under way (see runInTurn), then clicked again. A run itself holds
-        // nothing: the tool-bar commands it forbids are refused while it goes on.
-        if (m_commandUnderWay) {
-            m_waitingCommands.push_back([this] { m_ui.convertButton->click(); });
-            return;
-        }
         if (m_unloaded) {
             return; // a closed window starts no run
         }
-        m_run->convert();
-        endIfUnloaded();
+        m_run->start();
     });
 }
 
@@ -137,8 +132,15 @@ void frmPrinting::startUp()
     m_dialogs->Init(this);
 
     m_commands = std::make_unique<ToolBarCommands>(*m_ui.imageList, static_cast<ToolBarWindow&>(*this));
-    m_run = std::make_unique<ConversionRun>(static_cast<RunWindow&>(*this),
-                                            RunServices{m_services.messages, m_services.opener, m_services.makeStages});
+    m_run = std::make_unique<ConversionRun>(static_cast<RunWindow&>(*this), m_services.makeStages);
+    connect(m_run.get(), &ConversionRun::progressed, this, &frmPrinting::showProgress);
+    connect(m_run.get(), &ConversionRun::messageRaised, this,
+            [this](MessageIcon icon, const QString& title, const QString& text) {
+                m_services.messages->show(this, icon, title, text);
+            });
+    connect(m_run.get(), &ConversionRun::saveAsked, this,
+            [this](const QString& title, const QString& filter) { m_run->answerSave(askSaveFile(title, filter)); });
+    connect(m_run.get(), &ConversionRun::ended, this, &frmPrinting::runEnded);
 
     // 5: the labels follow the slider, whatever their first texts were.
     refreshQualityLabels();
@@ -165,6 +167,8 @@ void frmPrinting::shutDown()
     if (m_run && m_run->isRunning()) {
         m_run->requestAbort();
     }
+    // A closed window ends a folder search.
+    m_scan->stop();
     if (m_services.skin) {
         m_services.skin->SkinH_Detach();
     }
@@ -263,36 +267,8 @@ void frmPrinting::refreshCreationDate()
 
 void frmPrinting::runToolBarCommand(int index)
 {
-    // Leaving the program is never held up: it also ends a folder scan under way.
-    if (index == ExitProgram) {
-        m_commands->run(index);
-        endIfUnloaded();
-        return;
-    }
-    runInTurn([this, index] {
-        m_commands->run(index);
-        endIfUnloaded();
-    });
-}
-
-// A command lets the window process its events after a dialog closes and during a folder scan. A command asked for
-// then is held and starts when this one is over, so two commands never interleave (an Add Folder inside an Open a
-// File would be emptied by it) and they take effect in the order they were given.
-void frmPrinting::runInTurn(const std::function<void()>& command)
-{
-    if (m_commandUnderWay) {
-        m_waitingCommands.push_back([this, command] { runInTurn(command); });
-        return;
-    }
-    m_commandUnderWay = true;
-    command();
-    m_commandUnderWay = false;
-    while (!m_waitingCommands.empty() && !m_unloaded) {
-        const std::function<void()> next = std::move(m_waitingCommands.front());
-        m_waitingCommands.pop_front();
-        next();
-    }
-    m_waitingCommands.clear();
+    m_commands->run(index);
+    endIfUnloaded();
 }
 
 void frmPrinting::endIfUnloaded()
@@ -370,14 +346,31 @@ bool frmPrinting::listLocked() const
     return m_ui.imageList->isLocked();
 }
 
-void frmPrinting::setProgressText(const QString& text)
+void frmPrinting::showProgress(const QString& text, int percent)
 {
+    if (percent >= 0) {
+        m_ui.progressBar->setValue(percent);
+    }
     m_ui.statusLabel->setText(text);
 }
 
-void frmPrinting::setProgressPercent(int percent)
+void frmPrinting::runEnded(ConversionRun::Outcome outcome, const QString& destination)
 {
-    m_ui.progressBar->setValue(percent);
+    // A window that is going away shows nothing more.
+    if (outcome != ConversionRun::Outcome::Aborted) {
+        setBusy(false);
+        if (outcome == ConversionRun::Outcome::Saved) {
+            m_services.opener->openUrl(QUrl::fromLocalFile(destination));
+            clearAfterSave();
+        }
+        sweepToolBar(true);
+    }
+    endIfUnloaded();
+}
+
+bool frmPrinting::runUnderWay() const
+{
+    return m_run && m_run->isRunning();
 }
 
 void frmPrinting::selectEntry(int index)
@@ -448,31 +441,30 @@ void frmPrinting::addFolder()
 {
     const std::optional<QString> folder = m_services.dialogs->folder(this, tr("Please select a folder:"));
     if (folder && !folder->isEmpty()) {
+        // The list takes what is found as the search goes on; nothing else changes the list meanwhile, and no run
+        // starts on half of it.
         m_ui.imageList->setHint(tr("Searching Files..."));
-        // The list gets what was found in batches, once per yield: laying out a long list after every single
-        // entry would make a big tree's scan take minutes. Yielding every few milliseconds keeps the window live.
-        QList<QByteArray> found;
-        QElapsedTimer sinceYield;
-        sinceYield.start();
-        const auto handOver = [this, &found] {
-            m_ui.imageList->appendPaths(found);
-            found.clear();
-        };
-        FileSearch(
-            *folder, [&found](const QByteArray& path) { found.append(path); },
-            [this, &sinceYield, &handOver] {
-                if (sinceYield.elapsed() >= 15) {
-                    handOver();
-                    QCoreApplication::processEvents();
-                    sinceYield.restart();
-                }
-                return !m_unloaded; // a closed window ends the scan
-            });
-        handOver();
-        m_ui.imageList->setHint(tr(MainWindowLayout::kDropHint));
+        m_ui.imageList->setLocked(true);
+        m_ui.convertButton->setEnabled(false);
+        m_scan->start(*folder);
+        return;
     }
     repaint();
     sweepToolBar();
+}
+
+void frmPrinting::scanFinished()
+{
+    m_ui.imageList->setHint(tr(MainWindowLayout::kDropHint));
+    m_ui.imageList->setLocked(false);
+    m_ui.convertButton->setEnabled(true);
+    repaint();
+    sweepToolBar();
+}
+
+bool frmPrinting::scanUnderWay() const
+{
+    return m_scan->isRunning();
 }
 
 void frmPrinting::browseOutputFolder()

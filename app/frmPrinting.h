@@ -2,18 +2,18 @@
 
 #include "app/AppServices.h"
 #include "app/MainWindowLayout.h"
+#include "conversion/ConversionRun.h"
 #include "conversion/RunWindow.h"
 #include "imagelist/ToolBarWindow.h"
 
 #include <QList>
 #include <QMainWindow>
 #include <QStringList>
-#include <deque>
 #include <functional>
 #include <memory>
 
 class CCommonDialogs;
-class ConversionRun;
+class FolderScan;
 class ListPictureQueue;
 class ToolBarCommands;
 
@@ -39,6 +39,10 @@ public:
     int addDroppedPaths(const QList<QByteArray>& paths);
     // Removes the selected entry from the list; the next entry (or the new last one) becomes the selected one.
     void removeSelected();
+    // Whether a conversion run is under way.
+    [[nodiscard]] bool runUnderWay() const;
+    // Whether Add Folder's search is under way.
+    [[nodiscard]] bool scanUnderWay() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -54,11 +58,18 @@ private:
     void loadSettings();
     void refreshQualityLabels();
     void refreshCreationDate();
-    void runInTurn(const std::function<void()>& command);
+    void scanFinished();
     void browseOutputFolder();
     void showAbout();
     void showPageNumber(int row);
     void prepareFileDialog(const QString& title, const QString& filter);
+    // What the run reports.
+    void showProgress(const QString& text, int percent);
+    // Asks where to save; empty when the user cancelled.
+    [[nodiscard]] QString askSaveFile(const QString& title, const QString& filter);
+    void runEnded(ConversionRun::Outcome outcome, const QString& destination);
+    // The document was saved: the list and the preview empty, and the user hears it.
+    void clearAfterSave();
 
     // RunWindow
     QWidget* owner() override { return this; }
@@ -70,11 +81,7 @@ private:
     void setOutputFolder(const QString& folder) override;
     void setBusy(bool busy) override;
     void setListLocked(bool locked) override;
-    void setProgressText(const QString& text) override;
-    void setProgressPercent(int percent) override;
     void selectEntry(int index) override;
-    QString askSaveFile(const QString& title, const QString& filter) override;
-    void clearAfterSave() override;
     void sweepToolBar(bool enable) override;
     void saveSettings() override;
 
@@ -94,11 +101,10 @@ private:
     std::unique_ptr<CCommonDialogs> m_dialogs;
     std::unique_ptr<ToolBarCommands> m_commands;
     std::unique_ptr<ConversionRun> m_run;
+    FolderScan* m_scan = nullptr;
     ListPictureQueue* m_listPictures = nullptr; // reads the list's small pictures, paused while a run goes on
 
     MainWindowLayout m_ui;
     QString m_settingsPath;
     bool m_unloaded = false;
-    bool m_commandUnderWay = false;
-    std::deque<std::function<void()>> m_waitingCommands;
 };

@@ -7,8 +7,9 @@
 
 class QWidget;
 
-// What a run reads from and shows in the main window. The window's widgets stay the only store of the list and
-// the fields; the run asks for them when it needs them and never holds a widget.
+// What a run reads from the main window and sets in it. The window's widgets stay the only store of the list and
+// the fields; the run asks for them when it needs them and never holds a widget. What it shows (progress, messages,
+// the save question, its end) it reports by ConversionRun's signals.
 class RunWindow
 {
 public:
@@ -27,13 +28,7 @@ public:
     virtual void setBusy(bool busy) = 0;
     // A locked list takes no drops and no tool-bar changes.
     virtual void setListLocked(bool locked) = 0;
-    virtual void setProgressText(const QString& text) = 0;
-    virtual void setProgressPercent(int percent) = 0;
     virtual void selectEntry(int index) = 0;
-    // Asks where to save; empty when the user cancelled.
-    [[nodiscard]] virtual QString askSaveFile(const QString& title, const QString& filter) = 0;
-    // The document was saved: the list and the preview empty, and the user hears it.
-    virtual void clearAfterSave() = 0;
     // Gives the focus to each tool-bar button in turn; with enable, each is enabled first.
     virtual void sweepToolBar(bool enable) = 0;
     virtual void saveSettings() = 0;

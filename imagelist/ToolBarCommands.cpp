@@ -14,9 +14,9 @@ ToolBarCommands::ToolBarCommands(QListWidget& list, ToolBarWindow& window) : m_l
 void ToolBarCommands::run(int index)
 {
     m_window.hideDropPanel();
-    QCoreApplication::processEvents();
 
-    // While a run owns the list only leaving the program is allowed; the run reads one list throughout.
+    // While a run or a folder search owns the list only leaving the program is allowed: the run reads one list
+    // throughout, the search appends to the list it started on.
     if (index != ExitProgram && m_window.listLocked()) {
         return;
     }
@@ -28,7 +28,6 @@ void ToolBarCommands::run(int index)
     case AddFolder:
         m_window.addFolder();
         m_window.hideDropPanel();
-        QCoreApplication::processEvents();
         break;
     case CloseFile:
         m_list.clear();
@@ -58,7 +57,6 @@ void ToolBarCommands::openAFile()
 
     m_window.repaintWindow();
     m_window.hideDropPanel();
-    QCoreApplication::processEvents();
     m_window.sweepToolBar();
 
     // A cancelled dialog keeps the list as it was; so does a FIFO, socket or device, which is never opened.

@@ -10,13 +10,13 @@ class ToolBarWindow
 public:
     virtual ~ToolBarWindow() = default;
 
-    // True while a run owns the list.
+    // True while a run or a folder search owns the list.
     [[nodiscard]] virtual bool listLocked() const = 0;
     virtual void hideDropPanel() = 0;
     virtual void repaintWindow() = 0;
     // Gives the focus to each tool-bar button in turn, ending on the last that can take it.
     virtual void sweepToolBar() = 0;
-    // Asks for a folder and appends its images.
+    // Asks for a folder and starts appending its images; the list is locked until all have joined.
     virtual void addFolder() = 0;
     virtual void exitProgram() = 0;
     // Asks for one file to open; nothing when the user cancelled.

@@ -73,5 +73,16 @@ QString WindowFixture::text(const QString& name) const
 
 void WindowFixture::click(const QString& buttonName) const
 {
+    // A click during a run (from inside one of its stages, say) leaves it to go on.
+    const bool busy = window->runUnderWay() || window->scanUnderWay();
     QTest::mouseClick(find<QAbstractButton>(buttonName), Qt::LeftButton);
+    if (!busy) {
+        waitUntilIdle();
+    }
+}
+
+void WindowFixture::waitUntilIdle() const
+{
+    // A run or a folder search goes on from the event loop after its click has returned: the test sees it through.
+    QTRY_VERIFY_WITH_TIMEOUT(!window->runUnderWay() && !window->scanUnderWay(), 300000);
 }

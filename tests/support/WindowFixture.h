@@ -33,7 +33,10 @@ struct WindowFixture : ScriptedDesktop
     QStringList entries() const;
     void addEntries(const QStringList& paths) const;
     QString text(const QString& name) const; // a QLineEdit's or QLabel's text
+    // Clicks the button; a click that starts a run or a folder search returns once it has ended.
     void click(const QString& buttonName) const;
+    // Until no run and no folder search is under way (one started by a key or a menu, say).
+    void waitUntilIdle() const;
 
     TestFolder folder;
     QString programFolder;

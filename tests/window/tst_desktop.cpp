@@ -331,10 +331,12 @@ void TestDesktop::shortcuts_openExitMoveConvert()
 
     // Ctrl+Return (and the keypad's Enter) is Convert To PDF Now.
     QTest::keyClick(focus, Qt::Key_Return, Qt::ControlModifier);
+    f.waitUntilIdle();
     QVERIFY(f.stagesLog->calls.contains(QStringLiteral("makePage:2=/pictures/owl.png")));
     f.stagesLog->calls.clear();
     f.addEntries({QStringLiteral("/pictures/bee.png")});
     QTest::keyClick(focus, Qt::Key_Enter, Qt::ControlModifier | Qt::KeypadModifier);
+    f.waitUntilIdle();
     QVERIFY(f.stagesLog->calls.contains(QStringLiteral("checkTools")));
 
     // Ctrl+Q is Exit.
@@ -479,6 +481,7 @@ void TestDesktop::settingsAndFirstSave_useTheRightFolder()
         first->findChild<QSlider*>(QStringLiteral("Slider1"))->setValue(37);
         first->addDroppedPaths({"/p/a.jpg"});
         first->findChild<QPushButton*>(QStringLiteral("Command3"))->click(); // a run saves the settings
+        QTRY_VERIFY(!first->runUnderWay());
         QVERIFY(f.messages.shown().isEmpty());
         // Its save dialog starts beside the program only where files can be made.
         QCOMPARE(f.dialogs.saveRequests.constFirst().startFolder,

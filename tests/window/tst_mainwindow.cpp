@@ -638,6 +638,7 @@ void TestMainWindow::addFolder_appendsTreeInOrder_cancelAddsNothing()
 
     f.dialogs.folderAnswers.push_back(root);
     f.window->runToolBarCommand(1);
+    f.waitUntilIdle();
     QCOMPARE(f.entries(), (QStringList{"/first.jpg", root + "/a.jpg", root + "/d.png", root + "/B/b.jpg",
                                        root + "/B/C/c.jpg", root + "/E/e.gif"}));
     QCOMPARE(f.dialogs.folderCaptions.last(), QStringLiteral("Please select a folder:"));
