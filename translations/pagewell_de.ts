@@ -376,6 +376,10 @@ pdftk meldete:
 <context>
     <name>PageRead</name>
     <message>
+        <source>its picture cannot be kept as it is: %1</source>
+        <translation>seine Bilddaten können nicht so aufbewahrt werden, wie sie sind: %1</translation>
+    </message>
+    <message>
         <source>The image &quot;%1&quot; cannot be prepared for its page: this program has no room for its picture (the file size limit is reached).</source>
         <translation>Das Bild „%1“ kann nicht für seine Seite vorbereitet werden: dieses Programm hat keinen Platz für seine Bilddaten (die Grenze der Dateigröße ist erreicht).</translation>
     </message>

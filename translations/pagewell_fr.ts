@@ -376,6 +376,10 @@ pdftk a signalé&#xa0;:
 <context>
     <name>PageRead</name>
     <message>
+        <source>its picture cannot be kept as it is: %1</source>
+        <translation>ses données d’image ne peuvent pas être conservées telles quelles&#xa0;: %1</translation>
+    </message>
+    <message>
         <source>The image &quot;%1&quot; cannot be prepared for its page: this program has no room for its picture (the file size limit is reached).</source>
         <translation>L’image «&#xa0;%1&#xa0;» ne peut pas être préparée pour sa page&#xa0;: ce programme n’a pas la place de conserver ses données d’image (la taille maximale de fichier est atteinte).</translation>
     </message>
