@@ -1,25 +1,36 @@
 #pragma once
 
+#include <QByteArray>
 #include <QDeadlineTimer>
 #include <QObject>
-#include <QProcess>
-#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
 
 #include <chrono>
+#include <memory>
+
+class QProcess;
 
 // How a helper program is started.
 struct HelperSetup
 {
     QString program;
     QStringList arguments;
-    QProcessEnvironment environment; // empty: this program's own
-    int socketDescriptor = -1;       // 0 or more: a local socket to the helper, its end as this descriptor
-    bool discardOutput = false;      // its standard output goes nowhere (otherwise process() reads it)
-    bool discardErrors = false;      // the same for its error output
-    bool lowPriority = false;        // it gives way to the program's own work
+    QStringList environment;    // NAME=value entries; empty: this program's own
+    int socketDescriptor = -1;  // 0 or more: a local socket to the helper, its end as this descriptor
+    bool discardOutput = false; // its standard output goes nowhere (otherwise readOutput() reads it)
+    bool discardErrors = false; // the same for its error output and readErrorOutput()
+    bool lowPriority = false;   // it gives way to the program's own work
+};
+
+// How a helper ended; known once ended() has come.
+struct HelperEnding
+{
+    bool failedToStart = false; // it never ran: whyNotStarted says why
+    QString whyNotStarted;
+    int exitCode = -1; // 0 or more: it exited with this code
+    int signal = 0;    // not 0: this signal ended it
 };
 
 // One helper program (the image reader, pdftk's host, pdftk itself): every child process of this program is one of
@@ -35,17 +46,20 @@ public:
     HelperProcess(const HelperProcess&) = delete;
     HelperProcess& operator=(const HelperProcess&) = delete;
 
-    // Starts it without waiting for it to run: one that cannot be started at all is false (and *error), one that
-    // fails on the way is reported by process()'s errorOccurred and by ended().
+    // Starts it without waiting for it to run, so that the window's thread never blocks on a start: one that cannot
+    // be started at all is false (and *error); one that fails on the way ends, ending() saying why.
     [[nodiscard]] bool start(const HelperSetup& setup, QString* error);
     // This program's end of the socket (close-on-exec), -1 without one or once kill() closed it.
     [[nodiscard]] int socket() const { return m_socket; }
     // 0 when it has not been started or has been reaped.
-    [[nodiscard]] qint64 processId() const { return m_process.processId(); }
-    [[nodiscard]] bool isRunning() const { return m_process.state() != QProcess::NotRunning; }
-    // How it ended, what it wrote, its signals.
-    [[nodiscard]] QProcess& process() { return m_process; }
-    [[nodiscard]] const QProcess& process() const { return m_process; }
+    [[nodiscard]] qint64 processId() const;
+    // Also while its start is under way.
+    [[nodiscard]] bool isRunning() const;
+    [[nodiscard]] const HelperEnding& ending() const { return m_ending; }
+
+    // What it has written since the last read.
+    [[nodiscard]] QByteArray readOutput();
+    [[nodiscard]] QByteArray readErrorOutput();
 
     // Once `limit` has passed from now, kill(): deadlinePassed() says so from then on.
     void setDeadline(std::chrono::milliseconds limit);
@@ -61,13 +75,17 @@ public:
     void end();
 
 Q_SIGNALS:
-    // It has ended, or it failed to start.
+    // It has ended, or it failed to start: ending() says how.
     void ended();
+    // readOutput() and readErrorOutput() have something.
+    void outputReady();
+    void errorOutputReady();
 
 private:
-    QProcess m_process;
-    QTimer m_deadline;      // ends it, the window's thread answering events meanwhile
-    QDeadlineTimer m_until; // the same deadline, for a wait without an application
+    std::unique_ptr<QProcess> m_process;
+    QTimer m_deadline;                               // ends it, the window's thread answering events meanwhile
+    QDeadlineTimer m_until{QDeadlineTimer::Forever}; // the same deadline, for a wait without an application
+    HelperEnding m_ending;
     int m_socket = -1;
     qint64 m_group = 0; // the group it leads: kept for a kill after it has ended
     bool m_deadlinePassed = false;

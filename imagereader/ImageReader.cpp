@@ -245,7 +245,7 @@ int ImageReader::socket() const
 bool ImageReader::ensureRunning(QString* error)
 {
     // Still starting counts: its start is told through the event loop, which may not have run since.
-    if (m_helper && m_helper->process().state() != QProcess::NotRunning && m_helper->socket() >= 0) {
+    if (m_helper && m_helper->isRunning() && m_helper->socket() >= 0) {
         return true;
     }
     killHelper();
@@ -262,25 +262,26 @@ bool ImageReader::ensureRunning(QString* error)
     setup.socketDescriptor = imagereader::kSocketDescriptor;
     m_helper = std::make_unique<HelperProcess>();
     // Not waited for: the request waits in the socket until the helper reads it. One that cannot be started at all
-    // is false here; one that fails on the way is reported through errorOccurred.
+    // is false here; one that fails on the way ends, saying so.
     if (!m_helper->start(setup, error)) {
         m_helper.reset();
         return false;
     }
-    QProcess* const process = &m_helper->process();
-    const auto keepErrorOutput = [this, process] {
-        m_errorOutput += process->readAllStandardError();
-        m_errorOutput += process->readAllStandardOutput();
+    HelperProcess* const helper = m_helper.get();
+    const auto keepErrorOutput = [this, helper] {
+        m_errorOutput += helper->readErrorOutput();
+        m_errorOutput += helper->readOutput();
         if (m_errorOutput.size() > kErrorOutputKept) {
             m_errorOutput = m_errorOutput.right(kErrorOutputKept);
         }
     };
-    connect(process, &QProcess::readyReadStandardError, this, keepErrorOutput);
-    connect(process, &QProcess::readyReadStandardOutput, this, keepErrorOutput);
-    connect(process, &QProcess::finished, this, &ImageReader::onProcessFinished);
-    connect(process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
-        if (error == QProcess::FailedToStart) {
+    connect(helper, &HelperProcess::errorOutputReady, this, keepErrorOutput);
+    connect(helper, &HelperProcess::outputReady, this, keepErrorOutput);
+    connect(helper, &HelperProcess::ended, this, [this, helper] {
+        if (helper->ending().failedToStart) {
             onStartFailed();
+        } else {
+            onProcessFinished();
         }
     });
     qCDebug(lcReader) << "started" << program << "as process" << m_helper->processId();
@@ -530,9 +531,9 @@ void ImageReader::onProcessFinished()
     const bool wasBusy = m_busy;
     ReaderOutcome outcome;
     outcome.timeoutSeconds = int(m_timeout.count());
-    const QProcess& process = m_helper->process();
-    const bool signalled = process.exitStatus() == QProcess::CrashExit;
-    const int signal = process.exitCode();
+    const HelperEnding ending = m_helper->ending();
+    const bool signalled = ending.signal != 0;
+    const int signal = ending.signal;
     outcome.kind = ReaderOutcome::Kind::Crashed;
     outcome.detail = QString::fromLocal8Bit(m_errorOutput).trimmed();
     if (signalled && signal == SIGXCPU) {
@@ -543,7 +544,7 @@ void ImageReader::onProcessFinished()
     }
     // Our helper ends of its own accord, with 0, only when it has nothing to do: one that does so while a request
     // runs was on its way out when the request was sent, and never took it. A fresh one does; no image is blamed.
-    const bool leftBeforeTheRequest = wasBusy && !signalled && process.exitCode() == 0 && !m_resent;
+    const bool leftBeforeTheRequest = wasBusy && ending.exitCode == 0 && !m_resent;
     releaseHelper();
     killHelper();
     if (leftBeforeTheRequest) {
@@ -598,7 +599,7 @@ void ImageReader::killHelper()
     m_ending->stop();
     m_notifier.reset();
     if (m_helper) {
-        m_helper->process().disconnect(this);
+        m_helper->disconnect(this);
         m_helper->kill();
         if (m_keepRunning || !m_helper->isRunning()) {
             // The run's helper: gone when its run is, so nothing of it outlives the run.
@@ -618,7 +619,7 @@ void ImageReader::killHelper()
 void ImageReader::releaseHelper()
 {
     m_notifier.reset();
-    m_helper->process().disconnect(this);
+    m_helper->disconnect(this);
     m_helper->kill(); // closes this end of its socket; the helper itself has ended
     HelperProcess* released = m_helper.release();
     released->setParent(this);
@@ -630,7 +631,7 @@ void ImageReader::onStartFailed()
     ReaderOutcome outcome;
     outcome.kind = ReaderOutcome::Kind::NotStarted;
     outcome.timeoutSeconds = int(m_timeout.count());
-    outcome.detail = m_helper ? m_helper->process().errorString() : QString();
+    outcome.detail = m_helper ? m_helper->ending().whyNotStarted : QString();
     const bool wasBusy = m_busy;
     if (m_helper) {
         releaseHelper();

@@ -8,6 +8,7 @@
 #include "platform/EventWait.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QSocketNotifier>
 
 #include <string>
@@ -54,18 +55,14 @@ bool PdftkHost::start(QString* error)
     HelperSetup setup;
     setup.program = m_program;
     setup.arguments = {QStringLiteral("--serve"), m_launcher.jvmLibrary, m_launcher.classPath, m_launcher.mainClass};
-    setup.environment = pdftkEnvironment();
+    setup.environment = pdftkEnvironment().toStringList();
     setup.socketDescriptor = warmpdftk::kSocketDescriptor;
     // pdftk reads its standard input when it asks a question: it finds it empty, never the requests.
     setup.discardOutput = true;
     setup.discardErrors = true;
     m_helper = std::make_unique<HelperProcess>();
+    // Not waited for: one that fails on the way is told by the wait for its first reply.
     if (!m_helper->start(setup, error)) {
-        m_helper.reset();
-        return false;
-    }
-    if (!m_helper->process().waitForStarted(-1)) {
-        *error = m_helper->process().errorString();
         m_helper.reset();
         return false;
     }
@@ -94,6 +91,10 @@ HostCall PdftkHost::call(const QStringList& arguments, std::chrono::milliseconds
         qCDebug(lcPdftk) << "host started:" << m_program << "process" << m_helper->processId();
         HostCall::Kind kind = HostCall::Kind::Failed;
         if (!awaitReply(&reply, limit, &kind)) {
+            if (kind == HostCall::Kind::Unusable) {
+                const QString why = m_helper->ending().whyNotStarted; // failed() lets the helper go
+                return failed(kind, why);
+            }
             return failed(
                 kind, QCoreApplication::translate("PdftkHost", "pdftk's host stopped while starting its Java runtime"));
         }
@@ -126,24 +127,47 @@ HostCall PdftkHost::call(const QStringList& arguments, std::chrono::milliseconds
 
 bool PdftkHost::awaitReply(warmpdftk::Reply* reply, std::chrono::milliseconds limit, HostCall::Kind* kind)
 {
-    EventWait wait;
+    const QDeadlineTimer deadline(limit);
+    const auto await = [this, &deadline](EventWait& wait) {
+        m_waiting = &wait;
+        const EventWait::End end =
+            wait.run(std::chrono::ceil<std::chrono::milliseconds>(deadline.remainingTimeAsDuration()));
+        m_waiting = nullptr;
+        // Nothing heard when kill() ended the wait, or the application quits (which ends every wait).
+        return !m_cancelled && end != EventWait::End::Interrupted && m_helper;
+    };
     QSocketNotifier readable(m_helper->socket(), QSocketNotifier::Read);
+    EventWait wait;
     wait.endOn(&readable, &QSocketNotifier::activated);
     wait.endOn(m_helper.get(), &HelperProcess::ended);
-    m_waiting = &wait;
     m_notifier = &readable;
-    const EventWait::End end = wait.run(limit);
-    m_waiting = nullptr;
+    const bool heard = await(wait);
     m_notifier = nullptr;
-    // Nothing heard when kill() ended the wait, or the application quits (which ends every wait).
-    if (m_cancelled || end == EventWait::End::Interrupted || !m_helper) {
+    if (!heard) {
         *kind = HostCall::Kind::Cancelled;
         return false;
     }
     readable.setEnabled(false);
     // It ended, closed its end, sent what is no reply or took too long.
     *kind = HostCall::Kind::Failed;
-    return warmpdftk::receiveReply(m_helper->socket(), reply) == warmpdftk::Received::Message;
+    const warmpdftk::Received received = warmpdftk::receiveReply(m_helper->socket(), reply);
+    if (received == warmpdftk::Received::Message) {
+        return true;
+    }
+    if (received == warmpdftk::Received::Closed && m_helper->isRunning()) {
+        // A host that could not be started closes the socket as it fails, which may be seen before the failed start
+        // is: how it ended tells.
+        EventWait ending;
+        ending.endOn(m_helper.get(), &HelperProcess::ended);
+        if (!await(ending)) {
+            *kind = HostCall::Kind::Cancelled;
+            return false;
+        }
+    }
+    if (m_helper->ending().failedToStart) {
+        *kind = HostCall::Kind::Unusable;
+    }
+    return false;
 }
 
 void PdftkHost::kill()

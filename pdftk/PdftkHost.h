@@ -22,8 +22,8 @@ struct HostCall
     enum class Kind
     {
         Answered,  // pdftk ran: see result
-        Unusable,  // the host cannot run pdftk (no JVM, no class, no entry point): nothing was run
-        Failed,    // the host could not be started, died, timed out or said something it should not
+        Unusable,  // the host could not be started, or cannot run pdftk (no JVM, no class, no entry point): nothing ran
+        Failed,    // the host died, timed out or said something it should not
         Cancelled, // we stopped it
     };
     Kind kind = Kind::Failed;
@@ -55,7 +55,8 @@ public:
 
 private:
     bool start(QString* error);
-    // Waits for one reply from the host until the deadline; false (and kind) when none came.
+    // Waits for one reply from the host until the deadline; false (and kind, Unusable for a host that could not be
+    // started) when none came.
     bool awaitReply(warmpdftk::Reply* reply, std::chrono::milliseconds limit, HostCall::Kind* kind);
 
     QString m_program;

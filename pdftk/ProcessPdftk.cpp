@@ -15,22 +15,22 @@ namespace {
 // passes that limit.
 PdftkResult resultOf(HelperProcess& child, bool stopped, std::optional<std::chrono::milliseconds> limit)
 {
-    QProcess& process = child.process();
+    const HelperEnding& ending = child.ending();
     PdftkResult result;
-    result.started = process.error() != QProcess::FailedToStart;
+    result.started = !ending.failedToStart;
     if (!result.started) {
-        result.errorText = process.errorString();
+        result.errorText = ending.whyNotStarted;
         return result;
     }
     result.timedOut = limit.has_value();
     result.timeLimitSeconds = limit ? int(std::chrono::ceil<std::chrono::seconds>(*limit).count()) : 0;
     result.aborted = stopped && !result.timedOut;
-    result.crashed = !stopped && !result.timedOut && process.exitStatus() == QProcess::CrashExit;
+    result.crashed = !stopped && !result.timedOut && ending.signal != 0;
     if (stopped || result.crashed || result.timedOut) {
         child.kill(); // whatever the script had started when it was killed
     }
-    result.exitCode = process.exitCode();
-    result.errorText = withoutJvmNotices(QString::fromUtf8(process.readAllStandardError()).trimmed());
+    result.exitCode = ending.exitCode;
+    result.errorText = withoutJvmNotices(QString::fromUtf8(child.readErrorOutput()).trimmed());
     return result;
 }
 
@@ -60,8 +60,7 @@ public:
         : HelperProcess(QCoreApplication::instance()), m_dump(std::move(dump))
     {
         connect(this, &HelperProcess::ended, this, [this] {
-            report(process().error() != QProcess::FailedToStart && process().exitStatus() == QProcess::NormalExit &&
-                   process().exitCode() == 0);
+            report(ending().exitCode == 0);
             deleteLater();
         });
     }
@@ -176,7 +175,7 @@ HelperSetup ProcessPdftk::setupFor(const QStringList& arguments, const QString& 
     HelperSetup setup;
     setup.program = m_program;
     setup.arguments = arguments;
-    setup.environment = pdftkEnvironment(javaToolOptions);
+    setup.environment = pdftkEnvironment(javaToolOptions).toStringList();
     setup.discardOutput = true;
     return setup;
 }

@@ -1,5 +1,6 @@
 #include "helperprocess/Framing.h"
 #include "helperprocess/HelperProcess.h"
+#include "pdftk/PdftkHost.h"
 #include "support/ProcessProbe.h"
 
 #include <QtTest>
@@ -17,6 +18,8 @@ namespace {
 constexpr std::uint32_t kMagic = 0x54455354; // "TEST"
 constexpr std::uint32_t kType = 2;
 constexpr std::uint32_t kMaxLength = 16;
+// There, but no program: its start fails on the way, after the fork.
+const QString kNotAProgram = QStringLiteral("/dev/null");
 
 } // namespace
 
@@ -28,6 +31,9 @@ private Q_SLOTS:
     void receiveFrame_garbled_refused_data();
     void receiveFrame_garbled_refused();
     void deadline_passed_wholeProcessGroupEnded();
+    void ended_howItWent_toldByEnding_data();
+    void ended_howItWent_toldByEnding();
+    void hostCall_hostCannotStart_unusableWithReason();
 };
 
 void TestHelperProcess::receiveFrame_garbled_refused_data()
@@ -77,16 +83,66 @@ void TestHelperProcess::deadline_passed_wholeProcessGroupEnded()
     QString error;
     QVERIFY2(helper.start(setup, &error), qPrintable(error));
     const qint64 leader = helper.processId();
-    QTRY_VERIFY(helper.process().canReadLine());
-    const qint64 started = helper.process().readLine().trimmed().toLongLong();
+    QByteArray output;
+    connect(&helper, &HelperProcess::outputReady, &helper, [&] { output += helper.readOutput(); });
+    QTRY_VERIFY(output.endsWith('\n'));
+    const qint64 started = output.trimmed().toLongLong();
     QVERIFY(started > 0);
     QVERIFY(!processGone(started));
 
     helper.setDeadline(std::chrono::milliseconds(50));
     QVERIFY(helper.waitForEnd());
     QVERIFY(helper.deadlinePassed());
+    QCOMPARE(helper.ending().signal, SIGKILL);
     QTRY_VERIFY(processGone(leader));
     QTRY_VERIFY(processGone(started));
+}
+
+void TestHelperProcess::ended_howItWent_toldByEnding_data()
+{
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<int>("signal");
+    const QString shell = QStringLiteral("/bin/sh");
+    QTest::newRow("exits") << shell << QStringLiteral("exit 3") << 3 << 0;
+    QTest::newRow("ended by a signal") << shell << QStringLiteral("kill -TERM $$") << -1 << SIGTERM;
+    QTest::newRow("cannot be started") << kNotAProgram << QString() << -1 << 0;
+}
+
+void TestHelperProcess::ended_howItWent_toldByEnding()
+{
+    QFETCH(QString, program);
+    QFETCH(QString, script);
+    QFETCH(int, exitCode);
+    QFETCH(int, signal);
+    HelperProcess helper;
+    QSignalSpy ended(&helper, &HelperProcess::ended);
+    HelperSetup setup;
+    setup.program = program;
+    setup.arguments = {QStringLiteral("-c"), script};
+    QString error;
+    if (helper.start(setup, &error)) {
+        QTRY_COMPARE(ended.count(), 1);
+    }
+    const bool runs = program != kNotAProgram;
+    QCOMPARE(helper.ending().failedToStart, !runs);
+    QCOMPARE(helper.ending().whyNotStarted.isEmpty(), runs);
+    QCOMPARE(helper.ending().exitCode, exitCode);
+    QCOMPARE(helper.ending().signal, signal);
+    QVERIFY(!helper.isRunning());
+}
+
+void TestHelperProcess::hostCall_hostCannotStart_unusableWithReason()
+{
+    // Unusable, not Failed: the run then goes on with pdftk processes instead of trying a host again.
+    PdftkHost host(kNotAProgram,
+                   PdftkLauncher{QStringLiteral("pdftk.jar"), QStringLiteral("Main"), QStringLiteral("libjvm.so")});
+    const HostCall call = host.call({QStringLiteral("--version")}, std::chrono::minutes(1));
+    QCOMPARE(call.kind, HostCall::Kind::Unusable);
+    QVERIFY(!call.result.started);
+    QVERIFY(!call.result.errorText.isEmpty());
+    QCOMPARE(host.processId(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestHelperProcess)
