@@ -1,6 +1,6 @@
 #include "imagelist/ImageTest.h"
 
-#include "imagereader/FormatTable.h"
+#include "imagereader/format/FormatTable.h"
 
 bool passesImageTest(const QString& name)
 {

@@ -1,6 +1,6 @@
 #include "imagelist/OpenDialogFilter.h"
 
-#include "imagereader/FormatTable.h"
+#include "imagereader/format/FormatTable.h"
 
 #include <QCoreApplication>
 #include <QStringList>

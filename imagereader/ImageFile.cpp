@@ -1,6 +1,6 @@
 #include "imagereader/ImageFile.h"
 
-#include "imagereader/FormatTable.h"
+#include "imagereader/format/FormatTable.h"
 
 #include <QFileInfo>
 

@@ -2,8 +2,8 @@
 
 #include "helperprocess/HelperProcess.h"
 #include "helperprocess/HelperProgram.h"
-#include "imagereader/PageBitmap.h"
 #include "imagereader/ReaderLog.h"
+#include "imagereader/format/PageBitmap.h"
 #include "platform/EventWait.h"
 #include "platform/PosixFile.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "imagereader/ReaderProtocol.h"
+#include "imagereader/format/ReaderProtocol.h"
 
 #include <QObject>
 #include <QSize>

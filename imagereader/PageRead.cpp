@@ -1,8 +1,8 @@
 #include "imagereader/PageRead.h"
 
-#include "imagereader/FormatTable.h"
 #include "imagereader/ImageReader.h"
-#include "imagereader/PageBitmap.h"
+#include "imagereader/format/FormatTable.h"
+#include "imagereader/format/PageBitmap.h"
 #include "platform/PosixFile.h"
 
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 #include "pagepdf/PageBitmapReading.h"
 
-#include "imagereader/PageBitmap.h"
-#include "imagereader/PositionalRead.h"
+#include "imagereader/format/PageBitmap.h"
+#include "imagereader/format/PositionalRead.h"
 
 #include <QCoreApplication>
 

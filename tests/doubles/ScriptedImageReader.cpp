@@ -16,8 +16,8 @@
 //   hangup         closes its end of the socket and lives on
 //   refuses:<text> says the file is not an image, in the words <text>
 
-#include "imagereader/PageBitmap.h"
-#include "imagereader/ReaderProtocol.h"
+#include "imagereader/format/PageBitmap.h"
+#include "imagereader/format/ReaderProtocol.h"
 
 #include <climits>
 #include <csignal>

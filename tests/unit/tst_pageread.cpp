@@ -1,6 +1,6 @@
-#include "imagereader/FormatTable.h"
 #include "imagereader/ImageReader.h"
 #include "imagereader/PageRead.h"
+#include "imagereader/format/FormatTable.h"
 #include "support/ImageCorpus.h"
 #include "support/TestFolder.h"
 

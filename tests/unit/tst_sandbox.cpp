@@ -1,4 +1,4 @@
-#include "imagereader/Sandbox.h"
+#include "imagereader/helper/Sandbox.h"
 #include "support/TestFolder.h"
 
 #include <QCoreApplication>

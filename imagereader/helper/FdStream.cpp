@@ -1,5 +1,5 @@
-#include "imagereader/FdStream.h"
-#include "imagereader/PositionalRead.h"
+#include "imagereader/helper/FdStream.h"
+#include "imagereader/format/PositionalRead.h"
 
 #include <algorithm>
 #include <cerrno>

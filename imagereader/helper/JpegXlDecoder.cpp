@@ -1,4 +1,4 @@
-#include "imagereader/JpegXlDecoder.h"
+#include "imagereader/helper/JpegXlDecoder.h"
 
 #include <jxl/decode.h>
 

@@ -1,4 +1,4 @@
-#include "imagereader/JpegDecoder.h"
+#include "imagereader/helper/JpegDecoder.h"
 
 #include <turbojpeg.h>
 

@@ -1,6 +1,6 @@
-#include "imagereader/WebpDecoder.h"
+#include "imagereader/helper/WebpDecoder.h"
 
-#include "imagereader/HeaderFacts.h"
+#include "imagereader/helper/HeaderFacts.h"
 
 #include <webp/decode.h>
 #include <webp/demux.h>

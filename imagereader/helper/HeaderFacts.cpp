@@ -1,6 +1,6 @@
-#include "imagereader/HeaderFacts.h"
+#include "imagereader/helper/HeaderFacts.h"
 
-#include "imagereader/FdStream.h"
+#include "imagereader/helper/FdStream.h"
 
 #include <algorithm>
 #include <array>

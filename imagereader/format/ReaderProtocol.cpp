@@ -1,4 +1,4 @@
-#include "imagereader/ReaderProtocol.h"
+#include "imagereader/format/ReaderProtocol.h"
 
 #include "helperprocess/Framing.h"
 

@@ -1,4 +1,4 @@
-#include "imagereader/PositionalRead.h"
+#include "imagereader/format/PositionalRead.h"
 
 #include <cerrno>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "imagereader/FreeImageBitmap.h"
-#include "imagereader/PageBitmap.h"
+#include "imagereader/format/PageBitmap.h"
+#include "imagereader/helper/FreeImageBitmap.h"
 
 #include <functional>
 

@@ -1,7 +1,7 @@
 // libFuzzer target for the helper's decoding entry: the bytes as a file named by their first byte's choice of
 // extension, read as a page and as a preview. Built with -DPAGEWELL_FUZZ=ON and clang; see the README.
 
-#include "imagereader/ImageDecoding.h"
+#include "imagereader/helper/ImageDecoding.h"
 
 #include <cstddef>
 #include <cstdint>

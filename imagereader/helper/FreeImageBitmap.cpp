@@ -1,4 +1,4 @@
-#include "imagereader/FreeImageBitmap.h"
+#include "imagereader/helper/FreeImageBitmap.h"
 
 #include <cmath>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "imagereader/FreeImageBitmap.h"
+#include "imagereader/helper/FreeImageBitmap.h"
 
 #include <memory>
 #include <vector>

@@ -1,9 +1,9 @@
 // pagewell-imagereader: reads the user's images for Pagewell, one request at a time, in a process of its own with
 // limits it cannot lift. Started by the program with `--serve` and a local socket as descriptor 3.
 
-#include "imagereader/ImageDecoding.h"
-#include "imagereader/ReaderProtocol.h"
-#include "imagereader/Sandbox.h"
+#include "imagereader/format/ReaderProtocol.h"
+#include "imagereader/helper/ImageDecoding.h"
+#include "imagereader/helper/Sandbox.h"
 
 #include <cstdio>
 #include <cstring>

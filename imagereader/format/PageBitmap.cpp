@@ -1,6 +1,6 @@
-#include "imagereader/PageBitmap.h"
+#include "imagereader/format/PageBitmap.h"
 
-#include "imagereader/ReaderProtocol.h"
+#include "imagereader/format/ReaderProtocol.h"
 
 namespace pagebitmap {
 

@@ -1,7 +1,7 @@
-#include "imagereader/PagePicture.h"
+#include "imagereader/helper/PagePicture.h"
 
-#include "imagereader/FdStream.h"
-#include "imagereader/PageBitmap.h"
+#include "imagereader/format/PageBitmap.h"
+#include "imagereader/helper/FdStream.h"
 
 #include <pthread.h>
 #include <sys/mman.h>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "imagereader/ReaderProtocol.h"
+#include "imagereader/format/ReaderProtocol.h"
 
 // The helper's one entry for a user's file: reads the image from `inputFd` as the request asks and writes the
 // result to `outputFd` (a BMP file for a page, a PreviewHeader and rows for a preview). Checks the size the header

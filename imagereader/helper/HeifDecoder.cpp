@@ -1,6 +1,6 @@
-#include "imagereader/HeifDecoder.h"
+#include "imagereader/helper/HeifDecoder.h"
 
-#include "imagereader/HeaderFacts.h"
+#include "imagereader/helper/HeaderFacts.h"
 
 #include <libheif/heif.h>
 

@@ -1,4 +1,4 @@
-#include "imagereader/ColourConversion.h"
+#include "imagereader/helper/ColourConversion.h"
 
 #include <lcms2.h>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "imagereader/ColourConversion.h"
-#include "imagereader/FreeImageBitmap.h"
-#include "imagereader/ReaderProtocol.h"
+#include "imagereader/format/ReaderProtocol.h"
+#include "imagereader/helper/ColourConversion.h"
+#include "imagereader/helper/FreeImageBitmap.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,16 +1,16 @@
-#include "imagereader/ImageDecoding.h"
+#include "imagereader/helper/ImageDecoding.h"
 
-#include "imagereader/ColourConversion.h"
-#include "imagereader/FdStream.h"
-#include "imagereader/FormatTable.h"
-#include "imagereader/FreeImageBitmap.h"
-#include "imagereader/HeaderFacts.h"
-#include "imagereader/HeifDecoder.h"
-#include "imagereader/JpegDecoder.h"
-#include "imagereader/JpegXlDecoder.h"
-#include "imagereader/PageBitmap.h"
-#include "imagereader/PagePicture.h"
-#include "imagereader/WebpDecoder.h"
+#include "imagereader/format/FormatTable.h"
+#include "imagereader/format/PageBitmap.h"
+#include "imagereader/helper/ColourConversion.h"
+#include "imagereader/helper/FdStream.h"
+#include "imagereader/helper/FreeImageBitmap.h"
+#include "imagereader/helper/HeaderFacts.h"
+#include "imagereader/helper/HeifDecoder.h"
+#include "imagereader/helper/JpegDecoder.h"
+#include "imagereader/helper/JpegXlDecoder.h"
+#include "imagereader/helper/PagePicture.h"
+#include "imagereader/helper/WebpDecoder.h"
 
 #include <FreeImage.h>
 

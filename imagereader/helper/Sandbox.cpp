@@ -1,6 +1,6 @@
-#include "imagereader/Sandbox.h"
+#include "imagereader/helper/Sandbox.h"
 
-#include "imagereader/ReaderProtocol.h"
+#include "imagereader/format/ReaderProtocol.h"
 
 #include <cerrno>
 #include <csignal>

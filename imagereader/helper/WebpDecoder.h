@@ -1,6 +1,6 @@
 #pragma once
 
-#include "imagereader/DecodedPicture.h"
+#include "imagereader/helper/DecodedPicture.h"
 
 #include <vector>
 

@@ -1,4 +1,4 @@
-#include "imagereader/FormatTable.h"
+#include "imagereader/format/FormatTable.h"
 
 #include <FreeImage.h>
 
