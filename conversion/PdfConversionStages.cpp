@@ -9,6 +9,7 @@
 #include "conversion/Saving.h"
 #include "imagereader/ImageReader.h"
 #include "imagereader/PageRead.h"
+#include "imagereader/ReaderOutcome.h"
 #include "platform/PdfPageLibrary.h"
 #include "platform/Pdftk.h"
 

@@ -19,6 +19,11 @@ struct ImageFile
     QByteArray native;
 };
 
+// Opens a user's image for the helper without ever blocking: a FIFO, socket or device is refused, not opened.
+// `native` is its name as the file system holds it, `shown` as messages name it. Returns the descriptor
+// (close-on-exec), or -1 with a sentence that names the file in *error.
+[[nodiscard]] int openImageFile(const QString& shown, const QByteArray& native, QString* error);
+
 // FreeImage's format code (a FREE_IMAGE_FORMAT value) that the extension of the file name stands for: the text
 // after the last "." of the name, lower-cased. -1 (FIF_UNKNOWN) when the name has no extension in the table.
 [[nodiscard]] int formatForExtension(const QString& imagePath);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "imagereader/ReaderOutcome.h"
 #include "imagereader/format/ReaderProtocol.h"
 
 #include <QObject>
@@ -7,52 +8,12 @@
 #include <QString>
 
 #include <chrono>
-#include <memory>
 #include <optional>
 
 class EventWait;
-class HelperProcess;
-class QSocketNotifier;
+struct HelperEnd;
+class ReaderHelper;
 class QTimer;
-
-// How one request to the image-reading helper ended.
-struct ReaderOutcome
-{
-    enum class Kind
-    {
-        Replied,    // the helper answered: see reply
-        Crashed,    // it died (a signal, or an exit) before answering
-        TimedOut,   // it took longer than the timeout and was killed
-        CpuLimit,   // it used up its processor time
-        NotStarted, // it could not be started (detail says why)
-        Cancelled,  // we stopped it
-        Failed,     // it broke the protocol or its output is not what it announced (detail says how); it was ended
-        Killed,     // something outside this program ended it with a signal (detail names the signal)
-    };
-    Kind kind = Kind::NotStarted;
-    imagereader::Reply reply;
-    QString detail;
-    int timeoutSeconds = imagereader::kDefaultTimeoutSeconds;
-
-    [[nodiscard]] bool ok() const { return kind == Kind::Replied && reply.status == imagereader::Status::Ok; }
-};
-
-// A sentence for the user that names the image and says in plain words why it could not be read. Not for
-// Status::WriteFailed, whose words depend on what was being written.
-[[nodiscard]] QString describeReadFailure(const QString& imagePath, const ReaderOutcome& outcome);
-
-// Opens a user's image for the helper without ever blocking: a FIFO, socket or device is refused, not opened.
-// `native` is its name as the file system holds it, `shown` as messages name it. Returns the descriptor
-// (close-on-exec), or -1 with a sentence that names the file in *error.
-[[nodiscard]] int openImageFile(const QString& shown, const QByteArray& native, QString* error);
-
-// The helper program, where locateHelperProgram() finds it (or the one given to overrideImageReaderProgram());
-// empty when none is found.
-[[nodiscard]] QString locateImageReader();
-
-// Makes every ImageReader of this process start `program` instead of the one locateImageReader() finds; empty
-// goes back to that one. For tests that need a reader which misbehaves on purpose.
-void overrideImageReaderProgram(const QString& program);
 
 // One helper process, started on the first request and kept for the next ones, started afresh after it crashed,
 // hung or used up its processor time. One request at a time. Stopping it (or destroying this) kills it; it also
@@ -68,7 +29,7 @@ public:
     [[nodiscard]] std::chrono::seconds timeout() const { return m_timeout; }
     // Whether the helper stays for the next request (true) or ends after each. One that ends after each is also
     // never waited for when it is killed (the window's thread must not block); it is reaped once dead.
-    void setKeepRunning(bool keep) { m_keepRunning = keep; }
+    void setKeepRunning(bool keep);
 
     // Starts the helper now, when none runs, so that the first request does not wait for it to start; false (and
     // *error) when it cannot be started. A request starts it anyway.
@@ -99,31 +60,21 @@ Q_SIGNALS:
 private:
     bool ensureRunning(QString* error);
     void onSocketReadable();
-    void onProcessFinished();
+    void onHelperEnded(const HelperEnd& end);
     void onTimeout();
-    void onStartFailed();
     // Sends the running request (again) to the helper, starting one if none runs; false (and *error) on failure.
     bool sendRunningRequest(QString* error);
     // A reply (or anything) when no request runs: the helper is ended, and the outcome not yet taken, or else the
     // next request, says so.
     void onUnaskedReply();
-    // Before a request: an idle helper that has ended or closed its connection is let go, blaming no image; one
-    // that sent something meanwhile is ended.
-    void checkIdleHelper();
     void closeRequestFiles();
-    // Lets go of the helper from inside one of its process's signals: deleted once that is over (or with this
-    // reader).
-    void releaseHelper();
-    [[nodiscard]] int socket() const;
     void finish(ReaderOutcome outcome);
     void fail(const QString& how);
     void killHelper();
     [[nodiscard]] bool announcedSizeFits(const imagereader::Reply& reply) const;
 
     std::chrono::seconds m_timeout{imagereader::kDefaultTimeoutSeconds};
-    bool m_keepRunning = true;
-    std::unique_ptr<HelperProcess> m_helper;
-    std::unique_ptr<QSocketNotifier> m_notifier;
+    ReaderHelper* m_helper = nullptr;
     QTimer* m_timer = nullptr;
     EventWait* m_waiting = nullptr;
     ReaderOutcome m_last;
@@ -132,10 +83,6 @@ private:
     int m_requestInput = -1;        // the running request's files, kept to send it again to a fresh helper should the
     int m_requestOutput = -1;       // ... one it went to end without taking it
     bool m_resent = false;          // the running request went to a second helper already
-    QTimer* m_ending = nullptr;     // for a helper that closed its connection to be seen ending
     imagereader::Request m_request; // the one running or last sent, with its number (counted up from 1)
     bool m_busy = false;
-    QByteArray m_errorOutput; // the end of what the helper wrote to its error output
 };
-
-Q_DECLARE_METATYPE(ReaderOutcome)

@@ -1,6 +1,7 @@
 #include "imagereader/PageRead.h"
 
 #include "imagereader/ImageReader.h"
+#include "imagereader/ReaderOutcome.h"
 #include "imagereader/format/FormatTable.h"
 #include "imagereader/format/PageBitmap.h"
 #include "platform/PosixFile.h"

@@ -1,7 +1,9 @@
 #include "imagereader/PreviewRead.h"
 
+#include "imagereader/ImageFile.h"
 #include "imagereader/ImageReader.h"
 #include "imagereader/PictureFile.h"
+#include "imagereader/ReaderOutcome.h"
 #include "platform/PosixFile.h"
 
 #include <QCoreApplication>

@@ -1,5 +1,7 @@
+#include "imagereader/ImageFile.h"
 #include "imagereader/ImageReader.h"
 #include "imagereader/PreviewRead.h"
+#include "imagereader/ReaderOutcome.h"
 #include "support/ImageCorpus.h"
 #include "support/TestFolder.h"
 

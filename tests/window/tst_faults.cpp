@@ -1,4 +1,4 @@
-#include "imagereader/ImageReader.h"
+#include "imagereader/ReaderHelper.h"
 #include "support/FakePdftk.h"
 #include "support/FileSnapshot.h"
 #include "support/ImageCorpus.h"
