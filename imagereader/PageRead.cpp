@@ -214,6 +214,16 @@ std::optional<NormalisedImage> PageRead::read(const ImageFile& image, QString* e
 {
     std::shared_ptr<const PictureFile> file;
     std::optional<ReaderOutcome> outcome;
+    // Reads the image into the file given; false (and *error) when there is no file or the image cannot be opened.
+    const auto readIntoFile = [&](std::shared_ptr<const PictureFile> into) {
+        if (!into) {
+            fail(error, writeFailure(image.shown, errno));
+            return false;
+        }
+        file = std::move(into);
+        outcome = readInto(m_reader, image, *file, error);
+        return outcome.has_value();
+    };
     if (m_ahead && m_aheadPath == image.native) {
         file = std::move(m_ahead);
         m_ahead.reset();
@@ -221,27 +231,13 @@ std::optional<NormalisedImage> PageRead::read(const ImageFile& image, QString* e
         outcome = m_reader.wait();
     } else {
         drop();
-        file = unusedFile();
-        if (!file) {
-            fail(error, writeFailure(image.shown, errno));
-            return std::nullopt;
-        }
-        outcome = readInto(m_reader, image, *file, error);
-        if (!outcome) {
+        if (!readIntoFile(unusedFile())) {
             return std::nullopt;
         }
     }
-    if (tooSmall(*outcome)) {
-        // A fresh file grows to whatever the picture needs.
-        file = replaced(file);
-        if (!file) {
-            fail(error, writeFailure(image.shown, errno));
-            return std::nullopt;
-        }
-        outcome = readInto(m_reader, image, *file, error);
-        if (!outcome) {
-            return std::nullopt;
-        }
+    // A fresh file grows to whatever the picture needs.
+    if (tooSmall(*outcome) && !readIntoFile(replaced(file))) {
+        return std::nullopt;
     }
     return taken(m_reader, image.shown, *outcome, std::move(file), error);
 }
