@@ -143,7 +143,8 @@ StageResult PdfConversionStages::applyInfo(int count)
 
 StageResult PdfConversionStages::saveTo(const QString& destination)
 {
-    return saveDocument(m_workspace.finishedFile(), destination);
+    // Writing a document of a thousand pages to its folder takes longer than the window may wait to answer.
+    return m_worker->run([this, &destination] { return saveDocument(m_workspace.finishedFile(), destination); });
 }
 
 void PdfConversionStages::removeWorkspace()
