@@ -1,4 +1,5 @@
 #include "bench/BenchWindow.h"
+#include "bench/EventTurns.h"
 
 #include "app/PdfStagesFactory.h"
 #include "conversion/PdfConversionStages.h"
@@ -42,7 +43,7 @@ BenchWindow::BenchWindow(const QString& scratchParent, QString keepPagesIn, int 
     services.homeFolder = root + QStringLiteral("/home");
     m_window = std::make_unique<frmPrinting>(services);
     m_window->show();
-    QCoreApplication::processEvents();
+    letEventsRun();
     // The user presses Convert once the window is up and the background answer on pdftk is in.
     (void)check->result();
 }

@@ -1,4 +1,5 @@
 #include "bench/ListPictureTiming.h"
+#include "bench/EventTurns.h"
 
 #include "bench/BenchImages.h"
 #include "bench/BenchWindow.h"
@@ -37,15 +38,7 @@ bool rowsInSightHavePictures(const QListWidget& list)
 // Lets the window work until done() holds; false when it did not within limitMs.
 bool workUntil(const std::function<bool()>& done, int limitMs)
 {
-    QElapsedTimer waited;
-    waited.start();
-    while (!done()) {
-        if (waited.elapsed() > limitMs) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
+    return waitWhile([&done] { return !done(); }, std::chrono::milliseconds(limitMs));
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "bench/PreviewTiming.h"
+#include "bench/EventTurns.h"
 
 #include "bench/BenchWindow.h"
 #include "bench/Figures.h"
@@ -79,9 +80,7 @@ double openOnce(BenchWindow& bench, const QString& image, QString* error)
     bench.dialogs.openAnswers.push_back(image);
     clock.start();
     bench.find<QAbstractButton>(QStringLiteral("CmdToolsBar_0"))->click();
-    while (ms < 0) {
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
+    (void)waitWhile([&ms] { return ms < 0; });
     QObject::disconnect(connection);
     return error->isEmpty() ? ms : -1;
 }

@@ -9,6 +9,7 @@
 #include "app/PdfStagesFactory.h"
 #include "bench/BenchImages.h"
 #include "bench/BenchWindow.h"
+#include "bench/EventTurns.h"
 #include "bench/Figures.h"
 #include "bench/Floor.h"
 #include "bench/HeifSets.h"
@@ -22,7 +23,6 @@
 #include "conversion/Workspace.h"
 #include "doubles/MeasuredPdftk.h"
 #include "pdftk/ProcessPdftk.h"
-#include "platform/EventWait.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -47,16 +47,6 @@
 #include <unistd.h>
 
 namespace {
-
-// Lets the window's event loop run while the work it started goes on.
-void waitWhile(const std::function<bool()>& underWay)
-{
-    while (underWay()) {
-        EventWait tick;
-        QTimer::singleShot(5, [&tick] { tick.done(); });
-        (void)tick.run();
-    }
-}
 
 // The number of pages of a PDF file, or -1 when qpdf cannot read it.
 qint64 pdfPageCount(const QString& path)
@@ -142,12 +132,7 @@ std::unique_ptr<Pdftk> tunedProcessPdftk(const QString& pagesDir, const QString&
     if (!archive.isEmpty() && !QFileInfo::exists(archive)) {
         QString error;
         (void)chainSeconds(pagesDir, 2, scratch, std::make_unique<ProcessPdftk>(), &error);
-        QElapsedTimer waited;
-        waited.start();
-        while (!QFileInfo::exists(archive) && waited.elapsed() < 180000) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
-            QThread::msleep(50);
-        }
+        (void)waitWhile([&archive] { return !QFileInfo::exists(archive); }, std::chrono::minutes(3));
     }
     return std::make_unique<ProcessPdftk>();
 }
@@ -180,7 +165,7 @@ int convertSet(const QString& name, const QString& imagesDir, int quality, const
     bench.clock.start();
     bench.find<QPushButton>(QStringLiteral("Command3"))->click();
     // The run goes on from the event loop once its click has returned.
-    waitWhile([&bench] { return bench.window().runUnderWay(); });
+    (void)waitWhile([&bench] { return bench.window().runUnderWay(); });
     meter.stop();
 
     const double peakRss = peakRssMiB();
@@ -315,7 +300,7 @@ int scanTree(const QString& folder, const QString& scratch, double limitS, bool 
     meter.start();
     bench.clock.start();
     bench.find<QAbstractButton>(QStringLiteral("CmdToolsBar_1"))->click();
-    waitWhile([&bench] { return bench.window().scanUnderWay(); });
+    (void)waitWhile([&bench] { return bench.window().scanUnderWay(); });
     const double scanS = double(bench.clock.nsecsElapsed()) / 1e9;
     meter.stop();
     count("scan_entries", list->count());
