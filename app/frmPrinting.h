@@ -9,7 +9,6 @@
 #include <QList>
 #include <QMainWindow>
 #include <QStringList>
-#include <functional>
 #include <memory>
 
 class CCommonDialogs;
