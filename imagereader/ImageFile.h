@@ -17,6 +17,9 @@ struct ImageFile
 
     QString shown;
     QByteArray native;
+    // Quarter turns clockwise the user gave the entry, 0 to 3: its page is made turned so much, after the turn its
+    // file's orientation asks for.
+    int quarterTurns = 0;
 };
 
 // Opens a user's image for the helper without ever blocking: a FIFO, socket or device is refused, not opened.

@@ -18,6 +18,9 @@ struct NormalisedImage
     int widthPx = 0;
     int heightPx = 0;
     std::shared_ptr<const PictureFile> picture;
+    // The resolution the file states across and down the picture as it stands here (upright and turned), in pixels per inch; 0 when it states none.
+    double resolutionX = 0;
+    double resolutionY = 0;
 };
 
 // Has the image-reading helper read an image, upright, with at most 8 bits per channel and transparent pixels
