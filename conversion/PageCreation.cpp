@@ -5,9 +5,6 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 
-#include <algorithm>
-#include <cmath>
-#include <cstdint>
 #include <initializer_list>
 
 namespace {
@@ -45,40 +42,6 @@ StageResult firstFailure(std::initializer_list<std::function<StageResult()>> ste
 }
 
 } // namespace
-
-int pageUnits(int px)
-{
-    // px / 0.376 == px * 125 / 47 exactly. With an odd divisor the quotient is never halfway between two
-    // whole numbers, so rounding to nearest needs no tie rule.
-    const std::int64_t scaled = std::int64_t(px) * 125;
-    std::int64_t quotient = scaled / 47;
-    const std::int64_t remainder = scaled % 47;
-    if (2 * remainder > 47) {
-        ++quotient;
-    } else if (2 * remainder < -47) {
-        --quotient;
-    }
-    return int(std::clamp<std::int64_t>(quotient, INT32_MIN, INT32_MAX));
-}
-
-PageSize pageGeometry(int widthPx, int heightPx)
-{
-    PageSize page{pageUnits(widthPx), pageUnits(heightPx)};
-    if (page.width <= kSixteenBitPageSideLimit && page.height <= kSixteenBitPageSideLimit) {
-        return page;
-    }
-    // The longer side becomes the limit; the other follows the image's own proportions.
-    if (widthPx >= heightPx) {
-        page.width = kSixteenBitPageSideLimit;
-        page.height = int(std::lround(double(kSixteenBitPageSideLimit) * heightPx / widthPx));
-    } else {
-        page.height = kSixteenBitPageSideLimit;
-        page.width = int(std::lround(double(kSixteenBitPageSideLimit) * widthPx / heightPx));
-    }
-    page.width = std::max(page.width, 1);
-    page.height = std::max(page.height, 1);
-    return page;
-}
 
 StageResult CheckPdfResult(const PdfPageLibrary& library, int result, const QString& imagePath)
 {
@@ -138,8 +101,11 @@ StageResult createPagePdf(PdfPageLibrary& library, const PageJob& job, const Nor
         }
         return StageResult::failure(kImageTitle, normaliseError);
     }
-    const PageSize page = pageGeometry(image->widthPx, image->heightPx);
     const PageDescription description = describe();
+    const PagePlacement placement =
+        placePicture(description, image->widthPx, image->heightPx, image->resolutionX, image->resolutionY);
+    const PageSize& page = placement.page;
+    const PageRect& spot = placement.picture;
     if (image->picture) {
         picture = image->picture->path();
     }
@@ -153,7 +119,7 @@ StageResult createPagePdf(PdfPageLibrary& library, const PageJob& job, const Nor
             [&] { return setNum(PdfPageLibrary::Setting51, 2); },
             [&] { return setNum(PdfPageLibrary::Setting52, 2); },
             [&] { return check(library.BeginDoc(box)); },
-            [&] { return check(library.StretchDrawFromFile(box, 0, 0, page.width, page.height, picture)); },
+            [&] { return check(library.StretchDrawFromFile(box, spot.left, spot.top, spot.width, spot.height, picture)); },
             [&] { return check(library.EndDoc(box)); },
         });
         !drawn.ok) {

@@ -2,6 +2,7 @@
 
 #include "conversion/ConversionStages.h"
 #include "conversion/PageDescription.h"
+#include "conversion/PagePlacement.h"
 #include "imagereader/PageRead.h"
 
 #include <QString>
@@ -11,24 +12,6 @@
 
 class PdfPageLibrary;
 class QWidget;
-
-// A page's width and height in the page-PDF library's unit, 0.1 mm.
-struct PageSize
-{
-    int width = 0;
-    int height = 0;
-};
-
-// The largest page side the page geometry allows, in 0.1 mm.
-inline constexpr int kSixteenBitPageSideLimit = 32767;
-
-// Pixels to 0.1 mm at 0.376 units per pixel (about 96 dpi), rounded to the nearest unit: 800 -> 2128,
-// 12320 -> 32766. Not limited.
-[[nodiscard]] int pageUnits(int px);
-
-// The page for an image of this pixel size. When a side would exceed kSixteenBitPageSideLimit the whole page is
-// scaled down to fit, keeping its proportions; no side becomes smaller than 1.
-[[nodiscard]] PageSize pageGeometry(int widthPx, int heightPx);
 
 // Turns a library result into the run's verdict: -1 is a failure with the title "PDF", the library's own
 // text and the list entry's image file named; any other result is success.
@@ -46,8 +29,8 @@ struct PageJob
 using Normaliser = std::function<std::optional<NormalisedImage>(QString* error)>;
 
 // Makes the page of one entry: opens a box, names the page file, normalises the image through `normalise`,
-// sets the page properties (describe() is read at that moment), draws the image over the whole page and writes
-// the file. Stops at the first failure; the box is always released. A normalisation failure comes back with
+// sets the page properties (describe() is read at that moment), draws the image where placePicture() puts it and
+// writes the file. Stops at the first failure; the box is always released. A normalisation failure comes back with
 // the title "Image", a library failure with the title "PDF".
 [[nodiscard]] StageResult createPagePdf(PdfPageLibrary& library, const PageJob& job, const Normaliser& normalise,
                                         const PageDescriptionSource& describe);

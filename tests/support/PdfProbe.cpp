@@ -5,6 +5,7 @@
 #include <QJsonObject>
 #include <QPainter>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 namespace PdfProbe {
@@ -123,6 +124,21 @@ QList<QSizeF> pageSizes(const QString& pdf)
         }
     }
     return sizes;
+}
+
+QList<QTransform> drawingMatrices(const QString& pdf)
+{
+    // qpdf's QDF form writes every content stream uncompressed, one operator to a line as the page library wrote it.
+    const ToolResult result = run(QStringLiteral("qpdf"), {QStringLiteral("--qdf"), QStringLiteral("--object-streams=disable"),
+                                                          pdf, QStringLiteral("-")});
+    static const QRegularExpression matrix(QStringLiteral(R"((-?[\d.]+) (-?[\d.]+) (-?[\d.]+) (-?[\d.]+) (-?[\d.]+) (-?[\d.]+) cm)"));
+    QList<QTransform> matrices;
+    for (auto found = matrix.globalMatch(QString::fromLatin1(result.output)); found.hasNext();) {
+        const QRegularExpressionMatch m = found.next();
+        matrices.append(QTransform(m.captured(1).toDouble(), m.captured(2).toDouble(), m.captured(3).toDouble(),
+                                   m.captured(4).toDouble(), m.captured(5).toDouble(), m.captured(6).toDouble()));
+    }
+    return matrices;
 }
 
 QImage renderPage(const QString& pdf, int page, int dpi)

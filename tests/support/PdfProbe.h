@@ -4,6 +4,7 @@
 #include <QMap>
 #include <QSizeF>
 #include <QString>
+#include <QTransform>
 
 // Looks into a produced PDF with the real tools: qpdf for structure, poppler for information and pixels.
 namespace PdfProbe {
@@ -31,6 +32,10 @@ ToolResult run(const QString& program, const QStringList& arguments);
 
 // Page sizes in points, first page first.
 [[nodiscard]] QList<QSizeF> pageSizes(const QString& pdf);
+
+// The drawing matrices (cm) of the file's page contents in order, each as a QTransform(a, b, c, d, e, f): a picture
+// drawn upright by "w 0 0 h x y cm" stands in the rectangle (x, y, w, h), in points from the bottom-left corner.
+[[nodiscard]] QList<QTransform> drawingMatrices(const QString& pdf);
 
 // One page rendered to an image at the given resolution (1-based page number).
 [[nodiscard]] QImage renderPage(const QString& pdf, int page, int dpi);

@@ -157,6 +157,85 @@ private Q_SLOTS:
         QCOMPARE(QSize(page.width, page.height), units);
     }
 
+    // Lengths in mm, worked out by hand: the sheet, and the picture's rectangle from the sheet's top-left corner.
+    void createPagePdf_pictureOnPaper_sheetAndPlacedRectangle_data()
+    {
+        QTest::addColumn<QSize>("pixels");
+        QTest::addColumn<PaperSize>("paper");
+        QTest::addColumn<PaperOrientation>("orientation");
+        QTest::addColumn<int>("marginMm");
+        QTest::addColumn<QSizeF>("sheetMm");
+        QTest::addColumn<QRectF>("pictureMm");
+        const auto automatic = PaperOrientation::Automatic;
+        QTest::newRow("photo, A4 turns landscape") << QSize(400, 300) << PaperSize::A4 << automatic << 10
+                                                   << QSizeF(297, 210) << QRectF(21.83, 10, 253.33, 190);
+        QTest::newRow("scan, A4 stays portrait") << QSize(248, 351) << PaperSize::A4 << automatic << 10
+                                                 << QSizeF(210, 297) << QRectF(10, 14.04, 190, 268.92);
+        QTest::newRow("photo on portrait A4, no margin")
+            << QSize(400, 300) << PaperSize::A4 << PaperOrientation::Portrait << 0 << QSizeF(210, 297)
+            << QRectF(0, 69.75, 210, 157.5);
+        QTest::newRow("scan on landscape Letter") << QSize(248, 351) << PaperSize::Letter
+                                                  << PaperOrientation::Landscape << 25 << QSizeF(279.4, 215.9)
+                                                  << QRectF(81.09, 25, 117.21, 165.9);
+        QTest::newRow("square on A5, widest margin") << QSize(100, 100) << PaperSize::A5 << automatic << 50
+                                                     << QSizeF(148, 210) << QRectF(50, 81, 48, 48);
+        QTest::newRow("tiny picture enlarged on Legal") << QSize(20, 10) << PaperSize::Legal << automatic << 10
+                                                        << QSizeF(355.6, 215.9) << QRectF(10, 24.05, 335.6, 167.8);
+        QTest::newRow("portrait on landscape A3") << QSize(300, 400) << PaperSize::A3 << PaperOrientation::Landscape
+                                                  << 0 << QSizeF(420, 297) << QRectF(98.6, 0, 222.8, 297);
+        QTest::newRow("as the image") << QSize(400, 300) << PaperSize::AsImage << automatic << 10
+                                      << QSizeF(106.4, 79.8) << QRectF(0, 0, 106.4, 79.8);
+        QTest::newRow("1 x 1 gets the smallest page") << QSize(1, 1) << PaperSize::AsImage << automatic << 10
+                                                      << QSizeF(1.1, 1.1) << QRectF(0, 0, 1.1, 1.1);
+        QTest::newRow("a line keeps its shape on the smallest height")
+            << QSize(3000, 1) << PaperSize::AsImage << automatic << 10 << QSizeF(797.9, 1.1)
+            << QRectF(0, 0.4, 797.9, 0.3);
+    }
+
+    void createPagePdf_pictureOnPaper_sheetAndPlacedRectangle()
+    {
+        QFETCH(QSize, pixels);
+        QFETCH(PaperSize, paper);
+        QFETCH(PaperOrientation, orientation);
+        QFETCH(int, marginMm);
+        QFETCH(QSizeF, sheetMm);
+        QFETCH(QRectF, pictureMm);
+        TestFolder folder;
+        const QString picture = folder.file(QStringLiteral("picture.png"));
+        QVERIFY(makeTestPicture(pixels.width(), pixels.height()).save(picture, "PNG"));
+        const QString pdf = folder.file(QStringLiteral("0.pdf"));
+        QpdfPageLibrary library;
+        PageDescription description;
+        description.paper = paper;
+        description.orientation = orientation;
+        description.marginMm = marginMm;
+        const StageResult result = createPagePdf(library, {nullptr, picture, pdf}, [&] { return description; });
+        QVERIFY2(result.ok, qPrintable(result.text));
+
+        // Whole 0.1 mm are what the page library is given.
+        constexpr double kMmToPoints = 72 / 25.4;
+        constexpr double kTolerance = 0.11 * kMmToPoints;
+        const QSizeF sheet = PdfProbe::pageSizes(pdf).value(0);
+        const QList<QTransform> drawn = PdfProbe::drawingMatrices(pdf);
+        QCOMPARE(drawn.size(), 1);
+        const QTransform& m = drawn.first();
+        QCOMPARE(m.m12(), 0.0);
+        QCOMPARE(m.m21(), 0.0);
+        const QRectF placed(m.dx(), sheet.height() - m.dy() - m.m22(), m.m11(), m.m22());
+        const QRectF expected(pictureMm.topLeft() * kMmToPoints, pictureMm.size() * kMmToPoints);
+        const auto near = [&](double a, double b) { return qAbs(a - b) <= kTolerance; };
+        QVERIFY2(near(sheet.width(), sheetMm.width() * kMmToPoints) &&
+                     near(sheet.height(), sheetMm.height() * kMmToPoints),
+                 qPrintable(QStringLiteral("sheet %1 x %2 pt").arg(sheet.width()).arg(sheet.height())));
+        QVERIFY2(near(placed.x(), expected.x()) && near(placed.y(), expected.y()) &&
+                     near(placed.width(), expected.width()) && near(placed.height(), expected.height()),
+                 qPrintable(QStringLiteral("picture at %1, %2, %3 x %4 pt")
+                                .arg(placed.x())
+                                .arg(placed.y())
+                                .arg(placed.width())
+                                .arg(placed.height())));
+    }
+
     void createPagePdf_allSucceed_callsInOrderWithQualityOfTheMoment()
     {
         TestFolder folder;
