@@ -7,7 +7,10 @@
 #include "imagelist/ImageListWidget.h"
 #include "preview/ShowImage.h"
 
+#include "conversion/PageDescription.h"
+
 #include <QApplication>
+#include <QComboBox>
 #include <QFontDatabase>
 #include <QFrame>
 #include <QGridLayout>
@@ -22,6 +25,7 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QSlider>
+#include <QSpinBox>
 #include <QStackedLayout>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -43,6 +47,10 @@ const ToolBarButton kToolBarButtons[] = {
     {QT_TRANSLATE_NOOP("frmPrinting", "Move Down"), QT_TRANSLATE_NOOP("frmPrinting", "Move selected Down")},
     {QT_TRANSLATE_NOOP("frmPrinting", "Exit"), QT_TRANSLATE_NOOP("frmPrinting", "Exit")},
     {QT_TRANSLATE_NOOP("frmPrinting", "Move Up"), QT_TRANSLATE_NOOP("frmPrinting", "Up")},
+    {QT_TRANSLATE_NOOP("frmPrinting", "Rotate Left"),
+     QT_TRANSLATE_NOOP("frmPrinting", "Turn the selected pages a quarter to the left (Ctrl+L)")},
+    {QT_TRANSLATE_NOOP("frmPrinting", "Rotate Right"),
+     QT_TRANSLATE_NOOP("frmPrinting", "Turn the selected pages a quarter to the right (Ctrl+R)")},
 };
 
 // Where a row of the command table shows: in a menu, or only as a key.
@@ -90,6 +98,8 @@ const QList<CommandRow>& commandTable()
             WindowCommand::AddFolder},
         {"moveUpShortcut", Place::Window, {}, QKeySequence(Qt::ALT | Qt::Key_Up), WindowCommand::MoveUp},
         {"moveDownShortcut", Place::Window, {}, QKeySequence(Qt::ALT | Qt::Key_Down), WindowCommand::MoveDown},
+        {"rotateLeftShortcut", Place::Window, {}, QKeySequence(Qt::CTRL | Qt::Key_L), WindowCommand::RotateLeft},
+        {"rotateRightShortcut", Place::Window, {}, QKeySequence(Qt::CTRL | Qt::Key_R), WindowCommand::RotateRight},
         {"removeShortcut", Place::List, {}, QKeySequence(QKeySequence::Delete), WindowCommand::RemoveSelected},
     };
     // clang-format on
@@ -313,6 +323,7 @@ void MainWindowLayout::buildLowerRows(QWidget* central, QBoxLayout* body, const 
     qualitySlider->setValue(kSliderDefaultQuality);
     nameAfterCaption(qualityCaption, qualitySlider);
     body->addWidget(qualitySlider);
+    buildPageRow(central, body);
 
     auto* outputRow = new QHBoxLayout;
     QLabel* pathCaption =
@@ -356,6 +367,64 @@ void MainWindowLayout::buildLowerRows(QWidget* central, QBoxLayout* body, const 
     body->addWidget(statusLabel);
 }
 
+void MainWindowLayout::buildPageRow(QWidget* central, QBoxLayout* body)
+{
+    auto* pageRow = new QHBoxLayout;
+    QLabel* paperCaption =
+        captionLabel(QStringLiteral("lblPageSize"), QCoreApplication::translate("frmPrinting", "Page size:"), central);
+    paperSizeBox = new QComboBox(central);
+    paperSizeBox->setObjectName(QStringLiteral("cboPageSize"));
+    const std::pair<PaperSize, QString> papers[] = {
+        {PaperSize::AsImage, QCoreApplication::translate("frmPrinting", "As the image")},
+        {PaperSize::AsScanned, QCoreApplication::translate("frmPrinting", "As scanned")},
+        {PaperSize::A4, QStringLiteral("A4")},
+        {PaperSize::A5, QStringLiteral("A5")},
+        {PaperSize::A3, QStringLiteral("A3")},
+        {PaperSize::Letter, QCoreApplication::translate("frmPrinting", "Letter", "paper size")},
+        {PaperSize::Legal, QCoreApplication::translate("frmPrinting", "Legal", "paper size")},
+    };
+    for (const auto& [paper, caption] : papers) {
+        paperSizeBox->addItem(caption, QVariant::fromValue(int(paper)));
+    }
+    nameAfterCaption(paperCaption, paperSizeBox,
+                     QCoreApplication::translate("frmPrinting", "As the image and as scanned make each page the "
+                                                                "size of its picture; a paper size fits every "
+                                                                "picture on that sheet"));
+
+    QLabel* orientationCaption = captionLabel(
+        QStringLiteral("lblOrientation"), QCoreApplication::translate("frmPrinting", "Orientation:"), central);
+    orientationBox = new QComboBox(central);
+    orientationBox->setObjectName(QStringLiteral("cboOrientation"));
+    orientationBox->addItem(QCoreApplication::translate("frmPrinting", "Automatic"),
+                            QVariant::fromValue(int(PaperOrientation::Automatic)));
+    orientationBox->addItem(QCoreApplication::translate("frmPrinting", "Portrait"),
+                            QVariant::fromValue(int(PaperOrientation::Portrait)));
+    orientationBox->addItem(QCoreApplication::translate("frmPrinting", "Landscape"),
+                            QVariant::fromValue(int(PaperOrientation::Landscape)));
+    nameAfterCaption(orientationCaption, orientationBox,
+                     QCoreApplication::translate("frmPrinting", "Automatic turns each sheet to match its picture"));
+
+    QLabel* marginCaption =
+        captionLabel(QStringLiteral("lblMargin"), QCoreApplication::translate("frmPrinting", "Margin:"), central);
+    marginBox = new QSpinBox(central);
+    marginBox->setObjectName(QStringLiteral("spnMargin"));
+    marginBox->setRange(0, kMaxMarginMm);
+    marginBox->setValue(PageDescription{}.marginMm);
+    marginBox->setSuffix(QStringLiteral(" mm"));
+    nameAfterCaption(marginCaption, marginBox,
+                     QCoreApplication::translate("frmPrinting", "On every side of the sheet, in millimetres"));
+
+    for (const auto& [caption, control] : {std::pair<QLabel*, QWidget*>{paperCaption, paperSizeBox},
+                                           {orientationCaption, orientationBox},
+                                           {marginCaption, marginBox}}) {
+        pageRow->addWidget(caption);
+        pageRow->addWidget(control);
+        pageRow->addSpacing(12);
+    }
+    pageRow->addStretch(1);
+    body->addLayout(pageRow);
+}
+
 void MainWindowLayout::buildMenusAndShortcuts(QMainWindow& window, const std::function<void(WindowCommand)>& run)
 {
     QMenu* menuFile = window.menuBar()->addMenu(QCoreApplication::translate("frmPrinting", "&File"));
@@ -391,7 +460,8 @@ void MainWindowLayout::setTabOrder()
 {
     const QList<QWidget*> order = {titleField,    creationDateField, authorField,       subjectField,
                                    keywordsField, nowButton,         convertButton,     gettingStartedPanel,
-                                   imageList,     qualitySlider,     outputFolderField, browseButton};
+                                   imageList,     qualitySlider,     paperSizeBox,      orientationBox,
+                                   marginBox,     outputFolderField, browseButton};
     for (int i = 1; i < order.size(); ++i) {
         QWidget::setTabOrder(order.at(i - 1), order.at(i));
     }

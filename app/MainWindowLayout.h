@@ -9,12 +9,14 @@
 class DropPanel;
 class ImageListWidget;
 class QAbstractButton;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QMainWindow;
 class QProgressBar;
 class QPushButton;
 class QSlider;
+class QSpinBox;
 class QStackedLayout;
 class ShowImage;
 
@@ -25,6 +27,8 @@ enum class WindowCommand
     AddFolder,
     MoveUp,
     MoveDown,
+    RotateLeft,
+    RotateRight,
     RemoveSelected,
     Exit,
     Convert,
@@ -46,7 +50,7 @@ public:
     // Each menu item and shortcut calls run with its command; outputFolder is the output field's first text.
     void setupUi(QMainWindow& window, const QString& outputFolder, const std::function<void(WindowCommand)>& run);
 
-    QList<QAbstractButton*> toolBarButtons;   // "Open a File" … "Move Up" [CmdToolsBar_0 … _6], by ToolBarIndex
+    QList<QAbstractButton*> toolBarButtons;   // "Open a File" … "Rotate Right" [CmdToolsBar_0 … _8], by ToolBarIndex
     ImageListWidget* imageList = nullptr;     // "File List:" [List1]
     DropPanel* gettingStartedPanel = nullptr; // the three steps over the empty list, a drop target [picDoor]
     QStackedLayout* listStack = nullptr;      // the list with the panel over it
@@ -61,6 +65,9 @@ public:
     QLabel* qualityPercentLabel = nullptr;    // "80%" beside "Compress Quality:" [lblQuality]
     QLabel* qualityWordLabel = nullptr;       // "Best" at the row's right end [lblQtt]
     QSlider* qualitySlider = nullptr;         // [Slider1]
+    QComboBox* paperSizeBox = nullptr;        // "Page size:", each item's data a PaperSize [cboPageSize]
+    QComboBox* orientationBox = nullptr;      // "Orientation:", each item's data a PaperOrientation [cboOrientation]
+    QSpinBox* marginBox = nullptr;            // "Margin:" in millimetres [spnMargin]
     QLineEdit* outputFolderField = nullptr;   // "Output Path:" [txtPath]
     QPushButton* browseButton = nullptr;      // "Browse" [cmdBrowse]
     QPushButton* convertButton = nullptr;     // "Convert To PDF Now" [Command3]
@@ -72,6 +79,7 @@ private:
     void buildListAndPreview(QWidget* central, class QBoxLayout* upper);
     void buildDocumentFields(QWidget* central, QBoxLayout* upper);
     void buildLowerRows(QWidget* central, QBoxLayout* body, const QString& outputFolder);
+    void buildPageRow(QWidget* central, QBoxLayout* body);
     void buildMenusAndShortcuts(QMainWindow& window, const std::function<void(WindowCommand)>& run);
     void setTabOrder();
 };

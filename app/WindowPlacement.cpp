@@ -1,5 +1,7 @@
 #include "app/WindowPlacement.h"
 
+#include "app/StateFile.h"
+
 #include <QCursor>
 #include <QFile>
 #include <QGuiApplication>
@@ -7,16 +9,7 @@
 #include <QSettings>
 #include <QWidget>
 
-#include <cerrno>
-
-#include <sys/stat.h>
-#include <unistd.h>
-
 namespace {
-
-// A geometry and a flag take a few dozen bytes. QSettings reads a file whole, with no limit, before the window can
-// appear, and merges it into what it writes: anything larger than this is no state file of ours.
-constexpr off_t kStateFileMaxBytes = 4096;
 
 const auto kGeometryKey = QStringLiteral("MainWindow/geometry");
 const auto kMaximizedKey = QStringLiteral("MainWindow/maximized");
@@ -31,32 +24,11 @@ QRect centredIn(const QRect& area, QSize size)
     return placed;
 }
 
-enum class StateFile
-{
-    Missing,
-    Usable,
-    Oversized,
-    NotOrdinary
-};
-
-// Follows symbolic links, as QSettings does; a FIFO or a device under that name is never opened.
-StateFile stateFileKind(const QByteArray& path)
-{
-    struct stat info = {};
-    if (::stat(path.constData(), &info) != 0) {
-        return errno == ENOENT ? StateFile::Missing : StateFile::NotOrdinary;
-    }
-    if (!S_ISREG(info.st_mode)) {
-        return StateFile::NotOrdinary;
-    }
-    return info.st_size > kStateFileMaxBytes ? StateFile::Oversized : StateFile::Usable;
-}
-
 } // namespace
 
 std::optional<WindowPlace> readWindowPlace(const QString& stateFile)
 {
-    if (stateFile.isEmpty() || stateFileKind(QFile::encodeName(stateFile)) != StateFile::Usable) {
+    if (!stateFileReadable(stateFile)) {
         return std::nullopt;
     }
     const QSettings state(stateFile, QSettings::IniFormat);
@@ -69,25 +41,8 @@ std::optional<WindowPlace> readWindowPlace(const QString& stateFile)
 
 void writeWindowPlace(const QString& stateFile, const WindowPlace& place)
 {
-    if (stateFile.isEmpty()) {
+    if (!stateFileWritable(stateFile)) {
         return;
-    }
-    const QByteArray path = QFile::encodeName(stateFile);
-    switch (stateFileKind(path)) {
-    case StateFile::NotOrdinary:
-        return;
-    case StateFile::Oversized: {
-        // QSettings would read it all and write it back with our two values added. Only a plain file goes: a link to
-        // one is left as it is, with what it points to, and the place is not kept.
-        struct stat name = {};
-        if (::lstat(path.constData(), &name) != 0 || !S_ISREG(name.st_mode) || ::unlink(path.constData()) != 0) {
-            return;
-        }
-        break;
-    }
-    case StateFile::Missing:
-    case StateFile::Usable:
-        break;
     }
     QSettings state(stateFile, QSettings::IniFormat);
     state.setValue(kGeometryKey, place.geometry);

@@ -2,11 +2,13 @@
 
 #include "app/GettingStartedPicture.h"
 #include "app/MainWindowLayout.h"
+#include "app/PageChoices.h"
 #include "app/PdfDate.h"
 #include "app/QualityLabels.h"
 #include "app/SettingsFile.h"
 #include "app/WindowPlacement.h"
 #include "conversion/ConversionRun.h"
+#include "conversion/PagePlacement.h"
 #include "dialogs/CCommonDialogs.h"
 #include "imagelist/FocusSweep.h"
 #include "imagelist/FolderScan.h"
@@ -24,12 +26,15 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSlider>
+#include <QSpinBox>
 #include <QStackedLayout>
 #include <QStandardPaths>
 #include <QUrl>
@@ -77,6 +82,9 @@ void frmPrinting::connectControls()
     connect(m_ui.qualitySlider, &QSlider::valueChanged, this, &frmPrinting::refreshQualityLabels);
     connect(m_ui.qualitySlider, &QSlider::sliderPressed, this,
             [this] { m_ui.qualityPercentLabel->setText(qualityPercentText(m_ui.qualitySlider->value())); });
+    connect(m_ui.paperSizeBox, &QComboBox::currentIndexChanged, this, &frmPrinting::refreshPageControls);
+    connect(m_ui.orientationBox, &QComboBox::currentIndexChanged, this, &frmPrinting::refreshPageControls);
+    connect(m_ui.marginBox, &QSpinBox::valueChanged, this, &frmPrinting::refreshPageControls);
     connect(m_ui.browseButton, &QPushButton::clicked, this, &frmPrinting::browseOutputFolder);
     connect(m_ui.convertButton, &QPushButton::clicked, this, [this] {
         if (m_unloaded) {
@@ -100,6 +108,12 @@ void frmPrinting::runCommand(WindowCommand command)
         break;
     case WindowCommand::MoveDown:
         runToolBarCommand(MoveDown);
+        break;
+    case WindowCommand::RotateLeft:
+        runToolBarCommand(RotateLeft);
+        break;
+    case WindowCommand::RotateRight:
+        runToolBarCommand(RotateRight);
         break;
     case WindowCommand::Exit:
         runToolBarCommand(ExitProgram);
@@ -153,6 +167,7 @@ void frmPrinting::startUp()
     m_settingsPath = m_services.installedProgram ? settingsFilePath(configFolder)
                                                  : settingsFileLocation(m_services.programFolder, configFolder);
     loadSettings();
+    showPageChoices(readPageChoices(pageChoicesFile(), PageDescription{}));
     // 8
     refreshCreationDate();
 }
@@ -164,6 +179,7 @@ void frmPrinting::shutDown()
     }
     m_unloaded = true;
     rememberWindow(*this, m_services.windowStateFile);
+    writePageChoices(pageChoicesFile(), pageDescription());
     if (m_run && m_run->isRunning()) {
         m_run->requestAbort();
     }
@@ -297,14 +313,45 @@ int frmPrinting::entryCount() const
 
 ImageFile frmPrinting::entry(int index) const
 {
-    return {m_ui.imageList->item(index)->text(), m_ui.imageList->nativePath(index)};
+    ImageFile file(m_ui.imageList->item(index)->text(), m_ui.imageList->nativePath(index));
+    file.quarterTurns = m_ui.imageList->item(index)->data(ImageListWidget::kQuarterTurnsRole).toInt();
+    return file;
 }
 
 PageDescription frmPrinting::pageDescription() const
 {
     PageDescription page;
     page.quality = m_ui.qualitySlider->value();
+    page.paper = PaperSize(m_ui.paperSizeBox->currentData().toInt());
+    page.orientation = PaperOrientation(m_ui.orientationBox->currentData().toInt());
+    page.marginMm = m_ui.marginBox->value();
     return page;
+}
+
+QString frmPrinting::pageChoicesFile() const
+{
+    if (m_services.windowStateFile.isEmpty()) {
+        return {};
+    }
+    return QFileInfo(m_services.windowStateFile).dir().filePath(QStringLiteral("pages.conf"));
+}
+
+void frmPrinting::showPageChoices(const PageDescription& choices)
+{
+    m_ui.paperSizeBox->setCurrentIndex(std::max(0, m_ui.paperSizeBox->findData(int(choices.paper))));
+    m_ui.orientationBox->setCurrentIndex(std::max(0, m_ui.orientationBox->findData(int(choices.orientation))));
+    m_ui.marginBox->setValue(choices.marginMm);
+    refreshPageControls();
+}
+
+void frmPrinting::refreshPageControls()
+{
+    const PageDescription page = pageDescription();
+    // Orientation and margin belong to a sheet of paper; the picture-sized pages have neither.
+    const bool sheet = page.paper != PaperSize::AsImage && page.paper != PaperSize::AsScanned;
+    m_ui.orientationBox->setEnabled(sheet);
+    m_ui.marginBox->setEnabled(sheet);
+    refreshPreviewSheet();
 }
 
 DocumentInfo frmPrinting::documentInfo() const
@@ -424,12 +471,38 @@ void frmPrinting::hideDropPanel()
 
 void frmPrinting::showInPreview(const QString& path)
 {
+    m_previewPath = path;
+    m_ui.preview->setQuarterTurns(0); // a file opened anew is an entry of its own, not yet turned
     m_ui.preview->showImage(path);
 }
 
 void frmPrinting::clearPreview()
 {
+    m_previewPath.clear();
     m_ui.preview->clear();
+}
+
+void frmPrinting::entriesTurned()
+{
+    const QList<QListWidgetItem*> shown = m_ui.imageList->findItems(m_previewPath, Qt::MatchExactly);
+    if (!m_previewPath.isEmpty() && !shown.isEmpty()) {
+        m_ui.preview->setQuarterTurns(shown.constFirst()->data(ImageListWidget::kQuarterTurnsRole).toInt());
+    }
+}
+
+void frmPrinting::refreshPreviewSheet()
+{
+    const PageDescription page = pageDescription();
+    if (!paperSheet(page.paper, page.orientation, 1, 1)) {
+        m_ui.preview->setSheetLayout({});
+        return;
+    }
+    m_ui.preview->setSheetLayout([page](QSize picture) -> std::optional<PreviewSheet> {
+        const PagePlacement placed = placePicture(page, picture.width(), picture.height());
+        return PreviewSheet{QSizeF(placed.page.width, placed.page.height),
+                            QRectF(placed.picture.left, placed.picture.top, placed.picture.width,
+                                   placed.picture.height)};
+    });
 }
 
 void frmPrinting::setDocumentTitle(const QString& title)

@@ -56,6 +56,12 @@ private:
     void endIfUnloaded();
     void loadSettings();
     void refreshQualityLabels();
+    // The page choices' own state file, beside the window's; empty when nothing is remembered.
+    [[nodiscard]] QString pageChoicesFile() const;
+    void showPageChoices(const PageDescription& choices);
+    // Orientation and margin enabled with a sheet of paper only; the preview shows the sheet.
+    void refreshPageControls();
+    void refreshPreviewSheet();
     void refreshCreationDate();
     void scanFinished();
     void browseOutputFolder();
@@ -94,6 +100,7 @@ private:
     std::optional<QString> askOpenFile(const QString& title, const QString& filter) override;
     void showInPreview(const QString& path) override;
     void clearPreview() override;
+    void entriesTurned() override;
     void setDocumentTitle(const QString& title) override;
 
     AppServices m_services;
@@ -105,5 +112,6 @@ private:
 
     MainWindowLayout m_ui;
     QString m_settingsPath;
+    QString m_previewPath; // the file the preview shows, as opened
     bool m_unloaded = false;
 };

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QString>
+
 #include <functional>
+#include <optional>
 
 // The paper a page is made on. AsImage is the picture's pixels at the program's one scale (about 96 dpi);
 // AsScanned is its pixels at the resolution its file states; the others are sheets the picture is fitted onto.
@@ -36,6 +39,13 @@ struct PageDescription
 };
 
 inline constexpr int kMaxMarginMm = 50;
+
+// The words a paper size and an orientation are kept and typed as: "as-image", "as-scanned", "a4", "a5", "a3",
+// "letter", "legal"; "auto", "portrait", "landscape". Reading takes them in any case; nothing for any other word.
+[[nodiscard]] QString paperSizeWord(PaperSize paper);
+[[nodiscard]] std::optional<PaperSize> paperSizeFromWord(const QString& word);
+[[nodiscard]] QString orientationWord(PaperOrientation orientation);
+[[nodiscard]] std::optional<PaperOrientation> orientationFromWord(const QString& word);
 
 // Reads the page controls; asked once for each page, at the moment its settings are made.
 using PageDescriptionSource = std::function<PageDescription()>;

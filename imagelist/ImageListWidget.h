@@ -22,6 +22,8 @@ public:
     // Each entry keeps its file's path as the file system's bytes under this role; the text shows it decoded. The
     // two differ only for names that are not UTF-8, which the text cannot hold unchanged.
     static constexpr int kNativePathRole = Qt::UserRole;
+    // The quarter turns clockwise (0 to 3) the user gave the entry: its picture and its page are shown turned so.
+    static constexpr int kQuarterTurnsRole = Qt::UserRole + 1;
 
     // Appends the dropped files that pass the image test, in the order given; FIFOs, sockets and devices are passed
     // over. Returns how many joined.

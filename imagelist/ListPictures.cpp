@@ -12,8 +12,12 @@
 #include <QStyle>
 #include <QStyledItemDelegate>
 #include <QTextDocument>
+#include <QTransform>
 
 namespace {
+
+// Which kept picture an entry shows, and turned how far.
+constexpr int kShownPictureRole = Qt::UserRole + 2;
 
 // Every row keeps room for a picture, with or without one yet: rows keep their height and their text its place
 // when pictures arrive.
@@ -71,6 +75,12 @@ ListPictures::ListPictures(ImageListWidget* list) : QObject(list), m_list(list),
     connect(model, &QAbstractItemModel::rowsMoved, this, &ListPictures::refreshSoon);
     connect(model, &QAbstractItemModel::modelReset, this, &ListPictures::refreshSoon);
     connect(model, &QAbstractItemModel::layoutChanged, this, &ListPictures::refreshSoon);
+    connect(model, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex&, const QModelIndex&, const QList<int>& roles) {
+                if (roles.contains(ImageListWidget::kQuarterTurnsRole)) {
+                    refreshSoon();
+                }
+            });
     m_viewport->installEventFilter(this);
 }
 
@@ -131,9 +141,14 @@ void ListPictures::show(QListWidgetItem* item, const ListPicture* shown)
         setIfChanged(item, Qt::AccessibleDescriptionRole, shown->refusal);
         return;
     }
+    // The picture as the entry's page will stand: the kept picture turned, made again only when either changed.
+    const int turns = item->data(ImageListWidget::kQuarterTurnsRole).toInt();
+    const qint64 shownKey = shown->picture.cacheKey() * 4 + turns;
     const QVariant now = item->data(Qt::DecorationRole);
-    if (now.typeId() != QMetaType::QPixmap || now.value<QPixmap>().cacheKey() != shown->picture.cacheKey()) {
-        item->setData(Qt::DecorationRole, shown->picture);
+    if (now.typeId() != QMetaType::QPixmap || item->data(kShownPictureRole).toLongLong() != shownKey) {
+        item->setData(kShownPictureRole, shownKey);
+        item->setData(Qt::DecorationRole, turns == 0 ? shown->picture
+                                                     : shown->picture.transformed(QTransform().rotate(90.0 * turns)));
     }
     setIfChanged(item, Qt::ToolTipRole, {});
     setIfChanged(item, Qt::AccessibleDescriptionRole, {});

@@ -1,5 +1,6 @@
 #include "imagelist/ToolBarCommands.h"
 
+#include "imagelist/ImageListWidget.h"
 #include "imagelist/OpenDialogFilter.h"
 #include "imagelist/TitleFromPath.h"
 #include "imagelist/ToolBarWindow.h"
@@ -45,6 +46,12 @@ void ToolBarCommands::run(int index)
     case MoveUp:
         exchangeSelected(-1);
         break;
+    case RotateLeft:
+        turnSelected(-1);
+        break;
+    case RotateRight:
+        turnSelected(+1);
+        break;
     default:
         break;
     }
@@ -84,4 +91,16 @@ void ToolBarCommands::exchangeSelected(int offset)
     // The whole entry moves, with what it keeps beside its text.
     m_list.insertItem(other, m_list.takeItem(row));
     m_list.setCurrentRow(other);
+}
+
+void ToolBarCommands::turnSelected(int quarterTurns)
+{
+    const QList<QListWidgetItem*> selected = m_list.selectedItems();
+    for (QListWidgetItem* item : selected) {
+        const int turns = item->data(ImageListWidget::kQuarterTurnsRole).toInt() + quarterTurns;
+        item->setData(ImageListWidget::kQuarterTurnsRole, ((turns % 4) + 4) % 4);
+    }
+    if (!selected.isEmpty()) {
+        m_window.entriesTurned();
+    }
 }

@@ -15,6 +15,8 @@ enum ToolBarIndex
     MoveDown = 4,
     ExitProgram = 5,
     MoveUp = 6,
+    RotateLeft = 7,
+    RotateRight = 8,
 };
 
 class ToolBarCommands
@@ -29,6 +31,8 @@ public:
 private:
     void openAFile();
     void exchangeSelected(int offset);
+    // Turns every selected entry by quarter turns, clockwise for a positive number.
+    void turnSelected(int quarterTurns);
 
     QListWidget& m_list;
     ToolBarWindow& m_window;

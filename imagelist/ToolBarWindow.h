@@ -24,5 +24,7 @@ public:
     // Shows the file in the preview; a file the preview cannot show leaves it as it was.
     virtual void showInPreview(const QString& path) = 0;
     virtual void clearPreview() = 0;
+    // Entries were turned: the preview follows when it shows one of them.
+    virtual void entriesTurned() = 0;
     virtual void setDocumentTitle(const QString& title) = 0;
 };

@@ -5,6 +5,8 @@
 #include "preview/FitArithmetic.h"
 #include "preview/ShowImageSurface.h"
 
+#include <QTransform>
+
 #include <cmath>
 
 ShowImage::ShowImage(QWidget* parent)
@@ -75,18 +77,53 @@ void ShowImage::setPicture(const QImage& picture)
     drawPicture();
 }
 
+void ShowImage::setQuarterTurns(int quarterTurns)
+{
+    m_quarterTurns = ((quarterTurns % 4) + 4) % 4;
+    drawPicture();
+}
+
+void ShowImage::setSheetLayout(SheetLayout layout)
+{
+    m_sheetLayout = std::move(layout);
+    const QColor background = colorFromValue(m_backColor, palette());
+    m_surface->clearTo(background);
+    drawPicture();
+}
+
 void ShowImage::drawPicture()
 {
     if (m_picture.isNull()) {
         return;
     }
-    const FitRect fit = fitPicture(m_picture.width(), m_picture.height(), m_surface->width(), m_surface->height());
+    const QImage shown =
+        m_quarterTurns == 0 ? m_picture : m_picture.transformed(QTransform().rotate(90.0 * m_quarterTurns));
     const QColor background = colorFromValue(m_backColor, palette());
+    const std::optional<PreviewSheet> sheet = m_sheetLayout ? m_sheetLayout(shown.size()) : std::nullopt;
+    if (sheet && !sheet->size.isEmpty()) {
+        // The sheet stands a few pixels in from the preview's edge, so that its own edge shows.
+        constexpr int kInset = 6;
+        const FitRect fit = fitPicture(int(std::lround(sheet->size.width() * 10)),
+                                       int(std::lround(sheet->size.height() * 10)),
+                                       m_surface->width() - 2 * kInset, m_surface->height() - 2 * kInset);
+        if (fit.w > 0 && fit.h > 0) {
+            const double scale = fit.w / sheet->size.width();
+            const QRect paper(fit.x + kInset, fit.y + kInset, fit.w, fit.h);
+            const QRectF placed(paper.x() + sheet->picture.x() * scale, paper.y() + sheet->picture.y() * scale,
+                                sheet->picture.width() * scale, sheet->picture.height() * scale);
+            const QRect target = placed.toRect().intersected(paper);
+            if (!target.isEmpty()) {
+                m_surface->paintOnSheet(shown, paper, target, background);
+                return;
+            }
+        }
+    }
+    const FitRect fit = fitPicture(shown.width(), shown.height(), m_surface->width(), m_surface->height());
     if (fit.w <= 0 || fit.h <= 0) {
         m_surface->clearTo(background);
         return;
     }
-    m_surface->paintPicture(m_picture, QRect(fit.x, fit.y, fit.w, fit.h), background);
+    m_surface->paintPicture(shown, QRect(fit.x, fit.y, fit.w, fit.h), background);
 }
 
 void ShowImage::showImage(const QString& path)

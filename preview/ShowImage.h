@@ -1,15 +1,28 @@
 #pragma once
 
 #include <QImage>
+#include <QRectF>
+#include <QSizeF>
 #include <QSize>
 #include <QTimer>
 #include <QWidget>
 
+#include <functional>
 #include <optional>
 
 class PreviewRead;
 class PropertyStore;
 class ShowImageSurface;
+
+// A sheet of paper a picture is shown on, and the picture's rectangle on it from its top-left corner, in one unit.
+struct PreviewSheet
+{
+    QSizeF size;
+    QRectF picture;
+};
+
+// The sheet a picture of this size (as shown, turned) goes on; nothing when it makes a page of its own size.
+using SheetLayout = std::function<std::optional<PreviewSheet>(QSize picture)>;
 
 // Shows one picture fitted into its rectangle, proportions kept, centred along the axis with room to spare.
 // showImage reads the file in the isolated image reader, at the size the preview needs in device pixels and
@@ -32,6 +45,12 @@ public:
     [[nodiscard]] QImage Picture() const;
     void setPicture(const QImage& picture);
     void drawPicture(); // draws the held picture fitted into the preview again
+    // The picture shown turned clockwise by this many quarter turns, as its page will be; drawn again at once.
+    void setQuarterTurns(int quarterTurns);
+    [[nodiscard]] int quarterTurns() const { return m_quarterTurns; }
+    // Shows the picture on the sheet the layout gives it, placed as on its page; drawn again at once. An empty
+    // layout shows the picture alone.
+    void setSheetLayout(SheetLayout layout);
     // Starts reading the file and returns at once; loadFinished tells how it went. A newer showImage, clear or a new
     // Picture supersedes a read still under way. A file that cannot be read leaves what was shown.
     void showImage(const QString& path);
@@ -80,4 +99,6 @@ private:
     QTimer m_sharpenDelay; // a drag of the window's edge asks for one re-read, not one per step
     QTimer m_noteDelay;    // a quick read shows no note at all
     quint32 m_backColor = kDefaultBackColor;
+    int m_quarterTurns = 0;
+    SheetLayout m_sheetLayout;
 };

@@ -67,6 +67,24 @@ void ShowImageSurface::clearTo(const QColor& color)
 void ShowImageSurface::paintPicture(const QImage& picture, const QRect& target, const QColor& background)
 {
     clearTo(background);
+    drawPicture(picture, target);
+}
+
+void ShowImageSurface::paintOnSheet(const QImage& picture, const QRect& sheet, const QRect& target,
+                                    const QColor& background)
+{
+    clearTo(background);
+    {
+        QPainter painter(&m_canvas);
+        painter.fillRect(sheet, Qt::white);
+        painter.setPen(QColor(0x80, 0x80, 0x80));
+        painter.drawRect(sheet.adjusted(0, 0, -1, -1));
+    }
+    drawPicture(picture, target);
+}
+
+void ShowImageSurface::drawPicture(const QImage& picture, const QRect& target)
+{
     const qreal ratio = m_canvas.devicePixelRatio();
     const QSize pixels(qRound(target.width() * ratio), qRound(target.height() * ratio));
     // A picture read for this very size is drawn untouched: a one-pixel stretch would blur all of it.

@@ -15,6 +15,8 @@ public:
     // target is in the surface's coordinates; the picture is stretched into it unless it already has (within a
     // pixel) the target's size in device pixels, in which case it is drawn as it is.
     void paintPicture(const QImage& picture, const QRect& target, const QColor& background);
+    // The same on a white sheet of paper with a thin edge, the sheet in the surface's coordinates.
+    void paintOnSheet(const QImage& picture, const QRect& sheet, const QRect& target, const QColor& background);
     // A note over the picture while a slow read is under way; not part of what the surface keeps.
     void setLoadingNote(bool shown);
     [[nodiscard]] bool loadingNoteShown() const { return m_loadingNote; }
@@ -35,6 +37,7 @@ protected:
 
 private:
     void blankCanvas(const QColor& color);
+    void drawPicture(const QImage& picture, const QRect& target);
 
     QPixmap m_canvas;
     QColor m_canvasColor;

@@ -640,6 +640,73 @@ pdftk meldete:
     </message>
 </context>
 <context>
+    <name>TerminalRun</name>
+    <message>
+        <source>--date takes a PDF date (D:20240531143000+02&apos;00) or an ISO date (2024-05-31 or 2024-05-31T14:30:00+02:00), not &quot;%1&quot;</source>
+        <translation>--date nimmt ein PDF-Datum (D:20240531143000+02&apos;00) oder ein ISO-Datum (2024-05-31 oder 2024-05-31T14:30:00+02:00), nicht „%1“</translation>
+    </message>
+    <message>
+        <source>--quality takes a whole number from 1 to 100, not &quot;%1&quot;</source>
+        <translation>--quality nimmt eine ganze Zahl von 1 bis 100, nicht „%1“</translation>
+    </message>
+    <message>
+        <source>--page-size takes as-image, as-scanned, a4, a5, a3, letter or legal, not &quot;%1&quot;</source>
+        <translation>--page-size nimmt as-image, as-scanned, a4, a5, a3, letter oder legal, nicht „%1“</translation>
+    </message>
+    <message>
+        <source>--orientation takes auto, portrait or landscape, not &quot;%1&quot;</source>
+        <translation>--orientation nimmt auto, portrait oder landscape, nicht „%1“</translation>
+    </message>
+    <message>
+        <source>--margin takes a whole number of millimetres from 0 to %1, not &quot;%2&quot;</source>
+        <translation>--margin nimmt eine ganze Zahl von Millimetern von 0 bis %1, nicht „%2“</translation>
+    </message>
+    <message>
+        <source>unknown option &quot;%1&quot; (pagewell --help lists the options)</source>
+        <translation>unbekannte Option „%1“ (pagewell --help nennt die Optionen)</translation>
+    </message>
+    <message>
+        <source>the option %1 needs a value</source>
+        <translation>die Option %1 braucht einen Wert</translation>
+    </message>
+    <message>
+        <source>no image or folder is named (pagewell --help tells how)</source>
+        <translation>weder ein Bild noch ein Ordner ist angegeben (pagewell --help sagt, wie)</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not an image this program can read; it is left out.</source>
+        <translation>„%1“ ist kein Bild, das dieses Programm lesen kann; es wird ausgelassen.</translation>
+    </message>
+    <message>
+        <source>standard output</source>
+        <translation>Standardausgabe</translation>
+    </message>
+    <message>
+        <source>Image %1 of %2</source>
+        <translation>Bild %1 von %2</translation>
+    </message>
+    <message>
+        <source>Joining pages: %1 of %2</source>
+        <translation>Seiten zusammenfügen: %1 von %2</translation>
+    </message>
+    <message>
+        <source>Saving to %1</source>
+        <translation>Wird gespeichert: %1</translation>
+    </message>
+    <message>
+        <source>no temporary folder for the document: %1</source>
+        <translation>kein temporärer Ordner für das Dokument: %1</translation>
+    </message>
+    <message>
+        <source>Saved to %1</source>
+        <translation>Gespeichert: %1</translation>
+    </message>
+    <message>
+        <source>the document could not be written to standard output: %1</source>
+        <translation>das Dokument konnte nicht in die Standardausgabe geschrieben werden: %1</translation>
+    </message>
+</context>
+<context>
     <name>ToolBarCommands</name>
     <message>
         <source>Open Files</source>
@@ -750,6 +817,76 @@ pdftk meldete:
     <message>
         <source>Exit</source>
         <translation>Beenden</translation>
+    </message>
+    <message>
+        <source>Page size:</source>
+        <translation>Seitengröße:</translation>
+    </message>
+    <message>
+        <source>As the image</source>
+        <translation>Wie das Bild</translation>
+    </message>
+    <message>
+        <source>As scanned</source>
+        <translation>Wie gescannt</translation>
+    </message>
+    <message>
+        <source>Letter</source>
+        <comment>paper size</comment>
+        <translation>Letter</translation>
+    </message>
+    <message>
+        <source>Legal</source>
+        <comment>paper size</comment>
+        <translation>Legal</translation>
+    </message>
+    <message>
+        <source>As the image and as scanned make each page the size of its picture; a paper size fits every picture on that sheet</source>
+        <translation>„Wie das Bild“ und „Wie gescannt“ machen jede Seite so groß wie ihr Bild; ein Papierformat setzt jedes Bild auf dieses Blatt</translation>
+    </message>
+    <message>
+        <source>Orientation:</source>
+        <translation>Ausrichtung:</translation>
+    </message>
+    <message>
+        <source>Automatic turns each sheet to match its picture</source>
+        <translation>Automatisch dreht jedes Blatt passend zu seinem Bild</translation>
+    </message>
+    <message>
+        <source>Automatic</source>
+        <translation>Automatisch</translation>
+    </message>
+    <message>
+        <source>Portrait</source>
+        <translation>Hochformat</translation>
+    </message>
+    <message>
+        <source>Landscape</source>
+        <translation>Querformat</translation>
+    </message>
+    <message>
+        <source>Margin:</source>
+        <translation>Rand:</translation>
+    </message>
+    <message>
+        <source>On every side of the sheet, in millimetres</source>
+        <translation>Auf jeder Seite des Blatts, in Millimetern</translation>
+    </message>
+    <message>
+        <source>Rotate Left</source>
+        <translation>Links drehen</translation>
+    </message>
+    <message>
+        <source>Turn the selected pages a quarter to the left (Ctrl+L)</source>
+        <translation>Die gewählten Seiten um eine Vierteldrehung nach links drehen (Strg+L)</translation>
+    </message>
+    <message>
+        <source>Rotate Right</source>
+        <translation>Rechts drehen</translation>
+    </message>
+    <message>
+        <source>Turn the selected pages a quarter to the right (Ctrl+R)</source>
+        <translation>Die gewählten Seiten um eine Vierteldrehung nach rechts drehen (Strg+R)</translation>
     </message>
     <message>
         <source>Move Up</source>

@@ -640,6 +640,73 @@ pdftk a signalé&#xa0;:
     </message>
 </context>
 <context>
+    <name>TerminalRun</name>
+    <message>
+        <source>--date takes a PDF date (D:20240531143000+02&apos;00) or an ISO date (2024-05-31 or 2024-05-31T14:30:00+02:00), not &quot;%1&quot;</source>
+        <translation>--date attend une date PDF (D:20240531143000+02&apos;00) ou une date ISO (2024-05-31 ou 2024-05-31T14:30:00+02:00), pas «&#xa0;%1&#xa0;»</translation>
+    </message>
+    <message>
+        <source>--quality takes a whole number from 1 to 100, not &quot;%1&quot;</source>
+        <translation>--quality attend un nombre entier de 1 à 100, pas «&#xa0;%1&#xa0;»</translation>
+    </message>
+    <message>
+        <source>--page-size takes as-image, as-scanned, a4, a5, a3, letter or legal, not &quot;%1&quot;</source>
+        <translation>--page-size attend as-image, as-scanned, a4, a5, a3, letter ou legal, pas «&#xa0;%1&#xa0;»</translation>
+    </message>
+    <message>
+        <source>--orientation takes auto, portrait or landscape, not &quot;%1&quot;</source>
+        <translation>--orientation attend auto, portrait ou landscape, pas «&#xa0;%1&#xa0;»</translation>
+    </message>
+    <message>
+        <source>--margin takes a whole number of millimetres from 0 to %1, not &quot;%2&quot;</source>
+        <translation>--margin attend un nombre entier de millimètres de 0 à %1, pas «&#xa0;%2&#xa0;»</translation>
+    </message>
+    <message>
+        <source>unknown option &quot;%1&quot; (pagewell --help lists the options)</source>
+        <translation>option inconnue «&#xa0;%1&#xa0;» (pagewell --help donne la liste des options)</translation>
+    </message>
+    <message>
+        <source>the option %1 needs a value</source>
+        <translation>l’option %1 attend une valeur</translation>
+    </message>
+    <message>
+        <source>no image or folder is named (pagewell --help tells how)</source>
+        <translation>aucune image ni aucun dossier n’est indiqué (pagewell --help explique comment)</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not an image this program can read; it is left out.</source>
+        <translation>«&#xa0;%1&#xa0;» n’est pas une image que ce programme sait lire&#xa0;; elle est laissée de côté.</translation>
+    </message>
+    <message>
+        <source>standard output</source>
+        <translation>la sortie standard</translation>
+    </message>
+    <message>
+        <source>Image %1 of %2</source>
+        <translation>Image %1 sur %2</translation>
+    </message>
+    <message>
+        <source>Joining pages: %1 of %2</source>
+        <translation>Assemblage des pages&#xa0;: %1 sur %2</translation>
+    </message>
+    <message>
+        <source>Saving to %1</source>
+        <translation>Enregistrement dans %1</translation>
+    </message>
+    <message>
+        <source>no temporary folder for the document: %1</source>
+        <translation>aucun dossier temporaire pour le document&#xa0;: %1</translation>
+    </message>
+    <message>
+        <source>Saved to %1</source>
+        <translation>Enregistré dans %1</translation>
+    </message>
+    <message>
+        <source>the document could not be written to standard output: %1</source>
+        <translation>le document n’a pas pu être écrit sur la sortie standard&#xa0;: %1</translation>
+    </message>
+</context>
+<context>
     <name>ToolBarCommands</name>
     <message>
         <source>Open Files</source>
@@ -750,6 +817,76 @@ pdftk a signalé&#xa0;:
     <message>
         <source>Exit</source>
         <translation>Quitter</translation>
+    </message>
+    <message>
+        <source>Page size:</source>
+        <translation>Taille de page&#xa0;:</translation>
+    </message>
+    <message>
+        <source>As the image</source>
+        <translation>Comme l’image</translation>
+    </message>
+    <message>
+        <source>As scanned</source>
+        <translation>Comme numérisée</translation>
+    </message>
+    <message>
+        <source>Letter</source>
+        <comment>paper size</comment>
+        <translation>Lettre US</translation>
+    </message>
+    <message>
+        <source>Legal</source>
+        <comment>paper size</comment>
+        <translation>Légal US</translation>
+    </message>
+    <message>
+        <source>As the image and as scanned make each page the size of its picture; a paper size fits every picture on that sheet</source>
+        <translation>«&#xa0;Comme l’image&#xa0;» et «&#xa0;Comme numérisée&#xa0;» donnent à chaque page la taille de son image&#xa0;; un format de papier place chaque image sur cette feuille</translation>
+    </message>
+    <message>
+        <source>Orientation:</source>
+        <translation>Orientation&#xa0;:</translation>
+    </message>
+    <message>
+        <source>Automatic turns each sheet to match its picture</source>
+        <translation>Automatique tourne chaque feuille selon son image</translation>
+    </message>
+    <message>
+        <source>Automatic</source>
+        <translation>Automatique</translation>
+    </message>
+    <message>
+        <source>Portrait</source>
+        <translation>Portrait</translation>
+    </message>
+    <message>
+        <source>Landscape</source>
+        <translation>Paysage</translation>
+    </message>
+    <message>
+        <source>Margin:</source>
+        <translation>Marge&#xa0;:</translation>
+    </message>
+    <message>
+        <source>On every side of the sheet, in millimetres</source>
+        <translation>De chaque côté de la feuille, en millimètres</translation>
+    </message>
+    <message>
+        <source>Rotate Left</source>
+        <translation>Pivoter à gauche</translation>
+    </message>
+    <message>
+        <source>Turn the selected pages a quarter to the left (Ctrl+L)</source>
+        <translation>Tourner les pages choisies d’un quart vers la gauche (Ctrl+L)</translation>
+    </message>
+    <message>
+        <source>Rotate Right</source>
+        <translation>Pivoter à droite</translation>
+    </message>
+    <message>
+        <source>Turn the selected pages a quarter to the right (Ctrl+R)</source>
+        <translation>Tourner les pages choisies d’un quart vers la droite (Ctrl+R)</translation>
     </message>
     <message>
         <source>Move Up</source>
