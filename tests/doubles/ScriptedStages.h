@@ -15,7 +15,8 @@ public:
     struct Log
     {
         QStringList calls;
-        QList<int> qualities; // the quality each page read
+        QList<PageDescription> descriptions; // what each page read of the page controls
+        QList<int> turns;                    // the quarter turns of each page's entry
         QString failAt;       // a call such as "makePage:1" that fails
         JoinBound joinBound;  // the join is planned as the real stages plan it, in batches this large
         std::function<void(const QString& call)> onCall;
@@ -34,7 +35,8 @@ public:
     }
     StageResult makePage(int index, const ImageFile& image, const PageDescriptionSource& describe) override
     {
-        m_log->qualities.append(describe().quality);
+        m_log->descriptions.append(describe());
+        m_log->turns.append(image.quarterTurns);
         const StageResult result = record(QStringLiteral("makePage:%1").arg(index));
         m_log->calls.last() += QLatin1Char('=') + image.shown;
         return result;

@@ -6,7 +6,9 @@
 #include <QAction>
 #include <QFile>
 #include <QMimeData>
+#include <QComboBox>
 #include <QProgressBar>
+#include <QSpinBox>
 #include <QTest>
 #include <QUrl>
 
@@ -23,7 +25,7 @@ private Q_SLOTS:
     void twoImages_oneJoin_progressTexts();
     void fiftyOneImages_joinedInBatches_percentFollowsPagesJoined();
     void duringRun_controlsDisabled_listLocked_menuIgnored();
-    void quality_readAfreshForEveryPage();
+    void pageControls_readAfreshForEveryPage();
     void pageFailure_messageNamesEntry_listKept_entrySelected();
     void toolsMissing_refusedBeforeAnyWork();
     void saveCancelled_nothingSavedOrOpened_listKept();
@@ -75,7 +77,7 @@ void TestConversionRun::emptyList_refusedWithMessage_nothingWritten()
     QVERIFY(f.stagesLog->calls.isEmpty());
     QVERIFY(!QFile::exists(f.window->settingsPath()));
     QVERIFY(!QFile::exists(f.homeFolder + QStringLiteral("/output")));
-    QCOMPARE(f.window->focusWidget(), f.toolButton(6));
+    QCOMPARE(f.window->focusWidget(), f.toolButton(8));
 }
 
 void TestConversionRun::oneImage_stagesInOrder_noJoin_doneAndCleared()
@@ -105,10 +107,10 @@ void TestConversionRun::oneImage_stagesInOrder_noJoin_doneAndCleared()
     QCOMPARE(f.opener.opened(), QList<QUrl>{QUrl::fromLocalFile(destination)});
     QCOMPARE(f.text("Command3"), QStringLiteral("Convert To PDF Now"));
     QVERIFY(f.find<QWidget>("Command3")->isEnabled());
-    for (int i = 0; i < 7; ++i) {
+    for (int i = 0; i < 9; ++i) {
         QVERIFY(f.toolButton(i)->isEnabled());
     }
-    QCOMPARE(f.window->focusWidget(), f.toolButton(6));
+    QCOMPARE(f.window->focusWidget(), f.toolButton(8));
     QCOMPARE(f.dialogs.saveRequests.first().caption, QStringLiteral("Save"));
     QCOMPARE(f.messages.shown().size(), 0);
     // The settings were written at the start of the run.
@@ -181,7 +183,7 @@ void TestConversionRun::duringRun_controlsDisabled_listLocked_menuIgnored()
         checked = true;
         QCOMPARE(f.text("Command3"), QStringLiteral("Converting..."));
         QVERIFY(!f.find<QWidget>("Command3")->isEnabled());
-        for (int i = 0; i < 7; ++i) {
+        for (int i = 0; i < 9; ++i) {
             QVERIFY(!f.toolButton(i)->isEnabled());
         }
         QMimeData data;
@@ -203,7 +205,7 @@ void TestConversionRun::duringRun_controlsDisabled_listLocked_menuIgnored()
     QCOMPARE(f.find<ImageListWidget>("List1")->takeDrop(&data), 1);
 }
 
-void TestConversionRun::quality_readAfreshForEveryPage()
+void TestConversionRun::pageControls_readAfreshForEveryPage()
 {
     WindowFixture f;
     f.open();
@@ -212,10 +214,23 @@ void TestConversionRun::quality_readAfreshForEveryPage()
     f.stagesLog->onCall = [&](const QString& call) {
         if (call == QStringLiteral("makePage:0")) {
             f.find<QSlider>("Slider1")->setValue(30);
+            auto* paper = f.find<QComboBox>("cboPageSize");
+            paper->setCurrentIndex(paper->findText(QStringLiteral("Letter")));
+            f.find<QSpinBox>("spnMargin")->setValue(25);
         }
     };
     f.click(QStringLiteral("Command3"));
-    QCOMPARE(f.stagesLog->qualities, (QList<int>{80, 30, 30}));
+    QList<int> qualities;
+    QList<PaperSize> papers;
+    QList<int> margins;
+    for (const PageDescription& page : std::as_const(f.stagesLog->descriptions)) {
+        qualities << page.quality;
+        papers << page.paper;
+        margins << page.marginMm;
+    }
+    QCOMPARE(qualities, (QList<int>{80, 30, 30}));
+    QCOMPARE(papers, (QList<PaperSize>{PaperSize::AsImage, PaperSize::Letter, PaperSize::Letter}));
+    QCOMPARE(margins, (QList<int>{10, 25, 25}));
 }
 
 void TestConversionRun::pageFailure_messageNamesEntry_listKept_entrySelected()

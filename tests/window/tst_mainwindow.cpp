@@ -1,6 +1,8 @@
 #include "app/PdfDate.h"
 #include "app/Translations.h"
 #include "dialogs/CCommonDialogs.h"
+#include "imagelist/ImageListWidget.h"
+#include "imagelist/ToolBarCommands.h"
 #include "imagereader/ListPictureQueue.h"
 #include "platform/Skin.h"
 #include "preview/ShowImage.h"
@@ -8,6 +10,7 @@
 
 #include <QAccessible>
 #include <QAction>
+#include <QComboBox>
 #include <QDragEnterEvent>
 #include <QFile>
 #include <QMenuBar>
@@ -15,6 +18,7 @@
 #include <QScreen>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QStyle>
 #include <QTest>
 #include <QTextDocument>
@@ -48,6 +52,8 @@ private Q_SLOTS:
     void closeAndClean_emptyList_onlyCloseBlanksPreview();
     void move_selected_data();
     void move_selected();
+    void rotate_selected_turnTravelsWithEntryToItsPage();
+    void pageChoices_keptBesideWindowState_settingsFileKeepsItsLines();
     void pageNumber_followsSelection();
     void about_showsNotice_thenFocusOnLastToolButton();
     void website_opensAddress();
@@ -88,19 +94,27 @@ void TestMainWindow::startup_noSettingsFile_controlsShowInitialState()
     QVERIFY(f.find<QWidget>("picDoor")->isVisible());
     QCOMPARE(f.find<QSlider>("Slider1")->value(), 80);
 
-    const QStringList captions = {"Open a File", "Add Folder", "Close", "Clean", "Move Down", "Exit", "Move Up"};
+    const QStringList captions = {"Open a File", "Add Folder", "Close",       "Clean",       "Move Down",
+                                  "Exit",        "Move Up",    "Rotate Left", "Rotate Right"};
     const QStringList tips = {"Open an Image File",
                               "Add Image Files from a Folder",
                               "Close This Image File",
                               "Remove all from File List",
                               "Move selected Down",
                               "Exit",
-                              "Up"};
+                              "Up",
+                              "Turn the selected pages a quarter to the left (Ctrl+L)",
+                              "Turn the selected pages a quarter to the right (Ctrl+R)"};
     for (int i = 0; i < captions.size(); ++i) {
         QCOMPARE(f.toolButton(i)->text(), captions.at(i));
         QCOMPARE(f.toolButton(i)->toolTip(), tips.at(i));
         QCOMPARE(f.toolButton(i)->iconSize(), QSize(32, 32));
     }
+    QCOMPARE(f.find<QComboBox>("cboPageSize")->currentText(), QStringLiteral("As the image"));
+    QCOMPARE(f.find<QComboBox>("cboOrientation")->currentText(), QStringLiteral("Automatic"));
+    QVERIFY(!f.find<QComboBox>("cboOrientation")->isEnabled());
+    QCOMPARE(f.find<QSpinBox>("spnMargin")->value(), 10);
+    QVERIFY(!f.find<QSpinBox>("spnMargin")->isEnabled());
     QVERIFY(!QFile::exists(w.settingsPath())); // nothing is written at start-up
 }
 
@@ -293,9 +307,10 @@ void TestMainWindow::window_opens_wholeOnScreenControlsApart()
         "picDoor",      "prewImage",    "Label2",          "lblPageNum",      "lblTitle",   "txtTitle",
         "lblCreateFor", "txtCreateFor", "lblCreationDate", "txtCreationDate", "Command1",   "lblSubject",
         "txtSubject",   "lblKeywords",  "txtKeywords",     "lblJPG",          "lblQuality", "lblQtt",
-        "Slider1",      "Label3",       "txtPath",         "cmdBrowse",       "Command3",   "pb",
-        "lblPB"};
-    for (int i = 0; i < 7; ++i) {
+        "Slider1",      "lblPageSize",  "cboPageSize",     "lblOrientation",  "cboOrientation",
+        "lblMargin",    "spnMargin",    "Label3",          "txtPath",         "cmdBrowse",  "Command3",
+        "pb",           "lblPB"};
+    for (int i = 0; i < 9; ++i) {
         names << QStringLiteral("CmdToolsBar_%1").arg(i);
     }
     QList<QRect> placed;
@@ -436,7 +451,7 @@ void TestMainWindow::openAFile_confirmed_replacesListAndTakesTitle()
                  filters.contains(QStringLiteral("JPEG XL Files(*.jxl)")),
              qPrintable(filters.join(QLatin1Char('|'))));
     QCOMPARE(f.window->commonDialogs().Filename(), QString());
-    QCOMPARE(f.window->focusWidget(), f.toolButton(6));
+    QCOMPARE(f.window->focusWidget(), f.toolButton(8));
     QTRY_COMPARE_WITH_TIMEOUT(f.find<ShowImage>("prewImage")->Picture().size(), QSize(40, 30), 30000);
 }
 
@@ -574,6 +589,68 @@ void TestMainWindow::move_selected()
              qPrintable(f.text("lblPageNum")));
 }
 
+void TestMainWindow::rotate_selected_turnTravelsWithEntryToItsPage()
+{
+    WindowFixture f;
+    frmPrinting& w = f.open();
+    f.addEntries({"a", "b", "c"});
+    const auto turns = [&] {
+        QList<int> all;
+        for (int row = 0; row < f.list()->count(); ++row) {
+            all << f.list()->item(row)->data(ImageListWidget::kQuarterTurnsRole).toInt();
+        }
+        return all;
+    };
+    f.list()->setCurrentRow(1);
+    QTest::mouseClick(f.toolButton(RotateRight), Qt::LeftButton);
+    QTest::mouseClick(f.toolButton(RotateRight), Qt::LeftButton);
+    f.list()->setCurrentRow(2);
+    QTest::keyClick(&w, Qt::Key_L, Qt::ControlModifier);
+    QCOMPARE(turns(), (QList<int>{0, 2, 3}));
+    QTest::keyClick(&w, Qt::Key_R, Qt::ControlModifier); // four quarters are none
+    f.list()->setCurrentRow(1);
+    QTest::mouseClick(f.toolButton(MoveDown), Qt::LeftButton);
+    QCOMPARE(f.entries(), (QStringList{"a", "c", "b"}));
+    QCOMPARE(turns(), (QList<int>{0, 0, 2}));
+
+    f.dialogs.saveAnswers.push_back(f.folder.file(QStringLiteral("turned.pdf")));
+    f.click(QStringLiteral("Command3"));
+    QCOMPARE(f.stagesLog->turns, (QList<int>{0, 0, 2}));
+    // The run emptied the list; an entry added again starts upright.
+    f.addEntries({"b"});
+    QCOMPARE(turns(), QList<int>{0});
+}
+
+void TestMainWindow::pageChoices_keptBesideWindowState_settingsFileKeepsItsLines()
+{
+    WindowFixture f;
+    f.windowStateFile = f.folder.file(QStringLiteral("config/window.conf"));
+    const QByteArray settings("\"T\"\r\n\"A\"\r\n\"S\"\r\n\"K\"\r\n\"45\"\r\n");
+    QFile file(f.programFolder + QStringLiteral("/setting.dll"));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(settings) == settings.size());
+    file.close();
+    frmPrinting& w = f.open();
+    auto* paper = f.find<QComboBox>("cboPageSize");
+    auto* orientation = f.find<QComboBox>("cboOrientation");
+    auto* margin = f.find<QSpinBox>("spnMargin");
+    paper->setCurrentIndex(paper->findText(QStringLiteral("A5")));
+    QVERIFY(orientation->isEnabled() && margin->isEnabled());
+    orientation->setCurrentIndex(orientation->findText(QStringLiteral("Landscape")));
+    margin->setValue(25);
+    w.close();
+    f.window.reset();
+    QVERIFY(QFile::exists(f.folder.file(QStringLiteral("config/pages.conf"))));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), settings);
+    file.close();
+
+    f.open();
+    QCOMPARE(f.find<QComboBox>("cboPageSize")->currentText(), QStringLiteral("A5"));
+    QCOMPARE(f.find<QComboBox>("cboOrientation")->currentText(), QStringLiteral("Landscape"));
+    QCOMPARE(f.find<QSpinBox>("spnMargin")->value(), 25);
+    QCOMPARE(f.text("lblQuality"), QStringLiteral("45%"));
+}
+
 void TestMainWindow::pageNumber_followsSelection()
 {
     WindowFixture f;
@@ -597,7 +674,7 @@ void TestMainWindow::about_showsNotice_thenFocusOnLastToolButton()
     QCOMPARE(f.messages.shown().first().title, QStringLiteral("about"));
     QCOMPARE(f.messages.shown().first().icon, MessageIcon::None);
     QVERIFY(f.messages.shown().first().text.contains(QStringLiteral("Pagewell")));
-    QCOMPARE(f.window->focusWidget(), f.toolButton(6));
+    QCOMPARE(f.window->focusWidget(), f.toolButton(8));
 }
 
 void TestMainWindow::website_opensAddress()
@@ -616,7 +693,7 @@ void TestMainWindow::browse_confirmedAndCancelled()
     f.click("cmdBrowse");
     QCOMPARE(f.text("txtPath"), QStringLiteral("/data"));
     QCOMPARE(f.dialogs.folderCaptions.last(), QStringLiteral("Please select a folder:"));
-    QCOMPARE(f.window->focusWidget(), f.toolButton(6));
+    QCOMPARE(f.window->focusWidget(), f.toolButton(8));
 
     f.find<QLineEdit>("txtPath")->setText(QStringLiteral("/typed/by/user"));
     f.click("cmdBrowse"); // cancelled
