@@ -12,6 +12,7 @@
 
 #include <array>
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 
 #include <fcntl.h>
@@ -86,10 +87,17 @@ QString outputMismatch(int fd, const imagereader::Reply& reply)
     return {};
 }
 
+// The entry's turn as the helper takes it: four quarter turns are none.
+std::uint32_t quarterTurns(const ImageFile& image)
+{
+    return std::uint32_t((image.quarterTurns % 4 + 4) % 4);
+}
+
 imagereader::Request pageRequest(const ImageFile& image)
 {
     imagereader::Request request;
     request.mode = imagereader::Mode::Page;
+    request.quarterTurns = quarterTurns(image);
     const QByteArray name = image.native.mid(image.native.lastIndexOf('/') + 1);
     std::strncpy(request.fileName, name.constData(), sizeof request.fileName - 1);
     return request;
@@ -114,7 +122,10 @@ std::optional<NormalisedImage> taken(ImageReader& reader, const QString& imagePa
              writeFailed ? writeFailure(imagePath, outcome.reply.error) : describeReadFailure(imagePath, outcome));
         return std::nullopt;
     }
-    return NormalisedImage{outcome.reply.width, outcome.reply.height, std::move(file)};
+    // The page's size is worked out from these: what is no number above 0 states nothing.
+    const auto stated = [](double perInch) { return std::isfinite(perInch) && perInch > 0 ? perInch : 0.0; };
+    return NormalisedImage{outcome.reply.width, outcome.reply.height, std::move(file),
+                           stated(outcome.reply.resolutionX), stated(outcome.reply.resolutionY)};
 }
 
 // Reads the image into the picture file; nothing (and *error) when the image cannot be opened.
@@ -190,6 +201,7 @@ void PageRead::drop()
     }
     m_ahead.reset();
     m_aheadPath.clear();
+    m_aheadTurns = 0;
 }
 
 void PageRead::readAhead(const ImageFile& image)
@@ -207,6 +219,7 @@ void PageRead::readAhead(const ImageFile& image)
         return;
     }
     m_aheadPath = image.native;
+    m_aheadTurns = quarterTurns(image);
     m_ahead = std::move(file);
 }
 
@@ -224,10 +237,11 @@ std::optional<NormalisedImage> PageRead::read(const ImageFile& image, QString* e
         outcome = readInto(m_reader, image, *file, error);
         return outcome.has_value();
     };
-    if (m_ahead && m_aheadPath == image.native) {
+    if (m_ahead && m_aheadPath == image.native && m_aheadTurns == quarterTurns(image)) {
         file = std::move(m_ahead);
         m_ahead.reset();
         m_aheadPath.clear();
+        m_aheadTurns = 0;
         outcome = m_reader.wait();
     } else {
         drop();

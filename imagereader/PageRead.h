@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <array>
+#include <cstdint>
 #include <memory>
 #include <optional>
 
@@ -18,7 +19,8 @@ struct NormalisedImage
     int widthPx = 0;
     int heightPx = 0;
     std::shared_ptr<const PictureFile> picture;
-    // The resolution the file states across and down the picture as it stands here (upright and turned), in pixels per inch; 0 when it states none.
+    // The resolution the file states across and down the picture as it stands here (upright and turned), in pixels per
+    // inch; 0 when it states none.
     double resolutionX = 0;
     double resolutionY = 0;
 };
@@ -56,7 +58,8 @@ private:
     [[nodiscard]] std::shared_ptr<const PictureFile> unusedFile();
 
     ImageReader& m_reader;
-    QByteArray m_aheadPath; // the file system's name of the image read ahead
+    QByteArray m_aheadPath; // the file system's name of the image read ahead, and the turn it was read with
+    std::uint32_t m_aheadTurns = 0;
     std::shared_ptr<const PictureFile> m_ahead;
     std::array<std::shared_ptr<const PictureFile>, 2> m_files;
 };

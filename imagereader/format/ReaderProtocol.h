@@ -14,7 +14,7 @@
 namespace imagereader {
 
 // Changes whenever the layout of a request, a reply or an output changes.
-inline constexpr std::uint32_t kProtocolMagic = 0x50575233; // "PWR3"
+inline constexpr std::uint32_t kProtocolMagic = 0x50575234; // "PWR4"
 
 // The helper's end of the socket, set up by the program before it starts the helper.
 inline constexpr int kSocketDescriptor = 3;
@@ -62,9 +62,10 @@ struct Request
     std::uint32_t magic = kProtocolMagic;
     std::uint32_t number = 0; // repeated by the reply
     Mode mode = Mode::Page;
-    std::uint32_t maxWidth = 0;  // Preview only
-    std::uint32_t maxHeight = 0; // Preview only
-    char fileName[256] = {};     // the name only, for the extension table; zero-terminated
+    std::uint32_t maxWidth = 0;     // Preview only
+    std::uint32_t maxHeight = 0;    // Preview only
+    std::uint32_t quarterTurns = 0; // clockwise, 0 to 3, once the file's own orientation is settled
+    char fileName[256] = {};        // the name only, for the extension table; zero-terminated
 };
 
 struct Reply
@@ -77,6 +78,8 @@ struct Reply
     std::int32_t error = 0;    // errno of a failed write
     std::uint32_t sandbox = 0; // the sandbox features in force in the helper (SandboxFeature bits)
     double cpuSeconds = 0;     // used by the helper so far
+    double resolutionX = 0;    // pixels per inch the file states across the picture written, as it was turned;
+    double resolutionY = 0;    // ... and down it; 0 when it states none
     char format[16] = {};      // the format the content was read as, e.g. "PNG"
     char detail[480] = {};     // zero-terminated plain words
 };

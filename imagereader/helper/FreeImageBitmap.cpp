@@ -119,30 +119,26 @@ void blendOntoWhite(FIBITMAP* bitmap)
     }
 }
 
-FreeImageBitmap orientedUpright(FreeImageBitmap bitmap, int orientation)
+FreeImageBitmap orientedUpright(FreeImageBitmap bitmap, int orientation, int quarterTurns)
 {
-    // FreeImage turns anticlockwise for a positive angle.
-    const auto turned = [](const Bitmap& b, double angle) { return Bitmap(FreeImage_Rotate(b.get(), angle)); };
-    switch (orientation) {
-    case 2:
-        return FreeImage_FlipHorizontal(bitmap.get()) ? std::move(bitmap) : nullptr;
-    case 3:
-        return turned(bitmap, 180);
-    case 4:
-        return FreeImage_FlipVertical(bitmap.get()) ? std::move(bitmap) : nullptr;
-    case 5: { // transposed: a quarter clockwise, then mirrored left to right
-        Bitmap b = turned(bitmap, -90);
-        return b && FreeImage_FlipHorizontal(b.get()) ? std::move(b) : nullptr;
+    // Each orientation as quarter turns clockwise and then, or not, a mirroring left to right.
+    constexpr int kTurns[9] = {0, 0, 0, 2, 2, 1, 1, 3, 3};
+    constexpr bool kMirrored[9] = {false, false, true, false, true, true, false, true, false};
+    const int stored = orientation >= 1 && orientation <= 8 ? orientation : 1;
+    const bool mirrored = kMirrored[stored];
+    // A mirrored picture turned clockwise is the picture turned anticlockwise, then mirrored.
+    const int turns = ((kTurns[stored] + (mirrored ? -quarterTurns : quarterTurns)) % 4 + 4) % 4;
+    if (turns == 2) {
+        // Half a turn is both mirrorings, and is done in place; mirrored as well, it is the one top to bottom.
+        const bool done = FreeImage_FlipVertical(bitmap.get()) && (mirrored || FreeImage_FlipHorizontal(bitmap.get()));
+        return done ? std::move(bitmap) : nullptr;
     }
-    case 6:
-        return turned(bitmap, -90);
-    case 7: { // transversed: a quarter clockwise, then mirrored top to bottom
-        Bitmap b = turned(bitmap, -90);
-        return b && FreeImage_FlipVertical(b.get()) ? std::move(b) : nullptr;
+    if (turns != 0) {
+        // FreeImage turns anticlockwise for a positive angle.
+        bitmap.reset(FreeImage_Rotate(bitmap.get(), -90.0 * turns));
     }
-    case 8:
-        return turned(bitmap, 90);
-    default:
-        return bitmap;
+    if (!bitmap || (mirrored && !FreeImage_FlipHorizontal(bitmap.get()))) {
+        return nullptr;
     }
+    return bitmap;
 }

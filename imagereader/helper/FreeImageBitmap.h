@@ -26,6 +26,6 @@ using FreeImageBitmap = std::unique_ptr<FIBITMAP, FreeImageDeleter>;
 // Blends every pixel of a 32-bit bitmap onto white by its alpha, in place, and makes it opaque.
 void blendOntoWhite(FIBITMAP* bitmap);
 
-// The picture turned and mirrored as an EXIF orientation (1 to 8) says it is to be shown; nothing when FreeImage
-// cannot turn it.
-[[nodiscard]] FreeImageBitmap orientedUpright(FreeImageBitmap bitmap, int orientation);
+// The picture turned and mirrored as an EXIF orientation (1 to 8) says it is to be shown, and then turned clockwise
+// by quarterTurns more, in one turn and at most one mirroring; nothing when FreeImage cannot turn it.
+[[nodiscard]] FreeImageBitmap orientedUpright(FreeImageBitmap bitmap, int orientation, int quarterTurns = 0);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <map>
 #include <string_view>
 
@@ -29,6 +30,11 @@ std::uint32_t big32(const unsigned char* p)
 unsigned little16(const unsigned char* p)
 {
     return unsigned(p[0]) | unsigned(p[1]) << 8;
+}
+
+std::uint32_t little32(const unsigned char* p)
+{
+    return std::uint32_t(little16(p)) | std::uint32_t(little16(p + 2)) << 16;
 }
 
 // Reads a file forward in blocks, one byte at a time for the caller.
@@ -196,6 +202,7 @@ bool pcxPixelDataComplete(const FdStream& file)
 JpegFacts readJpegFacts(const FdStream& file)
 {
     JpegFacts facts;
+    bool jfifSeen = false;
     bool exifSeen = false;
     ByteReader in(file, 0, kJpegHeaderLimit);
     unsigned char start[2] = {};
@@ -230,8 +237,9 @@ JpegFacts readJpegFacts(const FdStream& file)
             return facts;
         }
         const bool frame = marker >= 0xc0 && marker <= 0xcf && marker != 0xc4 && marker != 0xc8 && marker != 0xcc;
+        const bool jfif = marker == 0xe0 && !jfifSeen;
         const bool exif = marker == 0xe1 && !exifSeen;
-        if (marker == 0xee || frame || exif) {
+        if (marker == 0xee || frame || jfif || exif) {
             std::vector<unsigned char> body(length - 2);
             if (!in.read(body.data(), body.size())) {
                 return facts;
@@ -242,9 +250,16 @@ JpegFacts readJpegFacts(const FdStream& file)
             if (frame && body.size() >= 6) {
                 facts.components = body[5];
             }
+            // "JFIF\0", its version, then the density's unit, across and down.
+            if (jfif && body.size() >= 12 && std::equal(body.begin(), body.begin() + 5, "JFIF")) {
+                jfifSeen = true;
+                facts.jfifUnit = body[7];
+                facts.jfifX = big16(&body[8]);
+                facts.jfifY = big16(&body[10]);
+            }
             if (exif && body.size() >= 6 && std::equal(body.begin(), body.begin() + 6, "Exif\0\0")) {
                 exifSeen = true;
-                facts.orientation = exifOrientation(body.data(), body.size());
+                facts.exif = exifFacts(body.data(), body.size());
             }
         } else if (!in.skip(length - 2)) {
             return facts;
@@ -252,40 +267,86 @@ JpegFacts readJpegFacts(const FdStream& file)
     }
 }
 
-int exifOrientation(const unsigned char* exif, std::size_t length)
+TiffFacts readTiffFacts(const TiffBytes& bytes)
+{
+    TiffFacts facts;
+    unsigned char header[8] = {};
+    if (bytes(0, header, sizeof header) != sizeof header) {
+        return facts;
+    }
+    const bool little = header[0] == 'I' && header[1] == 'I';
+    if (!little && !(header[0] == 'M' && header[1] == 'M')) {
+        return facts;
+    }
+    const auto get16 = [little](const unsigned char* p) { return little ? little16(p) : big16(p); };
+    const auto get32 = [little](const unsigned char* p) { return little ? little32(p) : big32(p); };
+    if (get16(header + 2) != 42) { // BigTIFF's 43 lays its directories out otherwise
+        return facts;
+    }
+    const std::int64_t directory = get32(header + 4);
+    unsigned char count[2] = {};
+    if (bytes(directory, count, sizeof count) != sizeof count) {
+        return facts;
+    }
+    // At most 65,535 entries of 12 bytes; those the structure cuts off are not there.
+    std::vector<unsigned char> entries(std::size_t(get16(count)) * 12);
+    entries.resize(bytes(directory + 2, entries.data(), entries.size()) / 12 * 12);
+    // A number held in an entry: a SHORT or LONG in the entry itself, a RATIONAL where the entry points.
+    const auto number = [&](const unsigned char* entry) -> double {
+        const unsigned type = get16(entry + 2);
+        if (type == 3 || type == 4) {
+            return type == 3 ? get16(entry + 8) : get32(entry + 8);
+        }
+        unsigned char rational[8] = {};
+        if (type != 5 || bytes(get32(entry + 8), rational, sizeof rational) != sizeof rational) {
+            return 0;
+        }
+        const std::uint32_t denominator = get32(rational + 4);
+        return denominator == 0 ? 0 : double(get32(rational)) / denominator;
+    };
+    for (std::size_t at = 0; at < entries.size(); at += 12) {
+        const unsigned char* entry = &entries[at];
+        switch (get16(entry)) {
+        case 0x0112: { // Orientation, a SHORT held in the entry itself
+            const unsigned value = get16(entry + 8);
+            facts.orientation = value >= 1 && value <= 8 ? int(value) : 1;
+            break;
+        }
+        case 0x011a: // XResolution
+            facts.xResolution = number(entry);
+            break;
+        case 0x011b: // YResolution
+            facts.yResolution = number(entry);
+            break;
+        case 0x0128: // ResolutionUnit
+            facts.resolutionUnit = int(get16(entry + 8));
+            break;
+        default:
+            break;
+        }
+    }
+    return facts;
+}
+
+TiffFacts exifFacts(const unsigned char* exif, std::size_t length)
 {
     if (length >= 6 && std::equal(exif, exif + 6, "Exif\0\0")) {
         exif += 6;
         length -= 6;
     }
-    if (length < 8) {
-        return 1;
-    }
-    const bool little = exif[0] == 'I' && exif[1] == 'I';
-    if (!little && !(exif[0] == 'M' && exif[1] == 'M')) {
-        return 1;
-    }
-    const auto get16 = [&](std::size_t at) { return little ? little16(exif + at) : big16(exif + at); };
-    const auto get32 = [&](std::size_t at) {
-        return little ? std::uint32_t(little16(exif + at)) | std::uint32_t(little16(exif + at + 2)) << 16
-                      : big32(exif + at);
-    };
-    const std::uint32_t ifd = get32(4);
-    if (ifd > length || length - ifd < 2) {
-        return 1;
-    }
-    const unsigned entries = get16(ifd);
-    for (unsigned i = 0; i < entries; ++i) {
-        const std::size_t at = std::size_t(ifd) + 2 + std::size_t(i) * 12;
-        if (at + 12 > length) {
-            return 1;
+    return readTiffFacts([exif, length](std::int64_t offset, unsigned char* buffer, std::size_t size) -> std::size_t {
+        if (offset < 0 || std::uint64_t(offset) >= length) {
+            return 0;
         }
-        if (get16(at) == 0x0112) { // Orientation, a SHORT held in the entry itself
-            const unsigned value = get16(at + 8);
-            return value >= 1 && value <= 8 ? int(value) : 1;
-        }
-    }
-    return 1;
+        const std::size_t copied = std::min(size, length - std::size_t(offset));
+        std::memcpy(buffer, exif + offset, copied);
+        return copied;
+    });
+}
+
+int exifOrientation(const unsigned char* exif, std::size_t length)
+{
+    return exifFacts(exif, length).orientation;
 }
 
 namespace {

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -26,20 +27,39 @@ struct ClaimedSize
 // Its reader reads ahead and fills what is missing, so the file's end says nothing by itself.
 [[nodiscard]] bool pcxPixelDataComplete(const FdStream& file);
 
-// The number of colour components, whether Adobe's marker is there and the orientation EXIF gives, from the markers
-// before the first scan; a file too broken to say gives zeros (and orientation 1). Reads at most a few megabytes, in
-// blocks.
+// What the first directory of a TIFF structure (a TIFF file, or an EXIF block) says of its picture; what it does not
+// say, or says in a way that cannot be read, stays as here.
+struct TiffFacts
+{
+    int orientation = 1;    // 1 to 8, as EXIF numbers them
+    double xResolution = 0; // pixels per resolution unit; 0 when not stated
+    double yResolution = 0;
+    int resolutionUnit = 2; // 1 none (an aspect only), 2 inch, 3 centimetre
+};
+// `bytes` copies the structure's bytes from an offset (its header is at 0) and returns how many it had, which is
+// fewer where the structure ends. Reads the directory in one piece and each value it points at in one more.
+using TiffBytes = std::function<std::size_t(std::int64_t offset, unsigned char* buffer, std::size_t size)>;
+[[nodiscard]] TiffFacts readTiffFacts(const TiffBytes& bytes);
+
+// The same of an EXIF block in memory, with or without the "Exif\0\0" that precedes it in JPEG files.
+[[nodiscard]] TiffFacts exifFacts(const unsigned char* exif, std::size_t length);
+
+// The orientation (1 to 8) an EXIF block gives its picture, 1 when it gives none or cannot be read.
+[[nodiscard]] int exifOrientation(const unsigned char* exif, std::size_t length);
+
+// The number of colour components, whether Adobe's marker is there, JFIF's density and what the first EXIF block
+// says, from the markers before the first scan; a file too broken to say gives zeros (and orientation 1). Reads at
+// most a few megabytes, in blocks.
 struct JpegFacts
 {
     int components = 0;
     bool adobeMarker = false;
-    int orientation = 1; // as the first EXIF block says
+    int jfifUnit = 0; // of the first JFIF segment's density: 0 only the pixels' aspect, 1 dots per inch, 2 per cm
+    unsigned jfifX = 0;
+    unsigned jfifY = 0;
+    TiffFacts exif;
 };
 [[nodiscard]] JpegFacts readJpegFacts(const FdStream& file);
-
-// The orientation (1 to 8) an EXIF block gives its picture, 1 when it gives none or cannot be read. The block is a
-// TIFF structure, with or without the "Exif\0\0" that precedes it in JPEG files.
-[[nodiscard]] int exifOrientation(const unsigned char* exif, std::size_t length);
 
 // What a HEIF or AVIF file's boxes say of the work of reading its primary picture, before libheif reads them.
 // Counts stop soon past kMostHeifPiecesCounted.

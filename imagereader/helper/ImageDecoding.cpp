@@ -10,6 +10,7 @@
 #include "imagereader/helper/JpegDecoder.h"
 #include "imagereader/helper/JpegXlDecoder.h"
 #include "imagereader/helper/PagePicture.h"
+#include "imagereader/helper/StatedResolution.h"
 #include "imagereader/helper/WebpDecoder.h"
 
 #include <FreeImage.h>
@@ -21,6 +22,7 @@
 #include <cstring>
 #include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <fcntl.h>
@@ -355,13 +357,19 @@ Reply notAnImage(FdStream& in)
     return reply(Status::NotAnImage);
 }
 
-// A decoded picture to sRGB, 8 bits per channel, transparent parts white, written as the request asks.
-Reply finish(Bitmap bitmap, int format, const ColourSource& colour, const Request& request, int outputFd)
+// A decoded picture to sRGB, 8 bits per channel, transparent parts white, turned clockwise by quarterTurns, written as
+// the request asks.
+Reply finish(Bitmap bitmap, int format, const ColourSource& colour, int quarterTurns, const Request& request,
+             int outputFd)
 {
     bitmap = toEightBitsPerChannel(std::move(bitmap));
     if (bitmap) {
         convertToSrgb(bitmap.get(), colour);
         bitmap = toPagePicture(std::move(bitmap), isOwnDecoderFormat(format) ? FIF_UNKNOWN : FREE_IMAGE_FORMAT(format));
+    }
+    // Turned last, when the picture is at its smallest.
+    if (bitmap && quarterTurns != 0) {
+        bitmap = orientedUpright(std::move(bitmap), 1, quarterTurns);
     }
     if (!bitmap) {
         return reply(Status::NoMemory);
@@ -398,13 +406,13 @@ bool readWholeFile(const FdStream& in, std::vector<unsigned char>* file)
 struct QuickJpeg
 {
     std::optional<Reply> answer; // the page's picture is written
-    Bitmap bitmap;               // or here it is, upright
+    Bitmap bitmap;               // or here it is, upright and turned
 };
 
 // A JPEG of one or three components the quick way, when it goes without a word from libjpeg. One that needs neither
 // turning nor its colours converted is decoded where its page's picture is kept, and answered; any other comes back
-// as a bitmap, upright. Neither when FreeImage is to read it.
-QuickJpeg quickJpegPage(const FdStream& in, int orientation, bool hasProfile, int outputFd)
+// as a bitmap, upright and then turned clockwise by quarterTurns. Neither when FreeImage is to read it.
+QuickJpeg quickJpegPage(const FdStream& in, int orientation, int quarterTurns, bool hasProfile, int outputFd)
 {
     QuickJpeg quick;
     std::vector<unsigned char> file;
@@ -412,7 +420,7 @@ QuickJpeg quickJpegPage(const FdStream& in, int orientation, bool hasProfile, in
         return quick;
     }
     PlainJpeg plain(file);
-    if (plain.isPlain() && orientation == 1 && !hasProfile) {
+    if (plain.isPlain() && orientation == 1 && quarterTurns == 0 && !hasProfile) {
         const pagebitmap::Layout layout{plain.width(), plain.height(), plain.isGrey()};
         if (writePagePictureInPlace(
                 outputFd, layout, [&plain](unsigned char* rows, int pitch) { return plain.decodeInto(rows, pitch); })) {
@@ -423,8 +431,8 @@ QuickJpeg quickJpegPage(const FdStream& in, int orientation, bool hasProfile, in
         return quick;
     }
     quick.bitmap = plain.decode();
-    if (quick.bitmap && orientation != 1) {
-        quick.bitmap = orientedUpright(std::move(quick.bitmap), orientation);
+    if (quick.bitmap && (orientation != 1 || quarterTurns != 0)) {
+        quick.bitmap = orientedUpright(std::move(quick.bitmap), orientation, quarterTurns);
     }
     return quick;
 }
@@ -481,6 +489,20 @@ Reply decode(int inputFd, int outputFd, const Request& request, const char** for
         }
     }
 
+    // Stated for the pixels as stored: across is down once the picture lies on its side.
+    StatedResolution resolution = statedResolution(in, format, jpeg);
+    const bool orientedSideways = format == FIF_JPEG && jpeg.exif.orientation >= 5;
+    if (orientedSideways != (request.quarterTurns % 2 == 1)) {
+        std::swap(resolution.x, resolution.y);
+    }
+    const auto answered = [&resolution](Reply done) {
+        if (done.status == Status::Ok) {
+            done.resolutionX = resolution.x;
+            done.resolutionY = resolution.y;
+        }
+        return done;
+    };
+
     MessageScope messages;
     const std::optional<Claim> claim = claimedSize(in, format, flags);
     if (!claim) {
@@ -504,14 +526,18 @@ Reply decode(int inputFd, int outputFd, const Request& request, const char** for
     }
 
     Bitmap bitmap;
+    int quarterTurns = int(request.quarterTurns); // those still to be given
     if (format == FIF_JPEG && request.mode == imagereader::Mode::Page &&
         (jpeg.components == 1 || jpeg.components == 3)) {
         // Most pages are photos.
-        QuickJpeg quick = quickJpegPage(in, jpeg.orientation, !claim->icc.empty(), outputFd);
+        QuickJpeg quick = quickJpegPage(in, jpeg.exif.orientation, quarterTurns, !claim->icc.empty(), outputFd);
         if (quick.answer) {
-            return *quick.answer;
+            return answered(*quick.answer);
         }
         bitmap = std::move(quick.bitmap);
+        if (bitmap) {
+            quarterTurns = 0;
+        }
     }
     if (!bitmap) {
         try {
@@ -555,7 +581,7 @@ Reply decode(int inputFd, int outputFd, const Request& request, const char** for
         bitmap = rgb ? std::move(rgb) : cmykToRgb(bitmap.get(), jpeg.adobeMarker);
         colour = {};
     }
-    return finish(std::move(bitmap), format, colour, request, outputFd);
+    return answered(finish(std::move(bitmap), format, colour, quarterTurns, request, outputFd));
 }
 
 // The helper's own decoders read the whole file from memory: none of them can stop at the end of a descriptor.
@@ -584,7 +610,7 @@ Reply decodeOwn(FdStream& in, int format, int outputFd, const Request& request)
         return reply(picture.status, trimmed(picture.detail));
     }
     file = {};
-    return finish(std::move(picture.bitmap), FIF_UNKNOWN, picture.colour, request, outputFd);
+    return finish(std::move(picture.bitmap), FIF_UNKNOWN, picture.colour, int(request.quarterTurns), request, outputFd);
 }
 
 } // namespace
@@ -601,7 +627,7 @@ Reply decodeImage(int inputFd, int outputFd, const Request& request)
 {
     if (request.magic != imagereader::kProtocolMagic ||
         (request.mode != imagereader::Mode::Page && request.mode != imagereader::Mode::Preview) ||
-        request.fileName[sizeof request.fileName - 1] != '\0') {
+        request.quarterTurns > 3 || request.fileName[sizeof request.fileName - 1] != '\0') {
         return reply(Status::BadRequest);
     }
     Reply result;

@@ -9,7 +9,7 @@
 //   early          answers each request, then the next one before it comes
 //   exits          answers each request, then ends (with 0, as the reader does when its connection closes)
 //   huge           announces 2147483647 x 2147483647 pixels
-//   mismatch       writes a picture of 8 x 6 pixels and announces 9 x 6
+//   mismatch       writes a picture of 8 x 6 pixels and announces 9 x 6 (turned: 6 x 8 and 7 x 8)
 //   garbage        answers with a few bytes that are no reply
 //   status         answers with a status that the protocol does not have
 //   killed         dies of SIGKILL, as if killed from outside
@@ -78,8 +78,10 @@ int main(int argc, char** argv)
     while (imagereader::receiveRequest(socket, &request, &input, &output) == imagereader::Received::Message) {
         imagereader::Reply reply;
         reply.number = request.number;
-        reply.width = 8;
-        reply.height = 6;
+        // Its picture is 8 x 6 pixels, on its side when the request turns it a quarter.
+        const bool sideways = request.quarterTurns % 2 == 1;
+        reply.width = sideways ? 6 : 8;
+        reply.height = sideways ? 8 : 6;
         std::snprintf(reply.format, sizeof reply.format, "PNG");
         bool written = true;
         if (script.rfind("output:", 0) == 0) {
@@ -98,7 +100,7 @@ int main(int argc, char** argv)
             ::close(socket);
             ::pause();
         } else {
-            written = writeAll(output, picture(8, 6));
+            written = writeAll(output, picture(reply.width, reply.height));
         }
         ::close(input);
         ::close(output);
@@ -111,7 +113,7 @@ int main(int argc, char** argv)
         if (script == "number") {
             reply.number = request.number + 1;
         } else if (script == "mismatch") {
-            reply.width = 9;
+            ++reply.width;
         }
         if (script == "garbage") {
             const char junk[] = "not a reply at all";

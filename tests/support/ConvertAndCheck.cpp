@@ -12,7 +12,7 @@ void verifyPage(const QString& pdf, int page, const QImage& expected, double tol
 {
     const QList<QSizeF> sizes = PdfProbe::pageSizes(pdf);
     QVERIFY(sizes.size() >= page);
-    const PageSize units = pageGeometry(expected.width(), expected.height());
+    const PageSize units = placePicture(PageDescription{}, expected.width(), expected.height()).page;
     const QSizeF points(units.width * 72.0 / 254.0, units.height * 72.0 / 254.0);
     QVERIFY2(qAbs(sizes.at(page - 1).width() - points.width()) < 0.05 &&
                  qAbs(sizes.at(page - 1).height() - points.height()) < 0.05,

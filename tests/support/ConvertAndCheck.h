@@ -6,7 +6,7 @@
 
 struct WindowFixture;
 
-// Checks one page of a PDF: its size is the page geometry of the picture's pixel size, and its rendering differs
+// Checks one page of a PDF: its size is the page "As the image" gives the picture's pixel size, and its rendering differs
 // from the picture by less than tolerance (mean per channel, 0-255). Fails the current test otherwise.
 void verifyPage(const QString& pdf, int page, const QImage& expected, double tolerance);
 

@@ -258,17 +258,69 @@ QByteArray withSegment(QByteArray jpeg, unsigned char marker, const QByteArray& 
 
 } // namespace
 
-QByteArray jpegWithOrientation(const QImage& image, int orientation)
+QByteArray jpegWithOrientation(const QImage& image, int orientation, quint32 exifDpi)
 {
-    QByteArray jpeg = qtJpeg(image);
-    QByteArray tiff = QByteArray("MM\x00\x2a\x00\x00\x00\x08", 8); // big-endian header, first IFD at 8
-    tiff += QByteArray("\x00\x01", 2);                             // one entry
-    tiff += QByteArray("\x01\x12\x00\x03\x00\x00\x00\x01", 8);     // Orientation, SHORT, count 1
-    tiff += char(0);
-    tiff += char(orientation);
-    tiff += QByteArray(2, '\0');
-    tiff += QByteArray(4, '\0'); // no next IFD
-    return withSegment(jpeg, 0xe1, QByteArray("Exif\x00\x00", 6) + tiff);
+    const quint16 entries = exifDpi > 0 ? 3 : 1;
+    const quint32 rationals = 8 + 2 + entries * 12 + 4; // after the one directory
+    QByteArray tiff;
+    QDataStream out(&tiff, QIODevice::WriteOnly); // big-endian, as the header says
+    out.writeRawData("MM\x00\x2a", 4);
+    out << quint32(8) << entries;
+    out << quint16(0x0112) << quint16(3) << quint32(1) << quint16(orientation) << quint16(0); // Orientation, SHORT
+    if (exifDpi > 0) {
+        // XResolution and YResolution, RATIONAL; no ResolutionUnit: inches.
+        out << quint16(0x011a) << quint16(5) << quint32(1) << rationals;
+        out << quint16(0x011b) << quint16(5) << quint32(1) << rationals + 8;
+    }
+    out << quint32(0); // no next IFD
+    if (exifDpi > 0) {
+        out << exifDpi << quint32(1) << exifDpi << quint32(1);
+    }
+    return withSegment(qtJpeg(image), 0xe1, QByteArray("Exif\x00\x00", 6) + tiff);
+}
+
+QByteArray withJfifDensity(QByteArray jpeg, quint8 unit, quint16 x, quint16 y)
+{
+    // After the markers, the segment's length, "JFIF\0" and its version.
+    constexpr int kUnitAt = 2 + 2 + 2 + 5 + 2;
+    if (jpeg.size() < kUnitAt + 5 || !jpeg.mid(6, 5).startsWith("JFIF")) {
+        return {};
+    }
+    const quint8 fields[5] = {unit, quint8(x >> 8), quint8(x), quint8(y >> 8), quint8(y)};
+    for (int i = 0; i < 5; ++i) {
+        jpeg[kUnitAt + i] = char(fields[i]);
+    }
+    return jpeg;
+}
+
+QByteArray freeImageFile(FREE_IMAGE_FORMAT format, const QImage& picture, unsigned dotsPerMetreX,
+                         unsigned dotsPerMetreY)
+{
+    const Bitmap bitmap = fromQImage(picture, 24);
+    FreeImage_SetDotsPerMeterX(bitmap.get(), dotsPerMetreX);
+    FreeImage_SetDotsPerMeterY(bitmap.get(), dotsPerMetreY);
+    FIMEMORY* memory = FreeImage_OpenMemory();
+    const auto closed = qScopeGuard([memory] { FreeImage_CloseMemory(memory); });
+    BYTE* data = nullptr;
+    DWORD size = 0;
+    if (!FreeImage_SaveToMemory(format, bitmap.get(), memory, 0) || !FreeImage_AcquireMemory(memory, &data, &size)) {
+        return {};
+    }
+    return {reinterpret_cast<const char*>(data), qsizetype(size)};
+}
+
+QByteArray withPngPhysUnit(QByteArray png, quint8 unit)
+{
+    const qsizetype type = png.indexOf("pHYs");
+    if (type < 4 || png.size() < type + 4 + 9 + 4) {
+        return {};
+    }
+    png[type + 4 + 8] = char(unit);
+    const quint32 crc = quint32(crc32(0, reinterpret_cast<const Bytef*>(png.constData() + type), 4 + 9));
+    for (int i = 0; i < 4; ++i) {
+        png[type + 4 + 9 + i] = char(crc >> (24 - 8 * i));
+    }
+    return png;
 }
 
 namespace {
@@ -415,7 +467,8 @@ std::vector<JSAMPLE> cmykSamples(const QImage& picture, bool inverted, QImage* s
     return samples;
 }
 
-// A tiled, uncompressed RGB TIFF: FreeImage does not write tiles.
+} // namespace
+
 QByteArray tiledTiff(const QImage& picture, int tile)
 {
     const int width = picture.width();
@@ -484,6 +537,8 @@ QByteArray tiledTiff(const QImage& picture, int tile)
     out << quint32(0);
     return bytes;
 }
+
+namespace {
 
 // A 24-bit BMP stored top row first (negative height), which FreeImage does not write.
 QByteArray topDownBmp(const QImage& picture)

@@ -26,8 +26,20 @@ Bitmap sixteenBit(const QImage& image, bool grey);
 bool save(FREE_IMAGE_FORMAT format, FIBITMAP* bitmap, const QString& path);
 // The test picture in grey as sixteenBit() stores it.
 QImage greyPicture(int width, int height);
-// A JPEG carrying an EXIF orientation tag, built by inserting an APP1 segment after the JFIF header.
-QByteArray jpegWithOrientation(const QImage& image, int orientation);
+// A JPEG carrying an EXIF orientation tag, built by inserting an APP1 segment after the JFIF header; with exifDpi,
+// the EXIF block states that resolution across and down too (in inches, the unit it takes when it names none).
+QByteArray jpegWithOrientation(const QImage& image, int orientation, quint32 exifDpi = 0);
+// The JPEG with its JFIF segment's density made this: unit 0 gives only the pixels' aspect, 1 dots per inch, 2 per
+// centimetre. Empty when it starts with no JFIF segment.
+QByteArray withJfifDensity(QByteArray jpeg, quint8 unit, quint16 x, quint16 y);
+// The picture as FreeImage writes it in this format, stating dots per metre as given. FreeImage writes a PNG with
+// none stated without pHYs, a JPEG's JFIF density and a TIFF's resolution as 0, and both in inches.
+QByteArray freeImageFile(FREE_IMAGE_FORMAT format, const QImage& picture, unsigned dotsPerMetreX,
+                         unsigned dotsPerMetreY);
+// The PNG with its pHYs chunk's unit made this (1 the metre, 0 only the pixels' aspect). Empty when it has none.
+QByteArray withPngPhysUnit(QByteArray png, quint8 unit);
+// A tiled, uncompressed RGB TIFF (FreeImage does not write tiles), stating no resolution.
+QByteArray tiledTiff(const QImage& picture, int tile);
 // A small, well-formed file of the format ("png", "tif", "gif", "bmp" or "webp", at most 16383 a side) whose header
 // claims an RGB picture of width x height pixels (grey for TIFF), followed by a few bytes of pixel data.
 QByteArray headerClaiming(const QString& format, quint32 width, quint32 height);

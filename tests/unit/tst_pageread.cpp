@@ -149,39 +149,57 @@ private Q_SLOTS:
         }
     }
 
-    void normalise_jpegWithExifOrientation_comesOutUpright_data()
+    void read_orientedAndTurned_cornersWhereTheyBelong_data()
     {
-        // Stored 96 x 64 with red, green at the top and blue, black below; upright, the corners are these.
-        QTest::addColumn<int>("orientation");
+        // Stored 96 x 64 with red, green at the top and blue, black below; upright and turned, the corners are these.
+        QTest::addColumn<int>("orientation"); // EXIF's, of a JPEG; 0: a PNG, which has none
+        QTest::addColumn<int>("quarterTurns");
         QTest::addColumn<QList<QRgb>>("corners"); // top left, top right, bottom left, bottom right
         const QRgb r = qRgb(255, 0, 0);
         const QRgb g = qRgb(0, 255, 0);
         const QRgb b = qRgb(0, 0, 255);
         const QRgb k = qRgb(0, 0, 0);
-        QTest::newRow("1 as stored") << 1 << QList<QRgb>{r, g, b, k};
-        QTest::newRow("2 mirrored") << 2 << QList<QRgb>{g, r, k, b};
-        QTest::newRow("3 half a turn") << 3 << QList<QRgb>{k, b, g, r};
-        QTest::newRow("4 upside down") << 4 << QList<QRgb>{b, k, r, g};
-        QTest::newRow("5 transposed") << 5 << QList<QRgb>{r, b, g, k};
-        QTest::newRow("6 a quarter clockwise") << 6 << QList<QRgb>{b, r, k, g};
-        QTest::newRow("7 transversed") << 7 << QList<QRgb>{k, g, b, r};
-        QTest::newRow("8 a quarter anticlockwise") << 8 << QList<QRgb>{g, k, r, b};
+        QTest::newRow("1 as stored") << 1 << 0 << QList<QRgb>{r, g, b, k};
+        QTest::newRow("2 mirrored") << 2 << 0 << QList<QRgb>{g, r, k, b};
+        QTest::newRow("3 half a turn") << 3 << 0 << QList<QRgb>{k, b, g, r};
+        QTest::newRow("4 upside down") << 4 << 0 << QList<QRgb>{b, k, r, g};
+        QTest::newRow("5 transposed") << 5 << 0 << QList<QRgb>{r, b, g, k};
+        QTest::newRow("6 a quarter clockwise") << 6 << 0 << QList<QRgb>{b, r, k, g};
+        QTest::newRow("7 transversed") << 7 << 0 << QList<QRgb>{k, g, b, r};
+        QTest::newRow("8 a quarter anticlockwise") << 8 << 0 << QList<QRgb>{g, k, r, b};
+        QTest::newRow("PNG as stored") << 0 << 0 << QList<QRgb>{r, g, b, k};
+        QTest::newRow("PNG turned a quarter") << 0 << 1 << QList<QRgb>{b, r, k, g};
+        QTest::newRow("PNG turned half") << 0 << 2 << QList<QRgb>{k, b, g, r};
+        QTest::newRow("PNG turned three quarters") << 0 << 3 << QList<QRgb>{g, k, r, b};
+        QTest::newRow("1 turned a quarter") << 1 << 1 << QList<QRgb>{b, r, k, g};
+        QTest::newRow("6 turned a quarter") << 6 << 1 << QList<QRgb>{k, b, g, r};
+        QTest::newRow("5 turned a quarter") << 5 << 1 << QList<QRgb>{g, r, k, b};
     }
 
-    void normalise_jpegWithExifOrientation_comesOutUpright()
+    void read_orientedAndTurned_cornersWhereTheyBelong()
     {
         QFETCH(int, orientation);
+        QFETCH(int, quarterTurns);
         QFETCH(QList<QRgb>, corners);
         TestFolder folder;
-        const QString photo =
-            folder.write(QStringLiteral("camera.jpg"), jpegWithOrientation(makeTestPicture(96, 64), orientation));
+        const QImage stored = makeTestPicture(96, 64);
+        ImageFile image = orientation == 0
+                              ? folder.write(QStringLiteral("scan.png"), freeImageFile(FIF_PNG, stored, 0, 0))
+                              : folder.write(QStringLiteral("camera.jpg"), jpegWithOrientation(stored, orientation));
+        ImageReader reader;
+        PageRead pages(reader);
+        // Read ahead with another turn first: that picture is not the one asked for.
+        image.quarterTurns = (quarterTurns + 1) % 4;
+        pages.readAhead(image);
+        image.quarterTurns = quarterTurns;
 
         QString error;
-        const std::optional<NormalisedImage> result = readPagePicture(photo, &error);
+        const std::optional<NormalisedImage> result = pages.read(image, &error);
         QVERIFY2(result.has_value(), qPrintable(error));
-        const QSize upright = orientation >= 5 ? QSize(64, 96) : QSize(96, 64);
+        const QSize upright = (orientation >= 5) != (quarterTurns % 2 == 1) ? QSize(64, 96) : QSize(96, 64);
         QCOMPARE(QSize(result->widthPx, result->heightPx), upright);
         const QImage picture = toQImage(loadBmp(result->picture->path()).get());
+        QCOMPARE(picture.size(), upright);
         const int right = upright.width() - 8;
         const int bottom = upright.height() - 8;
         const QList<QPoint> points{{8, 8}, {right, 8}, {8, bottom}, {right, bottom}};
@@ -189,6 +207,54 @@ private Q_SLOTS:
             QVERIFY2(near(picture.pixel(points[i]), corners[i], 24),
                      qPrintable(QStringLiteral("corner %1: %2").arg(i).arg(describe(picture.pixel(points[i])))));
         }
+    }
+
+    void read_fileStatingResolution_resolutionAcrossAndDownAsThePageStands_data()
+    {
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<int>("quarterTurns");
+        QTest::addColumn<double>("x"); // pixels per inch; 0: none stated
+        QTest::addColumn<double>("y");
+        const QImage stored = makeTestPicture(48, 32);
+        const QByteArray png300 = freeImageFile(FIF_PNG, stored, 11811, 11811);
+        const QByteArray jpeg6 = withJfifDensity(jpegWithOrientation(stored, 6), 1, 300, 150);
+        QTest::newRow("PNG, 11811 a metre") << "a.png" << png300 << 0 << 299.9994 << 299.9994;
+        QTest::newRow("PNG without pHYs") << "a.png" << freeImageFile(FIF_PNG, stored, 0, 0) << 0 << 0.0 << 0.0;
+        QTest::newRow("PNG, aspect only") << "a.png" << withPngPhysUnit(png300, 0) << 0 << 0.0 << 0.0;
+        QTest::newRow("PNG, 300 x 150 turned a quarter")
+            << "a.png" << freeImageFile(FIF_PNG, stored, 11811, 5906) << 1 << 150.0124 << 299.9994;
+        QTest::newRow("JPEG, JFIF 300 dpi")
+            << "a.jpg" << freeImageFile(FIF_JPEG, stored, 11811, 11811) << 0 << 300.0 << 300.0;
+        QTest::newRow("JPEG, JFIF 118 a cm")
+            << "a.jpg" << withJfifDensity(freeImageFile(FIF_JPEG, stored, 0, 0), 2, 118, 118) << 0 << 299.72 << 299.72;
+        QTest::newRow("JPEG, JFIF aspect only, EXIF 200 dpi")
+            << "a.jpg" << withJfifDensity(jpegWithOrientation(stored, 1, 200), 0, 1, 1) << 0 << 200.0 << 200.0;
+        QTest::newRow("JPEG 300 x 150, orientation 6") << "a.jpg" << jpeg6 << 0 << 150.0 << 300.0;
+        QTest::newRow("JPEG 300 x 150, orientation 6 turned a quarter") << "a.jpg" << jpeg6 << 1 << 300.0 << 150.0;
+        QTest::newRow("TIFF 300 dpi") << "a.tif" << freeImageFile(FIF_TIFF, stored, 11811, 11811) << 0 << 300.0
+                                      << 300.0;
+        QTest::newRow("TIFF stating none") << "a.tif" << tiledTiff(stored, 16) << 0 << 0.0 << 0.0;
+        QTest::newRow("TIFF stating 0") << "a.tif" << freeImageFile(FIF_TIFF, stored, 0, 0) << 0 << 0.0 << 0.0;
+    }
+
+    void read_fileStatingResolution_resolutionAcrossAndDownAsThePageStands()
+    {
+        QFETCH(QString, fileName);
+        QFETCH(QByteArray, content);
+        QFETCH(int, quarterTurns);
+        QFETCH(double, x);
+        QFETCH(double, y);
+        QVERIFY(!content.isEmpty());
+        TestFolder folder;
+        ImageFile image(folder.write(fileName, content));
+        image.quarterTurns = quarterTurns;
+
+        QString error;
+        const std::optional<NormalisedImage> result = readPagePicture(image, &error);
+        QVERIFY2(result.has_value(), qPrintable(error));
+        QVERIFY2(qAbs(result->resolutionX - x) < 0.001 && qAbs(result->resolutionY - y) < 0.001,
+                 qPrintable(QStringLiteral("%1 x %2").arg(result->resolutionX).arg(result->resolutionY)));
     }
 
     // The run's picture files are used again, each fixed at its first picture's size: neither the helper nor anyone
