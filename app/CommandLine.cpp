@@ -1,5 +1,8 @@
 #include "app/CommandLine.h"
 
+#include "app/TerminalOptions.h"
+#include "app/TerminalProgress.h"
+#include "app/TerminalRun.h"
 #include "imagelist/LocalFileUrl.h"
 
 #include <QDir>
@@ -26,11 +29,19 @@ bool needsDisplay(const QByteArray& plugin)
     return plugin.isEmpty() || plugin == "xcb" || plugin.startsWith("wayland");
 }
 
+// An option as typed, safe to print: it may hold anything.
+QByteArray plainOption(const QByteArray& option)
+{
+    return terminalText(QString::fromLocal8Bit(option)).toUtf8();
+}
+
 } // namespace
 
 CommandLineOptions readCommandLineOptions(int argc, char** argv)
 {
     CommandLineOptions options;
+    bool output = false;
+    QByteArray wantsOutput;
     for (int i = 1; i < argc; ++i) {
         const QByteArray argument(argv[i]);
         if (argument == "--") {
@@ -64,9 +75,23 @@ CommandLineOptions readCommandLineOptions(int argc, char** argv)
         if (kQtFlags.contains(name)) {
             continue;
         }
+        if (const TerminalOption terminal = terminalOption(argument); terminal.known) {
+            output = output || terminal.isOutput;
+            if (!terminal.isOutput && wantsOutput.isEmpty()) {
+                wantsOutput = argument;
+            }
+            i += terminal.takesNextArgument ? 1 : 0;
+            continue;
+        }
         options.request = StartRequest::UnknownOption;
         options.unknownOption = argument;
         return options;
+    }
+    if (output) {
+        options.request = StartRequest::RunWithoutWindow;
+    } else if (!wantsOutput.isEmpty()) {
+        options.request = StartRequest::OptionWithoutOutput;
+        options.unknownOption = wantsOutput;
     }
     return options;
 }
@@ -91,20 +116,44 @@ bool hasGraphicalSession(const QByteArray& platformOption, const std::function<Q
 QByteArray usageText()
 {
     return "Usage: pagewell [OPTION]... [--] [IMAGE]...\n"
+           "  or:  pagewell -o OUT.pdf [OPTION]... [--] FILE_OR_FOLDER...\n"
            "Turn an ordered list of images into one PDF, one page per image.\n"
            "\n"
-           "Opens the Pagewell window. Each IMAGE joins the image list in the order given, as if\n"
-           "dropped on the window: a relative name is taken from the current folder, a file: URL\n"
-           "stands for its local file, and files that are not images are left out. Put -- before\n"
-           "names that begin with a dash.\n"
+           "Without -o, opens the Pagewell window. Each IMAGE joins the image list in the order\n"
+           "given, as if dropped on the window: a relative name is taken from the current folder,\n"
+           "a file: URL stands for its local file, and files that are not images are left out.\n"
+           "Put -- before names that begin with a dash.\n"
+           "\n"
+           "With -o, converts without a window or a display and saves the document as OUT.pdf\n"
+           "(\"-\": writes it to standard output). Files become pages in the order given; a folder\n"
+           "gives its images and those of the folders below it in natural order (IMG_2 before\n"
+           "IMG_10), hidden folders left out. Files that are not images are left out, and said so.\n"
+           "Progress goes to standard error. The settings file is neither read nor written.\n"
            "\n"
            "Options:\n"
-           "  -h, --help     show this help and exit\n"
-           "  -v, --version  show the version and exit\n"
+           "  -h, --help             show this help and exit\n"
+           "  -v, --version          show the version and exit\n"
+           "  -o, --output=OUT.pdf   convert without a window into OUT.pdf (\"-\": standard output)\n"
            "\n"
-           "Qt's own options, such as -platform and -style, are taken as well.\n"
-           "Exit status: 0 when the window was closed or help was shown, 1 when no graphical\n"
-           "session is available, 2 for an option that is not known.\n"
+           "Options of a conversion with -o (the defaults are the window's):\n"
+           "      --title=TEXT       the document's title (default: New PDF Document)\n"
+           "      --author=TEXT      its author (default: Pagewell)\n"
+           "      --subject=TEXT     its subject (default: New Subject)\n"
+           "      --keywords=TEXT    its keywords (default: none)\n"
+           "      --date=DATE        its creation date, a PDF date (D:20240531143000+02'00) or an ISO\n"
+           "                         date (2024-05-31, 2024-05-31T14:30:00+02:00) (default: now)\n"
+           "      --quality=N        JPEG quality of the pages, 1 to 100 (default: 80)\n"
+           "      --page-size=SIZE   as-image, as-scanned, a4, a5, a3, letter or legal\n"
+           "                         (default: as-image)\n"
+           "      --orientation=WAY  auto, portrait or landscape, on a sheet of paper (default: auto)\n"
+           "      --margin=MM        margin on a sheet of paper, 0 to 50 mm (default: 10)\n"
+           "  -q, --quiet            show no progress\n"
+           "\n"
+           "Qt's own options, such as -platform and -style, are taken by the window as well.\n"
+           "Exit status: 0 when the window was closed, help was shown or the document was saved;\n"
+           "1 when no graphical session is available or the conversion failed (standard error\n"
+           "says why; OUT.pdf is then left as it was); 2 for a usage error. A conversion stopped\n"
+           "by SIGINT or SIGTERM removes what it made and ends by that signal.\n"
            "The manual page pagewell(1) tells more.\n";
 }
 
@@ -120,8 +169,14 @@ std::optional<int> answerWithoutWindow(int argc, char** argv)
         return 0;
     case StartRequest::UnknownOption:
         std::fprintf(stderr, "pagewell: unknown option '%s' (pagewell --help lists the options)\n",
-                     options.unknownOption.constData());
+                     plainOption(options.unknownOption).constData());
         return 2;
+    case StartRequest::OptionWithoutOutput:
+        std::fprintf(stderr, "pagewell: '%s' is an option of a conversion without a window: give -o FILE as well\n",
+                     plainOption(options.unknownOption).constData());
+        return 2;
+    case StartRequest::RunWithoutWindow:
+        return runInTerminal(argc, argv);
     case StartRequest::OpenWindow:
         break;
     }

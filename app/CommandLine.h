@@ -12,18 +12,21 @@ enum class StartRequest
     OpenWindow,
     Help,
     Version,
-    UnknownOption
+    UnknownOption,
+    RunWithoutWindow,    // -o: a conversion from the terminal
+    OptionWithoutOutput, // an option of such a conversion, without -o
 };
 
 struct CommandLineOptions
 {
     StartRequest request = StartRequest::OpenWindow;
-    QByteArray unknownOption; // as typed, for the message
+    QByteArray unknownOption; // as typed, for the message; also the option that wants -o
     QByteArray platform;      // the value of Qt's own -platform option, if given
 };
 
 // Reads the options in order up to the first "--"; the first of --help, --version or an option nobody knows
-// decides. Qt's own options (-platform, -style, ...) are left for the application object, with their values.
+// decides, else -o (a conversion from the terminal). Qt's own options (-platform, -style, ...) are left for the
+// application object, and the options of a conversion from the terminal for it, each with its value.
 [[nodiscard]] CommandLineOptions readCommandLineOptions(int argc, char** argv);
 
 // Whether Qt can open a window here: an X or Wayland display is named, or the platform plugin asked for (the
@@ -34,9 +37,9 @@ struct CommandLineOptions
 // The text of --help.
 [[nodiscard]] QByteArray usageText();
 
-// Answers the command line where no window is needed (help, version, a wrong option, no graphical session) on
-// standard output or standard error and gives the exit status; nothing when the window is to open. It reads the
-// process environment and touches nothing of Qt's window system.
+// Answers the command line where no window is needed (help, version, a wrong option, no graphical session, a
+// conversion from the terminal) on standard output or standard error and gives the exit status; nothing when the
+// window is to open. It reads the process environment and touches nothing of Qt's window system.
 [[nodiscard]] std::optional<int> answerWithoutWindow(int argc, char** argv);
 
 // The program's arguments after its name, as the file system's bytes (Qt's own copies replace bytes that are not

@@ -2,6 +2,8 @@
 
 #include "platform/Clock.h"
 
+#include <QRegularExpression>
+
 #include <cstdlib>
 
 QString pdfDateString(const QDateTime& moment)
@@ -22,4 +24,22 @@ QString pdfDateString(const QDateTime& moment)
 QString pdfDateString(const Clock& clock)
 {
     return pdfDateString(clock.now());
+}
+
+std::optional<QString> checkedPdfDate(const QString& text)
+{
+    static const QRegularExpression pdfForm(QStringLiteral(
+        "^D:(\\d{4})(\\d\\d)?(\\d\\d)?(\\d\\d)?(\\d\\d)?(\\d\\d)?(?:Z|[+-](\\d\\d)(?:'(\\d\\d)'?)?)?\\z"));
+    const QRegularExpressionMatch match = pdfForm.match(text);
+    if (!match.hasMatch()) {
+        const QDateTime moment = QDateTime::fromString(text, Qt::ISODate);
+        return moment.isValid() ? std::optional<QString>(pdfDateString(moment)) : std::nullopt;
+    }
+    // A part left out is the first of its range.
+    const auto part = [&match](int group, int absent) {
+        return match.hasCaptured(group) ? match.captured(group).toInt() : absent;
+    };
+    const bool exists = QDate(part(1, 1), part(2, 1), part(3, 1)).isValid() && part(4, 0) < 24 && part(5, 0) < 60 &&
+                        part(6, 0) < 60 && part(7, 0) < 24 && part(8, 0) < 60;
+    return exists ? std::optional<QString>(text) : std::nullopt;
 }

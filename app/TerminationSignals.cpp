@@ -104,6 +104,21 @@ void TerminationSignals::watch(QWidget& window)
     g_closesWindow = m_readEnd >= 0 && window.isVisible();
 }
 
+void TerminationSignals::watch(std::function<void()> stop)
+{
+    m_stop = std::move(stop);
+    g_closesWindow = m_readEnd >= 0;
+}
+
+void TerminationSignals::endAsSignalled() const
+{
+    if (m_caught == 0) {
+        return;
+    }
+    restoreDefaultAction(m_caught);
+    ::raise(m_caught);
+}
+
 bool TerminationSignals::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_window && event->type() == QEvent::Show && m_readEnd >= 0) {
@@ -117,6 +132,12 @@ void TerminationSignals::received()
     unsigned char numbers[16];
     const ssize_t got = ::read(m_readEnd, numbers, sizeof numbers);
     if (got <= 0 || m_closing) {
+        return;
+    }
+    if (m_stop) {
+        m_closing = true;
+        m_caught = numbers[0];
+        m_stop();
         return;
     }
     if (m_window == nullptr) {

@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QPointer>
 
+#include <functional>
+
 class QSocketNotifier;
 class QWidget;
 
@@ -15,6 +17,7 @@ class QWidget;
 //     TerminationSignals terminationSignals;
 //     frmPrinting window(services);
 //     terminationSignals.watch(window);
+// A run without a window hands over what stops it instead, once there is something to clean up.
 class TerminationSignals : public QObject
 {
     Q_OBJECT
@@ -27,6 +30,11 @@ public:
 
     // The window that a signal closes once it has been shown.
     void watch(QWidget& window);
+    // From now on a signal calls stop (once, from the event loop) instead of ending the program.
+    void watch(std::function<void()> stop);
+    // Ends the program by the signal that was caught, as it would have ended without this object; nothing when none
+    // was.
+    void endAsSignalled() const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -35,6 +43,8 @@ private:
     void received();
 
     QPointer<QWidget> m_window;
+    std::function<void()> m_stop;
+    int m_caught = 0; // the signal that stop() was called for
     QSocketNotifier* m_notifier = nullptr;
     int m_readEnd = -1;
     bool m_closing = false;

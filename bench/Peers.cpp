@@ -39,6 +39,15 @@ PeerResult runPeer(const QString& program, const QStringList& arguments, const Q
 
 } // namespace
 
+PeerResult runPagewellTerminal(const QStringList& images, int quality, const QString& outFile)
+{
+    return runPeer(QStringLiteral(PAGEWELL_PROGRAM),
+                   QStringList{QStringLiteral("--quiet"), QStringLiteral("--quality"), QString::number(quality),
+                               QStringLiteral("-o"), outFile, QStringLiteral("--")} +
+                       images,
+                   outFile, QProcessEnvironment::systemEnvironment());
+}
+
 PeerResult runImg2pdf(const QStringList& images, const QString& outFile)
 {
     return runPeer(QStandardPaths::findExecutable(QStringLiteral("img2pdf")),

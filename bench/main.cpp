@@ -1,6 +1,7 @@
 // pagewell-bench: drives the real window offscreen over one image set and prints one figure per line, "name value".
 //   pagewell-bench --make DIR                      makes the image sets and the scan tree under DIR
-//   pagewell-bench --set NAME --images DIR [...]   converts the set through the window, then the floor and peers
+//   pagewell-bench --set NAME --images DIR [...]   converts the set through the window, then the floor, then
+//                                                  pagewell -o and the peers, each as a process of its own
 //   pagewell-bench --scan DIR                      scans a folder tree through "Add Folder"
 //   pagewell-bench --preview FILE                  shows one image in the preview through "Open a File"
 //   pagewell-bench --list-pictures N               fills the list with N photos and scrolls it (its pictures)
@@ -232,6 +233,14 @@ int convertSet(const QString& name, const QString& imagesDir, int quality, const
     figure("largest_decoded_mib", floor.largestDecodedMiB);
 
     if (peers) {
+        const PeerResult terminal =
+            runPagewellTerminal(images, quality, scratch + QStringLiteral("/terminal-%1.pdf").arg(name));
+        if (terminal.ok) {
+            figure("terminal_s", terminal.seconds);
+            count("terminal_bytes", terminal.bytes);
+        } else {
+            failWith(QStringLiteral("pagewell -o: ") + terminal.error);
+        }
         const PeerResult img2pdf = runImg2pdf(images, scratch + QStringLiteral("/img2pdf-%1.pdf").arg(name));
         if (img2pdf.ok) {
             figure("img2pdf_s", img2pdf.seconds);

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Measures Pagewell against the floor (TurboJPEG alone) and two peers (img2pdf, ImageMagick) on image sets it
-# makes itself, then prints every figure and the goals' ratios. Figures only: nothing here passes or fails.
+# makes itself, then prints every figure and the goals' ratios, and last the command `pagewell -o` against the peers,
+# process against process. Figures only: nothing here passes or fails.
 #   bench/run.sh              all sets and the folder scan
 #   SCAN_LIMIT_S=60 bench/run.sh   stop the folder scan after 60 s (default 90)
 #   BASELINE_BENCH=/path/to/older/pagewell-bench bench/run.sh
@@ -145,4 +146,14 @@ row huge "peak_rss_mib / (3 x decoded + 80 MiB)" "$(ratio "$(value huge peak_rss
 for p in preview24 preview48 preview20tif; do
     row "$p" "preview_ms / 300" "$(ratio "$(value "$p" preview_ms)" 300)" 1
     row "$p" "preview_peak_rss_mib / 64" "$(ratio "$(value "$p" preview_peak_rss_mib)" 64)" 1
+done
+
+# The three as a user runs them: one process each over the same images, from its start to its end.
+echo
+echo "== process against process (wall seconds): pagewell -o, img2pdf, ImageMagick"
+printf '%-10s %12s %12s %12s %16s %16s\n' set "pagewell -o" img2pdf magick "-o / img2pdf" "-o / magick"
+for s in "${sets[@]}"; do
+    t=$(value "$s" terminal_s) i=$(value "$s" img2pdf_s) m=$(value "$s" magick_s)
+    printf '%-10s %12s %12s %12s %16s %16s\n' "$s" "${t:-n/a}" "${i:-n/a}" "${m:-n/a}" "$(ratio "$t" "$i")" \
+        "$(ratio "$t" "$m")"
 done

@@ -121,7 +121,9 @@ void ConversionRun::runStep()
     case Step::Prepare:
         m_count = m_window.entryCount();
         // The output folder, one level; an existing folder is fine and any other failure is not ours to report.
-        QDir().mkdir(m_window.outputFolder());
+        if (const QString folder = m_window.outputFolder(); !folder.isEmpty()) {
+            QDir().mkdir(folder);
+        }
         if (failed(m_stages->prepareWorkspace())) {
             break;
         }
@@ -168,6 +170,7 @@ void ConversionRun::makePage()
     if (i + 1 < m_count) {
         m_stages->readAhead(m_window.entry(i + 1));
     }
+    Q_EMIT phaseReached(Phase::Page, i, m_count);
     const PageDescriptionSource describe = [this] { return m_window.pageDescription(); };
     if (failed(m_stages->makePage(i, m_window.entry(i), describe), i)) {
         return;
@@ -186,12 +189,13 @@ void ConversionRun::makePage()
 
 void ConversionRun::join()
 {
+    const int pages = std::accumulate(m_joins.begin(), m_joins.end(), 0);
+    Q_EMIT phaseReached(Phase::Join, m_joined + m_joins.at(m_joinStep), pages);
     if (failed(m_stages->join(m_joinStep))) {
         return;
     }
     m_joined += m_joins.at(m_joinStep);
     if (m_count > 1) {
-        const int pages = std::accumulate(m_joins.begin(), m_joins.end(), 0);
         showPercent(QCoreApplication::translate("ConversionRun", "Creating..."), percentOf(m_joined, pages));
     }
     ++m_joinStep;
@@ -200,7 +204,12 @@ void ConversionRun::join()
 
 void ConversionRun::save()
 {
+    Q_EMIT phaseReached(Phase::Save, 0, 1);
     const StageResult saved = m_stages->saveTo(m_destination);
+    if (!saved.ok && !m_window.asksAgainAfterFailedSave()) {
+        (void)failed(saved);
+        return;
+    }
     if (!saved.ok) {
         Q_EMIT messageRaised(MessageIcon::Critical, stageTitle(saved.title),
                              saved.text + QCoreApplication::translate("ConversionRun",

@@ -33,6 +33,13 @@ public:
         Aborted,
     };
     Q_ENUM(Outcome)
+    enum class Phase
+    {
+        Page,
+        Join,
+        Save,
+    };
+    Q_ENUM(Phase)
 
     ConversionRun(RunWindow& window, StagesFactory makeStages, QObject* parent = nullptr);
     // A run still under way stops here and removes its workspace.
@@ -54,6 +61,10 @@ Q_SIGNALS:
     void progressed(const QString& text, int percent);
     // A message for the user, shown before the run goes on.
     void messageRaised(MessageIcon icon, const QString& title, const QString& text);
+    // Where the run stands, for a display that counts for itself (the terminal's): Page as page done + 1 of total
+    // is made, Join as the pages up to done of total are put together, Save as the document goes to its
+    // destination.
+    void phaseReached(ConversionRun::Phase phase, int done, int total);
     // Where is the document to go? Answered by answerSave().
     void saveAsked(const QString& title, const QString& filter);
     // The run is over; destination is the saved document's path when outcome is Saved.

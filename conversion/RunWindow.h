@@ -15,13 +15,14 @@ class RunWindow
 public:
     virtual ~RunWindow() = default;
 
-    // The window that owns messages, dialogs and the page library's boxes.
+    // The window that owns messages, dialogs and the page library's boxes; nullptr for a run without a window.
     [[nodiscard]] virtual QWidget* owner() = 0;
     [[nodiscard]] virtual int entryCount() const = 0;
     [[nodiscard]] virtual ImageFile entry(int index) const = 0;
     // The page as the page controls (the quality slider) stand now.
     [[nodiscard]] virtual PageDescription pageDescription() const = 0;
     [[nodiscard]] virtual DocumentInfo documentInfo() const = 0;
+    // Made (one level) as the run starts; empty for none.
     [[nodiscard]] virtual QString outputFolder() const = 0;
     virtual void setOutputFolder(const QString& folder) = 0;
     // Busy: the convert button says so and is disabled, the tool bar too. Not busy: the button is back.
@@ -32,4 +33,7 @@ public:
     // Gives the focus to each tool-bar button in turn; with enable, each is enabled first.
     virtual void sweepToolBar(bool enable) = 0;
     virtual void saveSettings() = 0;
+    // Whether a save that fails asks again where to save (the window's user may choose another name), or ends the
+    // run as any other failure does (nobody is there to choose).
+    [[nodiscard]] virtual bool asksAgainAfterFailedSave() const { return true; }
 };

@@ -1,6 +1,9 @@
 #include "imagelist/ImageTest.h"
 
 #include "imagereader/format/FormatTable.h"
+#include "platform/PosixFile.h"
+
+#include <QFile>
 
 bool passesImageTest(const QString& name)
 {
@@ -14,4 +17,9 @@ bool passesImageTest(const QString& name)
         }
     }
     return false;
+}
+
+bool joinsImageList(const QByteArray& path)
+{
+    return passesImageTest(QFile::decodeName(path)) && !isSpecialFile(path);
 }

@@ -77,6 +77,42 @@ private Q_SLOTS:
         QVERIFY2(shape.match(now).hasMatch(), qPrintable(now));
     }
 
+    void checkedPdfDate_typedText_keptTurnedOrRefused_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("expected"); // empty: refused
+        QTest::newRow("the window's form") << "D:20240102030405+01'00"
+                                           << "D:20240102030405+01'00";
+        QTest::newRow("PDF's own form, year only") << "D:2024"
+                                                   << "D:2024";
+        QTest::newRow("PDF's own form, Z and closing apostrophe") << "D:20240229235959Z"
+                                                                  << "D:20240229235959Z";
+        QTest::newRow("PDF, 30 February") << "D:20240230120000+01'00"
+                                          << "";
+        QTest::newRow("PDF, hour 24") << "D:20240101240000+01'00"
+                                      << "";
+        QTest::newRow("PDF, offset of 24 hours") << "D:20240101120000+24'00"
+                                                 << "";
+        QTest::newRow("PDF, a line after it") << "D:20240101120000\n"
+                                              << "";
+        QTest::newRow("ISO date, local time") << "2024-01-15"
+                                              << "D:20240115000000-06'00";
+        QTest::newRow("ISO with offset") << "2024-07-01T14:30:00+05:45"
+                                         << "D:20240701143000+05'45";
+        QTest::newRow("ISO, 29 February of a common year") << "2023-02-29"
+                                                           << "";
+        QTest::newRow("words") << "yesterday"
+                               << "";
+        QTest::newRow("empty") << ""
+                               << "";
+    }
+    void checkedPdfDate_typedText_keptTurnedOrRefused()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, expected);
+        QCOMPARE(checkedPdfDate(typed).value_or(QString()), expected);
+    }
+
     void qualityLabels_position_givesPercentAndWord_data()
     {
         QTest::addColumn<int>("position");

@@ -5,6 +5,9 @@
 #include "app/GettingStartedPicture.h"
 #include "app/ProgramArt.h"
 #include "platform/Skin.h"
+#include "support/PdfProbe.h"
+#include "support/ProcessProbe.h"
+#include "support/TestFolder.h"
 #include "support/WindowFixture.h"
 
 #include <QAccessible>
@@ -19,6 +22,8 @@
 #include <QTest>
 #include <QtPlugin>
 
+#include <csignal>
+
 #include <sys/stat.h>
 
 // The window as a desktop program: files from the command line, keyboard use, the settings file's place, and the
@@ -32,6 +37,8 @@ private Q_SLOTS:
     void commandLineFiles_givesFullPaths();
     void program_optionsOrNoDisplay_answeredWithoutWindow_data();
     void program_optionsOrNoDisplay_answeredWithoutWindow();
+    void terminalRun_imagesAndFolder_documentOrNothingLeft_data();
+    void terminalRun_imagesAndFolder_documentOrNothingLeft();
     void addDroppedPaths_imagesJoinInOrder_panelHides();
     void addDroppedPaths_noImagesOrRunUnderWay_nothingChanges();
     void deleteKey_removesSelected_labelFollows_data();
@@ -97,6 +104,39 @@ std::unique_ptr<frmPrinting> openWindow(WindowFixture& f, Skin& skin, const QStr
     return window;
 }
 
+// The built program's environment on a terminal without any display (ssh, a console, a packaging script, cron):
+// QT_QPA_PLATFORM unset and DISPLAY empty.
+QProcessEnvironment withoutDisplay()
+{
+    QProcessEnvironment environment;
+    const QProcessEnvironment ours = QProcessEnvironment::systemEnvironment();
+    for (const QString kept : {"HOME", "PATH", "XDG_CACHE_HOME", "ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS"}) {
+        if (ours.contains(kept)) {
+            environment.insert(kept, ours.value(kept));
+        }
+    }
+    environment.insert(QStringLiteral("DISPLAY"), QString());
+    return environment;
+}
+
+// The processes whose parent is pid.
+QList<qint64> childrenOf(qint64 pid)
+{
+    QList<qint64> children;
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
+        if (entry.toLongLong() <= 0 || !stat.open(QIODevice::ReadOnly)) {
+            continue;
+        }
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 1 && fields.at(1).toLongLong() == pid) {
+            children.append(entry.toLongLong());
+        }
+    }
+    return children;
+}
+
 } // namespace
 
 void TestDesktop::commandLineFiles_givesFullPaths_data()
@@ -154,6 +194,26 @@ void TestDesktop::program_optionsOrNoDisplay_answeredWithoutWindow_data()
         << QStringList{"a.jpg", "--", "--help"} << QString() << 1 << QByteArray() << noSession;
     QTest::newRow("a platform that needs a display")
         << QStringList{"a.jpg"} << QStringLiteral("wayland;xcb") << 1 << QByteArray() << noSession;
+    QTest::newRow("help, even with -o") << QStringList{"-o", "out.pdf", "a.jpg", "--help"} << QString() << 0 << usage
+                                        << QByteArray();
+    QTest::newRow("an option of the terminal's conversion without -o")
+        << QStringList{"--title", "-o", "a.jpg"} << QString() << 2 << QByteArray() << QByteArray("'--title'");
+    QTest::newRow("-o without images") << QStringList{"-o", "out.pdf", "--quiet"} << QString() << 2 << QByteArray()
+                                       << QByteArray("no image");
+    QTest::newRow("-o with an unknown option")
+        << QStringList{"-o", "out.pdf", "a.jpg", "--bogus"} << QString() << 2 << QByteArray() << QByteArray("--bogus");
+    QTest::newRow("-o with a quality out of range") << QStringList{"--quality=0", "-o", "out.pdf", "a.jpg"} << QString()
+                                                    << 2 << QByteArray() << QByteArray("--quality");
+    QTest::newRow("-o with a paper nobody knows") << QStringList{"-o", "out.pdf", "--page-size", "b5", "a.jpg"}
+                                                  << QString() << 2 << QByteArray() << QByteArray("--page-size");
+    QTest::newRow("-o with an orientation nobody knows")
+        << QStringList{"-o", "out.pdf", "--orientation", "upside-down", "a.jpg"} << QString() << 2 << QByteArray()
+        << QByteArray("--orientation");
+    QTest::newRow("-o with too wide a margin") << QStringList{"-o", "out.pdf", "--margin", "51", "a.jpg"} << QString()
+                                               << 2 << QByteArray() << QByteArray("--margin");
+    QTest::newRow("-o with a day that does not exist")
+        << QStringList{"-o", "out.pdf", "--date", "D:20240230120000+01'00", "a.jpg"} << QString() << 2 << QByteArray()
+        << QByteArray("--date");
 }
 
 void TestDesktop::program_optionsOrNoDisplay_answeredWithoutWindow()
@@ -164,13 +224,7 @@ void TestDesktop::program_optionsOrNoDisplay_answeredWithoutWindow()
     QFETCH(QByteArray, output);
     QFETCH(QByteArray, error);
 
-    QProcessEnvironment environment;
-    const QProcessEnvironment ours = QProcessEnvironment::systemEnvironment();
-    for (const QString kept : {"HOME", "ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS"}) {
-        if (ours.contains(kept)) {
-            environment.insert(kept, ours.value(kept));
-        }
-    }
+    QProcessEnvironment environment = withoutDisplay();
     if (!qpaPlatform.isEmpty()) {
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), qpaPlatform);
     }
@@ -187,6 +241,121 @@ void TestDesktop::program_optionsOrNoDisplay_answeredWithoutWindow()
     } else {
         QVERIFY2(standardError.contains(error) && standardError.count('\n') == 1 && standardError.endsWith('\n'),
                  standardError.constData());
+    }
+}
+
+void TestDesktop::terminalRun_imagesAndFolder_documentOrNothingLeft_data()
+{
+    // pagewell -o on a terminal without a display; {dir} is the images' folder, {out} a document already there.
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitStatus");        // -1: ended by SIGTERM, sent while the second image is read
+    QTest::addColumn<QList<int>>("pageWidths"); // the widths of the images the pages show, in order; empty: none
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("creationDate"); // empty: not looked at
+    QTest::addColumn<QByteArray>("error");     // part of standard error; empty: nothing there
+    QTest::newRow("three images and a folder, in order, with the information given")
+        << QStringList{"{dir}/c.png",
+                       "{dir}/a.jpg",
+                       "{dir}/notes.txt",
+                       "{dir}/b.png",
+                       "{dir}/scans",
+                       "--title",
+                       "Zürich 2024",
+                       "--date=2024-01-02T03:04:05+01:00",
+                       "--quality",
+                       "90",
+                       "-o",
+                       "{out}"}
+        << 0 << QList<int>{220, 200, 240, 160, 180} << QStringLiteral("Zürich 2024")
+        << QStringLiteral("D:20240102030405+01'00") << QByteArray("notes.txt\" is not an image");
+    QTest::newRow("to standard output, quiet, the window's first values")
+        << QStringList{"-q", "-o", "-", "{dir}/a.jpg"} << 0 << QList<int>{200} << QStringLiteral("New PDF Document")
+        << QString() << QByteArray();
+    QTest::newRow("a bad image: status 1 and the document as it was")
+        << QStringList{"-o", "{out}", "{dir}/a.jpg", "{dir}/broken.jpg"} << 1 << QList<int>{} << QString() << QString()
+        << QByteArray("broken.jpg");
+    QTest::newRow("SIGTERM mid-run: no workspace, no helper, the document as it was")
+        << QStringList{"-o", "{out}", "{dir}/a.jpg", "{dir}/loops.png"} << -1 << QList<int>{} << QString() << QString()
+        << QByteArray("Image 2 of 2");
+}
+
+void TestDesktop::terminalRun_imagesAndFolder_documentOrNothingLeft()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitStatus);
+    QFETCH(QList<int>, pageWidths);
+    QFETCH(QString, title);
+    QFETCH(QString, creationDate);
+    QFETCH(QByteArray, error);
+
+    TestFolder folder;
+    const QString dir = folder.mkdir(QStringLiteral("images"));
+    folder.mkdir(QStringLiteral("images/scans/.hidden"));
+    const QList<std::pair<QString, int>> pictures{{"c.png", 220},           {"a.jpg", 200},
+                                                  {"b.png", 240},           {"scans/IMG_10.png", 180},
+                                                  {"scans/IMG_2.jpg", 160}, {"scans/.hidden/IMG_1.png", 260}};
+    for (const auto& [name, width] : pictures) {
+        QVERIFY(makeTestPicture(width, 120).save(dir + QLatin1Char('/') + name));
+    }
+    folder.write(QStringLiteral("images/notes.txt"), "a note");
+    folder.write(QStringLiteral("images/broken.jpg"), "not a JPEG at all");
+    // The image reader loops on it until it is stopped.
+    QVERIFY(QFile::copy(QStringLiteral(PAGEWELL_HOSTILE_DIR "/iff-endless-loop.png"), dir + "/loops.png"));
+    const QByteArray older = "the document that was there";
+    const QString out = folder.write(QStringLiteral("out.pdf"), older);
+    const QString temporary = folder.mkdir(QStringLiteral("tmp"));
+
+    QProcessEnvironment environment = withoutDisplay();
+    environment.insert(QStringLiteral("TMPDIR"), temporary);
+    QProcess program;
+    program.setProcessEnvironment(environment);
+    const bool toStandardOutput = arguments.contains(QStringLiteral("-"));
+    const QString document = toStandardOutput ? folder.file(QStringLiteral("standard output.pdf")) : out;
+    if (toStandardOutput) {
+        program.setStandardOutputFile(document);
+    }
+    arguments.replaceInStrings(QStringLiteral("{dir}"), dir).replaceInStrings(QStringLiteral("{out}"), out);
+    program.start(QStringLiteral(PAGEWELL_PROGRAM), arguments);
+    QByteArray standardError;
+    QList<qint64> helpers;
+    if (exitStatus < 0) {
+        QTRY_VERIFY_WITH_TIMEOUT((standardError += program.readAllStandardError()).contains(error), 120000);
+        helpers = childrenOf(program.processId());
+        QVERIFY(!helpers.isEmpty());
+        QCOMPARE(::kill(pid_t(program.processId()), SIGTERM), 0);
+    }
+    QVERIFY(program.waitForFinished(600000));
+    standardError += program.readAllStandardError();
+
+    if (exitStatus < 0) {
+        QCOMPARE(program.exitStatus(), QProcess::CrashExit);
+    } else {
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QVERIFY2(program.exitCode() == exitStatus, standardError.constData());
+    }
+    QVERIFY2(error.isEmpty() ? standardError.isEmpty() : standardError.contains(error), standardError.constData());
+    QVERIFY2(QDir(temporary).isEmpty(), "a workspace was left in the temporary folder");
+    for (const qint64 helper : std::as_const(helpers)) {
+        // SIGKILL is sent, not waited for.
+        QTRY_VERIFY_WITH_TIMEOUT(processGone(helper), 20000);
+    }
+    if (pageWidths.isEmpty()) {
+        QFile kept(out);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), older);
+        return;
+    }
+    QVERIFY(PdfProbe::passesQpdfCheck(document));
+    const QList<QSizeF> pages = PdfProbe::pageSizes(document);
+    QCOMPARE(pages.size(), pageWidths.size());
+    for (int i = 0; i < pages.size(); ++i) {
+        // Each picture is 120 pixels high: its page's shape tells which it is.
+        QVERIFY2(qAbs(pages.at(i).width() / pages.at(i).height() - pageWidths.at(i) / 120.0) < 0.02,
+                 qPrintable(QStringLiteral("page %1").arg(i + 1)));
+    }
+    QCOMPARE(PdfProbe::info(document).value(QStringLiteral("Title")), title);
+    if (!creationDate.isEmpty()) {
+        QCOMPARE(PdfProbe::rawInfo(document).value(QStringLiteral("CreationDate")), creationDate);
     }
 }
 
@@ -377,10 +546,12 @@ void TestDesktop::tab_reachesEveryControl_withVisibleFocus()
     QTRY_VERIFY(window->isActiveWindow());
     window->runToolBarCommand(3); // hides the guide over the list
 
+    // Orientation and margin wait, disabled, until a paper size is chosen.
     const QStringList controls = {"txtTitle",      "txtCreationDate", "txtCreateFor",  "txtSubject",    "txtKeywords",
-                                  "Command1",      "Command3",        "List1",         "Slider1",       "txtPath",
-                                  "cmdBrowse",     "CmdToolsBar_0",   "CmdToolsBar_1", "CmdToolsBar_2", "CmdToolsBar_3",
-                                  "CmdToolsBar_4", "CmdToolsBar_5",   "CmdToolsBar_6"};
+                                  "Command1",      "Command3",        "List1",         "Slider1",       "cboPageSize",
+                                  "txtPath",       "cmdBrowse",       "CmdToolsBar_0", "CmdToolsBar_1", "CmdToolsBar_2",
+                                  "CmdToolsBar_3", "CmdToolsBar_4",   "CmdToolsBar_5", "CmdToolsBar_6", "CmdToolsBar_7",
+                                  "CmdToolsBar_8"};
     window->findChild<QWidget*>(QStringLiteral("txtTitle"))->setFocus();
     QStringList reached;
     for (int i = 0; i < 2 * controls.size() && !reached.contains(QApplication::focusWidget()->objectName()); ++i) {
@@ -498,7 +669,7 @@ void TestDesktop::settingsAndFirstSave_useTheRightFolder()
 
 void TestDesktop::art_iconsAndPicture_sharpAtDoubleScale()
 {
-    for (int index = 0; index < 7; ++index) {
+    for (int index = 0; index < 9; ++index) {
         const QIcon icon = toolBarIcon(index);
         QVERIFY2(!icon.isNull(), qPrintable(QString::number(index)));
         // Drawn for the density asked, not a 32-pixel bitmap blown up or left small.
@@ -508,17 +679,17 @@ void TestDesktop::art_iconsAndPicture_sharpAtDoubleScale()
         QCOMPARE(two.size(), QSize(64, 64));
         QVERIFY(two != one.scaled(64, 64));
     }
-    QVERIFY(toolBarIcon(7).isNull());
+    QVERIFY(toolBarIcon(9).isNull());
     QVERIFY(!convertIcon().isNull());
     QVERIFY(!programIcon().isNull());
 
     // The tool bar's icons are all different drawings.
     QSet<QByteArray> seen;
-    for (int index = 0; index < 7; ++index) {
+    for (int index = 0; index < 9; ++index) {
         const QImage image = toolBarIcon(index).pixmap(QSize(32, 32)).toImage();
         seen.insert(QByteArray(reinterpret_cast<const char*>(image.constBits()), image.sizeInBytes()));
     }
-    QCOMPARE(seen.size(), 7);
+    QCOMPARE(seen.size(), 9);
 
     const QSize own = gettingStartedPictureSize();
     QVERIFY(own.width() > 300 && own.height() > 150);
