@@ -1,5 +1,6 @@
 #include "app/MainWindowLayout.h"
 
+#include "app/DocumentDefaults.h"
 #include "app/GettingStartedPicture.h"
 #include "app/PdfDate.h"
 #include "app/ProgramArt.h"
@@ -272,8 +273,8 @@ void MainWindowLayout::buildDocumentFields(QWidget* central, QBoxLayout* upper)
         }
         ++row;
     };
-    titleField = textBox(QStringLiteral("txtTitle"), QStringLiteral("New PDF Document"), fields);
-    authorField = textBox(QStringLiteral("txtCreateFor"), QStringLiteral("Pagewell"), fields);
+    titleField = textBox(QStringLiteral("txtTitle"), QString::fromLatin1(kDefaultTitle), fields);
+    authorField = textBox(QStringLiteral("txtCreateFor"), QString::fromLatin1(kDefaultAuthor), fields);
     creationDateField = textBox(QStringLiteral("txtCreationDate"), QString(), fields);
     // The date is read whole, also on a small screen: the field keeps room for its 22 characters.
     creationDateField->setMinimumWidth(creationDateField->fontMetrics().horizontalAdvance(
@@ -281,7 +282,7 @@ void MainWindowLayout::buildDocumentFields(QWidget* central, QBoxLayout* upper)
                                        16);
     nowButton = new QPushButton(QCoreApplication::translate("frmPrinting", "Now"), fields);
     nowButton->setObjectName(QStringLiteral("Command1"));
-    subjectField = textBox(QStringLiteral("txtSubject"), QStringLiteral("New Subject"), fields);
+    subjectField = textBox(QStringLiteral("txtSubject"), QString::fromLatin1(kDefaultSubject), fields);
     keywordsField = textBox(QStringLiteral("txtKeywords"), QString(), fields);
     addField(QStringLiteral("lblTitle"), QCoreApplication::translate("frmPrinting", "PDF Document Title:"), titleField);
     addField(QStringLiteral("lblCreateFor"), QCoreApplication::translate("frmPrinting", "PDF Author:"), authorField);

@@ -66,7 +66,7 @@ int ImageListWidget::takePaths(const QList<QByteArray>& paths)
     }
     QList<QByteArray> images;
     for (const QByteArray& path : paths) {
-        if (passesImageTest(QFile::decodeName(path)) && !isSpecialFile(path)) {
+        if (joinsImageList(path)) {
             images.append(path);
         }
     }
