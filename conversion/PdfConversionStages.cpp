@@ -32,6 +32,11 @@ public:
     {
         return m_worker.run([&] { return m_library.StretchDrawFromFile(box, left, top, width, height, imageFile); });
     }
+    int DrawJpegData(int box, int left, int top, int width, int height, const QByteArray& jpeg,
+                     const JpegFacts& facts) override
+    {
+        return m_library.DrawJpegData(box, left, top, width, height, jpeg, facts);
+    }
     int EndDoc(int box) override
     {
         return m_worker.run([&] { return m_library.EndDoc(box); });

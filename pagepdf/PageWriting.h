@@ -1,15 +1,16 @@
 #pragma once
 
-#include "pagepdf/JpegEncoding.h"
+#include "pagepdf/PageImage.h"
 
 #include <QString>
 
 #include <vector>
 
-// A JPEG picture placed on the page, its rectangle in 0.1 mm from the page's top-left corner.
+// A picture placed on the page, its rectangle in 0.1 mm from the page's top-left corner. The picture stands upright
+// in it, turned and mirrored as its orientation says, by the drawing matrix alone.
 struct PlacedImage
 {
-    JpegImage jpeg;
+    PageImage image;
     int left = 0;
     int top = 0;
     int width = 0;

@@ -1,5 +1,6 @@
 #include "pagepdf/QpdfPageLibrary.h"
 
+#include "pagepdf/FlateEncoding.h"
 #include "pagepdf/JpegEncoding.h"
 #include "pagepdf/PageBitmapReading.h"
 #include "pagepdf/PageWriting.h"
@@ -25,6 +26,7 @@ struct QpdfPageLibrary::Box
     int pageWidth = 0;
     int pageHeight = 0;
     int quality = kLibraryDefaultQuality;
+    int compression = PdfPageLibrary::JpegCompression;
     std::map<int, int> fixedSettings;
     bool begun = false;
     std::vector<PlacedImage> images;
@@ -81,6 +83,12 @@ int QpdfPageLibrary::SetNumProp(int box, int id, int value)
         }
         b->quality = value;
         return 0;
+    case Compression:
+        if (value != JpegCompression && value != Lossless) {
+            return fail(QStringLiteral("The PDF library has no compression %1.").arg(value));
+        }
+        b->compression = value;
+        return 0;
     case Setting31:
     case Setting44:
     case Setting51:
@@ -114,6 +122,7 @@ int QpdfPageLibrary::SetStrProp(int box, int id, const QString& text)
     case PageWidth:
     case PageHeight:
     case JpegQuality:
+    case Compression:
     case Setting31:
     case Setting44:
     case Setting51:
@@ -154,17 +163,52 @@ int QpdfPageLibrary::StretchDrawFromFile(int box, int left, int top, int width, 
     }
 }
 
-int QpdfPageLibrary::drawFromFile(Box& box, int left, int top, int width, int height, const QString& imageFile)
+int QpdfPageLibrary::checkDrawable(const Box& box, int width, int height, const QString& what)
 {
     if (!box.begun) {
-        return fail(
-            QStringLiteral("The image \"%1\" cannot be drawn: the page document has not been begun.").arg(imageFile));
+        return fail(QStringLiteral("The image \"%1\" cannot be drawn: the page document has not been begun.").arg(what));
     }
     if (width <= 0 || height <= 0) {
         return fail(QStringLiteral("The image \"%1\" cannot be drawn into a rectangle of %2 by %3.")
-                        .arg(imageFile)
+                        .arg(what)
                         .arg(width)
                         .arg(height));
+    }
+    return 0;
+}
+
+int QpdfPageLibrary::DrawJpegData(int box, int left, int top, int width, int height, const QByteArray& jpeg,
+                                  const JpegFacts& facts)
+{
+    Box* b = findBox(box);
+    const QString what = QStringLiteral("JPEG data");
+    if (b == nullptr || checkDrawable(*b, width, height, what) != 0) {
+        return -1;
+    }
+    if (jpeg.isEmpty() || facts.width <= 0 || facts.height <= 0 ||
+        (facts.components != 1 && facts.components != 3 && facts.components != 4) || facts.orientation < 1 ||
+        facts.orientation > 8) {
+        return fail(QStringLiteral("The JPEG data cannot be drawn: its description is incomplete."));
+    }
+    PageImage image;
+    // The bytes stay in the caller's copy, which the image holds on to.
+    auto kept = std::make_shared<QByteArray>(jpeg);
+    image.data = std::shared_ptr<const unsigned char>(kept, reinterpret_cast<const unsigned char*>(kept->constData()));
+    image.size = std::size_t(kept->size());
+    image.width = facts.width;
+    image.height = facts.height;
+    image.components = facts.components;
+    image.inkInverted = facts.inkInverted;
+    image.iccProfile = facts.iccProfile;
+    image.orientation = facts.orientation;
+    b->images.push_back(PlacedImage{std::move(image), left, top, width, height});
+    return 0;
+}
+
+int QpdfPageLibrary::drawFromFile(Box& box, int left, int top, int width, int height, const QString& imageFile)
+{
+    if (checkDrawable(box, width, height, imageFile) != 0) {
+        return -1;
     }
 
     const QFileInfo info(imageFile);
@@ -193,12 +237,22 @@ int QpdfPageLibrary::drawFromFile(Box& box, int left, int top, int width, int he
                         .arg(imageFile, why));
     }
 
-    std::optional<JpegImage> jpeg = encodeJpeg(bitmap->rows, box.quality, &why);
-    if (!jpeg) {
+    std::optional<PageImage> image;
+    if (box.compression == Lossless) {
+        image = encodeFlate(bitmap->rows, &why);
+    } else if (std::optional<JpegImage> jpeg = encodeJpeg(bitmap->rows, box.quality, &why)) {
+        image.emplace();
+        image->size = jpeg->size;
+        image->width = jpeg->width;
+        image->height = jpeg->height;
+        image->components = jpeg->grey ? 1 : 3;
+        image->data = std::shared_ptr<const unsigned char>(jpeg->data.release(), TurboJpegFree());
+    }
+    if (!image) {
         return fail(QCoreApplication::translate("QpdfPageLibrary", "The image \"%1\" cannot be compressed: %2.")
                         .arg(imageFile, why));
     }
-    box.images.push_back(PlacedImage{std::move(*jpeg), left, top, width, height});
+    box.images.push_back(PlacedImage{std::move(*image), left, top, width, height});
     return 0;
 }
 

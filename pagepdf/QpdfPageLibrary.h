@@ -6,8 +6,8 @@
 #include <memory>
 
 // The page-PDF library itself: images are read from the plain BMP files that the image reader writes, and from
-// nothing else (PageBitmapReading), compressed to JPEG with TurboJPEG (JpegEncoding) and placed on a single page
-// that qpdf writes (PageWriting). It never decodes any other image format: that happens in the reader's process. An
+// nothing else (PageBitmapReading), compressed to JPEG with TurboJPEG (JpegEncoding) or without loss (FlateEncoding)
+// and placed on a single page that qpdf writes (PageWriting); a JPEG file's own data is placed as it is. It never decodes any other image format: that happens in the reader's process. An
 // image is compressed when it is drawn, so a box holds only its JPEG data, never the decoded picture.
 class QpdfPageLibrary final : public PdfPageLibrary
 {
@@ -22,6 +22,8 @@ public:
     int SetStrProp(int box, int id, const QString& text) override;
     int BeginDoc(int box) override;
     int StretchDrawFromFile(int box, int left, int top, int width, int height, const QString& imageFile) override;
+    int DrawJpegData(int box, int left, int top, int width, int height, const QByteArray& jpeg,
+                     const JpegFacts& facts) override;
     int EndDoc(int box) override;
     int FreeBox(int box) override;
     [[nodiscard]] QString GetErrorMsg() const override;
@@ -36,6 +38,8 @@ private:
     Box* findBox(int box);
     int fail(const QString& message);
     int drawFromFile(Box& box, int left, int top, int width, int height, const QString& imageFile);
+    // Fails unless the box is begun and the rectangle has an area; what names the image in the message.
+    int checkDrawable(const Box& box, int width, int height, const QString& what);
 
     std::map<int, std::unique_ptr<Box>> m_boxes;
     int m_nextBox = 1;

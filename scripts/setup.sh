@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 packages=(
     cmake g++ make pkg-config
     qt6-base-dev qt6-svg-dev libgl-dev qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
-    libfreeimage-dev libqpdf-dev libturbojpeg0-dev libjpeg-dev libpng-dev libseccomp-dev
+    libfreeimage-dev libqpdf-dev libturbojpeg0-dev libjpeg-dev libpng-dev zlib1g-dev libseccomp-dev
     libheif-dev libwebp-dev libjxl-dev liblcms2-dev
     libheif-examples webp libjxl-tools libavif-bin
     pdftk-java openjdk-17-jdk-headless qpdf poppler-utils

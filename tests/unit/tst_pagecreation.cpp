@@ -1,6 +1,7 @@
 #include "app/Translations.h"
 #include "conversion/PageCreation.h"
 #include "pagepdf/QpdfPageLibrary.h"
+#include "support/ImageCorpus.h"
 #include "support/PdfProbe.h"
 #include "support/TestFolder.h"
 
@@ -34,6 +35,10 @@ public:
         return record(QStringLiteral("SetStrProp %1 %2 %3").arg(box).arg(id).arg(text));
     }
     int BeginDoc(int box) override { return record(QStringLiteral("BeginDoc %1").arg(box)); }
+    int DrawJpegData(int box, int left, int top, int width, int height, const QByteArray&, const JpegFacts&) override
+    {
+        return record(QStringLiteral("DrawJpegData %1 %2 %3 %4 %5").arg(box).arg(left).arg(top).arg(width).arg(height));
+    }
     int StretchDrawFromFile(int box, int left, int top, int width, int height, const QString& imageFile) override
     {
         return record(QStringLiteral("StretchDrawFromFile %1 %2 %3 %4 %5 %6")
@@ -161,48 +166,82 @@ private Q_SLOTS:
     void createPagePdf_pictureOnPaper_sheetAndPlacedRectangle_data()
     {
         QTest::addColumn<QSize>("pixels");
+        QTest::addColumn<int>("format"); // a FREE_IMAGE_FORMAT
+        QTest::addColumn<QSize>("dotsPerMetre");
         QTest::addColumn<PaperSize>("paper");
         QTest::addColumn<PaperOrientation>("orientation");
         QTest::addColumn<int>("marginMm");
         QTest::addColumn<QSizeF>("sheetMm");
         QTest::addColumn<QRectF>("pictureMm");
         const auto automatic = PaperOrientation::Automatic;
-        QTest::newRow("photo, A4 turns landscape") << QSize(400, 300) << PaperSize::A4 << automatic << 10
-                                                   << QSizeF(297, 210) << QRectF(21.83, 10, 253.33, 190);
-        QTest::newRow("scan, A4 stays portrait") << QSize(248, 351) << PaperSize::A4 << automatic << 10
-                                                 << QSizeF(210, 297) << QRectF(10, 14.04, 190, 268.92);
+        QTest::newRow("photo, A4 turns landscape")
+            << QSize(400, 300) << int(FIF_PNG) << QSize(0, 0) << PaperSize::A4 << automatic << 10 << QSizeF(297, 210)
+            << QRectF(21.83, 10, 253.33, 190);
+        QTest::newRow("scan, A4 stays portrait")
+            << QSize(248, 351) << int(FIF_PNG) << QSize(0, 0) << PaperSize::A4 << automatic << 10 << QSizeF(210, 297)
+            << QRectF(10, 14.04, 190, 268.92);
         QTest::newRow("photo on portrait A4, no margin")
-            << QSize(400, 300) << PaperSize::A4 << PaperOrientation::Portrait << 0 << QSizeF(210, 297)
-            << QRectF(0, 69.75, 210, 157.5);
-        QTest::newRow("scan on landscape Letter") << QSize(248, 351) << PaperSize::Letter
-                                                  << PaperOrientation::Landscape << 25 << QSizeF(279.4, 215.9)
-                                                  << QRectF(81.09, 25, 117.21, 165.9);
-        QTest::newRow("square on A5, widest margin") << QSize(100, 100) << PaperSize::A5 << automatic << 50
-                                                     << QSizeF(148, 210) << QRectF(50, 81, 48, 48);
-        QTest::newRow("tiny picture enlarged on Legal") << QSize(20, 10) << PaperSize::Legal << automatic << 10
-                                                        << QSizeF(355.6, 215.9) << QRectF(10, 24.05, 335.6, 167.8);
-        QTest::newRow("portrait on landscape A3") << QSize(300, 400) << PaperSize::A3 << PaperOrientation::Landscape
-                                                  << 0 << QSizeF(420, 297) << QRectF(98.6, 0, 222.8, 297);
-        QTest::newRow("as the image") << QSize(400, 300) << PaperSize::AsImage << automatic << 10
-                                      << QSizeF(106.4, 79.8) << QRectF(0, 0, 106.4, 79.8);
-        QTest::newRow("1 x 1 gets the smallest page") << QSize(1, 1) << PaperSize::AsImage << automatic << 10
-                                                      << QSizeF(1.1, 1.1) << QRectF(0, 0, 1.1, 1.1);
+            << QSize(400, 300) << int(FIF_PNG) << QSize(0, 0) << PaperSize::A4 << PaperOrientation::Portrait << 0
+            << QSizeF(210, 297) << QRectF(0, 69.75, 210, 157.5);
+        QTest::newRow("scan on landscape Letter")
+            << QSize(248, 351) << int(FIF_PNG) << QSize(0, 0) << PaperSize::Letter << PaperOrientation::Landscape << 25
+            << QSizeF(279.4, 215.9) << QRectF(81.09, 25, 117.21, 165.9);
+        QTest::newRow("square on A5, widest margin") << QSize(100, 100) << int(FIF_PNG) << QSize(0, 0) << PaperSize::A5
+                                                     << automatic << 50 << QSizeF(148, 210) << QRectF(50, 81, 48, 48);
+        QTest::newRow("tiny picture enlarged on Legal")
+            << QSize(20, 10) << int(FIF_PNG) << QSize(0, 0) << PaperSize::Legal << automatic << 10
+            << QSizeF(355.6, 215.9) << QRectF(10, 24.05, 335.6, 167.8);
+        QTest::newRow("portrait on landscape A3")
+            << QSize(300, 400) << int(FIF_PNG) << QSize(0, 0) << PaperSize::A3 << PaperOrientation::Landscape << 0
+            << QSizeF(420, 297) << QRectF(98.6, 0, 222.8, 297);
+        QTest::newRow("as the image") << QSize(400, 300) << int(FIF_PNG) << QSize(0, 0) << PaperSize::AsImage
+                                      << automatic << 10 << QSizeF(106.4, 79.8) << QRectF(0, 0, 106.4, 79.8);
+        QTest::newRow("1 x 1 gets the smallest page")
+            << QSize(1, 1) << int(FIF_PNG) << QSize(0, 0) << PaperSize::AsImage << automatic << 10 << QSizeF(1.1, 1.1)
+            << QRectF(0, 0, 1.1, 1.1);
         QTest::newRow("a line keeps its shape on the smallest height")
-            << QSize(3000, 1) << PaperSize::AsImage << automatic << 10 << QSizeF(797.9, 1.1)
-            << QRectF(0, 0.4, 797.9, 0.3);
+            << QSize(3000, 1) << int(FIF_PNG) << QSize(0, 0) << PaperSize::AsImage << automatic << 10
+            << QSizeF(797.9, 1.1) << QRectF(0, 0.4, 797.9, 0.3);
+        // A scan's page at its stated resolution: 248 x 351 at 30 dpi (1181 per metre) is 210 x 297.2 mm.
+        const QRectF scan(0, 0, 210, 297.2);
+        QTest::newRow("as scanned, PNG") << QSize(248, 351) << int(FIF_PNG) << QSize(1181, 1181) << PaperSize::AsScanned
+                                         << automatic << 10 << scan.size() << scan;
+        QTest::newRow("as scanned, JPEG") << QSize(248, 351) << int(FIF_JPEG) << QSize(1181, 1181)
+                                          << PaperSize::AsScanned << automatic << 10 << scan.size() << scan;
+        QTest::newRow("as scanned, TIFF") << QSize(248, 351) << int(FIF_TIFF) << QSize(1181, 1181)
+                                          << PaperSize::AsScanned << automatic << 10 << scan.size() << scan;
+        // Otherwise the page as the image: 248 x 351 pixels at 0.376 units each.
+        const QRectF own(0, 0, 66.0, 93.4);
+        const QList<std::pair<const char*, QSize>> fallbacks = {{"none stated", QSize(0, 0)},
+                                                                {"below 10 dpi", QSize(197, 197)},
+                                                                {"above 10,000 dpi", QSize(393740, 393740)},
+                                                                {"unequal across and down", QSize(1181, 2362)}};
+        for (const auto& [why, dots] : fallbacks) {
+            QTest::newRow(qPrintable(QStringLiteral("as scanned, %1").arg(QLatin1String(why))))
+                << QSize(248, 351) << int(FIF_PNG) << dots << PaperSize::AsScanned << automatic << 10 << own.size()
+                << own;
+        }
     }
 
     void createPagePdf_pictureOnPaper_sheetAndPlacedRectangle()
     {
         QFETCH(QSize, pixels);
+        QFETCH(int, format);
+        QFETCH(QSize, dotsPerMetre);
         QFETCH(PaperSize, paper);
         QFETCH(PaperOrientation, orientation);
         QFETCH(int, marginMm);
         QFETCH(QSizeF, sheetMm);
         QFETCH(QRectF, pictureMm);
         TestFolder folder;
-        const QString picture = folder.file(QStringLiteral("picture.png"));
-        QVERIFY(makeTestPicture(pixels.width(), pixels.height()).save(picture, "PNG"));
+        const QString picture = folder.file(QStringLiteral("picture.") +
+                                            QString::fromLatin1(FreeImage_GetFormatFromFIF(FREE_IMAGE_FORMAT(format))));
+        QFile file(picture);
+        const QByteArray bytes =
+            freeImageFile(FREE_IMAGE_FORMAT(format), makeTestPicture(pixels.width(), pixels.height()),
+                          dotsPerMetre.width(), dotsPerMetre.height());
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+        file.close();
         const QString pdf = folder.file(QStringLiteral("0.pdf"));
         QpdfPageLibrary library;
         PageDescription description;
