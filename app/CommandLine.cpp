@@ -147,6 +147,8 @@ QByteArray usageText()
            "                         (default: as-image)\n"
            "      --orientation=WAY  auto, portrait or landscape, on a sheet of paper (default: auto)\n"
            "      --margin=MM        margin on a sheet of paper, 0 to 50 mm (default: 10)\n"
+           "      --original         keep each picture's quality: a JPEG's own data, any other\n"
+           "                         picture without loss (--quality is then not used)\n"
            "  -q, --quiet            show no progress\n"
            "\n"
            "Qt's own options, such as -platform and -style, are taken by the window as well.\n"

@@ -11,6 +11,7 @@
 #include "conversion/PageDescription.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFontDatabase>
 #include <QFrame>
@@ -307,6 +308,14 @@ void MainWindowLayout::buildLowerRows(QWidget* central, QBoxLayout* body, const 
     qualityRow->addWidget(qualityCaption);
     qualityPercentLabel = captionLabel(QStringLiteral("lblQuality"), QStringLiteral("100%"), central);
     qualityRow->addWidget(qualityPercentLabel);
+    qualityRow->addSpacing(24);
+    keepOriginalBox = new QCheckBox(QCoreApplication::translate("frmPrinting", "Keep original quality"), central);
+    keepOriginalBox->setObjectName(QStringLiteral("chkKeepOriginal"));
+    keepOriginalBox->setAccessibleName(keepOriginalBox->text().remove(QLatin1Char('&')));
+    keepOriginalBox->setAccessibleDescription(QCoreApplication::translate(
+        "frmPrinting", "A JPEG's page keeps the file's own data, any other picture is kept without loss; the "
+                       "quality is then not used"));
+    qualityRow->addWidget(keepOriginalBox);
     qualityRow->addStretch(1);
     qualityWordLabel =
         captionLabel(QStringLiteral("lblQtt"), QCoreApplication::translate("frmPrinting", "Good"), central);
@@ -392,8 +401,8 @@ void MainWindowLayout::buildPageRow(QWidget* central, QBoxLayout* body)
                                                                 "size of its picture; a paper size fits every "
                                                                 "picture on that sheet"));
 
-    QLabel* orientationCaption = captionLabel(
-        QStringLiteral("lblOrientation"), QCoreApplication::translate("frmPrinting", "Orientation:"), central);
+    QLabel* orientationCaption = captionLabel(QStringLiteral("lblOrientation"),
+                                              QCoreApplication::translate("frmPrinting", "Orientation:"), central);
     orientationBox = new QComboBox(central);
     orientationBox->setObjectName(QStringLiteral("cboOrientation"));
     orientationBox->addItem(QCoreApplication::translate("frmPrinting", "Automatic"),
@@ -459,10 +468,10 @@ void MainWindowLayout::buildMenusAndShortcuts(QMainWindow& window, const std::fu
 
 void MainWindowLayout::setTabOrder()
 {
-    const QList<QWidget*> order = {titleField,    creationDateField, authorField,       subjectField,
-                                   keywordsField, nowButton,         convertButton,     gettingStartedPanel,
-                                   imageList,     qualitySlider,     paperSizeBox,      orientationBox,
-                                   marginBox,     outputFolderField, browseButton};
+    const QList<QWidget*> order = {titleField,     creationDateField, authorField,       subjectField,
+                                   keywordsField,  nowButton,         convertButton,     gettingStartedPanel,
+                                   imageList,      keepOriginalBox,   qualitySlider,     paperSizeBox,
+                                   orientationBox, marginBox,         outputFolderField, browseButton};
     for (int i = 1; i < order.size(); ++i) {
         QWidget::setTabOrder(order.at(i - 1), order.at(i));
     }

@@ -9,6 +9,7 @@
 class DropPanel;
 class ImageListWidget;
 class QAbstractButton;
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -65,6 +66,7 @@ public:
     QLabel* qualityPercentLabel = nullptr;    // "80%" beside "Compress Quality:" [lblQuality]
     QLabel* qualityWordLabel = nullptr;       // "Best" at the row's right end [lblQtt]
     QSlider* qualitySlider = nullptr;         // [Slider1]
+    QCheckBox* keepOriginalBox = nullptr;     // "Keep original quality" beside the quality [chkKeepOriginal]
     QComboBox* paperSizeBox = nullptr;        // "Page size:", each item's data a PaperSize [cboPageSize]
     QComboBox* orientationBox = nullptr;      // "Orientation:", each item's data a PaperOrientation [cboOrientation]
     QSpinBox* marginBox = nullptr;            // "Margin:" in millimetres [spnMargin]

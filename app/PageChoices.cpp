@@ -9,6 +9,7 @@ namespace {
 const auto kPaperKey = QStringLiteral("Page/size");
 const auto kOrientationKey = QStringLiteral("Page/orientation");
 const auto kMarginKey = QStringLiteral("Page/marginMm");
+const auto kOriginalKey = QStringLiteral("Page/keepOriginal");
 
 } // namespace
 
@@ -29,6 +30,10 @@ PageDescription readPageChoices(const QString& stateFile, PageDescription defaul
     if (isNumber && margin >= 0 && margin <= kMaxMarginMm) {
         read.marginMm = margin;
     }
+    const QString original = state.value(kOriginalKey).toString();
+    if (original == QStringLiteral("true") || original == QStringLiteral("false")) {
+        read.keepOriginal = original == QStringLiteral("true");
+    }
     return read;
 }
 
@@ -41,4 +46,5 @@ void writePageChoices(const QString& stateFile, const PageDescription& descripti
     state.setValue(kPaperKey, paperSizeWord(description.paper));
     state.setValue(kOrientationKey, orientationWord(description.orientation));
     state.setValue(kMarginKey, description.marginMm);
+    state.setValue(kOriginalKey, description.keepOriginal);
 }

@@ -22,8 +22,15 @@ enum class Field
     PageSize,
     Orientation,
     Margin,
+    Original,
     Quiet,
 };
+
+// A flag takes no value.
+bool isFlag(Field field)
+{
+    return field == Field::Original || field == Field::Quiet;
+}
 
 struct OptionName
 {
@@ -38,7 +45,7 @@ constexpr std::array kOptions{
     OptionName{"keywords", 0, Field::Keywords},       OptionName{"date", 0, Field::Date},
     OptionName{"quality", 0, Field::Quality},         OptionName{"page-size", 0, Field::PageSize},
     OptionName{"orientation", 0, Field::Orientation}, OptionName{"margin", 0, Field::Margin},
-    OptionName{"quiet", 'q', Field::Quiet},
+    OptionName{"original", 0, Field::Original},       OptionName{"quiet", 'q', Field::Quiet},
 };
 
 // An option as one argument gives it: which one, and its value when the argument carries it.
@@ -73,7 +80,7 @@ OptionUse optionUse(const QByteArray& argument)
         }
     }
     // A flag takes no value: "--quiet=yes" and "-qx" are no options of ours.
-    if (use.option != nullptr && use.option->field == Field::Quiet && use.value) {
+    if (use.option != nullptr && isFlag(use.option->field) && use.value) {
         use.option = nullptr;
     }
     return use;
@@ -153,6 +160,9 @@ bool apply(Field field, const QByteArray& value, TerminalRequest* request, QStri
                      .arg(kMaxMarginMm)
                      .arg(text);
         return false;
+    case Field::Original:
+        request->page.keepOriginal = true;
+        return true;
     case Field::Quiet:
         request->quiet = true;
         return true;
@@ -168,7 +178,7 @@ TerminalOption terminalOption(const QByteArray& argument)
     if (use.option == nullptr) {
         return {};
     }
-    return {true, use.option->field == Field::Output, use.option->field != Field::Quiet && !use.value};
+    return {true, use.option->field == Field::Output, !isFlag(use.option->field) && !use.value};
 }
 
 TerminalRequest windowDefaults(const QString& now)
@@ -202,7 +212,7 @@ std::optional<TerminalRequest> readTerminalRequest(const QList<QByteArray>& argu
                     .arg(QString::fromLocal8Bit(argument));
             return std::nullopt;
         }
-        const bool takesValue = use.option->field != Field::Quiet;
+        const bool takesValue = !isFlag(use.option->field);
         if (takesValue && !use.value && i + 1 < arguments.size()) {
             use.value = arguments.at(++i);
         }

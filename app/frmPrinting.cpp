@@ -25,6 +25,7 @@
 #include "preview/ShowImage.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
@@ -85,6 +86,7 @@ void frmPrinting::connectControls()
     connect(m_ui.paperSizeBox, &QComboBox::currentIndexChanged, this, &frmPrinting::refreshPageControls);
     connect(m_ui.orientationBox, &QComboBox::currentIndexChanged, this, &frmPrinting::refreshPageControls);
     connect(m_ui.marginBox, &QSpinBox::valueChanged, this, &frmPrinting::refreshPageControls);
+    connect(m_ui.keepOriginalBox, &QCheckBox::toggled, this, &frmPrinting::refreshPageControls);
     connect(m_ui.browseButton, &QPushButton::clicked, this, &frmPrinting::browseOutputFolder);
     connect(m_ui.convertButton, &QPushButton::clicked, this, [this] {
         if (m_unloaded) {
@@ -325,6 +327,7 @@ PageDescription frmPrinting::pageDescription() const
     page.paper = PaperSize(m_ui.paperSizeBox->currentData().toInt());
     page.orientation = PaperOrientation(m_ui.orientationBox->currentData().toInt());
     page.marginMm = m_ui.marginBox->value();
+    page.keepOriginal = m_ui.keepOriginalBox->isChecked();
     return page;
 }
 
@@ -341,6 +344,7 @@ void frmPrinting::showPageChoices(const PageDescription& choices)
     m_ui.paperSizeBox->setCurrentIndex(std::max(0, m_ui.paperSizeBox->findData(int(choices.paper))));
     m_ui.orientationBox->setCurrentIndex(std::max(0, m_ui.orientationBox->findData(int(choices.orientation))));
     m_ui.marginBox->setValue(choices.marginMm);
+    m_ui.keepOriginalBox->setChecked(choices.keepOriginal);
     refreshPageControls();
 }
 
@@ -351,6 +355,8 @@ void frmPrinting::refreshPageControls()
     const bool sheet = page.paper != PaperSize::AsImage && page.paper != PaperSize::AsScanned;
     m_ui.orientationBox->setEnabled(sheet);
     m_ui.marginBox->setEnabled(sheet);
+    // A kept original is never compressed again.
+    m_ui.qualitySlider->setEnabled(!page.keepOriginal);
     refreshPreviewSheet();
 }
 
@@ -499,9 +505,9 @@ void frmPrinting::refreshPreviewSheet()
     }
     m_ui.preview->setSheetLayout([page](QSize picture) -> std::optional<PreviewSheet> {
         const PagePlacement placed = placePicture(page, picture.width(), picture.height());
-        return PreviewSheet{QSizeF(placed.page.width, placed.page.height),
-                            QRectF(placed.picture.left, placed.picture.top, placed.picture.width,
-                                   placed.picture.height)};
+        return PreviewSheet{
+            QSizeF(placed.page.width, placed.page.height),
+            QRectF(placed.picture.left, placed.picture.top, placed.picture.width, placed.picture.height)};
     });
 }
 

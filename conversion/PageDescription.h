@@ -34,6 +34,8 @@ struct PageDescription
     PaperSize paper = PaperSize::AsImage;
     PaperOrientation orientation = PaperOrientation::Automatic; // with a sheet of paper only
     int marginMm = 10;                                          // on every side of a sheet of paper, 0 to 50
+    // A JPEG's page holds the file's own data and any other picture is kept without loss; quality is then not used.
+    bool keepOriginal = false;
 
     friend bool operator==(const PageDescription&, const PageDescription&) = default;
 };

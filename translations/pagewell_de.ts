@@ -819,6 +819,14 @@ pdftk meldete:
         <translation>Beenden</translation>
     </message>
     <message>
+        <source>Keep original quality</source>
+        <translation>Originalqualität behalten</translation>
+    </message>
+    <message>
+        <source>A JPEG&apos;s page keeps the file&apos;s own data, any other picture is kept without loss; the quality is then not used</source>
+        <translation>Die Seite eines JPEG behält die Daten der Datei, jedes andere Bild bleibt verlustfrei; die Qualität wird dann nicht verwendet</translation>
+    </message>
+    <message>
         <source>Page size:</source>
         <translation>Seitengröße:</translation>
     </message>

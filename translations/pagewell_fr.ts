@@ -819,6 +819,14 @@ pdftk a signalé&#xa0;:
         <translation>Quitter</translation>
     </message>
     <message>
+        <source>Keep original quality</source>
+        <translation>Garder la qualité d’origine</translation>
+    </message>
+    <message>
+        <source>A JPEG&apos;s page keeps the file&apos;s own data, any other picture is kept without loss; the quality is then not used</source>
+        <translation>La page d’un JPEG garde les données du fichier, toute autre image est gardée sans perte&#xa0;; la qualité n’est alors pas utilisée</translation>
+    </message>
+    <message>
         <source>Page size:</source>
         <translation>Taille de page&#xa0;:</translation>
     </message>

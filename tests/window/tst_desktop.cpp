@@ -547,11 +547,11 @@ void TestDesktop::tab_reachesEveryControl_withVisibleFocus()
     window->runToolBarCommand(3); // hides the guide over the list
 
     // Orientation and margin wait, disabled, until a paper size is chosen.
-    const QStringList controls = {"txtTitle",      "txtCreationDate", "txtCreateFor",  "txtSubject",    "txtKeywords",
-                                  "Command1",      "Command3",        "List1",         "Slider1",       "cboPageSize",
-                                  "txtPath",       "cmdBrowse",       "CmdToolsBar_0", "CmdToolsBar_1", "CmdToolsBar_2",
-                                  "CmdToolsBar_3", "CmdToolsBar_4",   "CmdToolsBar_5", "CmdToolsBar_6", "CmdToolsBar_7",
-                                  "CmdToolsBar_8"};
+    const QStringList controls = {
+        "txtTitle",      "txtCreationDate", "txtCreateFor",    "txtSubject",    "txtKeywords",   "Command1",
+        "Command3",      "List1",           "chkKeepOriginal", "Slider1",       "cboPageSize",   "txtPath",
+        "cmdBrowse",     "CmdToolsBar_0",   "CmdToolsBar_1",   "CmdToolsBar_2", "CmdToolsBar_3", "CmdToolsBar_4",
+        "CmdToolsBar_5", "CmdToolsBar_6",   "CmdToolsBar_7",   "CmdToolsBar_8"};
     window->findChild<QWidget*>(QStringLiteral("txtTitle"))->setFocus();
     QStringList reached;
     for (int i = 0; i < 2 * controls.size() && !reached.contains(QApplication::focusWidget()->objectName()); ++i) {

@@ -10,6 +10,7 @@
 
 #include <QAccessible>
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDragEnterEvent>
 #include <QFile>
@@ -303,13 +304,13 @@ void TestMainWindow::window_opens_wholeOnScreenControlsApart()
         w.minimumSizeHint().width() <= 800 - 16 && w.minimumSizeHint().height() <= 600 - 48,
         qPrintable(QStringLiteral("minimum %1x%2").arg(w.minimumSizeHint().width()).arg(w.minimumSizeHint().height())));
 
-    QStringList names = {
-        "picDoor",      "prewImage",    "Label2",          "lblPageNum",      "lblTitle",   "txtTitle",
-        "lblCreateFor", "txtCreateFor", "lblCreationDate", "txtCreationDate", "Command1",   "lblSubject",
-        "txtSubject",   "lblKeywords",  "txtKeywords",     "lblJPG",          "lblQuality", "lblQtt",
-        "Slider1",      "lblPageSize",  "cboPageSize",     "lblOrientation",  "cboOrientation",
-        "lblMargin",    "spnMargin",    "Label3",          "txtPath",         "cmdBrowse",  "Command3",
-        "pb",           "lblPB"};
+    QStringList names = {"picDoor",     "prewImage",    "Label2",         "lblPageNum",      "lblTitle",
+                         "txtTitle",    "lblCreateFor", "txtCreateFor",   "lblCreationDate", "txtCreationDate",
+                         "Command1",    "lblSubject",   "txtSubject",     "lblKeywords",     "txtKeywords",
+                         "lblJPG",      "lblQuality",   "lblQtt",         "Slider1",         "chkKeepOriginal",
+                         "lblPageSize", "cboPageSize",  "lblOrientation", "cboOrientation",  "lblMargin",
+                         "spnMargin",   "Label3",       "txtPath",        "cmdBrowse",       "Command3",
+                         "pb",          "lblPB"};
     for (int i = 0; i < 9; ++i) {
         names << QStringLiteral("CmdToolsBar_%1").arg(i);
     }
@@ -637,6 +638,8 @@ void TestMainWindow::pageChoices_keptBesideWindowState_settingsFileKeepsItsLines
     QVERIFY(orientation->isEnabled() && margin->isEnabled());
     orientation->setCurrentIndex(orientation->findText(QStringLiteral("Landscape")));
     margin->setValue(25);
+    f.find<QCheckBox>("chkKeepOriginal")->setChecked(true);
+    QVERIFY(!f.find<QSlider>("Slider1")->isEnabled()); // a kept original is not compressed again
     w.close();
     f.window.reset();
     QVERIFY(QFile::exists(f.folder.file(QStringLiteral("config/pages.conf"))));
@@ -648,6 +651,8 @@ void TestMainWindow::pageChoices_keptBesideWindowState_settingsFileKeepsItsLines
     QCOMPARE(f.find<QComboBox>("cboPageSize")->currentText(), QStringLiteral("A5"));
     QCOMPARE(f.find<QComboBox>("cboOrientation")->currentText(), QStringLiteral("Landscape"));
     QCOMPARE(f.find<QSpinBox>("spnMargin")->value(), 25);
+    QVERIFY(f.find<QCheckBox>("chkKeepOriginal")->isChecked());
+    QVERIFY(!f.find<QSlider>("Slider1")->isEnabled());
     QCOMPARE(f.text("lblQuality"), QStringLiteral("45%"));
 }
 
