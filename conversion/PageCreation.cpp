@@ -92,8 +92,9 @@ StageResult createPagePdf(PdfPageLibrary& library, const PageJob& job, const Nor
         return named;
     }
 
+    const PageDescription description = describe();
     QString normaliseError;
-    const std::optional<NormalisedImage> image = normalise(&normaliseError);
+    const std::optional<NormalisedImage> image = normalise(description.keepOriginal, &normaliseError);
     if (!image) {
         if (normaliseError.isEmpty()) {
             normaliseError = QCoreApplication::translate("PageCreation", "\"%1\" could not be prepared for its page.")
@@ -101,7 +102,6 @@ StageResult createPagePdf(PdfPageLibrary& library, const PageJob& job, const Nor
         }
         return StageResult::failure(kImageTitle, normaliseError);
     }
-    const PageDescription description = describe();
     const PagePlacement placement =
         placePicture(description, image->widthPx, image->heightPx, image->resolutionX, image->resolutionY);
     const PageSize& page = placement.page;
@@ -116,10 +116,22 @@ StageResult createPagePdf(PdfPageLibrary& library, const PageJob& job, const Nor
             [&] { return setNum(PdfPageLibrary::PageHeight, page.height); },
             [&] { return setNum(PdfPageLibrary::Setting31, 2); },
             [&] { return setNum(PdfPageLibrary::JpegQuality, description.quality); },
+            [&] {
+                return setNum(PdfPageLibrary::Compression,
+                              description.keepOriginal ? PdfPageLibrary::Lossless : PdfPageLibrary::JpegCompression);
+            },
             [&] { return setNum(PdfPageLibrary::Setting51, 2); },
             [&] { return setNum(PdfPageLibrary::Setting52, 2); },
             [&] { return check(library.BeginDoc(box)); },
-            [&] { return check(library.StretchDrawFromFile(box, spot.left, spot.top, spot.width, spot.height, picture)); },
+            [&] {
+                if (const std::optional<OriginalJpeg>& original = image->original) {
+                    const JpegFacts facts{original->width,       original->height,      original->components,
+                                          original->inkInverted, original->orientation, original->iccProfile};
+                    return check(library.DrawJpegData(box, spot.left, spot.top, spot.width, spot.height,
+                                                      original->data, facts));
+                }
+                return check(library.StretchDrawFromFile(box, spot.left, spot.top, spot.width, spot.height, picture));
+            },
             [&] { return check(library.EndDoc(box)); },
         });
         !drawn.ok) {
@@ -139,5 +151,6 @@ StageResult createPagePdf(PdfPageLibrary& library, const PageJob& job, const Nor
 StageResult createPagePdf(PdfPageLibrary& library, const PageJob& job, const PageDescriptionSource& describe)
 {
     return createPagePdf(
-        library, job, [&](QString* error) { return readPagePicture(job.imagePath, error); }, describe);
+        library, job, [&](bool /*keepOriginal*/, QString* error) { return readPagePicture(job.imagePath, error); },
+        describe);
 }

@@ -25,12 +25,13 @@ struct PageJob
     QString pagePath;         // the one-page PDF to write (jpgtmp/<index>.pdf)
 };
 
-// Normalises the entry's image; on failure returns nothing and sets *error.
-using Normaliser = std::function<std::optional<NormalisedImage>(QString* error)>;
+// Normalises the entry's image, keeping a JPEG's own data where the reader finds it fit when keepOriginal; on
+// failure returns nothing and sets *error.
+using Normaliser = std::function<std::optional<NormalisedImage>(bool keepOriginal, QString* error)>;
 
-// Makes the page of one entry: opens a box, names the page file, normalises the image through `normalise`,
-// sets the page properties (describe() is read at that moment), draws the image where placePicture() puts it and
-// writes the file. Stops at the first failure; the box is always released. A normalisation failure comes back with
+// Makes the page of one entry: opens a box, names the page file, reads describe() once, normalises the image through
+// `normalise`, sets the page properties, draws the image where placePicture() puts it (a kept JPEG's own data, or the
+// normalised picture, compressed without loss when the original is kept) and writes the file. Stops at the first failure; the box is always released. A normalisation failure comes back with
 // the title "Image", a library failure with the title "PDF".
 [[nodiscard]] StageResult createPagePdf(PdfPageLibrary& library, const PageJob& job, const Normaliser& normalise,
                                         const PageDescriptionSource& describe);

@@ -102,7 +102,7 @@ StageResult PdfConversionStages::makePage(int index, const ImageFile& image, con
     }
     m_entries[index] = image.shown;
     const PageJob job{m_owner, image.shown, m_workspace.pageFile(index)};
-    const Normaliser normalise = [this, &image](QString* error) {
+    const Normaliser normalise = [this, &image](bool /*keepOriginal*/, QString* error) {
         std::optional<NormalisedImage> normalised = m_pages->read(image, error);
         // The helper reads the next image while this page is encoded.
         if (normalised && m_next) {

@@ -103,12 +103,14 @@ private:
             QStringLiteral("SetNumProp 7 44 1"),
             QStringLiteral("SetStrProp 7 10 ") + page,
             QStringLiteral("SetNumProp 7 44 0"),
+            QStringLiteral("describe"),
             QStringLiteral("normalise"),
             QStringLiteral("SetStrProp 7 14 Pagewell"),
             QStringLiteral("SetNumProp 7 36 2128"),
             QStringLiteral("SetNumProp 7 34 1596"),
             QStringLiteral("SetNumProp 7 31 2"),
             QStringLiteral("SetNumProp 7 45 64"),
+            QStringLiteral("SetNumProp 7 60 0"),
             QStringLiteral("SetNumProp 7 51 2"),
             QStringLiteral("SetNumProp 7 52 2"),
             QStringLiteral("BeginDoc 7"),
@@ -118,24 +120,32 @@ private:
         };
     }
 
-    // Runs createPagePdf against the recording library; the normaliser records itself and moves the quality
-    // from 10 to 64, so the page must carry the value of the moment after normalisation.
-    static StageResult runRecorded(RecordingLibrary& library, const QString& page, bool normaliseFails = false)
+    // Runs createPagePdf against the recording library; the page controls and the normaliser record themselves. With
+    // keepOriginal the normaliser hands over a JPEG's own data, as the reader does for a JPEG fit to be kept.
+    static StageResult runRecorded(RecordingLibrary& library, const QString& page, bool normaliseFails = false,
+                                   bool keepOriginal = false)
     {
-        int quality = 10;
         const PageJob job{nullptr, imagePath, page};
         return createPagePdf(
             library, job,
-            [&](QString* error) -> std::optional<NormalisedImage> {
-                library.calls << QStringLiteral("normalise");
-                quality = 64;
+            [&](bool keep, QString* error) -> std::optional<NormalisedImage> {
+                library.calls << QStringLiteral("normalise%1").arg(keep ? " keeping the original" : "");
                 if (normaliseFails) {
                     *error = QStringLiteral("\"%1\" is not an image this program can read.").arg(imagePath);
                     return std::nullopt;
                 }
-                return NormalisedImage{800, 600, nullptr};
+                NormalisedImage image{800, 600, nullptr};
+                if (keep) {
+                    image.original = OriginalJpeg{QByteArray("\xff\xd8 data"), 600, 800, 3, 6, false, {}};
+                }
+                return image;
             },
-            [&] { return PageDescription{quality}; });
+            [&] {
+                library.calls << QStringLiteral("describe");
+                PageDescription description{64};
+                description.keepOriginal = keepOriginal;
+                return description;
+            });
     }
 
 private Q_SLOTS:
@@ -285,6 +295,22 @@ private Q_SLOTS:
         QCOMPARE(library.calls, allCalls(page));
     }
 
+    void createPagePdf_originalKept_jpegDataDrawnAndNothingCompressedLossily()
+    {
+        TestFolder folder;
+        const QString page = folder.file(QStringLiteral("3.pdf"));
+        RecordingLibrary library;
+        const StageResult result = runRecorded(library, page, false, true);
+        QVERIFY2(result.ok, qPrintable(result.text));
+        QStringList expected = allCalls(page);
+        expected.replace(expected.indexOf(QStringLiteral("normalise")), QStringLiteral("normalise keeping the original"));
+        expected.replace(expected.indexOf(QStringLiteral("SetNumProp 7 60 0")), QStringLiteral("SetNumProp 7 60 1"));
+        const auto draw = std::find_if(expected.begin(), expected.end(),
+                                       [](const QString& call) { return call.startsWith("StretchDrawFromFile"); });
+        *draw = QStringLiteral("DrawJpegData 7 0 0 2128 1596");
+        QCOMPARE(library.calls, expected);
+    }
+
     void createPagePdf_callFails_stopsThereAndFreesBox_data()
     {
         QTest::addColumn<QString>("failOn");
@@ -339,7 +365,7 @@ private Q_SLOTS:
         QVERIFY(!result.ok);
         QCOMPARE(result.title, QStringLiteral("Image"));
         QVERIFY2(result.text.contains(imagePath), qPrintable(result.text));
-        QStringList expected = allCalls(pagePath).mid(0, 5);
+        QStringList expected = allCalls(pagePath).mid(0, 6);
         expected << QStringLiteral("FreeBox 7");
         QCOMPARE(library.calls, expected);
     }
@@ -411,7 +437,7 @@ private Q_SLOTS:
 
         const StageResult noPicture = createPagePdf(
             library, {nullptr, photo, folder.file(QStringLiteral("0.pdf"))},
-            [](QString*) {
+            [](bool, QString*) {
                 return std::optional<NormalisedImage>(NormalisedImage{40, 30, nullptr});
             },
             [] { return PageDescription{80}; });
