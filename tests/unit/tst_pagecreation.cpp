@@ -285,6 +285,46 @@ private Q_SLOTS:
                                 .arg(placed.height())));
     }
 
+    void createPagePdf_turnedEntry_pageStandsTurnedOverItsOrientation_data()
+    {
+        QTest::addColumn<int>("orientation");  // the file's EXIF orientation
+        QTest::addColumn<int>("quarterTurns"); // the entry's, clockwise
+        QTest::addColumn<int>("shownTurns");   // quarter turns clockwise of the stored picture on the page
+        QTest::newRow("turned right") << 1 << 1 << 1;
+        QTest::newRow("turned twice") << 1 << 2 << 2;
+        QTest::newRow("EXIF 6") << 6 << 0 << 1;
+        QTest::newRow("EXIF 6, turned right") << 6 << 1 << 2;
+        QTest::newRow("EXIF 6, turned left") << 6 << 3 << 0;
+    }
+
+    void createPagePdf_turnedEntry_pageStandsTurnedOverItsOrientation()
+    {
+        QFETCH(int, orientation);
+        QFETCH(int, quarterTurns);
+        QFETCH(int, shownTurns);
+        TestFolder folder;
+        const QImage stored = makeTestPicture(80, 48);
+        const QString photo = folder.file(QStringLiteral("photo.jpg"));
+        QFile file(photo);
+        const QByteArray jpeg = jpegWithOrientation(stored, orientation);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(jpeg) == jpeg.size());
+        file.close();
+        ImageFile entry(photo);
+        entry.quarterTurns = quarterTurns;
+        const QString pdf = folder.file(QStringLiteral("0.pdf"));
+        QpdfPageLibrary library;
+        const StageResult result = createPagePdf(
+            library, {nullptr, photo, pdf}, [&](bool, QString* error) { return readPagePicture(entry, error); },
+            [] { return PageDescription{95}; });
+        QVERIFY2(result.ok, qPrintable(result.text));
+
+        // Every corner in its place: the page as poppler draws it against the stored picture turned.
+        const QImage expected = stored.transformed(QTransform().rotate(90.0 * shownTurns));
+        const QImage rendered = PdfProbe::renderPageAt(pdf, 1, expected.size());
+        const double difference = PdfProbe::meanDifference(rendered, expected);
+        QVERIFY2(difference >= 0 && difference < 8, qPrintable(QString::number(difference)));
+    }
+
     void createPagePdf_allSucceed_callsInOrderWithQualityOfTheMoment()
     {
         TestFolder folder;
