@@ -1,5 +1,7 @@
 #include "support/PdfProbe.h"
 
+#include <QDir>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -129,9 +131,11 @@ QList<QSizeF> pageSizes(const QString& pdf)
 QList<QTransform> drawingMatrices(const QString& pdf)
 {
     // qpdf's QDF form writes every content stream uncompressed, one operator to a line as the page library wrote it.
-    const ToolResult result = run(QStringLiteral("qpdf"), {QStringLiteral("--qdf"), QStringLiteral("--object-streams=disable"),
-                                                          pdf, QStringLiteral("-")});
-    static const QRegularExpression matrix(QStringLiteral(R"((-?[\d.]+) (-?[\d.]+) (-?[\d.]+) (-?[\d.]+) (-?[\d.]+) (-?[\d.]+) cm)"));
+    const ToolResult result =
+        run(QStringLiteral("qpdf"),
+            {QStringLiteral("--qdf"), QStringLiteral("--object-streams=disable"), pdf, QStringLiteral("-")});
+    static const QRegularExpression matrix(
+        QStringLiteral(R"((-?[\d.]+) (-?[\d.]+) (-?[\d.]+) (-?[\d.]+) (-?[\d.]+) (-?[\d.]+) cm)"));
     QList<QTransform> matrices;
     for (auto found = matrix.globalMatch(QString::fromLatin1(result.output)); found.hasNext();) {
         const QRegularExpressionMatch m = found.next();
@@ -139,6 +143,26 @@ QList<QTransform> drawingMatrices(const QString& pdf)
                                    m.captured(4).toDouble(), m.captured(5).toDouble(), m.captured(6).toDouble()));
     }
     return matrices;
+}
+
+QList<QByteArray> extractedImages(const QString& pdf, bool asStored)
+{
+    QTemporaryDir folder;
+    QList<QByteArray> images;
+    if (!folder.isValid() ||
+        run(QStringLiteral("pdfimages"),
+            {asStored ? QStringLiteral("-all") : QStringLiteral("-png"), pdf, folder.filePath(QStringLiteral("image"))})
+                .exitCode != 0) {
+        return images;
+    }
+    const QDir made(folder.path());
+    for (const QString& name : made.entryList(QDir::Files, QDir::Name)) {
+        QFile file(made.filePath(name));
+        if (file.open(QIODevice::ReadOnly)) {
+            images.append(file.readAll());
+        }
+    }
+    return images;
 }
 
 QImage renderPage(const QString& pdf, int page, int dpi)

@@ -37,6 +37,10 @@ ToolResult run(const QString& program, const QStringList& arguments);
 // drawn upright by "w 0 0 h x y cm" stands in the rectangle (x, y, w, h), in points from the bottom-left corner.
 [[nodiscard]] QList<QTransform> drawingMatrices(const QString& pdf);
 
+// The file's pictures as pdfimages gives them back, in order: each as it is stored (-all: a JPEG's own data stays a
+// JPEG file) or decoded into a PNG file (-png).
+[[nodiscard]] QList<QByteArray> extractedImages(const QString& pdf, bool asStored);
+
 // One page rendered to an image at the given resolution (1-based page number).
 [[nodiscard]] QImage renderPage(const QString& pdf, int page, int dpi);
 

@@ -45,13 +45,15 @@ class TestPdfPageLibrary : public QObject
 private:
     // Makes a whole page of the given size in units from one image; returns the library's result.
     int makePage(QpdfPageLibrary& library, const QString& image, const QString& pdf, int width, int height,
-                 int quality = 80)
+                 int quality = 80, bool lossless = false)
     {
         const int box = library.CreateBox(nullptr, 0);
         int result = library.SetStrProp(box, PdfPageLibrary::OutputFile, pdf);
         for (const auto& [id, value] :
              {std::pair{PdfPageLibrary::PageWidth, width}, std::pair{PdfPageLibrary::PageHeight, height},
-              std::pair{PdfPageLibrary::JpegQuality, quality}}) {
+              std::pair{PdfPageLibrary::JpegQuality, quality},
+              std::pair{PdfPageLibrary::Compression,
+                        int(lossless ? PdfPageLibrary::Lossless : PdfPageLibrary::JpegCompression)}}) {
             result = result == -1 ? -1 : library.SetNumProp(box, id, value);
         }
         result = result == -1 ? -1 : library.SetStrProp(box, PdfPageLibrary::ProductName, QStringLiteral("Pagewell"));
@@ -67,15 +69,19 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("source");
         QTest::addColumn<QString>("colourSpace");
+        QTest::addColumn<bool>("lossless");
         // The two layouts the image reader writes; everything else is refused (see failures).
-        QTest::newRow("24-bit colour") << int(Source::Colour24) << QStringLiteral("/DeviceRGB");
-        QTest::newRow("8-bit grey") << int(Source::Grey8) << QStringLiteral("/DeviceGray");
+        QTest::newRow("24-bit colour") << int(Source::Colour24) << QStringLiteral("/DeviceRGB") << false;
+        QTest::newRow("8-bit grey") << int(Source::Grey8) << QStringLiteral("/DeviceGray") << false;
+        QTest::newRow("24-bit colour, lossless") << int(Source::Colour24) << QStringLiteral("/DeviceRGB") << true;
+        QTest::newRow("8-bit grey, lossless") << int(Source::Grey8) << QStringLiteral("/DeviceGray") << true;
     }
 
     void endDoc_page800x600_sizeProducerAndPixels()
     {
         QFETCH(int, source);
         QFETCH(QString, colourSpace);
+        QFETCH(bool, lossless);
         TestFolder folder;
         QImage picture = makeTestPicture(800, 600);
         QString imagePath = folder.file(QStringLiteral("tmp.bmp"));
@@ -86,7 +92,14 @@ private Q_SLOTS:
         const QString pdf = folder.file(QStringLiteral("0.pdf"));
 
         QpdfPageLibrary library;
-        QCOMPARE(makePage(library, imagePath, pdf, 2128, 1596), 0);
+        QCOMPARE(makePage(library, imagePath, pdf, 2128, 1596, 80, lossless), 0);
+        if (lossless) {
+            // Every pixel as it was given.
+            const QList<QByteArray> extracted = PdfProbe::extractedImages(pdf, false);
+            QCOMPARE(extracted.size(), 1);
+            const QImage::Format format = picture.isGrayscale() ? QImage::Format_Grayscale8 : QImage::Format_RGB32;
+            QCOMPARE(QImage::fromData(extracted.first()).convertToFormat(format), picture.convertToFormat(format));
+        }
 
         QVERIFY(PdfProbe::passesQpdfCheck(pdf));
         const QMap<QString, QString> info = PdfProbe::info(pdf);
