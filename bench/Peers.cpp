@@ -39,13 +39,15 @@ PeerResult runPeer(const QString& program, const QStringList& arguments, const Q
 
 } // namespace
 
-PeerResult runPagewellTerminal(const QStringList& images, int quality, const QString& outFile)
+PeerResult runPagewellTerminal(const QStringList& images, int quality, bool original, const QString& outFile)
 {
+    QStringList arguments{QStringLiteral("--quiet"), QStringLiteral("--quality"), QString::number(quality)};
+    if (original) {
+        arguments << QStringLiteral("--original");
+    }
     return runPeer(QStringLiteral(PAGEWELL_PROGRAM),
-                   QStringList{QStringLiteral("--quiet"), QStringLiteral("--quality"), QString::number(quality),
-                               QStringLiteral("-o"), outFile, QStringLiteral("--")} +
-                       images,
-                   outFile, QProcessEnvironment::systemEnvironment());
+                   arguments + QStringList{QStringLiteral("-o"), outFile, QStringLiteral("--")} + images, outFile,
+                   QProcessEnvironment::systemEnvironment());
 }
 
 PeerResult runImg2pdf(const QStringList& images, const QString& outFile)

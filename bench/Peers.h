@@ -11,8 +11,9 @@ struct PeerResult
     qint64 bytes = 0;
 };
 
-// Pagewell from a terminal: pagewell -o out --quality Q --quiet images..., started as a user starts it.
-[[nodiscard]] PeerResult runPagewellTerminal(const QStringList& images, int quality, const QString& outFile);
+// Pagewell from a terminal: pagewell -o out --quality Q [--original] --quiet images..., started as a user starts it.
+[[nodiscard]] PeerResult runPagewellTerminal(const QStringList& images, int quality, bool original,
+                                             const QString& outFile);
 
 // img2pdf -o out images... (it embeds JPEG files as they are and compresses other images losslessly).
 [[nodiscard]] PeerResult runImg2pdf(const QStringList& images, const QString& outFile);

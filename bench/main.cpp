@@ -27,6 +27,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QElapsedTimer>
@@ -138,7 +139,7 @@ std::unique_ptr<Pdftk> tunedProcessPdftk(const QString& pagesDir, const QString&
     return std::make_unique<ProcessPdftk>();
 }
 
-int convertSet(const QString& name, const QString& imagesDir, int quality, const QString& scratch,
+int convertSet(const QString& name, const QString& imagesDir, int quality, bool original, const QString& scratch,
                const QString& magickConfig, bool peers, bool referenceChains, int joinFiles)
 {
     QStringList images;
@@ -159,6 +160,7 @@ int convertSet(const QString& name, const QString& imagesDir, int quality, const
     }
     bench.find<QListWidget>(QStringLiteral("List1"))->addItems(images);
     bench.find<QSlider>(QStringLiteral("Slider1"))->setValue(quality);
+    bench.find<QCheckBox>(QStringLiteral("chkKeepOriginal"))->setChecked(original);
     bench.dialogs.saveAnswers.push_back(output);
 
     UiStallMeter meter;
@@ -182,6 +184,7 @@ int convertSet(const QString& name, const QString& imagesDir, int quality, const
 
     count("images", images.size());
     count("quality", quality);
+    count("original", original ? 1 : 0);
     figure("run_s", runS);
     figure("pages_s", t.pagesSeconds);
     figure("pages_cpu_s", t.pagesCpuSeconds);
@@ -234,7 +237,7 @@ int convertSet(const QString& name, const QString& imagesDir, int quality, const
 
     if (peers) {
         const PeerResult terminal =
-            runPagewellTerminal(images, quality, scratch + QStringLiteral("/terminal-%1.pdf").arg(name));
+            runPagewellTerminal(images, quality, original, scratch + QStringLiteral("/terminal-%1.pdf").arg(name));
         if (terminal.ok) {
             figure("terminal_s", terminal.seconds);
             count("terminal_bytes", terminal.bytes);
@@ -248,9 +251,12 @@ int convertSet(const QString& name, const QString& imagesDir, int quality, const
         } else {
             failWith(QStringLiteral("img2pdf: ") + img2pdf.error);
         }
+        // ImageMagick always encodes again: it has nothing to set against a kept original.
         const PeerResult magick =
-            runMagick(images, quality, scratch + QStringLiteral("/magick-%1.pdf").arg(name), magickConfig);
-        if (magick.ok) {
+            original ? PeerResult{}
+                     : runMagick(images, quality, scratch + QStringLiteral("/magick-%1.pdf").arg(name), magickConfig);
+        if (original) {
+        } else if (magick.ok) {
             figure("magick_s", magick.seconds);
             count("magick_bytes", magick.bytes);
         } else {
@@ -354,6 +360,8 @@ int main(int argc, char* argv[])
                                        QStringLiteral("s"), QStringLiteral("120"));
     const QCommandLineOption uniformRows(QStringLiteral("uniform-rows"),
                                          QStringLiteral("What-if: give the list uniform row sizes before the scan."));
+    const QCommandLineOption original(QStringLiteral("original"),
+                                      QStringLiteral("Keep original quality (a JPEG's own data, else lossless)."));
     const QCommandLineOption noPeers(QStringLiteral("no-peers"), QStringLiteral("Skip img2pdf and ImageMagick."));
     const QCommandLineOption noChains(QStringLiteral("no-reference-chains"),
                                       QStringLiteral("Skip the plain and the process chain after the run."));
@@ -370,7 +378,7 @@ int main(int argc, char* argv[])
                                           QStringLiteral("n"));
     parser.addOption(listPictures);
     parser.addOptions({make, set, images, scan, pages, quality, scratch, magickConfig, scanLimit, uniformRows, noPeers,
-                       preview, repeats, noChains, joinFiles});
+                       preview, repeats, noChains, joinFiles, original});
     parser.process(app);
 
     if (parser.isSet(make)) {
@@ -390,7 +398,8 @@ int main(int argc, char* argv[])
                         parser.isSet(uniformRows));
     }
     if (parser.isSet(set) && parser.isSet(images)) {
-        return convertSet(parser.value(set), parser.value(images), parser.value(quality).toInt(), parser.value(scratch),
+        return convertSet(parser.value(set), parser.value(images), parser.value(quality).toInt(),
+                          parser.isSet(original), parser.value(scratch),
                           parser.value(magickConfig), !parser.isSet(noPeers), !parser.isSet(noChains),
                           parser.value(joinFiles).toInt());
     }

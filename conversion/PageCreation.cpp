@@ -151,6 +151,7 @@ StageResult createPagePdf(PdfPageLibrary& library, const PageJob& job, const Nor
 StageResult createPagePdf(PdfPageLibrary& library, const PageJob& job, const PageDescriptionSource& describe)
 {
     return createPagePdf(
-        library, job, [&](bool /*keepOriginal*/, QString* error) { return readPagePicture(job.imagePath, error); },
+        library, job,
+        [&](bool keepOriginal, QString* error) { return readPagePicture(job.imagePath, keepOriginal, error); },
         describe);
 }

@@ -36,6 +36,6 @@ using Normaliser = std::function<std::optional<NormalisedImage>(bool keepOrigina
 [[nodiscard]] StageResult createPagePdf(PdfPageLibrary& library, const PageJob& job, const Normaliser& normalise,
                                         const PageDescriptionSource& describe);
 
-// The same, normalising with readPagePicture(job.imagePath).
+// The same, normalising with readPagePicture(job.imagePath, keepOriginal).
 [[nodiscard]] StageResult createPagePdf(PdfPageLibrary& library, const PageJob& job,
                                         const PageDescriptionSource& describe);

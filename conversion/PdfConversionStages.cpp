@@ -102,11 +102,11 @@ StageResult PdfConversionStages::makePage(int index, const ImageFile& image, con
     }
     m_entries[index] = image.shown;
     const PageJob job{m_owner, image.shown, m_workspace.pageFile(index)};
-    const Normaliser normalise = [this, &image](bool /*keepOriginal*/, QString* error) {
-        std::optional<NormalisedImage> normalised = m_pages->read(image, error);
+    const Normaliser normalise = [this, &image](bool keepOriginal, QString* error) {
+        std::optional<NormalisedImage> normalised = m_pages->read(image, keepOriginal, error);
         // The helper reads the next image while this page is encoded.
         if (normalised && m_next) {
-            m_pages->readAhead(*m_next);
+            m_pages->readAhead(*m_next, keepOriginal);
         }
         m_next.reset();
         return normalised;

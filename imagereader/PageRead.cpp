@@ -20,7 +20,18 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+// A user's image opened for a request, and what its file was as the request went out.
+struct OpenedImage
+{
+    FileDescriptor fd;
+    struct stat before = {};
+};
+
 namespace {
+
+// What the reader may say of a JPEG kept as it is: a colour profile beyond this is no photo's (the reader ignores
+// larger ones when it decodes).
+constexpr std::uint32_t kMostProfileBytes = 16u << 20;
 
 bool fail(QString* error, const QString& message)
 {
@@ -93,55 +104,187 @@ std::uint32_t quarterTurns(const ImageFile& image)
     return std::uint32_t((image.quarterTurns % 4 + 4) % 4);
 }
 
-imagereader::Request pageRequest(const ImageFile& image)
+imagereader::Request pageRequest(const ImageFile& image, bool keepOriginal)
 {
     imagereader::Request request;
     request.mode = imagereader::Mode::Page;
     request.quarterTurns = quarterTurns(image);
+    request.keepOriginal = keepOriginal ? 1 : 0;
     const QByteArray name = image.native.mid(image.native.lastIndexOf('/') + 1);
     std::strncpy(request.fileName, name.constData(), sizeof request.fileName - 1);
     return request;
 }
 
-// The normalised image once the helper's outcome and picture are checked.
-std::optional<NormalisedImage> taken(ImageReader& reader, const QString& imagePath, ReaderOutcome outcome,
-                                     std::shared_ptr<const PictureFile> file, QString* error)
+// Whether what the helper said of a JPEG kept as it is can be so; empty when it can. Its size was checked with the
+// reply, and the profile must be within the picture file it was written to.
+QString originalMismatch(int fd, const imagereader::Reply& reply, bool asked, const OpenedImage& image)
 {
+    struct stat output = {};
+    const bool fits = asked && reply.original == 1 &&
+                      (reply.components == 1 || reply.components == 3 || reply.components == 4) &&
+                      reply.orientation >= 1 && reply.orientation <= 8 && reply.inkInverted <= 1 &&
+                      (reply.inkInverted == 0 || reply.components == 4) &&
+                      pagebitmap::withinLimits(reply.width, reply.height) && reply.profileBytes <= kMostProfileBytes &&
+                      ::fstat(fd, &output) == 0 && std::int64_t(reply.profileBytes) <= std::int64_t(output.st_size) &&
+                      image.before.st_size <= imagereader::kMaxDecodedBytes && reply.dataBytes >= 4 &&
+                      reply.dataBytes <= std::uint64_t(image.before.st_size);
+    if (fits) {
+        return {};
+    }
+    if (!asked || reply.original != 1) {
+        return QCoreApplication::translate("PageRead", "it kept a JPEG's own data, which was not asked for");
+    }
+    return QCoreApplication::translate("PageRead", "what it said of the JPEG it kept cannot be (%1 components, "
+                                                   "orientation %2, %3 bytes of colour profile)")
+        .arg(reply.components)
+        .arg(reply.orientation)
+        .arg(reply.profileBytes);
+}
+
+// Reads exactly `size` bytes from `offset`; false (errno set, 0 when the file ended first) when it cannot.
+bool readExactly(int fd, char* into, std::int64_t size, std::int64_t offset)
+{
+    std::int64_t done = 0;
+    while (done < size) {
+        const ssize_t got = ::pread(fd, into + done, std::size_t(size - done), off_t(offset + done));
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            if (got == 0) {
+                errno = 0;
+            }
+            return false;
+        }
+        done += got;
+    }
+    return true;
+}
+
+bool sameTime(const timespec& a, const timespec& b)
+{
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+// The first `length` bytes of the user's file, from the descriptor the helper read; false (and *error, naming it) when
+// they cannot be read or the file is not what it was when the helper was asked: the page would not be the picture the
+// helper checked.
+bool copyImageFile(const QString& imagePath, const OpenedImage& image, std::int64_t length, QByteArray* data,
+                   QString* error)
+{
+    const std::int64_t size = image.before.st_size;
+    data->resize(qsizetype(length));
+    struct stat after = {};
+    const bool read = readExactly(image.fd.get(), data->data(), length, 0);
+    const int cause = errno;
+    if (::fstat(image.fd.get(), &after) != 0 || after.st_size != size ||
+        !sameTime(after.st_mtim, image.before.st_mtim) || !sameTime(after.st_ctim, image.before.st_ctim) ||
+        (!read && cause == 0)) {
+        data->clear();
+        return fail(error, QCoreApplication::translate(
+                               "PageRead", "The image \"%1\" could not be read: the file changed while it was read.")
+                               .arg(imagePath));
+    }
+    if (!read) {
+        data->clear();
+        return fail(error, QCoreApplication::translate("PageRead", "The image \"%1\" could not be read: %2.")
+                               .arg(imagePath, errnoText(cause)));
+    }
+    return true;
+}
+
+// The normalised image once the helper's outcome and picture are checked; for a JPEG kept as it is, its own data
+// copied from the file the helper read.
+std::optional<NormalisedImage> taken(ImageReader& reader, const ImageFile& image, bool keepOriginal,
+                                     ReaderOutcome outcome, std::shared_ptr<const PictureFile> file,
+                                     const OpenedImage& opened, QString* error)
+{
+    const bool original = outcome.ok() && outcome.reply.original != 0;
     if (outcome.ok()) {
         if (!fixPictureFileSize(file->fd())) {
             outcome = reader.distrust(QCoreApplication::translate("PageRead", "its picture cannot be kept as it is: %1")
                                           .arg(errnoText(errno)));
-        } else if (const QString mismatch = outputMismatch(file->fd(), outcome.reply); !mismatch.isEmpty()) {
+        } else if (const QString mismatch = original ? originalMismatch(file->fd(), outcome.reply, keepOriginal, opened)
+                                                     : outputMismatch(file->fd(), outcome.reply);
+                   !mismatch.isEmpty()) {
             outcome = reader.distrust(mismatch);
+        }
+    }
+    QByteArray profile;
+    if (original && outcome.ok()) {
+        profile.resize(qsizetype(outcome.reply.profileBytes));
+        if (!readExactly(file->fd(), profile.data(), profile.size(), 0)) {
+            outcome = reader.distrust(
+                QCoreApplication::translate("PageRead", "its colour profile cannot be read: %1").arg(errnoText(errno)));
         }
     }
     if (!outcome.ok()) {
         const bool writeFailed =
             outcome.kind == ReaderOutcome::Kind::Replied && outcome.reply.status == imagereader::Status::WriteFailed;
         fail(error,
-             writeFailed ? writeFailure(imagePath, outcome.reply.error) : describeReadFailure(imagePath, outcome));
+             writeFailed ? writeFailure(image.shown, outcome.reply.error) : describeReadFailure(image.shown, outcome));
         return std::nullopt;
     }
     // The page's size is worked out from these: what is no number above 0 states nothing.
     const auto stated = [](double perInch) { return std::isfinite(perInch) && perInch > 0 ? perInch : 0.0; };
-    return NormalisedImage{outcome.reply.width, outcome.reply.height, std::move(file),
-                           stated(outcome.reply.resolutionX), stated(outcome.reply.resolutionY)};
-}
-
-// Reads the image into the picture file; nothing (and *error) when the image cannot be opened.
-std::optional<ReaderOutcome> readInto(ImageReader& reader, const ImageFile& image, const PictureFile& file,
-                                      QString* error)
-{
-    const FileDescriptor input(openImageFile(image.shown, image.native, error));
-    if (input.get() < 0) {
+    const imagereader::Reply& reply = outcome.reply;
+    if (!original) {
+        return NormalisedImage{
+            reply.width, reply.height, std::move(file), stated(reply.resolutionX), stated(reply.resolutionY),
+            std::nullopt};
+    }
+    OriginalJpeg jpeg;
+    if (!copyImageFile(image.shown, opened, std::int64_t(reply.dataBytes), &jpeg.data, error)) {
         return std::nullopt;
     }
-    return reader.read(pageRequest(image), input.get(), file.fd());
+    jpeg.width = reply.width;
+    jpeg.height = reply.height;
+    jpeg.components = reply.components;
+    jpeg.orientation = reply.orientation;
+    jpeg.inkInverted = reply.inkInverted != 0;
+    jpeg.iccProfile = std::move(profile);
+    // Orientations 5 to 8 stand the stored picture on its side.
+    const bool sideways = reply.orientation >= 5;
+    return NormalisedImage{sideways ? reply.height : reply.width,
+                           sideways ? reply.width : reply.height,
+                           nullptr,
+                           stated(reply.resolutionX),
+                           stated(reply.resolutionY),
+                           std::move(jpeg)};
+}
+
+// The user's image opened for a request; nothing (and *error) when it cannot be opened.
+std::unique_ptr<OpenedImage> openedImage(const ImageFile& image, QString* error)
+{
+    auto opened = std::make_unique<OpenedImage>();
+    opened->fd = FileDescriptor(openImageFile(image.shown, image.native, error));
+    if (!opened->fd.isOpen()) {
+        return nullptr;
+    }
+    if (::fstat(opened->fd.get(), &opened->before) != 0) {
+        fail(error, QCoreApplication::translate("PageRead", "The image \"%1\" could not be read: %2.")
+                        .arg(image.shown, errnoText(errno)));
+        return nullptr;
+    }
+    return opened;
+}
+
+// Reads the image into the picture file; nothing (and *error) when the image cannot be opened. *opened gets the
+// image as it was opened for the request.
+std::optional<ReaderOutcome> readInto(ImageReader& reader, const ImageFile& image, bool keepOriginal,
+                                      const PictureFile& file, std::unique_ptr<OpenedImage>* opened, QString* error)
+{
+    *opened = openedImage(image, error);
+    if (!*opened) {
+        return std::nullopt;
+    }
+    return reader.read(pageRequest(image, keepOriginal), (*opened)->fd.get(), file.fd());
 }
 
 } // namespace
 
-std::optional<NormalisedImage> readPagePicture(ImageReader& reader, const ImageFile& image, QString* error)
+std::optional<NormalisedImage> readPagePicture(ImageReader& reader, const ImageFile& image, bool keepOriginal,
+                                               QString* error)
 {
     const int output = pictureFile();
     if (output < 0) {
@@ -149,11 +292,12 @@ std::optional<NormalisedImage> readPagePicture(ImageReader& reader, const ImageF
         return std::nullopt;
     }
     auto file = std::make_shared<const PictureFile>(output);
-    const std::optional<ReaderOutcome> outcome = readInto(reader, image, *file, error);
+    std::unique_ptr<OpenedImage> opened;
+    const std::optional<ReaderOutcome> outcome = readInto(reader, image, keepOriginal, *file, &opened, error);
     if (!outcome) {
         return std::nullopt;
     }
-    return taken(reader, image.shown, *outcome, std::move(file), error);
+    return taken(reader, image, keepOriginal, *outcome, std::move(file), *opened, error);
 }
 
 PageRead::PageRead(ImageReader& reader) : m_reader(reader) {}
@@ -200,32 +344,37 @@ void PageRead::drop()
         m_reader.cancel();
     }
     m_ahead.reset();
+    m_aheadImage.reset();
     m_aheadPath.clear();
     m_aheadTurns = 0;
+    m_aheadKeep = false;
 }
 
-void PageRead::readAhead(const ImageFile& image)
+void PageRead::readAhead(const ImageFile& image, bool keepOriginal)
 {
     drop();
     if (m_reader.isBusy()) {
         return;
     }
-    const FileDescriptor input(openImageFile(image.shown, image.native, nullptr));
-    if (input.get() < 0) {
+    std::unique_ptr<OpenedImage> opened = openedImage(image, nullptr);
+    if (!opened) {
         return; // read() says why
     }
     std::shared_ptr<const PictureFile> file = unusedFile();
-    if (!file || !m_reader.start(pageRequest(image), input.get(), file->fd(), nullptr)) {
+    if (!file || !m_reader.start(pageRequest(image, keepOriginal), opened->fd.get(), file->fd(), nullptr)) {
         return;
     }
     m_aheadPath = image.native;
     m_aheadTurns = quarterTurns(image);
+    m_aheadKeep = keepOriginal;
     m_ahead = std::move(file);
+    m_aheadImage = std::move(opened);
 }
 
-std::optional<NormalisedImage> PageRead::read(const ImageFile& image, QString* error)
+std::optional<NormalisedImage> PageRead::read(const ImageFile& image, bool keepOriginal, QString* error)
 {
     std::shared_ptr<const PictureFile> file;
+    std::unique_ptr<OpenedImage> opened;
     std::optional<ReaderOutcome> outcome;
     // Reads the image into the file given; false (and *error) when there is no file or the image cannot be opened.
     const auto readIntoFile = [&](std::shared_ptr<const PictureFile> into) {
@@ -234,14 +383,13 @@ std::optional<NormalisedImage> PageRead::read(const ImageFile& image, QString* e
             return false;
         }
         file = std::move(into);
-        outcome = readInto(m_reader, image, *file, error);
+        outcome = readInto(m_reader, image, keepOriginal, *file, &opened, error);
         return outcome.has_value();
     };
-    if (m_ahead && m_aheadPath == image.native && m_aheadTurns == quarterTurns(image)) {
+    if (m_ahead && m_aheadPath == image.native && m_aheadTurns == quarterTurns(image) && m_aheadKeep == keepOriginal) {
         file = std::move(m_ahead);
-        m_ahead.reset();
-        m_aheadPath.clear();
-        m_aheadTurns = 0;
+        opened = std::move(m_aheadImage);
+        drop();
         outcome = m_reader.wait();
     } else {
         drop();
@@ -253,11 +401,11 @@ std::optional<NormalisedImage> PageRead::read(const ImageFile& image, QString* e
     if (tooSmall(*outcome) && !readIntoFile(replaced(file))) {
         return std::nullopt;
     }
-    return taken(m_reader, image.shown, *outcome, std::move(file), error);
+    return taken(m_reader, image, keepOriginal, *outcome, std::move(file), *opened, error);
 }
 
-std::optional<NormalisedImage> readPagePicture(const ImageFile& image, QString* error)
+std::optional<NormalisedImage> readPagePicture(const ImageFile& image, bool keepOriginal, QString* error)
 {
     ImageReader reader;
-    return readPagePicture(reader, image, error);
+    return readPagePicture(reader, image, keepOriginal, error);
 }

@@ -12,7 +12,7 @@ packages=(
     libfreeimage-dev libqpdf-dev libturbojpeg0-dev libjpeg-dev libpng-dev zlib1g-dev libseccomp-dev
     libheif-dev libwebp-dev libjxl-dev liblcms2-dev
     libheif-examples webp libjxl-tools libavif-bin
-    pdftk-java openjdk-17-jdk-headless qpdf poppler-utils
+    pdftk-java openjdk-17-jdk-headless qpdf poppler-utils mupdf-tools
     xvfb xauth tzdata xdotool imagemagick
     dpkg-dev lintian appstream desktop-file-utils groff-base
 )

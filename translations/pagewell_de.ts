@@ -376,6 +376,26 @@ pdftk meldete:
 <context>
     <name>PageRead</name>
     <message>
+        <source>it kept a JPEG&apos;s own data, which was not asked for</source>
+        <translation>es behielt die eigenen Daten eines JPEG, was nicht verlangt war</translation>
+    </message>
+    <message>
+        <source>what it said of the JPEG it kept cannot be (%1 components, orientation %2, %3 bytes of colour profile)</source>
+        <translation>was es über das behaltene JPEG sagte, kann nicht stimmen (%1 Komponenten, Ausrichtung %2, %3 Byte Farbprofil)</translation>
+    </message>
+    <message>
+        <source>The image &quot;%1&quot; could not be read: the file changed while it was read.</source>
+        <translation>Das Bild „%1“ konnte nicht gelesen werden: Die Datei hat sich beim Lesen geändert.</translation>
+    </message>
+    <message>
+        <source>The image &quot;%1&quot; could not be read: %2.</source>
+        <translation>Das Bild „%1“ konnte nicht gelesen werden: %2.</translation>
+    </message>
+    <message>
+        <source>its colour profile cannot be read: %1</source>
+        <translation>sein Farbprofil kann nicht gelesen werden: %1</translation>
+    </message>
+    <message>
         <source>its picture cannot be kept as it is: %1</source>
         <translation>seine Bilddaten können nicht so aufbewahrt werden, wie sie sind: %1</translation>
     </message>

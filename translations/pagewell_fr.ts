@@ -376,6 +376,26 @@ pdftk a signalé&#xa0;:
 <context>
     <name>PageRead</name>
     <message>
+        <source>it kept a JPEG&apos;s own data, which was not asked for</source>
+        <translation>il a gardé les données propres d’un JPEG, ce qui n’était pas demandé</translation>
+    </message>
+    <message>
+        <source>what it said of the JPEG it kept cannot be (%1 components, orientation %2, %3 bytes of colour profile)</source>
+        <translation>ce qu’il a dit du JPEG gardé ne peut pas être (%1 composantes, orientation %2, %3 octets de profil de couleurs)</translation>
+    </message>
+    <message>
+        <source>The image &quot;%1&quot; could not be read: the file changed while it was read.</source>
+        <translation>L’image «&#xa0;%1&#xa0;» n’a pas pu être lue&#xa0;: le fichier a changé pendant sa lecture.</translation>
+    </message>
+    <message>
+        <source>The image &quot;%1&quot; could not be read: %2.</source>
+        <translation>L’image «&#xa0;%1&#xa0;» n’a pas pu être lue&#xa0;: %2.</translation>
+    </message>
+    <message>
+        <source>its colour profile cannot be read: %1</source>
+        <translation>son profil de couleurs ne peut pas être lu&#xa0;: %1</translation>
+    </message>
+    <message>
         <source>its picture cannot be kept as it is: %1</source>
         <translation>ses données d’image ne peuvent pas être conservées telles quelles&#xa0;: %1</translation>
     </message>

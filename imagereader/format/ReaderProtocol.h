@@ -14,7 +14,7 @@
 namespace imagereader {
 
 // Changes whenever the layout of a request, a reply or an output changes.
-inline constexpr std::uint32_t kProtocolMagic = 0x50575234; // "PWR4"
+inline constexpr std::uint32_t kProtocolMagic = 0x50575235; // "PWR5"
 
 // The helper's end of the socket, set up by the program before it starts the helper.
 inline constexpr int kSocketDescriptor = 3;
@@ -65,6 +65,7 @@ struct Request
     std::uint32_t maxWidth = 0;     // Preview only
     std::uint32_t maxHeight = 0;    // Preview only
     std::uint32_t quarterTurns = 0; // clockwise, 0 to 3, once the file's own orientation is settled
+    std::uint32_t keepOriginal = 0; // Page only, 1: a JPEG fit to be kept is answered with its facts, not decoded
     char fileName[256] = {};        // the name only, for the extension table; zero-terminated
 };
 
@@ -80,6 +81,14 @@ struct Reply
     double cpuSeconds = 0;     // used by the helper so far
     double resolutionX = 0;    // pixels per inch the file states across the picture written, as it was turned;
     double resolutionY = 0;    // ... and down it; 0 when it states none
+    // A JPEG kept as it is (asked by keepOriginal): its own data is the page's picture, and nothing but its colour
+    // profile is written. Width and height are then as stored, before its orientation.
+    std::uint32_t original = 0;     // 1 when so
+    std::int32_t components = 0;    // of that JPEG: 1, 3 or 4
+    std::int32_t orientation = 1;   // how it stands upright (EXIF, 1 to 8), the request's turns included
+    std::uint32_t inkInverted = 0;  // 1: CMYK stored as 255 - ink, as Adobe's files keep it
+    std::uint32_t profileBytes = 0; // its ICC profile, at the start of the output; 0 when it has none
+    std::uint64_t dataBytes = 0;    // its own data: the file's first bytes, to its end-of-image marker
     char format[16] = {};      // the format the content was read as, e.g. "PNG"
     char detail[480] = {};     // zero-terminated plain words
 };

@@ -126,6 +126,25 @@ void initialiseColourConversion()
     cmsSetLogErrorHandler(nullptr);
 }
 
+bool profileFitsComponents(const std::vector<unsigned char>& icc, int components)
+{
+    if (icc.empty() || icc.size() > kMaxProfileBytes) {
+        return false;
+    }
+    const Profile profile(cmsOpenProfileFromMem(icc.data(), cmsUInt32Number(icc.size())));
+    if (!profile) {
+        return false;
+    }
+    const cmsProfileClassSignature kind = cmsGetDeviceClass(profile.get());
+    if (kind != cmsSigInputClass && kind != cmsSigDisplayClass && kind != cmsSigOutputClass &&
+        kind != cmsSigColorSpaceClass) {
+        return false;
+    }
+    const cmsColorSpaceSignature space = cmsGetColorSpace(profile.get());
+    return (components == 1 && space == cmsSigGrayData) || (components == 3 && space == cmsSigRgbData) ||
+           (components == 4 && space == cmsSigCmykData);
+}
+
 void convertToSrgb(FIBITMAP* bitmap, const ColourSource& source)
 {
     if (bitmap == nullptr || source.saysNothing() || FreeImage_GetImageType(bitmap) != FIT_BITMAP) {

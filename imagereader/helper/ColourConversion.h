@@ -42,5 +42,9 @@ void convertToSrgb(FIBITMAP* bitmap, const ColourSource& source);
 // profile to 24-bit sRGB; nothing when the profile is not a usable CMYK one.
 [[nodiscard]] FreeImageBitmap cmykThroughProfile(FIBITMAP* cmyk, bool inkStored, const ColourSource& source);
 
+// Whether littleCMS reads the profile as one that describes a device's or a colour space's grey (1 component), RGB (3)
+// or CMYK (4) colours, as a picture of that many components may carry it.
+[[nodiscard]] bool profileFitsComponents(const std::vector<unsigned char>& icc, int components);
+
 // Keeps littleCMS's complaints about broken profiles to itself; once, at start.
 void initialiseColourConversion();

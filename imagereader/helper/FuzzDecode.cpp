@@ -1,5 +1,6 @@
 // libFuzzer target for the helper's decoding entry: the bytes as a file named by their first byte's choice of
-// extension, read as a page and as a preview. Built with -DPAGEWELL_FUZZ=ON and clang; see the README.
+// extension, read as a page (asked to keep a JPEG's own data or not) and as a preview. Built with -DPAGEWELL_FUZZ=ON
+// and clang; see the README.
 
 #include "imagereader/helper/ImageDecoding.h"
 
@@ -42,6 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     imagereader::Request request;
     std::strcpy(request.fileName, names[data[0] % (sizeof names / sizeof names[0])]);
     request.mode = (data[0] & 0x80) != 0 ? imagereader::Mode::Preview : imagereader::Mode::Page;
+    request.keepOriginal = (data[0] & 0x40) != 0 ? 1 : 0;
     request.maxWidth = 64;
     request.maxHeight = 48;
     (void)decodeImage(input, output, request);

@@ -8,6 +8,7 @@
 #include "imagereader/helper/HeaderFacts.h"
 #include "imagereader/helper/HeifDecoder.h"
 #include "imagereader/helper/JpegDecoder.h"
+#include "imagereader/helper/JpegPassThrough.h"
 #include "imagereader/helper/JpegXlDecoder.h"
 #include "imagereader/helper/PagePicture.h"
 #include "imagereader/helper/StatedResolution.h"
@@ -27,6 +28,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using imagereader::Reply;
 using imagereader::Request;
@@ -456,6 +458,58 @@ bool hasRoomFor(int outputFd, const Claim& claim)
     return needed <= info.st_size;
 }
 
+// Writes the profile at the start of the picture file; 0, or the errno of the failure. A file fixed at a smaller size
+// before is answered EPERM, as for a picture that does not fit.
+int writeProfile(int outputFd, const std::vector<unsigned char>& profile)
+{
+    const int seals = ::fcntl(outputFd, F_GET_SEALS);
+    struct stat info = {};
+    if (seals >= 0 && (seals & F_SEAL_GROW) != 0 && ::fstat(outputFd, &info) == 0 &&
+        std::int64_t(profile.size()) > std::int64_t(info.st_size)) {
+        return EPERM;
+    }
+    for (std::size_t done = 0; done < profile.size();) {
+        const ssize_t written = ::pwrite(outputFd, profile.data() + done, profile.size() - done, off_t(done));
+        if (written < 0 && errno != EINTR) {
+            return errno;
+        }
+        done += written > 0 ? std::size_t(written) : 0;
+    }
+    return 0;
+}
+
+// A JPEG whose own data can be its page's picture (see keptJpeg): its colour profile goes to the start of the picture
+// file and the reply says what the page needs. Nothing when it is to be decoded instead.
+std::optional<Reply> keptOriginal(const FdStream& in, const JpegFacts& facts, int quarterTurns, int outputFd)
+{
+    std::optional<KeptJpeg> kept;
+    {
+        std::vector<unsigned char> file;
+        if (!readWholeFile(in, &file)) {
+            return std::nullopt;
+        }
+        kept = keptJpeg(file);
+    }
+    if (!kept) {
+        return std::nullopt;
+    }
+    if (const int failure = writeProfile(outputFd, kept->iccProfile); failure != 0) {
+        Reply failed = reply(Status::WriteFailed);
+        failed.error = failure;
+        return failed;
+    }
+    Reply done = reply(Status::Ok);
+    done.original = 1;
+    done.width = kept->width;
+    done.height = kept->height;
+    done.components = kept->components;
+    done.orientation = turnedOrientation(facts.exif.orientation, quarterTurns);
+    done.inkInverted = kept->inkInverted ? 1 : 0;
+    done.profileBytes = std::uint32_t(kept->iccProfile.size());
+    done.dataBytes = kept->length;
+    return done;
+}
+
 Reply decode(int inputFd, int outputFd, const Request& request, const char** formatName)
 {
     FdStream in(inputFd);
@@ -513,6 +567,11 @@ Reply decode(int inputFd, int outputFd, const Request& request, const char** for
     }
     if (const std::string refused = refusal(*claim); !refused.empty()) {
         return reply(Status::TooLarge, refused);
+    }
+    if (request.mode == imagereader::Mode::Page && request.keepOriginal != 0 && format == FIF_JPEG) {
+        if (std::optional<Reply> kept = keptOriginal(in, jpeg, int(request.quarterTurns), outputFd)) {
+            return answered(*kept);
+        }
     }
     if (request.mode == imagereader::Mode::Page && !hasRoomFor(outputFd, *claim)) {
         Reply noRoom = reply(Status::WriteFailed);
@@ -627,7 +686,7 @@ Reply decodeImage(int inputFd, int outputFd, const Request& request)
 {
     if (request.magic != imagereader::kProtocolMagic ||
         (request.mode != imagereader::Mode::Page && request.mode != imagereader::Mode::Preview) ||
-        request.quarterTurns > 3 || request.fileName[sizeof request.fileName - 1] != '\0') {
+        request.quarterTurns > 3 || request.keepOriginal > 1 || request.fileName[sizeof request.fileName - 1] != '\0') {
         return reply(Status::BadRequest);
     }
     Reply result;

@@ -1,6 +1,7 @@
 #include "support/ConvertAndCheck.h"
 
 #include "conversion/PageCreation.h"
+#include "pagepdf/QpdfPageLibrary.h"
 #include "support/PdfProbe.h"
 #include "support/WindowFixture.h"
 
@@ -8,7 +9,7 @@
 #include <QDir>
 #include <QTest>
 
-void verifyPage(const QString& pdf, int page, const QImage& expected, double tolerance)
+void verifyPage(const QString& pdf, int page, const QImage& expected, double tolerance, Readers readers)
 {
     const QList<QSizeF> sizes = PdfProbe::pageSizes(pdf);
     QVERIFY(sizes.size() >= page);
@@ -26,6 +27,31 @@ void verifyPage(const QString& pdf, int page, const QImage& expected, double tol
     const double difference = PdfProbe::meanDifference(rendered, expected);
     QVERIFY2(difference >= 0 && difference < tolerance,
              qPrintable(QStringLiteral("page %1 differs from the picture by %2").arg(page).arg(difference)));
+    if (readers == Readers::PopplerAndMupdf) {
+        const double mupdf = PdfProbe::meanDifference(PdfProbe::renderPageWithMupdf(pdf, page, expected.size()),
+                                                      expected);
+        QVERIFY2(mupdf >= 0 && mupdf < tolerance,
+                 qPrintable(QStringLiteral("page %1 in MuPDF differs from the picture by %2").arg(page).arg(mupdf)));
+    }
+}
+
+void verifyPages(const QString& imagePath, const QString& pdf, const QImage& expected, double tolerance,
+                 const KeptPage& kept)
+{
+    for (const bool keepOriginal : {false, true}) {
+        QpdfPageLibrary library;
+        const PageJob job{nullptr, imagePath, pdf};
+        PageDescription description{95};
+        description.keepOriginal = keepOriginal;
+        const StageResult result = createPagePdf(library, job, [&] { return description; });
+        QVERIFY2(result.ok, qPrintable(result.text));
+        verifyPage(pdf, 1, expected, keepOriginal && kept.tolerance > 0 ? kept.tolerance : tolerance,
+                   keepOriginal ? kept.readers : Readers::Poppler);
+        if (QTest::currentTestFailed()) {
+            qWarning("... with the original %s", keepOriginal ? "kept" : "compressed again");
+            return;
+        }
+    }
 }
 
 void convertAndCheck(WindowFixture& f, const QString& destination, const QList<QImage>& expected, double tolerance)

@@ -341,6 +341,7 @@ struct JpegLayout
     int lumaSampling = 2; // 2: 4:2:0, 1: 4:4:4
     bool progressive = false;
     unsigned restartInterval = 0;
+    bool arithmetic = false;
 };
 
 // Encodes interleaved 8-bit samples (components per pixel, rows top first) with libjpeg at quality 95.
@@ -371,6 +372,7 @@ QByteArray encodeJpeg(const std::vector<JSAMPLE>& samples, int width, int height
         jpeg_simple_progression(&cinfo);
     }
     cinfo.restart_interval = layout.restartInterval;
+    cinfo.arith_code = layout.arithmetic ? TRUE : FALSE;
     jpeg_start_compress(&cinfo, TRUE);
     const int stride = width * layout.components;
     while (cinfo.next_scanline < cinfo.image_height) {
@@ -679,11 +681,13 @@ QImage writeSample(Sample sample, const QString& path, QSize size)
     case Sample::JpegBaseline420:
     case Sample::JpegBaseline444:
     case Sample::JpegProgressive:
-    case Sample::JpegRestartMarkers: {
+    case Sample::JpegRestartMarkers:
+    case Sample::JpegArithmetic: {
         JpegLayout layout;
         layout.lumaSampling = sample == Sample::JpegBaseline444 ? 1 : 2;
         layout.progressive = sample == Sample::JpegProgressive;
         layout.restartInterval = sample == Sample::JpegRestartMarkers ? 1 : 0; // a marker after every block row
+        layout.arithmetic = sample == Sample::JpegArithmetic;
         return writeFile(path, encodeJpeg(rgbSamples(picture), width, height, layout)) ? picture : QImage();
     }
     case Sample::JpegGrey: {

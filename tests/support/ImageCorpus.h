@@ -73,6 +73,7 @@ enum class Sample
     JpegYcckAdobe,   // inverted CMYK stored as YCCK, Adobe marker with transform 2
     JpegExifRotated, // stored sideways with orientation 6: the expected picture is turned upright
     JpegStrayBytes,  // two bytes between two markers, which libjpeg warns about and skips
+    JpegArithmetic,  // arithmetic coding in place of Huffman's
     // PNG
     PngPaletteAlpha, // palette with a tRNS chunk: clear, half and fully opaque entries
     PngGreyAlpha,    // colour type 4

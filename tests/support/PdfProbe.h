@@ -47,6 +47,9 @@ ToolResult run(const QString& program, const QStringList& arguments);
 // The page rendered at exactly this pixel size, for comparing with the source image pixel by pixel.
 [[nodiscard]] QImage renderPageAt(const QString& pdf, int page, QSize size);
 
+// The same drawn by MuPDF (mutool), a second reader of the page.
+[[nodiscard]] QImage renderPageWithMupdf(const QString& pdf, int page, QSize size);
+
 // The image as a page shows it: transparent parts on white paper.
 [[nodiscard]] QImage onWhite(const QImage& image);
 

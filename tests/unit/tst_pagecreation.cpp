@@ -314,7 +314,7 @@ private Q_SLOTS:
         const QString pdf = folder.file(QStringLiteral("0.pdf"));
         QpdfPageLibrary library;
         const StageResult result = createPagePdf(
-            library, {nullptr, photo, pdf}, [&](bool, QString* error) { return readPagePicture(entry, error); },
+            library, {nullptr, photo, pdf}, [&](bool, QString* error) { return readPagePicture(entry, false, error); },
             [] { return PageDescription{95}; });
         QVERIFY2(result.ok, qPrintable(result.text));
 

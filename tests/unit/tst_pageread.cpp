@@ -6,6 +6,7 @@
 
 #include <FreeImage.h>
 #include <QBuffer>
+#include <QColorSpace>
 #include <QFileInfo>
 #include <QPainter>
 #include <QtTest>
@@ -36,6 +37,43 @@ QString describe(QRgb c)
 {
     return QStringLiteral("(%1,%2,%3,%4)").arg(qRed(c)).arg(qGreen(c)).arg(qBlue(c)).arg(qAlpha(c));
 }
+
+QByteArray sampleFile(Sample sample)
+{
+    TestFolder folder;
+    const QString path = folder.file(QStringLiteral("sample.jpg"));
+    QFile file(path);
+    return !writeSample(sample, path).isNull() && file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The JPEG with a colour profile in `count` chunks after its JFIF segment: those numbered in `numbers`, in that order.
+QByteArray withProfileChunks(QByteArray jpeg, const QByteArray& profile, int count, const QList<int>& numbers)
+{
+    const qsizetype part = (profile.size() + count - 1) / count;
+    QByteArray segments;
+    for (const int number : numbers) {
+        const QByteArray body =
+            QByteArray("ICC_PROFILE", 12) + char(number) + char(count) + profile.mid((number - 1) * part, part);
+        segments += QByteArray("\xff\xe2", 2) + char((body.size() + 2) >> 8) + char(body.size() + 2) + body;
+    }
+    return jpeg.insert(4 + (uchar(jpeg[4]) << 8 | uchar(jpeg[5])), segments);
+}
+
+// The same coded data with its frame made one of 12-bit samples.
+QByteArray twelveBit(QByteArray jpeg)
+{
+    const qsizetype frame = jpeg.indexOf("\xff\xc0");
+    jpeg[frame + 1] = char(0xc1);
+    jpeg[frame + 4] = char(12);
+    return jpeg;
+}
+
+enum KeptOutcome
+{
+    Kept,
+    Decoded,
+    Refused,
+};
 
 } // namespace
 
@@ -126,7 +164,7 @@ private Q_SLOTS:
         expected = onWhite(expected);
 
         QString error;
-        const std::optional<NormalisedImage> result = readPagePicture(imagePath, &error);
+        const std::optional<NormalisedImage> result = readPagePicture(imagePath, false, &error);
         QVERIFY2(result.has_value(), qPrintable(error));
         QCOMPARE(result->widthPx, expected.width());
         QCOMPARE(result->heightPx, expected.height());
@@ -190,11 +228,11 @@ private Q_SLOTS:
         PageRead pages(reader);
         // Read ahead with another turn first: that picture is not the one asked for.
         image.quarterTurns = (quarterTurns + 1) % 4;
-        pages.readAhead(image);
+        pages.readAhead(image, false);
         image.quarterTurns = quarterTurns;
 
         QString error;
-        const std::optional<NormalisedImage> result = pages.read(image, &error);
+        const std::optional<NormalisedImage> result = pages.read(image, false, &error);
         QVERIFY2(result.has_value(), qPrintable(error));
         const QSize upright = (orientation >= 5) != (quarterTurns % 2 == 1) ? QSize(64, 96) : QSize(96, 64);
         QCOMPARE(QSize(result->widthPx, result->heightPx), upright);
@@ -251,7 +289,7 @@ private Q_SLOTS:
         image.quarterTurns = quarterTurns;
 
         QString error;
-        const std::optional<NormalisedImage> result = readPagePicture(image, &error);
+        const std::optional<NormalisedImage> result = readPagePicture(image, false, &error);
         QVERIFY2(result.has_value(), qPrintable(error));
         QVERIFY2(qAbs(result->resolutionX - x) < 0.001 && qAbs(result->resolutionY - y) < 0.001,
                  qPrintable(QStringLiteral("%1 x %2").arg(result->resolutionX).arg(result->resolutionY)));
@@ -280,7 +318,7 @@ private Q_SLOTS:
             picture.fill(Qt::darkCyan);
             QVERIFY(picture.save(path, format));
             QString error;
-            const std::optional<NormalisedImage> image = pages.read(ImageFile(path), &error);
+            const std::optional<NormalisedImage> image = pages.read(ImageFile(path), false, &error);
             QVERIFY2(image.has_value(), qPrintable(error));
             QCOMPARE(QSize(image->widthPx, image->heightPx), size);
             QCOMPARE(inode(*image) == previous, fits);
@@ -293,6 +331,120 @@ private Q_SLOTS:
             QCOMPARE(::ftruncate(image->picture->fd(), info.st_size + 4096), -1);
             QCOMPARE(::ftruncate(image->picture->fd(), 0), -1);
         }
+    }
+
+    void read_keepingOriginal_jpegFitToKeepComesAsItsOwnData_data()
+    {
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<int>("quarterTurns");
+        QTest::addColumn<int>("outcome"); // KeptOutcome
+        QTest::addColumn<int>("components");
+        QTest::addColumn<int>("orientation"); // EXIF's, the turns included
+        QTest::addColumn<bool>("inkInverted");
+        QTest::addColumn<QByteArray>("profile");
+        const QImage stored = makeTestPicture(96, 64);
+        const QByteArray plain = freeImageFile(FIF_JPEG, stored, 0, 0);
+        const QByteArray p3 = QColorSpace(QColorSpace::DisplayP3).iccProfile();
+        const QByteArray exif5 = jpegWithOrientation(stored, 5);
+        const QByteArray exif6 = jpegWithOrientation(stored, 6);
+        QByteArray damaged = sampleFile(Sample::JpegBaseline420);
+        damaged.insert(damaged.size() / 2, "\xff\xd3", 2); // a restart marker where none belongs
+        const auto row = [](const char* name, const QByteArray& content, int turns, KeptOutcome outcome,
+                            int components = 3, int orientation = 1, bool inverted = false,
+                            const QByteArray& profile = {}) {
+            QTest::newRow(name) << "a.jpg" << content << turns << int(outcome) << components << orientation << inverted
+                                << profile;
+        };
+        row("baseline", sampleFile(Sample::JpegBaseline420), 0, Kept);
+        row("progressive", sampleFile(Sample::JpegProgressive), 0, Kept);
+        row("grey", sampleFile(Sample::JpegGrey), 0, Kept, 1);
+        row("CMYK ink", sampleFile(Sample::JpegCmyk), 0, Kept, 4);
+        row("Adobe CMYK", sampleFile(Sample::JpegCmykAdobe), 0, Kept, 4, 1, true);
+        row("Adobe YCCK", sampleFile(Sample::JpegYcckAdobe), 0, Kept, 4, 1, true);
+        row("EXIF 6", exif6, 0, Kept, 3, 6);
+        row("EXIF 5", exif5, 0, Kept, 3, 5);
+        row("EXIF 6 turned a quarter", exif6, 1, Kept, 3, 3);
+        row("EXIF 5 turned a quarter", exif5, 1, Kept, 3, 2);
+        row("turned three quarters", plain, 3, Kept, 3, 8);
+        row("profile", withProfileChunks(plain, p3, 1, {1}), 0, Kept, 3, 1, false, p3);
+        row("profile in two chunks, the second first", withProfileChunks(plain, p3, 2, {2, 1}), 0, Kept, 3, 1, false,
+            p3);
+        row("profile chunk missing", withProfileChunks(plain, p3, 2, {1}), 0, Decoded);
+        row("stray bytes between markers", sampleFile(Sample::JpegStrayBytes), 0, Decoded);
+        row("arithmetic coding", sampleFile(Sample::JpegArithmetic), 0, Decoded);
+        row("cut short", sampleFile(Sample::JpegBaseline420).chopped(200), 0, Refused);
+        row("coded data damaged", damaged, 0, Refused);
+        row("12-bit", twelveBit(sampleFile(Sample::JpegBaseline420)), 0, Refused);
+        // A motion photo's video after the picture's end is not the picture's: it stays out of the page.
+        row("a video after its end", plain + QByteArray(4096, '\x5a'), 0, Kept);
+        QTest::newRow("PNG") << "a.png" << freeImageFile(FIF_PNG, stored, 0, 0) << 0 << int(Decoded) << 3 << 1 << false
+                             << QByteArray();
+    }
+
+    void read_keepingOriginal_jpegFitToKeepComesAsItsOwnData()
+    {
+        QFETCH(QString, fileName);
+        QFETCH(QByteArray, content);
+        QFETCH(int, quarterTurns);
+        QFETCH(int, outcome);
+        QFETCH(int, components);
+        QFETCH(int, orientation);
+        QFETCH(bool, inkInverted);
+        QFETCH(QByteArray, profile);
+        QVERIFY(content.size() > 200);
+        TestFolder folder;
+        ImageFile image(folder.write(fileName, content));
+        image.quarterTurns = quarterTurns;
+        ImageReader reader;
+        PageRead pages(reader);
+        // What is read ahead to be decoded (into the run's other file, while a tiny picture holds the first) is not
+        // what is asked for when the file may be kept; the tiny picture's file is then too small for a profile.
+        QString error;
+        std::optional<NormalisedImage> tiny =
+            pages.read(folder.write(QStringLiteral("tiny.png"), freeImageFile(FIF_PNG, makeTestPicture(4, 4), 0, 0)),
+                       false, &error);
+        QVERIFY2(tiny.has_value(), qPrintable(error));
+        pages.readAhead(image, false);
+        tiny.reset();
+
+        const std::optional<NormalisedImage> result = pages.read(image, true, &error);
+        if (outcome == Refused) {
+            QVERIFY(!result.has_value());
+            QVERIFY2(error.contains(image.shown), qPrintable(error));
+            return;
+        }
+        QVERIFY2(result.has_value(), qPrintable(error));
+        QCOMPARE(result->original.has_value(), outcome == Kept);
+        QCOMPARE(result->picture != nullptr, outcome == Decoded);
+        if (outcome == Decoded) {
+            return;
+        }
+        const OriginalJpeg& kept = *result->original;
+        QVERIFY(kept.data == (content.endsWith('\x5a') ? content.chopped(4096) : content));
+        QCOMPARE(QSize(kept.width, kept.height), QSize(96, 64));
+        QCOMPARE(kept.components, components);
+        QCOMPARE(kept.orientation, orientation);
+        QCOMPARE(kept.inkInverted, inkInverted);
+        QVERIFY(kept.iccProfile == profile);
+        QCOMPARE(QSize(result->widthPx, result->heightPx), orientation >= 5 ? QSize(64, 96) : QSize(96, 64));
+    }
+
+    // The page holds the file's bytes as the window copies them; they must be those the reader checked.
+    void read_keptJpegChangedAfterItsRequest_failsNamingIt()
+    {
+        TestFolder folder;
+        const QString path = folder.write(QStringLiteral("photo.jpg"), sampleFile(Sample::JpegBaseline420));
+        ImageReader reader;
+        PageRead pages(reader);
+        pages.readAhead(ImageFile(path), true);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::Append) && file.write("\0", 1) == 1);
+        file.close();
+
+        QString error;
+        QVERIFY(!pages.read(ImageFile(path), true, &error).has_value());
+        QVERIFY2(error.contains(path) && error.contains(QLatin1String("changed")), qPrintable(error));
     }
 
     void normalise_unusableFile_failsNamingIt_data()
@@ -328,7 +480,7 @@ private Q_SLOTS:
         }
 
         QString error;
-        QVERIFY(!readPagePicture(imagePath, &error).has_value());
+        QVERIFY(!readPagePicture(imagePath, false, &error).has_value());
         QVERIFY2(error.contains(imagePath), qPrintable(error));
         QVERIFY2(error.contains(expectedText), qPrintable(error));
     }
