@@ -51,8 +51,8 @@ public:
     // Each menu item and shortcut calls run with its command; outputFolder is the output field's first text.
     void setupUi(QMainWindow& window, const QString& outputFolder, const std::function<void(WindowCommand)>& run);
 
-    QList<QAbstractButton*> toolBarButtons;   // "Open a File" … "Rotate Right" [CmdToolsBar_0 … _8], by ToolBarIndex
-    ImageListWidget* imageList = nullptr;     // "File List:" [List1]
+    QList<QAbstractButton*> toolBarButtons; // "Open a File" … "Rotate Right" [CmdToolsBar_0 … _8], by ToolBarIndex
+    ImageListWidget* imageList = nullptr;   // "File List:" [List1]
     DropPanel* gettingStartedPanel = nullptr; // the three steps over the empty list, a drop target [picDoor]
     QStackedLayout* listStack = nullptr;      // the list with the panel over it
     QLabel* pageNumberLabel = nullptr;        // "Page Number Of Selected File:" [lblPageNum]

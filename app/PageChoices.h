@@ -4,8 +4,8 @@
 
 #include <QString>
 
-// The page controls' paper size, orientation, margin and whether the original is kept, kept between sessions in a state file of their own beside the
-// window's (never in the settings file, which keeps its own lines).
+// The page controls' paper size, orientation, margin and whether the original is kept, kept between sessions in a state
+// file of their own beside the window's (never in the settings file, which keeps its own lines).
 
 // The choices the file keeps, each in place of the one in defaults; a missing or unusable file or value keeps the
 // default.

@@ -21,9 +21,9 @@ QIcon iconFromResource(const char* name)
 
 QIcon toolBarIcon(int index)
 {
-    static constexpr std::array<const char*, 9> names = {
-        "open-file.svg", "add-folder.svg", "close-file.svg",  "clean-list.svg",  "move-down.svg",
-        "exit.svg",      "move-up.svg",    "rotate-left.svg", "rotate-right.svg"};
+    static constexpr std::array<const char*, 9> names = {"open-file.svg",  "add-folder.svg",  "close-file.svg",
+                                                         "clean-list.svg", "move-down.svg",   "exit.svg",
+                                                         "move-up.svg",    "rotate-left.svg", "rotate-right.svg"};
     if (index < 0 || index >= int(names.size())) {
         return {};
     }

@@ -399,9 +399,8 @@ int main(int argc, char* argv[])
     }
     if (parser.isSet(set) && parser.isSet(images)) {
         return convertSet(parser.value(set), parser.value(images), parser.value(quality).toInt(),
-                          parser.isSet(original), parser.value(scratch),
-                          parser.value(magickConfig), !parser.isSet(noPeers), !parser.isSet(noChains),
-                          parser.value(joinFiles).toInt());
+                          parser.isSet(original), parser.value(scratch), parser.value(magickConfig),
+                          !parser.isSet(noPeers), !parser.isSet(noChains), parser.value(joinFiles).toInt());
     }
     parser.showHelp(2);
 }

@@ -127,8 +127,8 @@ StageResult createPagePdf(PdfPageLibrary& library, const PageJob& job, const Nor
                 if (const std::optional<OriginalJpeg>& original = image->original) {
                     const JpegFacts facts{original->width,       original->height,      original->components,
                                           original->inkInverted, original->orientation, original->iccProfile};
-                    return check(library.DrawJpegData(box, spot.left, spot.top, spot.width, spot.height,
-                                                      original->data, facts));
+                    return check(
+                        library.DrawJpegData(box, spot.left, spot.top, spot.width, spot.height, original->data, facts));
                 }
                 return check(library.StretchDrawFromFile(box, spot.left, spot.top, spot.width, spot.height, picture));
             },

@@ -31,8 +31,9 @@ using Normaliser = std::function<std::optional<NormalisedImage>(bool keepOrigina
 
 // Makes the page of one entry: opens a box, names the page file, reads describe() once, normalises the image through
 // `normalise`, sets the page properties, draws the image where placePicture() puts it (a kept JPEG's own data, or the
-// normalised picture, compressed without loss when the original is kept) and writes the file. Stops at the first failure; the box is always released. A normalisation failure comes back with
-// the title "Image", a library failure with the title "PDF".
+// normalised picture, compressed without loss when the original is kept) and writes the file. Stops at the first
+// failure; the box is always released. A normalisation failure comes back with the title "Image", a library failure
+// with the title "PDF".
 [[nodiscard]] StageResult createPagePdf(PdfPageLibrary& library, const PageJob& job, const Normaliser& normalise,
                                         const PageDescriptionSource& describe);
 

@@ -46,9 +46,7 @@ PagePlacement pictureSizedPage(double width, double height)
     const double shrink = std::min(1.0, kMaxPageSide / std::max(width, height));
     width *= shrink;
     height *= shrink;
-    const auto within = [](double side) {
-        return std::clamp(int(std::lround(side)), kMinPageSide, kMaxPageSide);
-    };
+    const auto within = [](double side) { return std::clamp(int(std::lround(side)), kMinPageSide, kMaxPageSide); };
     const PageSize page{within(width), within(height)};
     return {page, fitInside(width, height, {0, 0, page.width, page.height})};
 }

@@ -147,8 +147,8 @@ void ListPictures::show(QListWidgetItem* item, const ListPicture* shown)
     const QVariant now = item->data(Qt::DecorationRole);
     if (now.typeId() != QMetaType::QPixmap || item->data(kShownPictureRole).toLongLong() != shownKey) {
         item->setData(kShownPictureRole, shownKey);
-        item->setData(Qt::DecorationRole, turns == 0 ? shown->picture
-                                                     : shown->picture.transformed(QTransform().rotate(90.0 * turns)));
+        item->setData(Qt::DecorationRole,
+                      turns == 0 ? shown->picture : shown->picture.transformed(QTransform().rotate(90.0 * turns)));
     }
     setIfChanged(item, Qt::ToolTipRole, {});
     setIfChanged(item, Qt::AccessibleDescriptionRole, {});

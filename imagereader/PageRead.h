@@ -85,5 +85,4 @@ private:
 };
 
 // The same with a helper of its own for this one image, always decoded.
-[[nodiscard]] std::optional<NormalisedImage> readPagePicture(const ImageFile& image, bool keepOriginal,
-                                                             QString* error);
+[[nodiscard]] std::optional<NormalisedImage> readPagePicture(const ImageFile& image, bool keepOriginal, QString* error);

@@ -23,8 +23,7 @@ std::optional<ChannelOrder> channelOrder(int pixelFormat)
     if (pixelFormat == TJPF_GRAY) {
         return ChannelOrder{0, 0, 0, 1};
     }
-    if (pixelFormat < 0 || pixelFormat >= TJ_NUMPF || tjPixelSize[pixelFormat] < 3 ||
-        tjRedOffset[pixelFormat] < 0) {
+    if (pixelFormat < 0 || pixelFormat >= TJ_NUMPF || tjPixelSize[pixelFormat] < 3 || tjRedOffset[pixelFormat] < 0) {
         return std::nullopt;
     }
     return ChannelOrder{tjRedOffset[pixelFormat], tjGreenOffset[pixelFormat], tjBlueOffset[pixelFormat],

@@ -105,13 +105,17 @@ QPDFObjectHandle imageStream(QPDF& pdf, const PageImage& image)
 std::array<double, 6> placement(int orientation, double x, double y, double width, double height)
 {
     // Rows of the 2 x 2 map per EXIF orientation, 1 to 8.
-    static constexpr int kMaps[8][4] = {{1, 0, 0, 1},  {-1, 0, 0, 1},  {-1, 0, 0, -1}, {1, 0, 0, -1},
-                                        {0, 1, 1, 0},  {0, -1, 1, 0},  {0, -1, -1, 0}, {0, 1, -1, 0}};
+    static constexpr int kMaps[8][4] = {{1, 0, 0, 1}, {-1, 0, 0, 1}, {-1, 0, 0, -1}, {1, 0, 0, -1},
+                                        {0, 1, 1, 0}, {0, -1, 1, 0}, {0, -1, -1, 0}, {0, 1, -1, 0}};
     const int* m = kMaps[(orientation >= 1 && orientation <= 8 ? orientation : 1) - 1];
     // Stored (u, v) in the unit square is (u - 1/2, 1/2 - v) centred; upright (x', y') lands at
     // (x + w (1/2 + x'), y + h (1/2 - y')).
-    return {width * m[0],  -height * m[2], -width * m[1], height * m[3],
-            x + width * (0.5 - 0.5 * m[0] + 0.5 * m[1]), y + height * (0.5 + 0.5 * m[2] - 0.5 * m[3])};
+    return {width * m[0],
+            -height * m[2],
+            -width * m[1],
+            height * m[3],
+            x + width * (0.5 - 0.5 * m[0] + 0.5 * m[1]),
+            y + height * (0.5 + 0.5 * m[2] - 0.5 * m[3])};
 }
 
 void buildPage(QPDF& pdf, const PageContent& page)
@@ -123,10 +127,9 @@ void buildPage(QPDF& pdf, const PageContent& page)
         const std::string resource = "/Im" + std::to_string(i);
         xobjects.replaceKey(resource, imageStream(pdf, image.image));
         // Rectangles are given from the top-left corner; PDF's y axis goes up from the bottom.
-        const std::array<double, 6> matrix =
-            placement(image.image.orientation, toPoints(image.left),
-                      toPoints(double(page.height) - image.top - image.height), toPoints(image.width),
-                      toPoints(image.height));
+        const std::array<double, 6> matrix = placement(image.image.orientation, toPoints(image.left),
+                                                       toPoints(double(page.height) - image.top - image.height),
+                                                       toPoints(image.width), toPoints(image.height));
         content += "q";
         for (const double value : matrix) {
             content += " " + number(value);

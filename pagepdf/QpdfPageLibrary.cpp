@@ -166,7 +166,8 @@ int QpdfPageLibrary::StretchDrawFromFile(int box, int left, int top, int width, 
 int QpdfPageLibrary::checkDrawable(const Box& box, int width, int height, const QString& what)
 {
     if (!box.begun) {
-        return fail(QStringLiteral("The image \"%1\" cannot be drawn: the page document has not been begun.").arg(what));
+        return fail(
+            QStringLiteral("The image \"%1\" cannot be drawn: the page document has not been begun.").arg(what));
     }
     if (width <= 0 || height <= 0) {
         return fail(QStringLiteral("The image \"%1\" cannot be drawn into a rectangle of %2 by %3.")

@@ -7,8 +7,9 @@
 
 // The page-PDF library itself: images are read from the plain BMP files that the image reader writes, and from
 // nothing else (PageBitmapReading), compressed to JPEG with TurboJPEG (JpegEncoding) or without loss (FlateEncoding)
-// and placed on a single page that qpdf writes (PageWriting); a JPEG file's own data is placed as it is. It never decodes any other image format: that happens in the reader's process. An
-// image is compressed when it is drawn, so a box holds only its JPEG data, never the decoded picture.
+// and placed on a single page that qpdf writes (PageWriting); a JPEG file's own data is placed as it is. It never
+// decodes any other image format: that happens in the reader's process. An image is compressed when it is drawn, so a
+// box holds only its JPEG data, never the decoded picture.
 class QpdfPageLibrary final : public PdfPageLibrary
 {
 public:

@@ -103,9 +103,9 @@ void ShowImage::drawPicture()
     if (sheet && !sheet->size.isEmpty()) {
         // The sheet stands a few pixels in from the preview's edge, so that its own edge shows.
         constexpr int kInset = 6;
-        const FitRect fit = fitPicture(int(std::lround(sheet->size.width() * 10)),
-                                       int(std::lround(sheet->size.height() * 10)),
-                                       m_surface->width() - 2 * kInset, m_surface->height() - 2 * kInset);
+        const FitRect fit =
+            fitPicture(int(std::lround(sheet->size.width() * 10)), int(std::lround(sheet->size.height() * 10)),
+                       m_surface->width() - 2 * kInset, m_surface->height() - 2 * kInset);
         if (fit.w > 0 && fit.h > 0) {
             const double scale = fit.w / sheet->size.width();
             const QRect paper(fit.x + kInset, fit.y + kInset, fit.w, fit.h);

@@ -2,8 +2,8 @@
 
 #include <QImage>
 #include <QRectF>
-#include <QSizeF>
 #include <QSize>
+#include <QSizeF>
 #include <QTimer>
 #include <QWidget>
 

@@ -89,8 +89,8 @@ struct Reply
     std::uint32_t inkInverted = 0;  // 1: CMYK stored as 255 - ink, as Adobe's files keep it
     std::uint32_t profileBytes = 0; // its ICC profile, at the start of the output; 0 when it has none
     std::uint64_t dataBytes = 0;    // its own data: the file's first bytes, to its end-of-image marker
-    char format[16] = {};      // the format the content was read as, e.g. "PNG"
-    char detail[480] = {};     // zero-terminated plain words
+    char format[16] = {};           // the format the content was read as, e.g. "PNG"
+    char detail[480] = {};          // zero-terminated plain words
 };
 
 // At the start of a preview's output; 32-bit pixels (0xffRRGGBB in native byte order), top row first, follow.

@@ -17,8 +17,8 @@ public:
         QStringList calls;
         QList<PageDescription> descriptions; // what each page read of the page controls
         QList<int> turns;                    // the quarter turns of each page's entry
-        QString failAt;       // a call such as "makePage:1" that fails
-        JoinBound joinBound;  // the join is planned as the real stages plan it, in batches this large
+        QString failAt;                      // a call such as "makePage:1" that fails
+        JoinBound joinBound;                 // the join is planned as the real stages plan it, in batches this large
         std::function<void(const QString& call)> onCall;
         int removeCount = 0;
         bool aborted = false;

@@ -28,8 +28,8 @@ void verifyPage(const QString& pdf, int page, const QImage& expected, double tol
     QVERIFY2(difference >= 0 && difference < tolerance,
              qPrintable(QStringLiteral("page %1 differs from the picture by %2").arg(page).arg(difference)));
     if (readers == Readers::PopplerAndMupdf) {
-        const double mupdf = PdfProbe::meanDifference(PdfProbe::renderPageWithMupdf(pdf, page, expected.size()),
-                                                      expected);
+        const double mupdf =
+            PdfProbe::meanDifference(PdfProbe::renderPageWithMupdf(pdf, page, expected.size()), expected);
         QVERIFY2(mupdf >= 0 && mupdf < tolerance,
                  qPrintable(QStringLiteral("page %1 in MuPDF differs from the picture by %2").arg(page).arg(mupdf)));
     }

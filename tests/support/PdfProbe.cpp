@@ -179,9 +179,9 @@ QImage renderPageWithMupdf(const QString& pdf, int page, QSize size)
 {
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("page.png"));
-    run(QStringLiteral("mutool"), {QStringLiteral("draw"), QStringLiteral("-q"), QStringLiteral("-w"),
-                                   QString::number(size.width()), QStringLiteral("-h"), QString::number(size.height()),
-                                   QStringLiteral("-o"), file, pdf, QString::number(page)});
+    run(QStringLiteral("mutool"),
+        {QStringLiteral("draw"), QStringLiteral("-q"), QStringLiteral("-w"), QString::number(size.width()),
+         QStringLiteral("-h"), QString::number(size.height()), QStringLiteral("-o"), file, pdf, QString::number(page)});
     const QImage drawn = QImage(file).convertToFormat(QImage::Format_RGB32);
     // MuPDF keeps the page's proportions within the box it is given: a pixel short on one side at most.
     return drawn.isNull() ? drawn : drawn.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);

@@ -343,7 +343,8 @@ private Q_SLOTS:
         const StageResult result = runRecorded(library, page, false, true);
         QVERIFY2(result.ok, qPrintable(result.text));
         QStringList expected = allCalls(page);
-        expected.replace(expected.indexOf(QStringLiteral("normalise")), QStringLiteral("normalise keeping the original"));
+        expected.replace(expected.indexOf(QStringLiteral("normalise")),
+                         QStringLiteral("normalise keeping the original"));
         expected.replace(expected.indexOf(QStringLiteral("SetNumProp 7 60 0")), QStringLiteral("SetNumProp 7 60 1"));
         const auto draw = std::find_if(expected.begin(), expected.end(),
                                        [](const QString& call) { return call.startsWith("StretchDrawFromFile"); });

@@ -4,9 +4,9 @@
 #include "support/WindowFixture.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QFile>
 #include <QMimeData>
-#include <QComboBox>
 #include <QProgressBar>
 #include <QSpinBox>
 #include <QTest>
