@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 
@@ -22,12 +23,24 @@ int filesPerRequest(const Workspace& workspace, int count)
     return int(std::max<qsizetype>(2, room / longest));
 }
 
+// At most this many page files in one call, so that the warm host can read them all whole (judged by the pages'
+// average size).
+int filesInMemory(const Workspace& workspace, int count)
+{
+    qint64 bytes = 0;
+    for (int page = 0; page < count; ++page) {
+        bytes += QFileInfo(workspace.pageFile(page)).size();
+    }
+    const qint64 average = std::max<qint64>(1, bytes / std::max(1, count));
+    return int(std::clamp<qint64>(qint64(warmpdftk::kInputBytesInMemory) / average, 2, std::max(2, count)));
+}
+
 } // namespace
 
 PageJoin::PageJoin(Pdftk& pdftk, const Workspace& workspace, QStringList entries, JoinBound bound)
     : m_pdftk(pdftk), m_workspace(workspace), m_entries(std::move(entries)), m_count(int(m_entries.size()))
 {
-    bound.files = std::min(bound.files, filesPerRequest(workspace, m_count));
+    bound.files = std::min({bound.files, filesPerRequest(workspace, m_count), filesInMemory(workspace, m_count)});
     m_steps = planJoin(m_count, bound);
 }
 

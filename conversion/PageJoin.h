@@ -9,11 +9,12 @@ class Pdftk;
 class Workspace;
 
 // The join of a run: the workspace's page files jpgtmp/0.pdf to jpgtmp/<count-1>.pdf, in page order, into
-// tmp/tmp<count>.pdf, in the steps of planJoin() (one pdftk call each; a single page is copied). Each step runs warm
-// where it can and is repeated as a pdftk process when it fails warm. A step that fails both ways is narrowed down,
-// half by half, to the page pdftk refuses, and the message names that page's file. Only the joined document's page
-// count is checked: pdftk reads every batch again in the step after it. Messages name the pages by the entries
-// they were made from (entries, in page order), never by the workspace's files.
+// tmp/tmp<count>.pdf, in the steps of planJoin() (one pdftk call each; a single page is copied), each of no more
+// page files than the warm host reads whole. Each step runs warm where it can and is repeated as a pdftk process
+// when it fails warm. A step that fails both ways is narrowed down, half by half, to the page pdftk refuses, and the
+// message names that page's file. Only the joined document's page count is checked: pdftk reads every batch again
+// in the step after it. Messages name the pages by the entries they were made from (entries, in page order), never
+// by the workspace's files.
 class PageJoin
 {
 public:

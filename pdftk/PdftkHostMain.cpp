@@ -5,6 +5,7 @@
 // never runs in the window's process: its signal handlers, a crash or running out of memory stay in here.
 
 #include "pdftk/HostedJvm.h"
+#include "pdftk/InputsInMemory.h"
 #include "pdftk/WarmProtocol.h"
 
 #include <algorithm>
@@ -153,7 +154,8 @@ ReplyHeader call(HostedJvm& jvm, const std::vector<std::string>& arguments)
     ReplyHeader reply;
     const auto before = openDescriptors();
     emptyOutputs();
-    reply.exitCode = jvm.call(arguments);
+    reply.exitCode =
+        jvm.call(withInputsInMemory(arguments, warmpdftk::kInputBytesInMemory, warmpdftk::kLargestInputInMemory));
     const auto after = openDescriptors();
     reply.descriptorsBefore = std::uint32_t(before.size());
     reply.descriptorsAfter = std::uint32_t(after.size());
@@ -200,6 +202,12 @@ int main(int argc, char** argv)
         return 2;
     }
     Arguments arguments{argv[2], argv[3], argv[4]};
+    // pdftk takes a name for a file before it takes it for a URL: where the program was started, anyone who may write
+    // there could put a folder "file:" holding their own PDF under the name of an input handed over as a URL. In the
+    // root folder only root can. Every path the program sends is absolute.
+    if (::chdir("/") != 0) {
+        unusable("the host cannot work in the root folder");
+    }
     captureOutputs();
     pthread_attr_t attributes;
     pthread_attr_init(&attributes);

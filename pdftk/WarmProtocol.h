@@ -17,8 +17,15 @@ namespace warmpdftk {
 inline constexpr std::uint32_t kProtocolMagic = 0x50575032; // "PWP2"
 inline constexpr int kSocketDescriptor = 3;
 
-// A request's payload is its arguments, each zero-terminated UTF-8.
-inline constexpr std::uint32_t kMaxRequestBytes = 64 * 1024;
+// A request's payload is its arguments, each zero-terminated UTF-8: room for a thousand input files with long
+// names, within what a local socket takes in one message by default (208 KiB).
+inline constexpr std::uint32_t kMaxRequestBytes = 128 * 1024;
+// pdftk reads a file named by path with one system call per byte, but a file: URL whole, at once. The host hands
+// pdftk a call's inputs as URLs while together they take at most kInputBytesInMemory of its JVM's heap (128 MiB),
+// where pdftk keeps them to the call's end; each at most kLargestInputInMemory, as reading one whole takes up to three
+// times its size for a moment. The join's batches are planned to fit.
+inline constexpr std::uint64_t kInputBytesInMemory = 64u << 20;
+inline constexpr std::uint64_t kLargestInputInMemory = 4u << 20;
 // Of each of pdftk's two outputs, only the start is sent: a message shows no more.
 inline constexpr std::uint32_t kMaxTextBytes = 8 * 1024;
 inline constexpr std::uint32_t kMaxReplyBytes = 2 * kMaxTextBytes + 1024;

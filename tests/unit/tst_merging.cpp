@@ -231,6 +231,7 @@ private Q_SLOTS:
     void join_warmCannotRun_processesWithoutAWord_data();
     void join_warmCannotRun_processesWithoutAWord();
     void join_warm_hostDescriptorsLevelAndGoneAfterInformation();
+    void join_warmStartedInAFolderWithADecoy_readsThePages();
     void copyFirstPage_pageMissing_saysWhich();
     void RunPdftkAndWait_abort_childKilledAndNoMoreRuns_data();
     void RunPdftkAndWait_abort_childKilledAndNoMoreRuns();
@@ -603,9 +604,10 @@ void TestMerging::join_batchedAndChained_sameDocument()
     const DocumentInfo info{QStringLiteral("Vierzig Seiten – ✓ 𝄞"), QStringLiteral("Ærøskøbing"),
                             QStringLiteral("D:20240102030405+01'00"), QStringLiteral("Subject"),
                             QStringLiteral("a, b")};
-    // File names outside the Basic Multilingual Plane reach the JVM as they are.
+    // File names outside the Basic Multilingual Plane reach the JVM as they are, and so do those that a URL would
+    // read otherwise (the warm host hands pdftk its inputs as file: URLs).
     TestFolder scratch;
-    const QString parent = scratch.mkdir(QStringLiteral("Fotos – 𝄞 ü"));
+    const QString parent = scratch.mkdir(QStringLiteral("Fotos – 𝄞 ü 100% #1?+"));
     constexpr int kPages = 40;
     enum Way
     {
@@ -744,6 +746,22 @@ void TestMerging::join_warm_hostDescriptorsLevelAndGoneAfterInformation()
     const HostCall info = direct.call(infoArguments(workspace, 8), std::chrono::minutes(2));
     QVERIFY2(info.result.ok(), qPrintable(info.result.errorText));
     QCOMPARE(info.descriptorsLeftOpen, 1);
+}
+
+void TestMerging::join_warmStartedInAFolderWithADecoy_readsThePages()
+{
+    Workspace workspace;
+    QVERIFY(preparePages(workspace, 2));
+    // Where the program was started, someone else has put a page of theirs where a file: URL of a page file names a
+    // file relative to that folder.
+    TestFolder started;
+    QVERIFY(makePagePdf(started.write(QStringLiteral("file:") + workspace.pageFile(0)), 666));
+    const QString before = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(started.path()));
+    const auto back = qScopeGuard([&before] { QDir::setCurrent(before); });
+    MeasuredPdftk pdftk(warmPdftk());
+    QCOMPARE(runJoin(pdftk, workspace, 2), (QList<int>{100, 110}));
+    QCOMPARE(pdftk.warmRunCount(), 2);
 }
 
 void TestMerging::copyFirstPage_pageMissing_saysWhich()
