@@ -130,6 +130,10 @@ StageResult createPagePdf(PdfPageLibrary& library, const PageJob& job, const Nor
                     return check(
                         library.DrawJpegData(box, spot.left, spot.top, spot.width, spot.height, original->data, facts));
                 }
+                if (!image->iccProfile.isEmpty()) {
+                    return check(library.StretchDrawFromFileInColours(box, spot.left, spot.top, spot.width, spot.height,
+                                                                      picture, image->iccProfile));
+                }
                 return check(library.StretchDrawFromFile(box, spot.left, spot.top, spot.width, spot.height, picture));
             },
             [&] { return check(library.EndDoc(box)); },

@@ -32,6 +32,13 @@ public:
     {
         return m_worker.run([&] { return m_library.StretchDrawFromFile(box, left, top, width, height, imageFile); });
     }
+    int StretchDrawFromFileInColours(int box, int left, int top, int width, int height, const QString& imageFile,
+                                     const QByteArray& iccProfile) override
+    {
+        return m_worker.run([&] {
+            return m_library.StretchDrawFromFileInColours(box, left, top, width, height, imageFile, iccProfile);
+        });
+    }
     int DrawJpegData(int box, int left, int top, int width, int height, const QByteArray& jpeg,
                      const JpegFacts& facts) override
     {

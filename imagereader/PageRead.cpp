@@ -70,8 +70,10 @@ bool tooSmall(const ReaderOutcome& outcome)
 }
 
 // Whether what the helper wrote is the picture its reply announced, as far as its header says (a file used before
-// may hold the end of a larger picture); empty when it is. The page library checks the picture again as it reads it.
-QString outputMismatch(int fd, const imagereader::Reply& reply)
+// may hold the end of a larger picture), with the colour profile it announced behind it, which may be only when the
+// original was asked to be kept; empty when it is. *pictureBytes gets the picture's length. The page library checks
+// the picture again as it reads it.
+QString outputMismatch(int fd, const imagereader::Reply& reply, bool keepOriginal, std::int64_t* pictureBytes)
 {
     struct stat info = {};
     std::array<unsigned char, pagebitmap::kLongestHeader> start{};
@@ -94,6 +96,13 @@ QString outputMismatch(int fd, const imagereader::Reply& reply)
             .arg(reply.height)
             .arg(layout->width)
             .arg(layout->height);
+    }
+    *pictureBytes = layout->fileSize();
+    if (reply.profileBytes > 0 && (!keepOriginal || reply.profileBytes > kMostProfileBytes ||
+                                   layout->fileSize() + std::int64_t(reply.profileBytes) > info.st_size)) {
+        return QCoreApplication::translate("PageRead", "what it said of the picture's colour profile cannot be (%1 "
+                                                       "bytes)")
+            .arg(reply.profileBytes);
     }
     return {};
 }
@@ -200,20 +209,22 @@ std::optional<NormalisedImage> taken(ImageReader& reader, const ImageFile& image
                                      const OpenedImage& opened, QString* error)
 {
     const bool original = outcome.ok() && outcome.reply.original != 0;
+    std::int64_t profileOffset = 0; // a kept JPEG's profile leads the file, a picture's follows it
     if (outcome.ok()) {
         if (!fixPictureFileSize(file->fd())) {
             outcome = reader.distrust(QCoreApplication::translate("PageRead", "its picture cannot be kept as it is: %1")
                                           .arg(errnoText(errno)));
-        } else if (const QString mismatch = original ? originalMismatch(file->fd(), outcome.reply, keepOriginal, opened)
-                                                     : outputMismatch(file->fd(), outcome.reply);
+        } else if (const QString mismatch =
+                       original ? originalMismatch(file->fd(), outcome.reply, keepOriginal, opened)
+                                : outputMismatch(file->fd(), outcome.reply, keepOriginal, &profileOffset);
                    !mismatch.isEmpty()) {
             outcome = reader.distrust(mismatch);
         }
     }
     QByteArray profile;
-    if (original && outcome.ok()) {
+    if (outcome.ok() && outcome.reply.profileBytes > 0) {
         profile.resize(qsizetype(outcome.reply.profileBytes));
-        if (!readExactly(file->fd(), profile.data(), profile.size(), 0)) {
+        if (!readExactly(file->fd(), profile.data(), profile.size(), profileOffset)) {
             outcome = reader.distrust(
                 QCoreApplication::translate("PageRead", "its colour profile cannot be read: %1").arg(errnoText(errno)));
         }
@@ -230,8 +241,8 @@ std::optional<NormalisedImage> taken(ImageReader& reader, const ImageFile& image
     const imagereader::Reply& reply = outcome.reply;
     if (!original) {
         return NormalisedImage{
-            reply.width, reply.height, std::move(file), stated(reply.resolutionX), stated(reply.resolutionY),
-            std::nullopt};
+            reply.width,  reply.height,      std::move(file), stated(reply.resolutionX), stated(reply.resolutionY),
+            std::nullopt, std::move(profile)};
     }
     OriginalJpeg jpeg;
     if (!copyImageFile(image.shown, opened, std::int64_t(reply.dataBytes), &jpeg.data, error)) {
@@ -250,7 +261,8 @@ std::optional<NormalisedImage> taken(ImageReader& reader, const ImageFile& image
                            nullptr,
                            stated(reply.resolutionX),
                            stated(reply.resolutionY),
-                           std::move(jpeg)};
+                           std::move(jpeg),
+                           {}};
 }
 
 // The user's image opened for a request; nothing (and *error) when it cannot be opened.

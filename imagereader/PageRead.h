@@ -22,7 +22,7 @@ struct OriginalJpeg
     int components = 3;
     int orientation = 1; // EXIF, 1 to 8, the entry's turns included
     bool inkInverted = false;
-    QByteArray iccProfile;
+    QByteArray iccProfile{};
 };
 
 // The pixel size of a normalised image, which sets the size of its page, and its picture (in the one layout the
@@ -38,14 +38,17 @@ struct NormalisedImage
     double resolutionY = 0;
     // Set instead of a picture when the file's own JPEG data is kept; widthPx and heightPx are then as it stands
     // upright.
-    std::optional<OriginalJpeg> original;
+    std::optional<OriginalJpeg> original{};
+    // The ICC profile whose colours the picture's pixels are in, when the original was to be kept and the file has
+    // one that fits; empty: they are sRGB.
+    QByteArray iccProfile{};
 };
 
 // Has the image-reading helper read an image, upright, with at most 8 bits per channel and transparent pixels
-// white, into a picture in memory. With keepOriginal, a JPEG file the helper finds fit to be kept is not decoded: its
-// own data (copied from the file the helper read, which must not have changed since) comes back as `original`. On
-// failure *error gets a sentence that names the file and says what is wrong; a helper whose reply or picture is not to
-// be trusted is ended. The window stays live while it works.
+// white, into a picture in memory, in sRGB or, with keepOriginal, in its own profile's colours. With keepOriginal, a
+// JPEG file the helper finds fit to be kept is not decoded: its own data (copied from the file the helper read, which
+// must not have changed since) comes back as `original`. On failure *error gets a sentence that names the file and says
+// what is wrong; a helper whose reply or picture is not to be trusted is ended. The window stays live while it works.
 [[nodiscard]] std::optional<NormalisedImage> readPagePicture(ImageReader& reader, const ImageFile& image,
                                                              bool keepOriginal, QString* error);
 

@@ -151,12 +151,18 @@ int QpdfPageLibrary::BeginDoc(int box)
 
 int QpdfPageLibrary::StretchDrawFromFile(int box, int left, int top, int width, int height, const QString& imageFile)
 {
+    return StretchDrawFromFileInColours(box, left, top, width, height, imageFile, {});
+}
+
+int QpdfPageLibrary::StretchDrawFromFileInColours(int box, int left, int top, int width, int height,
+                                                  const QString& imageFile, const QByteArray& iccProfile)
+{
     Box* b = findBox(box);
     if (b == nullptr) {
         return -1;
     }
     try {
-        return drawFromFile(*b, left, top, width, height, imageFile);
+        return drawFromFile(*b, left, top, width, height, imageFile, iccProfile);
     } catch (const std::exception& e) {
         return fail(QCoreApplication::translate("QpdfPageLibrary", "The image \"%1\" cannot be drawn: %2.")
                         .arg(imageFile, QString::fromLocal8Bit(e.what())));
@@ -206,7 +212,8 @@ int QpdfPageLibrary::DrawJpegData(int box, int left, int top, int width, int hei
     return 0;
 }
 
-int QpdfPageLibrary::drawFromFile(Box& box, int left, int top, int width, int height, const QString& imageFile)
+int QpdfPageLibrary::drawFromFile(Box& box, int left, int top, int width, int height, const QString& imageFile,
+                                  const QByteArray& iccProfile)
 {
     if (checkDrawable(box, width, height, imageFile) != 0) {
         return -1;
@@ -253,6 +260,7 @@ int QpdfPageLibrary::drawFromFile(Box& box, int left, int top, int width, int he
         return fail(QCoreApplication::translate("QpdfPageLibrary", "The image \"%1\" cannot be compressed: %2.")
                         .arg(imageFile, why));
     }
+    image->iccProfile = iccProfile;
     box.images.push_back(PlacedImage{std::move(*image), left, top, width, height});
     return 0;
 }

@@ -23,6 +23,8 @@ public:
     int SetStrProp(int box, int id, const QString& text) override;
     int BeginDoc(int box) override;
     int StretchDrawFromFile(int box, int left, int top, int width, int height, const QString& imageFile) override;
+    int StretchDrawFromFileInColours(int box, int left, int top, int width, int height, const QString& imageFile,
+                                     const QByteArray& iccProfile) override;
     int DrawJpegData(int box, int left, int top, int width, int height, const QByteArray& jpeg,
                      const JpegFacts& facts) override;
     int EndDoc(int box) override;
@@ -38,7 +40,8 @@ private:
 
     Box* findBox(int box);
     int fail(const QString& message);
-    int drawFromFile(Box& box, int left, int top, int width, int height, const QString& imageFile);
+    int drawFromFile(Box& box, int left, int top, int width, int height, const QString& imageFile,
+                     const QByteArray& iccProfile);
     // Fails unless the box is begun and the rectangle has an area; what names the image in the message.
     int checkDrawable(const Box& box, int width, int height, const QString& what);
 

@@ -51,6 +51,10 @@ public:
     virtual int BeginDoc(int box) = 0;
     // Draws an image file scaled to fill the rectangle; lengths in 0.1 mm from the page's top-left corner.
     virtual int StretchDrawFromFile(int box, int left, int top, int width, int height, const QString& imageFile) = 0;
+    // The same for a picture whose pixels are in the colours of this ICC profile (grey or RGB, as the picture is),
+    // which the page keeps with them.
+    virtual int StretchDrawFromFileInColours(int box, int left, int top, int width, int height,
+                                             const QString& imageFile, const QByteArray& iccProfile) = 0;
     // Draws a JPEG file's own data into the rectangle, neither decoded nor compressed again: it stands upright in it as
     // its orientation says. What the data holds is the image reader's word (JpegFacts); the library only copies it.
     virtual int DrawJpegData(int box, int left, int top, int width, int height, const QByteArray& jpeg,

@@ -14,7 +14,7 @@
 namespace imagereader {
 
 // Changes whenever the layout of a request, a reply or an output changes.
-inline constexpr std::uint32_t kProtocolMagic = 0x50575235; // "PWR5"
+inline constexpr std::uint32_t kProtocolMagic = 0x50575236; // "PWR6"
 
 // The helper's end of the socket, set up by the program before it starts the helper.
 inline constexpr int kSocketDescriptor = 3;
@@ -87,7 +87,8 @@ struct Reply
     std::int32_t components = 0;    // of that JPEG: 1, 3 or 4
     std::int32_t orientation = 1;   // how it stands upright (EXIF, 1 to 8), the request's turns included
     std::uint32_t inkInverted = 0;  // 1: CMYK stored as 255 - ink, as Adobe's files keep it
-    std::uint32_t profileBytes = 0; // its ICC profile, at the start of the output; 0 when it has none
+    std::uint32_t profileBytes = 0; // its ICC profile, at the start of the output; 0 when it has none. A page's
+                                    // picture kept in its own colours has its profile right after it
     std::uint64_t dataBytes = 0;    // its own data: the file's first bytes, to its end-of-image marker
     char format[16] = {};           // the format the content was read as, e.g. "PNG"
     char detail[480] = {};          // zero-terminated plain words

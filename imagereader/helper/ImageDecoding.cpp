@@ -359,15 +359,42 @@ Reply notAnImage(FdStream& in)
     return reply(Status::NotAnImage);
 }
 
+int writeProfile(int outputFd, const std::vector<unsigned char>& profile, std::int64_t offset);
+
+// A page's picture keeps its file's own colours, with their ICC profile, when the original is to be kept and the
+// profile describes colours of the picture's kind. A grey picture of an RGB profile is given three equal channels.
+// The profile comes back empty when the picture's pixels are to be made sRGB instead.
+Bitmap inOwnColours(Bitmap picture, std::vector<unsigned char>* profile)
+{
+    if (profileFitsComponents(*profile, FreeImage_GetBPP(picture.get()) == 8 ? 1 : 3)) {
+        return picture;
+    }
+    if (FreeImage_GetBPP(picture.get()) == 8 && profileFitsComponents(*profile, 3)) {
+        return Bitmap(FreeImage_ConvertTo24Bits(picture.get()));
+    }
+    profile->clear();
+    return picture;
+}
+
 // A decoded picture to sRGB, 8 bits per channel, transparent parts white, turned clockwise by quarterTurns, written as
-// the request asks.
+// the request asks. A page's picture whose original is to be kept stays in its ICC profile's colours, where it has
+// one that fits (see inOwnColours); the profile is then written right after the picture, and the reply says how long.
 Reply finish(Bitmap bitmap, int format, const ColourSource& colour, int quarterTurns, const Request& request,
              int outputFd)
 {
+    const auto source = isOwnDecoderFormat(format) ? FIF_UNKNOWN : FREE_IMAGE_FORMAT(format);
+    std::vector<unsigned char> keptProfile;
     bitmap = toEightBitsPerChannel(std::move(bitmap));
-    if (bitmap) {
+    if (bitmap && request.mode == imagereader::Mode::Page && request.keepOriginal != 0 && !colour.icc.empty()) {
+        // A profile that does not fit is one convertToSrgb() would leave aside as well: the pixels are then sRGB's.
+        keptProfile = colour.icc;
+        bitmap = toPagePicture(std::move(bitmap), source);
+        if (bitmap) {
+            bitmap = inOwnColours(std::move(bitmap), &keptProfile);
+        }
+    } else if (bitmap) {
         convertToSrgb(bitmap.get(), colour);
-        bitmap = toPagePicture(std::move(bitmap), isOwnDecoderFormat(format) ? FIF_UNKNOWN : FREE_IMAGE_FORMAT(format));
+        bitmap = toPagePicture(std::move(bitmap), source);
     }
     // Turned last, when the picture is at its smallest.
     if (bitmap && quarterTurns != 0) {
@@ -382,13 +409,19 @@ Reply finish(Bitmap bitmap, int format, const ColourSource& colour, int quarterT
     if (request.mode == imagereader::Mode::Preview) {
         result = writePreview(std::move(bitmap), request, out);
     } else {
+        const pagebitmap::Layout layout{int(FreeImage_GetWidth(bitmap.get())), int(FreeImage_GetHeight(bitmap.get())),
+                                        FreeImage_GetBPP(bitmap.get()) == 8};
         if (!writePagePicture(bitmap.get(), out)) {
             result = reply(Status::WriteFailed);
             result.error = out.error();
+        } else if (const int failure = writeProfile(outputFd, keptProfile, layout.fileSize()); failure != 0) {
+            result = reply(Status::WriteFailed);
+            result.error = failure;
         } else {
             result = reply(Status::Ok);
-            result.width = int(FreeImage_GetWidth(bitmap.get()));
-            result.height = int(FreeImage_GetHeight(bitmap.get()));
+            result.width = layout.width;
+            result.height = layout.height;
+            result.profileBytes = std::uint32_t(keptProfile.size());
         }
     }
     return result;
@@ -458,18 +491,19 @@ bool hasRoomFor(int outputFd, const Claim& claim)
     return needed <= info.st_size;
 }
 
-// Writes the profile at the start of the picture file; 0, or the errno of the failure. A file fixed at a smaller size
-// before is answered EPERM, as for a picture that does not fit.
-int writeProfile(int outputFd, const std::vector<unsigned char>& profile)
+// Writes the profile into the picture file from `offset` on; 0, or the errno of the failure. A file fixed at a smaller
+// size before is answered EPERM, as for a picture that does not fit.
+int writeProfile(int outputFd, const std::vector<unsigned char>& profile, std::int64_t offset)
 {
     const int seals = ::fcntl(outputFd, F_GET_SEALS);
     struct stat info = {};
     if (seals >= 0 && (seals & F_SEAL_GROW) != 0 && ::fstat(outputFd, &info) == 0 &&
-        std::int64_t(profile.size()) > std::int64_t(info.st_size)) {
+        offset + std::int64_t(profile.size()) > std::int64_t(info.st_size)) {
         return EPERM;
     }
     for (std::size_t done = 0; done < profile.size();) {
-        const ssize_t written = ::pwrite(outputFd, profile.data() + done, profile.size() - done, off_t(done));
+        const ssize_t written =
+            ::pwrite(outputFd, profile.data() + done, profile.size() - done, off_t(offset + std::int64_t(done)));
         if (written < 0 && errno != EINTR) {
             return errno;
         }
@@ -493,7 +527,7 @@ std::optional<Reply> keptOriginal(const FdStream& in, const JpegFacts& facts, in
     if (!kept) {
         return std::nullopt;
     }
-    if (const int failure = writeProfile(outputFd, kept->iccProfile); failure != 0) {
+    if (const int failure = writeProfile(outputFd, kept->iccProfile, 0); failure != 0) {
         Reply failed = reply(Status::WriteFailed);
         failed.error = failure;
         return failed;

@@ -98,7 +98,9 @@ QStringList imageColourSpaces(const QString& pdf)
         const QJsonObject dict =
             it.value().toObject().value(QStringLiteral("stream")).toObject().value(QStringLiteral("dict")).toObject();
         if (dict.value(QStringLiteral("/Subtype")).toString() == QStringLiteral("/Image")) {
-            spaces << dict.value(QStringLiteral("/ColorSpace")).toString();
+            // A family with its parameters, [/ICCBased 5 0 R], goes by the family's name.
+            const QJsonValue space = dict.value(QStringLiteral("/ColorSpace"));
+            spaces << (space.isArray() ? space.toArray().at(0).toString() : space.toString());
         }
     }
     return spaces;

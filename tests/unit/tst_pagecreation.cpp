@@ -49,6 +49,18 @@ public:
                           .arg(height)
                           .arg(imageFile));
     }
+    int StretchDrawFromFileInColours(int box, int left, int top, int width, int height, const QString& imageFile,
+                                     const QByteArray& iccProfile) override
+    {
+        return record(QStringLiteral("StretchDrawFromFileInColours %1 %2 %3 %4 %5 %6 %7")
+                          .arg(box)
+                          .arg(left)
+                          .arg(top)
+                          .arg(width)
+                          .arg(height)
+                          .arg(imageFile)
+                          .arg(iccProfile.size()));
+    }
     int EndDoc(int box) override
     {
         const int result = record(QStringLiteral("EndDoc %1").arg(box));

@@ -380,6 +380,14 @@ private Q_SLOTS:
         row("a video after its end", plain + QByteArray(4096, '\x5a'), 0, Kept);
         QTest::newRow("PNG") << "a.png" << freeImageFile(FIF_PNG, stored, 0, 0) << 0 << int(Decoded) << 3 << 1 << false
                              << QByteArray();
+        // Any other picture with a profile keeps its pixels as stored, and the profile comes with them.
+        QImage adobe = stored;
+        adobe.setColorSpace(QColorSpace::AdobeRgb);
+        QByteArray adobePng;
+        QBuffer buffer(&adobePng);
+        QVERIFY(buffer.open(QIODevice::WriteOnly) && adobe.save(&buffer, "PNG"));
+        QTest::newRow("PNG with a profile")
+            << "a.png" << adobePng << 0 << int(Decoded) << 3 << 1 << false << adobe.colorSpace().iccProfile();
     }
 
     void read_keepingOriginal_jpegFitToKeepComesAsItsOwnData()
@@ -418,6 +426,11 @@ private Q_SLOTS:
         QCOMPARE(result->original.has_value(), outcome == Kept);
         QCOMPARE(result->picture != nullptr, outcome == Decoded);
         if (outcome == Decoded) {
+            QVERIFY(result->iccProfile == profile);
+            if (!profile.isEmpty()) {
+                const QImage picture = toQImage(loadBmp(result->picture->path()).get());
+                QCOMPARE(picture.convertToFormat(QImage::Format_RGB32), makeTestPicture(96, 64));
+            }
             return;
         }
         const OriginalJpeg& kept = *result->original;

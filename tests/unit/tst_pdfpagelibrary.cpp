@@ -3,6 +3,7 @@
 #include "support/PdfProbe.h"
 #include "support/TestFolder.h"
 
+#include <QColorSpace>
 #include <QDir>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -45,7 +46,7 @@ class TestPdfPageLibrary : public QObject
 private:
     // Makes a whole page of the given size in units from one image; returns the library's result.
     int makePage(QpdfPageLibrary& library, const QString& image, const QString& pdf, int width, int height,
-                 int quality = 80, bool lossless = false)
+                 int quality = 80, bool lossless = false, const QByteArray& iccProfile = {})
     {
         const int box = library.CreateBox(nullptr, 0);
         int result = library.SetStrProp(box, PdfPageLibrary::OutputFile, pdf);
@@ -58,7 +59,7 @@ private:
         }
         result = result == -1 ? -1 : library.SetStrProp(box, PdfPageLibrary::ProductName, QStringLiteral("Pagewell"));
         result = result == -1 ? -1 : library.BeginDoc(box);
-        result = result == -1 ? -1 : library.StretchDrawFromFile(box, 0, 0, width, height, image);
+        result = result == -1 ? -1 : library.StretchDrawFromFileInColours(box, 0, 0, width, height, image, iccProfile);
         result = result == -1 ? -1 : library.EndDoc(box);
         library.FreeBox(box);
         return result;
@@ -70,11 +71,18 @@ private Q_SLOTS:
         QTest::addColumn<int>("source");
         QTest::addColumn<QString>("colourSpace");
         QTest::addColumn<bool>("lossless");
+        QTest::addColumn<QByteArray>("profile"); // the colours the pixels are in; none: the device's
         // The two layouts the image reader writes; everything else is refused (see failures).
-        QTest::newRow("24-bit colour") << int(Source::Colour24) << QStringLiteral("/DeviceRGB") << false;
-        QTest::newRow("8-bit grey") << int(Source::Grey8) << QStringLiteral("/DeviceGray") << false;
-        QTest::newRow("24-bit colour, lossless") << int(Source::Colour24) << QStringLiteral("/DeviceRGB") << true;
-        QTest::newRow("8-bit grey, lossless") << int(Source::Grey8) << QStringLiteral("/DeviceGray") << true;
+        const QByteArray srgb = QColorSpace(QColorSpace::SRgb).iccProfile();
+        QTest::newRow("24-bit colour") << int(Source::Colour24) << QStringLiteral("/DeviceRGB") << false
+                                       << QByteArray();
+        QTest::newRow("8-bit grey") << int(Source::Grey8) << QStringLiteral("/DeviceGray") << false << QByteArray();
+        QTest::newRow("24-bit colour, lossless")
+            << int(Source::Colour24) << QStringLiteral("/DeviceRGB") << true << QByteArray();
+        QTest::newRow("8-bit grey, lossless")
+            << int(Source::Grey8) << QStringLiteral("/DeviceGray") << true << QByteArray();
+        QTest::newRow("24-bit colour, lossless, with its profile")
+            << int(Source::Colour24) << QStringLiteral("/ICCBased") << true << srgb;
     }
 
     void endDoc_page800x600_sizeProducerAndPixels()
@@ -82,6 +90,7 @@ private Q_SLOTS:
         QFETCH(int, source);
         QFETCH(QString, colourSpace);
         QFETCH(bool, lossless);
+        QFETCH(QByteArray, profile);
         TestFolder folder;
         QImage picture = makeTestPicture(800, 600);
         QString imagePath = folder.file(QStringLiteral("tmp.bmp"));
@@ -92,7 +101,7 @@ private Q_SLOTS:
         const QString pdf = folder.file(QStringLiteral("0.pdf"));
 
         QpdfPageLibrary library;
-        QCOMPARE(makePage(library, imagePath, pdf, 2128, 1596, 80, lossless), 0);
+        QCOMPARE(makePage(library, imagePath, pdf, 2128, 1596, 80, lossless, profile), 0);
         if (lossless) {
             // Every pixel as it was given.
             const QList<QByteArray> extracted = PdfProbe::extractedImages(pdf, false);
