@@ -90,6 +90,8 @@ StageResult PdfConversionStages::prepareWorkspace()
     if (!m_workspace.create(&error, m_tempParent)) {
         return StageResult::failure(QStringLiteral("Convert"), error);
     }
+    // Its JVM starts while the pages are made.
+    m_pdftk->prepare();
     return StageResult::success();
 }
 

@@ -50,7 +50,15 @@ qint64 PdftkHost::processId() const
     return m_helper ? m_helper->processId() : 0;
 }
 
-bool PdftkHost::start(QString* error)
+void PdftkHost::start()
+{
+    QString ignored;
+    if (!m_helper && startProcess(&ignored)) {
+        qCDebug(lcPdftk) << "host started ahead of its first call:" << m_program << "process" << m_helper->processId();
+    }
+}
+
+bool PdftkHost::startProcess(QString* error)
 {
     HelperSetup setup;
     setup.program = m_program;
@@ -85,10 +93,12 @@ HostCall PdftkHost::call(const QStringList& arguments, std::chrono::milliseconds
     };
     if (!m_helper) {
         QString error;
-        if (!start(&error)) {
+        if (!startProcess(&error)) {
             return failed(HostCall::Kind::Unusable, error);
         }
         qCDebug(lcPdftk) << "host started:" << m_program << "process" << m_helper->processId();
+    }
+    if (!m_ready) {
         HostCall::Kind kind = HostCall::Kind::Failed;
         if (!awaitReply(&reply, limit, &kind)) {
             if (kind == HostCall::Kind::Unusable) {
@@ -103,6 +113,7 @@ HostCall PdftkHost::call(const QStringList& arguments, std::chrono::milliseconds
                                                                        : HostCall::Kind::Failed,
                           QString::fromStdString(reply.errors));
         }
+        m_ready = true;
     }
     if (!sendRequest(m_helper->socket(), arguments)) {
         return failed(HostCall::Kind::Failed,
@@ -184,4 +195,5 @@ void PdftkHost::kill()
         m_helper->end();
         m_helper.reset();
     }
+    m_ready = false;
 }

@@ -31,9 +31,9 @@ struct HostCall
     int descriptorsLeftOpen = 0; // descriptors on files the call named that pdftk left open
 };
 
-// One pagewell-pdftk process and its JVM, started by the first call and kept for the next ones. One call at a time,
-// waited for in a nested event loop (the window stays live). The host has a session and process group of its own,
-// which a kill ends whole; it dies with the program.
+// One pagewell-pdftk process and its JVM, started ahead (start) or by the first call, and kept for the next ones. One
+// call at a time, waited for in a nested event loop (the window stays live). The host has a session and process group
+// of its own, which a kill ends whole; it dies with the program.
 class PdftkHost
 {
 public:
@@ -42,8 +42,11 @@ public:
     PdftkHost(const PdftkHost&) = delete;
     PdftkHost& operator=(const PdftkHost&) = delete;
 
-    // Runs pdftk's entry point with these arguments; a call (the JVM's start included) that takes longer than limit
-    // is stopped and the host killed.
+    // Starts the host and its JVM and returns at once, for the first call to find it ready, or nearly. Does nothing
+    // when it runs already; one that cannot start is told by the next call.
+    void start();
+    // Runs pdftk's entry point with these arguments, the host started first if it is not; a call (the JVM's start
+    // included, as far as it is still to come) that takes longer than limit is stopped and the host killed.
     [[nodiscard]] HostCall call(const QStringList& arguments, std::chrono::milliseconds limit);
     // Kills the host at once with its process group; a waiting call returns Cancelled.
     void kill();
@@ -54,7 +57,7 @@ public:
     [[nodiscard]] quint64 peakResidentKiB() const { return m_peakResidentKiB; }
 
 private:
-    bool start(QString* error);
+    bool startProcess(QString* error);
     // Waits for one reply from the host until the deadline; false (and kind, Unusable for a host that could not be
     // started) when none came.
     bool awaitReply(warmpdftk::Reply* reply, std::chrono::milliseconds limit, HostCall::Kind* kind);
@@ -65,5 +68,6 @@ private:
     EventWait* m_waiting = nullptr;
     QSocketNotifier* m_notifier = nullptr; // the waiting call's, on the host's socket
     bool m_cancelled = false;
+    bool m_ready = false; // the host said its JVM runs
     quint64 m_peakResidentKiB = 0;
 };

@@ -164,6 +164,69 @@ ReplyHeader call(HostedJvm& jvm, const std::vector<std::string>& arguments)
     return reply;
 }
 
+// A file in memory holding `content`, named as /proc/self/fd/N; -1 when none can be made.
+int fileInMemory(const std::string& content)
+{
+    const int fd = ::memfd_create("pdftk-warm-up", MFD_CLOEXEC);
+    if (fd >= 0 && ::write(fd, content.data(), content.size()) != ssize_t(content.size())) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// A one-page document with a picture, in the shape the program's pages have.
+std::string smallestPage()
+{
+    const std::string picture("\xff\x80\x00", 3);
+    const std::string drawing = "q 10 0 0 10 0 0 cm /I Do Q";
+    const std::vector<std::string> objects = {
+        "<< /Type /Catalog /Pages 2 0 R >>",
+        "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 10 10] /Resources << /XObject << /I 5 0 R >> >> "
+        "/Contents 4 0 R >>",
+        "<< /Length " + std::to_string(drawing.size()) + " >>\nstream\n" + drawing + "\nendstream",
+        "<< /Type /XObject /Subtype /Image /Width 1 /Height 1 /ColorSpace /DeviceRGB /BitsPerComponent 8 /Length " +
+            std::to_string(picture.size()) + " >>\nstream\n" + picture + "\nendstream",
+    };
+    std::string pdf = "%PDF-1.4\n";
+    std::vector<std::size_t> offsets;
+    for (std::size_t i = 0; i < objects.size(); ++i) {
+        offsets.push_back(pdf.size());
+        pdf += std::to_string(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
+    }
+    const std::size_t table = pdf.size();
+    pdf += "xref\n0 " + std::to_string(objects.size() + 1) + "\n0000000000 65535 f \n";
+    for (const std::size_t offset : offsets) {
+        char entry[24];
+        std::snprintf(entry, sizeof entry, "%010zu 00000 n \n", offset);
+        pdf += entry;
+    }
+    pdf += "trailer\n<< /Size " + std::to_string(objects.size() + 1) + " /Root 1 0 R >>\nstartxref\n" +
+           std::to_string(table) + "\n%%EOF\n";
+    return pdf;
+}
+
+// Has pdftk do the run's two kinds of call once on a page in memory, its output going nowhere: the classes they need
+// are then loaded, and compiled in part, before the first call of the run comes, which is made while the run's pages
+// are. What is learnt nothing else keeps; a failure here changes nothing.
+void warmUp(HostedJvm& jvm)
+{
+    const int page = fileInMemory(smallestPage());
+    const int info = fileInMemory("InfoBegin\nInfoKey: Title\nInfoValue: Pagewell\n");
+    if (page >= 0 && info >= 0) {
+        const std::string pagePath = "/proc/self/fd/" + std::to_string(page);
+        const std::string infoPath = "/proc/self/fd/" + std::to_string(info);
+        (void)call(jvm, {pagePath, pagePath, "cat", "output", "/dev/null"});
+        (void)call(jvm, {pagePath, "update_info_utf8", infoPath, "output", "/dev/null"});
+    }
+    for (const int fd : {page, info}) {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+    }
+}
+
 // The JVM runs on a thread of ours with room for deep recursion: a deeply nested PDF then ends in pdftk's
 // StackOverflowError, not in a crash.
 constexpr std::size_t kJvmThreadStack = 8u << 20;
@@ -176,6 +239,7 @@ void* serve(void* data)
     if (!jvm.start(arguments.libjvm, arguments.classPath, arguments.mainClass, &why)) {
         unusable(why);
     }
+    warmUp(jvm);
     const int socket = warmpdftk::kSocketDescriptor;
     ReplyHeader ready;
     ready.peakResidentKiB = peakResidentKiB();

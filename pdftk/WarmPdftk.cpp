@@ -32,11 +32,11 @@ qint64 WarmPdftk::hostProcessId() const
     return m_host ? m_host->processId() : 0;
 }
 
-PdftkResult WarmPdftk::RunPdftkAndWait(const QStringList& arguments)
+PdftkHost* WarmPdftk::host()
 {
     // The host is waited for in an event loop, which needs an application.
     if (m_aborted || !m_warm || !QCoreApplication::instance()) {
-        return m_processes->RunPdftkAndWait(arguments);
+        return nullptr;
     }
     if (!m_host) {
         const QString program = m_processes->program();
@@ -44,9 +44,24 @@ PdftkResult WarmPdftk::RunPdftkAndWait(const QStringList& arguments)
             unusablePrograms().contains(program) ? PdftkLauncher{} : readPdftkLauncher(program);
         if (m_hostProgram.isEmpty() || !launcher.isValid()) {
             m_warm = false;
-            return m_processes->RunPdftkAndWait(arguments);
+            return nullptr;
         }
         m_host = std::make_unique<PdftkHost>(m_hostProgram, launcher);
+    }
+    return m_host.get();
+}
+
+void WarmPdftk::prepare()
+{
+    if (PdftkHost* started = host()) {
+        started->start();
+    }
+}
+
+PdftkResult WarmPdftk::RunPdftkAndWait(const QStringList& arguments)
+{
+    if (!host()) {
+        return m_processes->RunPdftkAndWait(arguments);
     }
     const HostCall call = m_host->call(arguments, m_callLimit);
     qCDebug(lcPdftk).noquote() << "pdftk warm:" << arguments.size() << "arguments,"

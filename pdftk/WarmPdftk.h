@@ -8,7 +8,8 @@
 class PdftkHost;
 
 // pdftk warm: the run's steps call pdftk's own entry point in one JVM, hosted by pagewell-pdftk, instead of starting
-// pdftk anew for each. The host is started by the run's first step and ended after the information step. After an
+// pdftk anew for each. The host is started as the run begins (prepare) or by its first call, and ended after the
+// information step. After an
 // internal error (exit code 2), a crash, a call past the time limit or files left open, a fresh host takes the next
 // call. Where the host cannot run this pdftk (no host program, no JVM library, no jar or entry point), and once the
 // run has fallen back (fallBackToProcesses), every call goes to processes, the pdftk process chain, without a word.
@@ -25,6 +26,8 @@ public:
 
     [[nodiscard]] QString program() const override { return m_processes->program(); }
     [[nodiscard]] bool isAvailable() const override { return m_processes->isAvailable(); }
+    // Starts the host and its JVM, unless calls go to processes.
+    void prepare() override;
     [[nodiscard]] PdftkResult RunPdftkAndWait(const QStringList& arguments) override;
     void fallBackToProcesses() override;
     void startPdftk(const QStringList& arguments, std::function<void(const PdftkResult&)> whenDone) override
@@ -45,6 +48,9 @@ public:
     [[nodiscard]] quint64 hostPeakResidentKiB() const { return m_peakResidentKiB; }
 
 private:
+    // The host, made when there is none; nothing (and calls go to processes from now on) when this pdftk cannot be
+    // hosted.
+    PdftkHost* host();
     void endHost();
 
     std::unique_ptr<Pdftk> m_processes;

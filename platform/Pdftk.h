@@ -38,6 +38,9 @@ public:
     // Runs pdftk with these arguments (no shell, no quoting) and returns when it has ended. The window stays
     // responsive meanwhile.
     [[nodiscard]] virtual PdftkResult RunPdftkAndWait(const QStringList& arguments) = 0;
+    // The run's calls are about to come: a pdftk that keeps a JVM for them starts it now, beside the run's first steps,
+    // so that the first call need not wait for it.
+    virtual void prepare() {}
     // A call that ran warm left no good output: every later call, that one's repeat first, runs as a pdftk process.
     virtual void fallBackToProcesses() {}
     // Starts pdftk, exactly as it is installed, with these arguments and returns at once; whenDone is called on this

@@ -726,12 +726,17 @@ void TestMerging::join_warm_hostDescriptorsLevelAndGoneAfterInformation()
     Workspace workspace;
     QVERIFY(preparePages(workspace, 8));
     WarmPdftk pdftk(std::make_unique<ProcessPdftk>(), locatePdftkHost());
+    // The run starts the host as it begins; its first call finds that one.
+    pdftk.prepare();
+    const qint64 early = pdftk.hostProcessId();
+    QVERIFY(early > 0);
     PageJoin join(pdftk, workspace, entryNames(8), JoinBound{2});
     QList<int> descriptors;
     for (int i = 0; i < join.steps().size(); ++i) {
         QVERIFY(join.run(i).ok);
         descriptors << openDescriptors(pdftk.hostProcessId());
     }
+    QCOMPARE(pdftk.hostProcessId(), early);
     // The first call opens the JVM's jars for good; the calls after it leave nothing behind.
     QCOMPARE(descriptors.size(), 7);
     QCOMPARE(descriptors.last(), descriptors.at(1));
