@@ -3,6 +3,7 @@
 #include <turbojpeg.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <vector>
@@ -30,56 +31,59 @@ std::optional<ChannelOrder> channelOrder(int pixelFormat)
                         tjPixelSize[pixelFormat]};
 }
 
-unsigned char paeth(int left, int up, int upLeft)
+// What a row's filtered bytes cost, taken as signed: the smaller, the better deflate does with them.
+long costOf(const unsigned char* filtered, std::size_t length)
 {
-    const int estimate = left + up - upLeft;
-    const int toLeft = std::abs(estimate - left);
-    const int toUp = std::abs(estimate - up);
-    const int toUpLeft = std::abs(estimate - upLeft);
-    if (toLeft <= toUp && toLeft <= toUpLeft) {
-        return static_cast<unsigned char>(left);
+    long cost = 0;
+    for (std::size_t i = 0; i < length; ++i) {
+        const int value = filtered[i];
+        cost += value < 128 ? value : 256 - value;
     }
-    return static_cast<unsigned char>(toUp <= toUpLeft ? up : upLeft);
+    return cost;
 }
 
-// One row filtered each of PNG's ways but Average; the one whose bytes, taken as signed, sum smallest goes out.
-void filterRow(const unsigned char* row, const unsigned char* above, std::size_t length, int pixel,
-               std::array<std::vector<unsigned char>, 4>& trial, std::vector<unsigned char>& out)
+// One row filtered each of PNG's ways but Average (above: the row before, all zero for the first); the one that costs
+// least goes out. Each way is a loop of its own, without branches, for the compiler to do many bytes at a time.
+void filterRow(const unsigned char* row, const unsigned char* above, std::size_t length, std::size_t pixel,
+               std::array<std::vector<unsigned char>, 3>& trial, std::vector<unsigned char>& out)
 {
     static constexpr std::array<unsigned char, 4> kTypes = {0, 1, 2, 4}; // none, Sub, Up, Paeth
+    unsigned char* sub = trial[0].data();
+    unsigned char* up = trial[1].data();
+    unsigned char* paeth = trial[2].data();
+    const std::size_t lead = std::min(pixel, length);
+    // The first pixel has nothing to its left: Sub keeps it, and Paeth takes the byte above.
+    for (std::size_t i = 0; i < lead; ++i) {
+        sub[i] = row[i];
+        paeth[i] = static_cast<unsigned char>(row[i] - above[i]);
+    }
+    for (std::size_t i = lead; i < length; ++i) {
+        sub[i] = static_cast<unsigned char>(row[i] - row[i - pixel]);
+    }
+    for (std::size_t i = 0; i < length; ++i) {
+        up[i] = static_cast<unsigned char>(row[i] - above[i]);
+    }
+    for (std::size_t i = lead; i < length; ++i) {
+        const int left = row[i - pixel];
+        const int upper = above[i];
+        const int upLeft = above[i - pixel];
+        const int toLeft = std::abs(upper - upLeft); // |estimate - left|, the estimate being left + up - upLeft
+        const int toUp = std::abs(left - upLeft);
+        const int toUpLeft = std::abs(left + upper - 2 * upLeft);
+        const int predicted = toLeft <= toUp && toLeft <= toUpLeft ? left : toUp <= toUpLeft ? upper : upLeft;
+        paeth[i] = static_cast<unsigned char>(row[i] - predicted);
+    }
+    const unsigned char* ways[4] = {row, sub, up, paeth};
     std::size_t best = 0;
-    long bestCost = -1;
-    for (std::size_t t = 0; t < kTypes.size(); ++t) {
-        std::vector<unsigned char>& filtered = trial[t];
-        long cost = 0;
-        for (std::size_t i = 0; i < length; ++i) {
-            const int left = i >= std::size_t(pixel) ? row[i - pixel] : 0;
-            const int up = above != nullptr ? above[i] : 0;
-            const int upLeft = above != nullptr && i >= std::size_t(pixel) ? above[i - pixel] : 0;
-            unsigned char value = row[i];
-            switch (kTypes[t]) {
-            case 1:
-                value = static_cast<unsigned char>(row[i] - left);
-                break;
-            case 2:
-                value = static_cast<unsigned char>(row[i] - up);
-                break;
-            case 4:
-                value = static_cast<unsigned char>(row[i] - paeth(left, up, upLeft));
-                break;
-            default:
-                break;
-            }
-            filtered[i] = value;
-            cost += value < 128 ? value : 256 - value;
-        }
-        if (bestCost < 0 || cost < bestCost) {
+    long bestCost = costOf(row, length);
+    for (std::size_t t = 1; t < kTypes.size(); ++t) {
+        if (const long cost = costOf(ways[t], length); cost < bestCost) {
             bestCost = cost;
             best = t;
         }
     }
     out.push_back(kTypes[best]);
-    out.insert(out.end(), trial[best].begin(), trial[best].begin() + std::ptrdiff_t(length));
+    out.insert(out.end(), ways[best], ways[best] + length);
 }
 
 } // namespace
@@ -98,8 +102,8 @@ std::optional<PageImage> encodeFlate(const PixelRows& rows, QString* error)
     std::vector<unsigned char> filtered;
     filtered.reserve((length + 1) * std::size_t(rows.height));
     std::vector<unsigned char> row(length);
-    std::vector<unsigned char> above(length);
-    std::array<std::vector<unsigned char>, 4> trial;
+    std::vector<unsigned char> above(length, 0);     // the first row's is all zero
+    std::array<std::vector<unsigned char>, 3> trial; // Sub, Up, Paeth
     for (auto& t : trial) {
         t.resize(length);
     }
@@ -115,7 +119,7 @@ std::optional<PageImage> encodeFlate(const PixelRows& rows, QString* error)
                 row[std::size_t(x) * 3 + 2] = pixel[order->blue];
             }
         }
-        filterRow(row.data(), y == 0 ? nullptr : above.data(), length, components, trial, filtered);
+        filterRow(row.data(), above.data(), length, std::size_t(components), trial, filtered);
         row.swap(above);
     }
 
@@ -125,7 +129,7 @@ std::optional<PageImage> encodeFlate(const PixelRows& rows, QString* error)
         *error = QStringLiteral("there is not enough memory to compress it");
         return std::nullopt;
     }
-    if (compress2(compressed.get(), &size, filtered.data(), uLong(filtered.size()), Z_DEFAULT_COMPRESSION) != Z_OK) {
+    if (compress2(compressed.get(), &size, filtered.data(), uLong(filtered.size()), 3) != Z_OK) {
         *error = QStringLiteral("zlib could not compress it");
         return std::nullopt;
     }
