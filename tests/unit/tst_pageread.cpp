@@ -388,6 +388,10 @@ private Q_SLOTS:
         QVERIFY(buffer.open(QIODevice::WriteOnly) && adobe.save(&buffer, "PNG"));
         QTest::newRow("PNG with a profile")
             << "a.png" << adobePng << 0 << int(Decoded) << 3 << 1 << false << adobe.colorSpace().iccProfile();
+        // A grey picture with a colour profile (against the rules, but cameras write them) comes as three equal
+        // channels, which the profile fits.
+        row("grey with an RGB profile", withProfileChunks(sampleFile(Sample::JpegGrey), p3, 1, {1}), 0, Decoded, 1, 1,
+            false, p3);
     }
 
     void read_keepingOriginal_jpegFitToKeepComesAsItsOwnData()
@@ -428,8 +432,17 @@ private Q_SLOTS:
         if (outcome == Decoded) {
             QVERIFY(result->iccProfile == profile);
             if (!profile.isEmpty()) {
-                const QImage picture = toQImage(loadBmp(result->picture->path()).get());
-                QCOMPARE(picture.convertToFormat(QImage::Format_RGB32), makeTestPicture(96, 64));
+                // The pixels as stored (Qt reads them without their profile), not made sRGB.
+                const Bitmap bitmap = loadBmp(result->picture->path());
+                QCOMPARE(FreeImage_GetBPP(bitmap.get()), 24u);
+                const QImage picture = toQImage(bitmap.get());
+                const QImage stored = QImage::fromData(content).convertToFormat(QImage::Format_RGB32);
+                QCOMPARE(picture.size(), stored.size());
+                for (const QPoint at : {QPoint(0, 0), QPoint(20, 10), QPoint(50, 40), QPoint(95, 63)}) {
+                    QVERIFY2(near(picture.pixel(at), stored.pixel(at), 4),
+                             qPrintable(describe(picture.pixel(at)) + QLatin1String(" against ") +
+                                        describe(stored.pixel(at))));
+                }
             }
             return;
         }
