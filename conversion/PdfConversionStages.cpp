@@ -90,8 +90,6 @@ StageResult PdfConversionStages::prepareWorkspace()
     if (!m_workspace.create(&error, m_tempParent)) {
         return StageResult::failure(QStringLiteral("Convert"), error);
     }
-    // Its JVM starts while the pages are made.
-    m_pdftk->prepare();
     return StageResult::success();
 }
 
@@ -111,7 +109,11 @@ StageResult PdfConversionStages::makePage(int index, const ImageFile& image, con
     }
     m_entries[index] = image.shown;
     const PageJob job{m_owner, image.shown, m_workspace.pageFile(index)};
-    const Normaliser normalise = [this, &image](bool keepOriginal, QString* error) {
+    const Normaliser normalise = [this, &image, index](bool keepOriginal, QString* error) {
+        // pdftk's JVM starts while the pages are made.
+        if (index == 0) {
+            m_pdftk->prepare(keepOriginal);
+        }
         std::optional<NormalisedImage> normalised = m_pages->read(image, keepOriginal, error);
         // The helper reads the next image while this page is encoded.
         if (normalised && m_next) {

@@ -50,19 +50,22 @@ qint64 PdftkHost::processId() const
     return m_helper ? m_helper->processId() : 0;
 }
 
-void PdftkHost::start()
+void PdftkHost::start(bool warmUp)
 {
     QString ignored;
-    if (!m_helper && startProcess(&ignored)) {
+    if (!m_helper && startProcess(&ignored, warmUp)) {
         qCDebug(lcPdftk) << "host started ahead of its first call:" << m_program << "process" << m_helper->processId();
     }
 }
 
-bool PdftkHost::startProcess(QString* error)
+bool PdftkHost::startProcess(QString* error, bool warmUp)
 {
     HelperSetup setup;
     setup.program = m_program;
     setup.arguments = {QStringLiteral("--serve"), m_launcher.jvmLibrary, m_launcher.classPath, m_launcher.mainClass};
+    if (warmUp) {
+        setup.arguments.append(QStringLiteral("--warm-up"));
+    }
     setup.environment = pdftkEnvironment().toStringList();
     setup.socketDescriptor = warmpdftk::kSocketDescriptor;
     // pdftk reads its standard input when it asks a question: it finds it empty, never the requests.

@@ -42,9 +42,10 @@ public:
     PdftkHost(const PdftkHost&) = delete;
     PdftkHost& operator=(const PdftkHost&) = delete;
 
-    // Starts the host and its JVM and returns at once, for the first call to find it ready, or nearly. Does nothing
+    // Starts the host and its JVM and returns at once, for the first call to find it ready, or nearly; with warmUp the
+    // host has pdftk join a page and write information into it in memory first (see Pdftk::prepare). Does nothing
     // when it runs already; one that cannot start is told by the next call.
-    void start();
+    void start(bool warmUp);
     // Runs pdftk's entry point with these arguments, the host started first if it is not; a call (the JVM's start
     // included, as far as it is still to come) that takes longer than limit is stopped and the host killed.
     [[nodiscard]] HostCall call(const QStringList& arguments, std::chrono::milliseconds limit);
@@ -57,7 +58,7 @@ public:
     [[nodiscard]] quint64 peakResidentKiB() const { return m_peakResidentKiB; }
 
 private:
-    bool startProcess(QString* error);
+    bool startProcess(QString* error, bool warmUp = false);
     // Waits for one reply from the host until the deadline; false (and kind, Unusable for a host that could not be
     // started) when none came.
     bool awaitReply(warmpdftk::Reply* reply, std::chrono::milliseconds limit, HostCall::Kind* kind);

@@ -1,6 +1,6 @@
 // pagewell-pdftk: hosts pdftk for Pagewell in one JVM for a whole run, so that each step costs pdftk's work and no
 // JVM start. Started by the program as
-//   pagewell-pdftk --serve LIBJVM CLASSPATH MAINCLASS
+//   pagewell-pdftk --serve LIBJVM CLASSPATH MAINCLASS [--warm-up]
 // with a local socket as descriptor 3 and an empty standard input (pdftk reads it when it asks a question). The JVM
 // never runs in the window's process: its signal handlers, a crash or running out of memory stay in here.
 
@@ -32,6 +32,7 @@ struct Arguments
     std::string libjvm;
     std::string classPath;
     std::string mainClass;
+    bool warmUp = false;
 };
 
 [[noreturn]] void unusable(const std::string& why)
@@ -208,8 +209,8 @@ std::string smallestPage()
 }
 
 // Has pdftk do the run's two kinds of call once on a page in memory, its output going nowhere: the classes they need
-// are then loaded, and compiled in part, before the first call of the run comes, which is made while the run's pages
-// are. What is learnt nothing else keeps; a failure here changes nothing.
+// are then loaded, and compiled in part, before the first call of the run comes, while the run's pages are made.
+// Nothing else keeps what is learnt; a failure here changes nothing.
 void warmUp(HostedJvm& jvm)
 {
     const int page = fileInMemory(smallestPage());
@@ -239,7 +240,9 @@ void* serve(void* data)
     if (!jvm.start(arguments.libjvm, arguments.classPath, arguments.mainClass, &why)) {
         unusable(why);
     }
-    warmUp(jvm);
+    if (arguments.warmUp) {
+        warmUp(jvm);
+    }
     const int socket = warmpdftk::kSocketDescriptor;
     ReplyHeader ready;
     ready.peakResidentKiB = peakResidentKiB();
@@ -261,11 +264,12 @@ void* serve(void* data)
 
 int main(int argc, char** argv)
 {
-    if (argc != 5 || std::strcmp(argv[1], "--serve") != 0) {
+    const bool warm = argc == 6 && std::strcmp(argv[5], "--warm-up") == 0;
+    if ((argc != 5 && !warm) || std::strcmp(argv[1], "--serve") != 0) {
         std::fprintf(stderr, "pagewell-pdftk is started by Pagewell, not by hand.\n");
         return 2;
     }
-    Arguments arguments{argv[2], argv[3], argv[4]};
+    Arguments arguments{argv[2], argv[3], argv[4], warm};
     // pdftk takes a name for a file before it takes it for a URL: where the program was started, anyone who may write
     // there could put a folder "file:" holding their own PDF under the name of an input handed over as a URL. In the
     // root folder only root can. Every path the program sends is absolute.

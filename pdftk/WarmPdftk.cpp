@@ -51,10 +51,10 @@ PdftkHost* WarmPdftk::host()
     return m_host.get();
 }
 
-void WarmPdftk::prepare()
+void WarmPdftk::prepare(bool warmUp)
 {
     if (PdftkHost* started = host()) {
-        started->start();
+        started->start(warmUp);
     }
 }
 

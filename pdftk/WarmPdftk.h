@@ -27,7 +27,7 @@ public:
     [[nodiscard]] QString program() const override { return m_processes->program(); }
     [[nodiscard]] bool isAvailable() const override { return m_processes->isAvailable(); }
     // Starts the host and its JVM, unless calls go to processes.
-    void prepare() override;
+    void prepare(bool warmUp) override;
     [[nodiscard]] PdftkResult RunPdftkAndWait(const QStringList& arguments) override;
     void fallBackToProcesses() override;
     void startPdftk(const QStringList& arguments, std::function<void(const PdftkResult&)> whenDone) override

@@ -38,9 +38,10 @@ public:
     // Runs pdftk with these arguments (no shell, no quoting) and returns when it has ended. The window stays
     // responsive meanwhile.
     [[nodiscard]] virtual PdftkResult RunPdftkAndWait(const QStringList& arguments) = 0;
-    // The run's calls are about to come: a pdftk that keeps a JVM for them starts it now, beside the run's first steps,
-    // so that the first call need not wait for it.
-    virtual void prepare() {}
+    // The run's calls are about to come: a pdftk that keeps a JVM for them starts it now, beside the run's pages, so
+    // that the first call need not wait for it. warmUp: it also runs pdftk's code once, so that the first call finds
+    // it loaded; worth it only while the pages leave a processor free (with the originals kept), since it takes one.
+    virtual void prepare(bool warmUp) { Q_UNUSED(warmUp) }
     // A call that ran warm left no good output: every later call, that one's repeat first, runs as a pdftk process.
     virtual void fallBackToProcesses() {}
     // Starts pdftk, exactly as it is installed, with these arguments and returns at once; whenDone is called on this

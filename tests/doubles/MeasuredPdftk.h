@@ -13,7 +13,7 @@ public:
     [[nodiscard]] QString program() const override { return m_inner->program(); }
     [[nodiscard]] bool isAvailable() const override { return m_inner->isAvailable(); }
     [[nodiscard]] PdftkResult RunPdftkAndWait(const QStringList& arguments) override;
-    void prepare() override { m_inner->prepare(); }
+    void prepare(bool warmUp) override { m_inner->prepare(warmUp); }
     void fallBackToProcesses() override { m_inner->fallBackToProcesses(); }
     // Not counted: a question asked in the background, not a step of a run.
     void startPdftk(const QStringList& arguments, std::function<void(const PdftkResult&)> whenDone) override

@@ -727,7 +727,7 @@ void TestMerging::join_warm_hostDescriptorsLevelAndGoneAfterInformation()
     QVERIFY(preparePages(workspace, 8));
     WarmPdftk pdftk(std::make_unique<ProcessPdftk>(), locatePdftkHost());
     // The run starts the host as it begins; its first call finds that one.
-    pdftk.prepare();
+    pdftk.prepare(true);
     const qint64 early = pdftk.hostProcessId();
     QVERIFY(early > 0);
     PageJoin join(pdftk, workspace, entryNames(8), JoinBound{2});
