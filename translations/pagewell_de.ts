@@ -384,6 +384,10 @@ pdftk meldete:
         <translation>was es über das behaltene JPEG sagte, kann nicht stimmen (%1 Komponenten, Ausrichtung %2, %3 Byte Farbprofil)</translation>
     </message>
     <message>
+        <source>what it said of the picture&apos;s colour profile cannot be (%1 bytes)</source>
+        <translation>was es über das Farbprofil des Bildes sagte, kann nicht stimmen (%1 Byte)</translation>
+    </message>
+    <message>
         <source>The image &quot;%1&quot; could not be read: the file changed while it was read.</source>
         <translation>Das Bild „%1“ konnte nicht gelesen werden: Die Datei hat sich beim Lesen geändert.</translation>
     </message>

@@ -384,6 +384,10 @@ pdftk a signalé&#xa0;:
         <translation>ce qu’il a dit du JPEG gardé ne peut pas être (%1 composantes, orientation %2, %3 octets de profil de couleurs)</translation>
     </message>
     <message>
+        <source>what it said of the picture&apos;s colour profile cannot be (%1 bytes)</source>
+        <translation>ce qu’il a dit du profil de couleurs de l’image ne peut pas être (%1 octets)</translation>
+    </message>
+    <message>
         <source>The image &quot;%1&quot; could not be read: the file changed while it was read.</source>
         <translation>L’image «&#xa0;%1&#xa0;» n’a pas pu être lue&#xa0;: le fichier a changé pendant sa lecture.</translation>
     </message>
