@@ -359,7 +359,26 @@ Reply notAnImage(FdStream& in)
     return reply(Status::NotAnImage);
 }
 
-int writeProfile(int outputFd, const std::vector<unsigned char>& profile, std::int64_t offset);
+// Writes the profile into the picture file from `offset` on; 0, or the errno of the failure. A file fixed at a smaller
+// size before is answered EPERM, as for a picture that does not fit.
+int writeProfile(int outputFd, const std::vector<unsigned char>& profile, std::int64_t offset)
+{
+    const int seals = ::fcntl(outputFd, F_GET_SEALS);
+    struct stat info = {};
+    if (seals >= 0 && (seals & F_SEAL_GROW) != 0 && ::fstat(outputFd, &info) == 0 &&
+        offset + std::int64_t(profile.size()) > std::int64_t(info.st_size)) {
+        return EPERM;
+    }
+    for (std::size_t done = 0; done < profile.size();) {
+        const ssize_t written =
+            ::pwrite(outputFd, profile.data() + done, profile.size() - done, off_t(offset + std::int64_t(done)));
+        if (written < 0 && errno != EINTR) {
+            return errno;
+        }
+        done += written > 0 ? std::size_t(written) : 0;
+    }
+    return 0;
+}
 
 // A page's picture keeps its file's own colours, with their ICC profile, when the original is to be kept and the
 // profile describes colours of the picture's kind. A grey picture of an RGB profile is given three equal channels.
@@ -489,27 +508,6 @@ bool hasRoomFor(int outputFd, const Claim& claim)
     const std::int64_t needed = std::max(pagebitmap::Layout{width, height, false}.fileSize(),
                                          pagebitmap::Layout{height, width, false}.fileSize());
     return needed <= info.st_size;
-}
-
-// Writes the profile into the picture file from `offset` on; 0, or the errno of the failure. A file fixed at a smaller
-// size before is answered EPERM, as for a picture that does not fit.
-int writeProfile(int outputFd, const std::vector<unsigned char>& profile, std::int64_t offset)
-{
-    const int seals = ::fcntl(outputFd, F_GET_SEALS);
-    struct stat info = {};
-    if (seals >= 0 && (seals & F_SEAL_GROW) != 0 && ::fstat(outputFd, &info) == 0 &&
-        offset + std::int64_t(profile.size()) > std::int64_t(info.st_size)) {
-        return EPERM;
-    }
-    for (std::size_t done = 0; done < profile.size();) {
-        const ssize_t written =
-            ::pwrite(outputFd, profile.data() + done, profile.size() - done, off_t(offset + std::int64_t(done)));
-        if (written < 0 && errno != EINTR) {
-            return errno;
-        }
-        done += written > 0 ? std::size_t(written) : 0;
-    }
-    return 0;
 }
 
 // A JPEG whose own data can be its page's picture (see keptJpeg): its colour profile goes to the start of the picture
